@@ -1,0 +1,19 @@
+# Warnings are errors on both toolchains.
+add_compile_options(-Wall -Wextra -Werror)
+
+if(WIN32)
+  # The shipped DLLs and vhost.exe carry their own runtime, so that a bare
+  # Windows (or Wine) needs nothing but system DLLs.
+  add_link_options(-static-libgcc -static-libstdc++)
+else()
+  set(CMAKE_CXX_VISIBILITY_PRESET hidden)
+  set(CMAKE_VISIBILITY_INLINES_HIDDEN ON)
+  option(VIVANTA_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+  if(VIVANTA_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+  endif()
+endif()
+
+# The product's own code: no exceptions, no RTTI.
+set(VIVANTA_SRC_FLAGS -fno-exceptions -fno-rtti)

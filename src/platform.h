@@ -1,0 +1,30 @@
+// The one place that knows which Windows the code runs on: the real one with
+// MinGW-w64, or winsim on Linux. Everything else includes this header and is
+// written against the Win32 API alone.
+#pragma once
+
+#ifdef _WIN32
+#ifndef UNICODE
+#define UNICODE
+#endif
+#ifndef _UNICODE
+#define _UNICODE
+#endif
+#include <windows.h>
+#include <tlhelp32.h>
+#define VT_EXPORT extern "C" __declspec(dllexport)
+#define VT_IMPORT extern "C" __declspec(dllimport)
+#define VT_ON_WINDOWS 1
+#else
+#include <windows.h>  // winsim/include
+#define VT_EXPORT extern "C" __attribute__((visibility("default")))
+#define VT_IMPORT extern "C"
+#define VT_ON_WINDOWS 0
+#endif
+
+#include <stddef.h>
+#include <stdint.h>
+
+static_assert(sizeof(WCHAR) == 2, "strings are UTF-16");
+static_assert(sizeof(DWORD) == 4 && sizeof(LONG) == 4, "Windows integer widths");
+static_assert(sizeof(CONSOLE_SCREEN_BUFFER_INFOEX) == 96, "console record layout");
