@@ -1,0 +1,1 @@
+// Placeholder until the host services land; remove with the first real source.

@@ -1,0 +1,2 @@
+// Placeholder until vhost lands; remove with the first real source.
+int main() { return 0; }
