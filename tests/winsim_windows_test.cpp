@@ -1,0 +1,149 @@
+#include "winsim_fixture.h"
+
+namespace {
+
+using WindowsTest = WinsimTest;
+
+struct Visits {
+    std::vector<HWND> seen;
+    size_t stopAfter = 1000;
+};
+
+BOOL CALLBACK Record(HWND window, LPARAM param) {
+    Visits *visits = reinterpret_cast<Visits *>(param);
+    visits->seen.push_back(window);
+    return visits->seen.size() < visits->stopAfter;
+}
+
+TEST_F(WindowsTest, TopLevelWindowsComeNewestFirstAndTheCallbackCanStop) {
+    HWND console = GetConsoleWindow();
+    HWND a = Window(u"A");
+    HWND child = Window(u"Child", a);
+    HWND b = Window(u"B");
+    Visits visits;
+    EXPECT_TRUE(EnumWindows(Record, reinterpret_cast<LPARAM>(&visits)));
+    EXPECT_EQ(visits.seen, (std::vector<HWND>{b, a, console}));
+    (void)child;
+
+    Visits stopped;
+    stopped.stopAfter = 2;
+    EXPECT_FALSE(EnumWindows(Record, reinterpret_cast<LPARAM>(&stopped)));
+    EXPECT_EQ(stopped.seen.size(), 2u);
+}
+
+TEST_F(WindowsTest, ChildEnumerationVisitsEveryDescendantDepthFirst) {
+    HWND frame = Window(u"Frame");
+    HWND first = Window(u"First", frame);
+    HWND grandchild = Window(u"Grandchild", first);
+    HWND second = Window(u"Second", frame);
+    Window(u"Elsewhere");
+    Visits visits;
+    EnumChildWindows(frame, Record, reinterpret_cast<LPARAM>(&visits));
+    EXPECT_EQ(visits.seen, (std::vector<HWND>{first, grandchild, second}));
+
+    Visits stopped;
+    stopped.stopAfter = 2;
+    EnumChildWindows(frame, Record, reinterpret_cast<LPARAM>(&stopped));
+    EXPECT_EQ(stopped.seen, (std::vector<HWND>{first, grandchild}));
+
+    // The desktop as parent: every top-level window, each with its descendants.
+    Visits all;
+    EnumChildWindows(nullptr, Record, reinterpret_cast<LPARAM>(&all));
+    EXPECT_EQ(all.seen.size(), 6u);
+
+    EXPECT_FALSE(EnumChildWindows(reinterpret_cast<HWND>(0x1234), Record, reinterpret_cast<LPARAM>(&visits)));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+}
+
+TEST_F(WindowsTest, HandlesFitIn32BitsAndNeverRepeat) {
+    HWND a = Window(u"A");
+    sim::DestroySimWindow(a);
+    HWND b = Window(u"B");
+    EXPECT_NE(a, b);
+    EXPECT_LT(reinterpret_cast<uintptr_t>(b), 0x100000000ull);
+    EXPECT_FALSE(IsWindow(a));
+}
+
+TEST_F(WindowsTest, ClassAndCaptionCopiesAreCutToTheBuffer) {
+    sim::WindowSpec spec;
+    spec.className = u"LongClassName";
+    spec.title = u"Caption";
+    HWND window = sim::CreateSimWindow(spec);
+    WCHAR buffer[5];
+    EXPECT_EQ(RealGetWindowClassW(window, buffer, 5), 4u);
+    EXPECT_EQ(std::u16string(buffer), u"Long");
+    EXPECT_EQ(GetClassNameW(window, buffer, 5), 4);
+    EXPECT_EQ(GetWindowTextW(window, buffer, 5), 4);
+    EXPECT_EQ(std::u16string(buffer), u"Capt");
+    EXPECT_EQ(GetWindowTextLengthW(window), 7);
+
+    HWND gone = reinterpret_cast<HWND>(0x7777);
+    EXPECT_EQ(GetWindowTextW(gone, buffer, 5), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+    EXPECT_EQ(RealGetWindowClassW(gone, buffer, 5), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+}
+
+TEST_F(WindowsTest, VisibleOnlyWhenEveryAncestorIsVisible) {
+    HWND hidden = Window(u"Parent", nullptr, false);
+    HWND child = Window(u"Child", hidden, true);
+    EXPECT_FALSE(IsWindowVisible(child));
+    EXPECT_TRUE(IsWindowVisible(Window(u"Child", Window(u"Parent"))));
+    EXPECT_EQ(GetParent(child), hidden);
+}
+
+TEST_F(WindowsTest, FollowerCaptionCatchesUpWithTheConsoleTitleAfterItsDelay) {
+    HWND view = Window(u"View");
+    sim::FollowConsoleTitle(view, 100);
+    SetConsoleTitleW(u"marker");
+    EXPECT_EQ(Text(view), u"");
+    Sleep(99);
+    EXPECT_EQ(Text(view), u"");
+    sim::RunFor(1);
+    EXPECT_EQ(Text(view), u"marker");
+    SetWindowTextW(GetConsoleWindow(), u"next");
+    Sleep(50);
+    EXPECT_EQ(Text(view), u"marker");
+    Sleep(50);
+    EXPECT_EQ(Text(view), u"next");
+}
+
+TEST_F(WindowsTest, MonitorLookupFollowsTheFlagsForWindowsOffEveryScreen) {
+    sim::SetMonitors({{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}});
+    HWND right = Window(u"W", nullptr, true, {1800, 100, 2400, 500});
+    HWND lost = Window(u"W", nullptr, true, {-32000, -32000, -31000, -31500});
+    HWND beyond = Window(u"W", nullptr, true, {5000, 100, 5500, 500});
+    HMONITOR primary = MonitorFromWindow(lost, MONITOR_DEFAULTTOPRIMARY);
+    HMONITOR second = MonitorFromWindow(right, MONITOR_DEFAULTTONULL);
+    EXPECT_EQ(MonitorFromWindow(lost, MONITOR_DEFAULTTONULL), nullptr);
+    EXPECT_NE(primary, nullptr);
+    EXPECT_NE(second, primary);  // most of the window lies on the second screen
+    EXPECT_EQ(MonitorFromWindow(beyond, MONITOR_DEFAULTTONEAREST), second);
+
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetMonitorInfoW(second, &info));
+    EXPECT_EQ(info.rcMonitor.left, 1920);
+    EXPECT_EQ(info.rcWork.bottom, 1040);
+    EXPECT_EQ(info.dwFlags, 0u);
+    ASSERT_TRUE(GetMonitorInfoW(primary, &info));
+    EXPECT_EQ(info.dwFlags, static_cast<DWORD>(MONITORINFOF_PRIMARY));
+}
+
+TEST_F(WindowsTest, BoxesRepaintsAndTheForegroundAreRecorded) {
+    EXPECT_EQ(GetForegroundWindow(), GetConsoleWindow());
+    EXPECT_EQ(MessageBoxW(GetConsoleWindow(), u"text", u"caption", MB_OK | MB_ICONERROR), IDOK);
+    ASSERT_EQ(sim::MessageBoxes().size(), 1u);
+    EXPECT_EQ(sim::MessageBoxes()[0].caption, u"caption");
+    EXPECT_EQ(sim::MessageBoxes()[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
+
+    EXPECT_TRUE(RedrawWindow(GetConsoleWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE));
+    ASSERT_EQ(sim::Redraws().size(), 1u);
+    EXPECT_EQ(sim::Redraws()[0].flags, static_cast<UINT>(RDW_INVALIDATE | RDW_ERASE));
+
+    HWND other = Window(u"Other");
+    sim::SetForegroundWindowForTest(other);
+    EXPECT_EQ(GetForegroundWindow(), other);
+}
+
+}  // namespace

@@ -1,0 +1,133 @@
+// The world and its reset: a fresh machine with one classic console window
+// on one monitor, the handle table, and the standard handles.
+#include "world.h"
+
+#include <unistd.h>
+
+namespace winsim {
+
+namespace {
+
+// The Windows 10 console's default palette, in console colour order.
+const COLORREF kDefaultColors[16] = {0x0C0C0C, 0xDA3700, 0x0EA113, 0xDD963A, 0x1F0FC5, 0x981788,
+                                     0x009CC1, 0xCCCCCC, 0x767676, 0xFF783B, 0x0CC616, 0xD6D661,
+                                     0x5648E7, 0x9E00B4, 0xA5F1F9, 0xF2F2F2};
+
+// Console handles of a Windows 8+ process are small multiples of four;
+// everything the program opens itself starts above them.
+const uintptr_t kStandardValues[3] = {0x50, 0x54, 0x58};
+
+// A console window of 120 columns in the default font, placed as Windows
+// places a new console.
+const RECT kConsoleRect = {200, 120, 1193, 639};
+
+World *g_world = nullptr;
+
+void BuildConsole(World &world) {
+    Console &console = world.console;
+    for (int i = 0; i < 16; ++i) console.colors[i] = kDefaultColors[i];
+    console.attribute = 0x07;
+    console.popupAttribute = 0xF5;
+    console.inputMode = ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT | 0x01F0;
+    console.outputMode = ENABLE_PROCESSED_OUTPUT | ENABLE_WRAP_AT_EOL_OUTPUT;
+    console.title = u"TCC";
+    ResizeScreen(120, 30);
+    console.view = {0, 0, 119, 29};
+    console.cursor = {0, 0};
+}
+
+void BuildStandardHandles(World &world) {
+    for (int i = 0; i < 3; ++i) {
+        HandleObject object;
+        object.kind = HandleKind::Standard;
+        object.counted = false;
+        object.which = static_cast<DWORD>(-10 - i);
+        object.target = i == 0 ? sim::StdTarget::Console : sim::StdTarget::Capture;
+        world.handles[kStandardValues[i]] = object;
+        world.standard[i] = reinterpret_cast<HANDLE>(kStandardValues[i]);
+    }
+}
+
+void BuildProcesses(World &world) {
+    world.processId = 4196;
+    world.processes = {{0, 0, u"[System Process]"}, {4, 0, u"System"}, {4000, 0, u"explorer.exe"},
+                       {4196, 4000, u"tcc.exe"}};
+}
+
+void BuildDefaultWorld(World &world) {
+    BuildConsole(world);
+    BuildStandardHandles(world);
+    BuildProcesses(world);
+    world.monitors = {{0, 0, 1920, 1080}};
+    LoadSystemMessages(world.messages);
+
+    sim::WindowSpec spec;
+    spec.className = u"ConsoleWindowClass";
+    spec.rect = kConsoleRect;
+    world.console.window = sim::CreateSimWindow(spec);
+}
+
+}  // namespace
+
+World &W() {
+    if (!g_world) {
+        // Never destroyed: module destructors may still call in at exit.
+        g_world = new World();
+        BuildDefaultWorld(*g_world);
+    }
+    return *g_world;
+}
+
+HANDLE AddHandle(HandleObject object) {
+    World &world = W();
+    uintptr_t value = world.nextHandle;
+    world.nextHandle += 4;
+    world.handles[value] = std::move(object);
+    return reinterpret_cast<HANDLE>(value);
+}
+
+HandleObject *FindHandle(HANDLE handle) {
+    auto found = W().handles.find(reinterpret_cast<uintptr_t>(handle));
+    return found == W().handles.end() ? nullptr : &found->second;
+}
+
+int StandardIndex(DWORD which) {
+    if (which == STD_INPUT_HANDLE) return 0;
+    if (which == STD_OUTPUT_HANDLE) return 1;
+    if (which == STD_ERROR_HANDLE) return 2;
+    return -1;
+}
+
+HANDLE StandardHandleValue(DWORD which) {
+    int index = StandardIndex(which);
+    return index < 0 ? INVALID_HANDLE_VALUE : reinterpret_cast<HANDLE>(kStandardValues[index]);
+}
+
+bool IsConsoleOutput(const HandleObject *object) {
+    if (!object) return false;
+    if (object->kind == HandleKind::ConsoleOutput) return true;
+    return object->kind == HandleKind::Standard && object->target == sim::StdTarget::Console &&
+           object->which != STD_INPUT_HANDLE;
+}
+
+bool IsConsoleInput(const HandleObject *object) {
+    if (!object) return false;
+    if (object->kind == HandleKind::ConsoleInput) return true;
+    return object->kind == HandleKind::Standard && object->target == sim::StdTarget::Console &&
+           object->which == STD_INPUT_HANDLE;
+}
+
+}  // namespace winsim
+
+namespace sim {
+
+void Reset() {
+    winsim::World &world = winsim::W();
+    for (auto &entry : world.handles) {
+        if (entry.second.kind == winsim::HandleKind::File && entry.second.fd >= 0) close(entry.second.fd);
+    }
+    world = winsim::World();
+    winsim::BuildDefaultWorld(world);
+}
+
+}  // namespace sim
