@@ -1,1 +1,0 @@
-// Placeholder until the host services land; remove with the first real source.
