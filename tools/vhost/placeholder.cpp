@@ -1,2 +1,0 @@
-// Placeholder until vhost lands; remove with the first real source.
-int main() { return 0; }

@@ -1,0 +1,88 @@
+// vhost on Linux: the machine is winsim. Standard output and error lead to
+// the real descriptors 1 and 2 and are mirrored into the simulated console,
+// so that `screen` shows what the plugin wrote.
+#include <sim.h>
+
+#include "host_control.h"
+#include "host_sim.h"
+#include "vhost.h"
+
+namespace vhost {
+
+namespace {
+
+std::string Narrow(const Text &text) {
+    std::string out;
+    for (WCHAR c : text) out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+    return out;
+}
+
+bool SetUpFrontEnd(const Text &name) {
+    sim::FrontEnd frontEnd = sim::FrontEnd::ClassicConsole;
+    if (!name.empty() && !sim::ParseFrontEnd(Narrow(name), &frontEnd)) {
+        PrintError(Widen("vhost: unknown front end ") + name);
+        return false;
+    }
+    SetupHostFrontEnd(frontEnd);
+    return true;
+}
+
+}  // namespace
+
+std::vector<Text> CollectArguments(int argc, char **argv) {
+    std::vector<Text> args;
+    for (int i = 1; i < argc; ++i) args.push_back(FromUtf8(argv[i]));
+    return args;
+}
+
+bool PrepareWorld(const Options &options) {
+    sim::Reset();
+    sim::SetStdTarget(STD_OUTPUT_HANDLE, sim::StdTarget::Fd, 1, true);
+    sim::SetStdTarget(STD_ERROR_HANDLE, sim::StdTarget::Fd, 2, true);
+    if (options.columns > 0) sim::SetConsoleSize(options.columns, options.rows);
+    HostCtlReset();
+    if (!SetUpFrontEnd(options.frontEnd)) return false;
+    if (!options.registryFile.empty()) {
+        // REGISTRY: load options.registryFile into the simulated registry here
+        // once winsim can load and save it; until then the path is only kept.
+    }
+    return true;
+}
+
+void FinishWorld(const Options &options) {
+    if (!options.registryFile.empty()) {
+        // REGISTRY: save the simulated registry back to options.registryFile.
+    }
+}
+
+const WCHAR *PluginFileName() {
+    return TEXT("Vivanta.so");
+}
+
+void HoldModifiers(bool shift, bool ctrl, bool alt) {
+    // HELD KEYS: winsim has no settable GetAsyncKeyState yet. When it does,
+    // hold VK_SHIFT, VK_CONTROL and VK_MENU here as the flags say (and
+    // release them when all three are false); until then no key is held.
+    (void)shift;
+    (void)ctrl;
+    (void)alt;
+}
+
+void RunMessagesFor(DWORD ms) {
+    sim::RunFor(ms);
+}
+
+size_t MessageBoxCount() {
+    return sim::MessageBoxes().size();
+}
+
+void PrintMessageBoxesSince(size_t first) {
+    std::vector<sim::MessageBoxRecord> boxes = sim::MessageBoxes();
+    for (size_t i = first; i < boxes.size(); ++i) {
+        Text text = boxes[i].text;
+        if (text.empty() || text.back() != '\n') text += Widen("\r\n");
+        Print(Widen("MessageBox \"") + boxes[i].caption + Widen("\"\r\n") + text);
+    }
+}
+
+}  // namespace vhost

@@ -1,0 +1,66 @@
+// vhost on Windows: the machine is the real one. Arguments come from the
+// wide command line; `wait` pumps this thread's messages for real time, so
+// that the plugin's timers fire.
+#include "vhost.h"
+
+#if VT_ON_WINDOWS
+
+#include <shellapi.h>
+
+#include "host_control.h"
+
+namespace vhost {
+
+std::vector<Text> CollectArguments(int, char **) {
+    std::vector<Text> args;
+    int count = 0;
+    LPWSTR *list = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (list == NULL) return args;
+    for (int i = 1; i < count; ++i) args.push_back(list[i]);
+    LocalFree(list);
+    return args;
+}
+
+bool PrepareWorld(const Options &) {
+    HostCtlReset();
+    return true;
+}
+
+void FinishWorld(const Options &) {}
+
+const WCHAR *PluginFileName() {
+    return TEXT("Vivanta.dll");
+}
+
+// The real keyboard decides what GetAsyncKeyState reports; vhost does not
+// inject input into the system.
+void HoldModifiers(bool, bool, bool) {}
+
+void RunMessagesFor(DWORD ms) {
+    ULONGLONG deadline = GetTickCount64() + ms;
+    for (;;) {
+        MSG message;
+        while (PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return;
+        MsgWaitForMultipleObjects(0, NULL, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+    }
+}
+
+// Windows shows the box itself and returns when it is closed.
+size_t MessageBoxCount() {
+    return 0;
+}
+
+void PrintMessageBoxesSince(size_t) {}
+
+void DrawScreen() {
+    PrintError(Widen("vhost: screen is available on Linux only"));
+}
+
+}  // namespace vhost
+
+#endif
