@@ -1,0 +1,76 @@
+// Strict numbers and colour values as scheme files and the command write them.
+#include "color_values.h"
+
+#include "../base/number.h"
+#include "../base/wstr.h"
+
+int ParseNumber(LPCWSTR text, DWORD *result) {
+    if (!text || !result) return -1;
+    DWORD value = 0;
+    LPCWSTR end = text;
+    int status;
+    if (text[0] == TEXT('0') && (text[1] == TEXT('x') || text[1] == TEXT('X')) && IsHexDigit(text[2])) {
+        status = ScanUnsigned32(text + 2, 16, &value, &end);
+    } else if (IsAsciiDigit(text[0])) {
+        status = ScanUnsigned32(text, 10, &value, &end);
+    } else {
+        return -1;
+    }
+    if (status != NUMBER_OK || *end != 0) return -1;
+    *result = value;
+    return 0;
+}
+
+namespace {
+
+// "#" and exactly six or three hexadecimal digits to the end of the text.
+bool ParseHexTriple(LPCWSTR text, DWORD *rgb) {
+    if (text[0] != TEXT('#')) return false;
+    DWORD value = 0;
+    LPCWSTR end = text + 1;
+    if (ScanUnsigned32(text + 1, 16, &value, &end) != NUMBER_OK || *end != 0) return false;
+    size_t digits = (size_t)(end - (text + 1));
+    if (digits == 6) {
+        *rgb = value;
+        return true;
+    }
+    if (digits == 3) {
+        DWORD r = (value >> 8) & 0xF, g = (value >> 4) & 0xF, b = value & 0xF;
+        *rgb = (r * 0x11) << 16 | (g * 0x11) << 8 | (b * 0x11);
+        return true;
+    }
+    return false;
+}
+
+// The lookup key of a colour name: upper case, no blanks, "-" or "_", every
+// "GREY" spelled "GRAY", at most NAMED_COLOR_NAME_SIZE - 1 characters.
+void BuildColorKey(LPCWSTR text, LPWSTR key) {
+    size_t length = 0;
+    for (size_t i = 0; text[i] != 0 && length < NAMED_COLOR_NAME_SIZE - 1; ++i) {
+        WCHAR c = AsciiUpper(text[i]);
+        if (IsWhiteSpace(c) || c == TEXT('-') || c == TEXT('_')) continue;
+        // The neighbours are those of the text as written, so a separator
+        // inside "GR-EY" keeps it from reading as gray.
+        if (c == TEXT('E') && i >= 2 && AsciiUpper(text[i - 2]) == TEXT('G') &&
+            AsciiUpper(text[i - 1]) == TEXT('R') && AsciiUpper(text[i + 1]) == TEXT('Y')) {
+            c = TEXT('A');
+        }
+        key[length++] = c;
+    }
+    key[length] = 0;
+}
+
+}  // namespace
+
+LONG ParseColorValue(LPCWSTR text) {
+    if (!text) return -1;
+    DWORD rgb = 0;
+    if (ParseHexTriple(text, &rgb)) return (LONG)rgb;
+    WCHAR key[NAMED_COLOR_NAME_SIZE];
+    BuildColorKey(text, key);
+    if (key[0] == 0) return -1;
+    for (const NamedColor &color : NAMED_COLORS) {
+        if (StrCompareI(key, color.name) == 0) return (LONG)color.rgb;
+    }
+    return -1;
+}

@@ -1,0 +1,107 @@
+#include "base/wstr.h"
+#include "schemes/color_values.h"
+#include "support/plugin_fixture.h"
+
+namespace {
+
+using ColorValuesTest = PluginTest;
+
+TEST_F(ColorValuesTest, ParseNumberAcceptsOnlyWholeDecimalOrHexText) {
+    struct Case {
+        const char16_t *text;
+        int status;
+        DWORD value;
+    } cases[] = {
+        {u"15", 0, 15},          {u"0x0F", 0, 15},         {u"0X1f", 0, 31},  {u"007", 0, 7},
+        {u"0", 0, 0},            {u"4294967295", 0, 0xFFFFFFFF}, {u"0xFFFFFFFF", 0, 0xFFFFFFFF},
+        {u"4294967296", -1, 0},  {u"0x100000000", -1, 0}, {u"0x", -1, 0},    {u"0xg", -1, 0},
+        {u"1e", -1, 0},          {u" 5", -1, 0},          {u"5 ", -1, 0},    {u"+5", -1, 0},
+        {u"-5", -1, 0},          {u"", -1, 0},            {u"x10", -1, 0},
+    };
+    for (const Case &c : cases) {
+        DWORD value = 12345;
+        EXPECT_EQ(ParseNumber(c.text, &value), c.status) << Narrow(c.text);
+        EXPECT_EQ(value, c.status == 0 ? c.value : 12345u) << Narrow(c.text);
+    }
+    DWORD value = 0;
+    EXPECT_EQ(ParseNumber(nullptr, &value), -1);
+}
+
+TEST_F(ColorValuesTest, HexTriplesNeedExactlySixOrThreeDigits) {
+    EXPECT_EQ(ParseColorValue(u"#FF8000"), 0xFF8000);
+    EXPECT_EQ(ParseColorValue(u"#ff8000"), 0xFF8000);
+    EXPECT_EQ(ParseColorValue(u"#f80"), 0xFF8800);
+    EXPECT_EQ(ParseColorValue(u"#abc"), 0xAABBCC);
+    EXPECT_EQ(ParseColorValue(u"#000000"), 0);
+    for (const char16_t *bad : {u"#ff80", u"#ff8000x", u"#", u"", u"#ff80000", u"#fffffffff0", u"FF8000", u"# f80"}) {
+        EXPECT_EQ(ParseColorValue(bad), -1) << Narrow(bad);
+    }
+    EXPECT_EQ(ParseColorValue(nullptr), -1);
+}
+
+TEST_F(ColorValuesTest, NamesIgnoreCaseSeparatorsAndTheGreySpelling) {
+    for (const char16_t *alice : {u"Alice Blue", u"alice-blue", u"ALICE_BLUE", u"AliceBlue", u" alice\tblue "}) {
+        EXPECT_EQ(ParseColorValue(alice), 0xF0F8FF) << Narrow(alice);
+    }
+    EXPECT_EQ(ParseColorValue(u"grey"), 0x808080);
+    EXPECT_EQ(ParseColorValue(u"Dark Slate Grey"), 0x2F4F4F);
+    EXPECT_EQ(ParseColorValue(u"Light Slate Grey"), 0x778899);
+    EXPECT_EQ(ParseColorValue(u"Hot Pink"), 0xFF69B4);
+    // Cut to 20 characters, which leaves the longest name.
+    EXPECT_EQ(ParseColorValue(u"LightGoldenrodYellowish"), 0xFAFAD2);
+    // The separator keeps G R apart from E, so this is no grey.
+    EXPECT_EQ(ParseColorValue(u"Gr-ey"), -1);
+    EXPECT_EQ(ParseColorValue(u"Greyish"), -1);
+    EXPECT_EQ(ParseColorValue(u" - _ "), -1);
+    EXPECT_EQ(ParseColorValue(u"Bl\u00FCe"), -1);
+}
+
+TEST_F(ColorValuesTest, NamedTableHoldsTheKeywordValuesInOrder) {
+    struct Row {
+        int index;
+        const char16_t *name;
+        DWORD rgb;
+    } rows[] = {
+        {0, u"AliceBlue", 0xF0F8FF},   {2, u"Aqua", 0x00FFFF},         {20, u"Cyan", 0x00FFFF},
+        {24, u"DarkGray", 0xA9A9A9},   {45, u"Fuchsia", 0xFF00FF},     {50, u"Gray", 0x808080},
+        {51, u"Green", 0x008000},      {54, u"Hotpink", 0xFF69B4},     {66, u"LightGoldenrodYellow", 0xFAFAD2},
+        {76, u"Lime", 0x00FF00},       {79, u"Magenta", 0xFF00FF},     {81, u"MediumAquaMarine", 0x66CDAA},
+        {122, u"Silver", 0xC0C0C0},    {139, u"YellowGreen", 0x9ACD32},
+    };
+    for (const Row &r : rows) {
+        EXPECT_EQ(std::u16string(NAMED_COLORS[r.index].name), r.name) << r.index;
+        EXPECT_EQ(NAMED_COLORS[r.index].rgb, r.rgb) << Narrow(r.name);
+    }
+    for (const NamedColor &color : NAMED_COLORS) {
+        std::u16string name(color.name);
+        EXPECT_FALSE(name.empty());
+        EXPECT_LE(name.size(), 20u);
+        EXPECT_EQ(name.find(u"Grey"), std::u16string::npos) << Narrow(name);
+        EXPECT_LE(color.rgb, 0xFFFFFFu);
+        // Every stored name finds a row with its own value (Aqua and Cyan share one).
+        EXPECT_EQ(ParseColorValue(color.name), static_cast<LONG>(color.rgb)) << Narrow(name);
+    }
+    for (int i = 1; i < NAMED_COLOR_COUNT; ++i) {
+        EXPECT_LT(StrCompareI(NAMED_COLORS[i - 1].name, NAMED_COLORS[i].name), 0) << i;
+    }
+}
+
+TEST_F(ColorValuesTest, AttributesReadForegroundOnBackground) {
+    EXPECT_EQ(std::u16string(DescribeAttribute(0)), u"not set");
+    EXPECT_EQ(std::u16string(DescribeAttribute(31)), u"Bright White on Blue");
+    EXPECT_EQ(std::u16string(DescribeAttribute(7)), u"White on Black");
+    EXPECT_EQ(std::u16string(DescribeAttribute(0x70)), u"Black on White");
+    EXPECT_EQ(std::u16string(DescribeAttribute(0xFF)), u"Bright White on Bright White");
+    EXPECT_EQ(std::u16string(DescribeAttribute(0x11)), u"Blue on Blue");
+    EXPECT_EQ(std::u16string(DescribeAttribute(0xDD)), u"Bright Magenta on Bright Magenta");
+    EXPECT_EQ(std::u16string(DescribeAttribute(0x100)), u"");
+    EXPECT_EQ(std::u16string(DescribeAttribute(0x10F)), u"");
+    // Only the low 16 bits count.
+    EXPECT_EQ(std::u16string(DescribeAttribute(0x10007)), u"White on Black");
+    // One buffer, overwritten by the next call.
+    LPCWSTR first = DescribeAttribute(1);
+    EXPECT_EQ(first, DescribeAttribute(2));
+    EXPECT_EQ(std::u16string(first), u"Green on Black");
+}
+
+}  // namespace
