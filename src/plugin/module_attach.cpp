@@ -12,8 +12,11 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 #else
 
 #include <dlfcn.h>
+#include <string.h>
 
 #include <sim.h>
+
+#include "../base/utf8.h"
 
 namespace {
 
@@ -21,9 +24,10 @@ void AttachLinuxModule() __attribute__((constructor));
 void AttachLinuxModule() {
     Dl_info info = {};
     if (!dladdr(reinterpret_cast<void *>(&AttachLinuxModule), &info) || !info.dli_fname) return;
-    std::u16string path;
-    for (const char *p = info.dli_fname; *p; ++p) path.push_back(static_cast<char16_t>(static_cast<unsigned char>(*p)));
-    AttachPlugin(sim::FakeModule(path), DLL_PROCESS_ATTACH);
+    WCHAR path[4096];
+    size_t length = Utf8ToUtf16(info.dli_fname, strlen(info.dli_fname), path, 4095);
+    if (length > 4095) return;
+    AttachPlugin(sim::FakeModule(std::u16string(path, length)), DLL_PROCESS_ATTACH);
 }
 
 }  // namespace

@@ -26,3 +26,10 @@ extern PluginState g_plugin;
 BOOL AttachPlugin(HMODULE module, DWORD reason);
 // Back to the state of a freshly attached library; the module stays known.
 void ResetPluginState(void);
+
+#define HOST_VERSION_TEXT_SIZE 1024
+// Expands the host's %_4ver into `buffer` (HOST_VERSION_TEXT_SIZE characters)
+// and returns where its text starts after leading white space.
+LPCWSTR ExpandHostVersion(LPWSTR buffer);
+// The leading number of the host's %_4ver (0 when it has none).
+DWORD ReadHostVersionNumber(void);

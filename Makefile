@@ -1,0 +1,44 @@
+# Front door. `make demo` shows the plugin at work; `make test` runs every
+# test: the Linux suites (built with AddressSanitizer and UBSan), the MinGW
+# build of the real DLL with its table checks, and the DLL under Wine.
+SHELL := /bin/bash
+JOBS ?= $(shell nproc)
+CMAKE_QUIET := -Wno-dev --log-level=WARNING
+
+RELEASE := build/release
+TESTS := build/tests
+MINGW := build/mingw
+
+.PHONY: all setup demo test bench windows clean
+
+all: $(RELEASE)/.built
+
+setup:
+	@bash tools/setup.sh
+
+$(RELEASE)/.built: setup FORCE
+	@cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release $(CMAKE_QUIET) >/dev/null
+	@cmake --build $(RELEASE) -j$(JOBS) >/dev/null
+	@touch $@
+
+windows: setup
+	@cmake -S . -B $(MINGW) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake \
+	    -DCMAKE_BUILD_TYPE=Release $(CMAKE_QUIET) >/dev/null
+	@cmake --build $(MINGW) -j$(JOBS) >/dev/null
+
+demo: $(RELEASE)/.built
+	@bash tools/demo.sh $(RELEASE)/bin
+
+test: setup windows
+	@cmake -S . -B $(TESTS) -DCMAKE_BUILD_TYPE=Debug -DVIVANTA_SANITIZE=ON \
+	    -DVIVANTA_MINGW_DIR=$(CURDIR)/$(MINGW) $(CMAKE_QUIET) >/dev/null
+	@cmake --build $(TESTS) -j$(JOBS) >/dev/null
+	@cd $(TESTS) && ctest -j$(JOBS) --output-on-failure
+
+bench: $(RELEASE)/.built
+	@echo "No benchmarks yet."
+
+clean:
+	rm -rf build
+
+FORCE:

@@ -1,0 +1,41 @@
+# Shared by the end-to-end scripts: run vhost once and compare what it wrote
+# with the expected transcript, byte for byte.
+#   expect_run NAME ARGS...   runs "$VHOST" ARGS..., compares with
+#                             $EXPECTED/NAME.out, NAME.err and NAME.rc.
+# VHOST_RUNNER, when set, is a function that runs the command with its
+# output going to the three files given first (used for Wine).
+set -euo pipefail
+
+TRANSCRIPT_WORK=$(mktemp -d)
+trap 'rm -rf "$TRANSCRIPT_WORK"' EXIT
+TRANSCRIPT_FAILED=0
+
+run_plain() {
+  local out=$1 err=$2 rc=$3; shift 3
+  set +e
+  "$@" >"$out" 2>"$err"
+  echo $? >"$rc"
+  set -e
+}
+
+expect_run() {
+  local name=$1; shift
+  local runner=${VHOST_RUNNER:-run_plain}
+  "$runner" "$TRANSCRIPT_WORK/$name.out" "$TRANSCRIPT_WORK/$name.err" "$TRANSCRIPT_WORK/$name.rc" "$VHOST" "$@"
+  local stream
+  for stream in out err rc; do
+    if ! cmp -s "$EXPECTED/$name.$stream" "$TRANSCRIPT_WORK/$name.$stream"; then
+      echo "$name: standard $stream differs from $EXPECTED/$name.$stream"
+      diff <(od -c "$EXPECTED/$name.$stream" 2>/dev/null) <(od -c "$TRANSCRIPT_WORK/$name.$stream") | head -20
+      TRANSCRIPT_FAILED=1
+    fi
+  done
+}
+
+transcripts_done() {
+  if [ "$TRANSCRIPT_FAILED" != 0 ]; then
+    echo "transcripts differ (set VIVANTA_UPDATE_TRANSCRIPTS=1 to see them in $TRANSCRIPT_WORK)"
+    exit 1
+  fi
+  echo "transcripts match"
+}

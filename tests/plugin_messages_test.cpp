@@ -1,0 +1,52 @@
+#include "plugin/messages.h"
+#include "support/plugin_fixture.h"
+
+using MessagesTest = PluginTest;
+
+TEST_F(MessagesTest, PrefixOutsideABatchFileNamesOnlyThePlugin) {
+    PrintErrorPrefix();
+    EXPECT_EQ(Err(), u"Vivanta plugin: ");
+    EXPECT_EQ(Out(), u"");
+}
+
+TEST_F(MessagesTest, PrefixInsideABatchFilePrintsItsNameLiterally) {
+    HostCtlSetVariable(u"_batch", u"1");
+    HostCtlSetVariable(u"_batchname", u"C:\\jobs\\100%done%d.btm");
+    HostCtlSetVariable(u"_batchline", u"12");
+    PrintErrorPrefix();
+    EXPECT_EQ(Err(), u"Vivanta plugin: C:\\jobs\\100%done%d.btm [12]  ");
+}
+
+TEST_F(MessagesTest, WindowsErrorTexts) {
+    WCHAR text[ERROR_TEXT_SIZE];
+    EXPECT_EQ(FormatWindowsError(0xFFFFFFFF, text), 0);
+    EXPECT_EQ(std::u16string(text), u"Unknown error");
+
+    // The system's message comes back without the line break it ends in.
+    EXPECT_EQ(FormatWindowsError(ERROR_FILE_NOT_FOUND, text), 0);
+    EXPECT_EQ(std::u16string(text), u"The system cannot find the file specified.");
+
+    // A code Windows cannot describe is shown as a signed number.
+    EXPECT_EQ(FormatWindowsError(0x80001234, text), 0);
+    EXPECT_EQ(std::u16string(text), u"Error -2147478988");
+    EXPECT_EQ(FormatWindowsError(77777, text), 0);
+    EXPECT_EQ(std::u16string(text), u"Error 77777");
+
+    EXPECT_EQ(FormatWindowsError(2, nullptr), -1);
+}
+
+TEST_F(MessagesTest, MessageTableFailureFallsBackToTheNumber) {
+    sim::FailCall("FormatMessageW", ERROR_NOT_ENOUGH_MEMORY);
+    WCHAR text[ERROR_TEXT_SIZE];
+    EXPECT_EQ(FormatWindowsError(ERROR_ACCESS_DENIED, text), 0);
+    EXPECT_EQ(std::u16string(text), u"Error 5");
+}
+
+TEST_F(MessagesTest, TransientOrPipedShells) {
+    EXPECT_EQ(IsTransientOrPiped(), 0);
+    HostCtlSetVariable(u"_pipe", u"1");
+    EXPECT_EQ(IsTransientOrPiped(), 1);
+    HostCtlSetVariable(u"_pipe", u"0");
+    HostCtlSetVariable(u"_transient", u"1");
+    EXPECT_EQ(IsTransientOrPiped(), 1);
+}

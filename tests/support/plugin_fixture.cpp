@@ -1,0 +1,69 @@
+#include "support/plugin_fixture.h"
+
+#include <vector>
+
+#include "base/alloc.h"
+#include "hotkey/hotkey.h"
+#include "schemes/scheme_list.h"
+
+const char16_t TEST_MODULE_PATH[] = u"/opt/vivanta/Vivanta.so";
+
+namespace {
+
+template <typename Getter>
+std::u16string ReadBack(Getter getter) {
+    DWORD length = getter(nullptr, 0);
+    std::vector<WCHAR> buffer(length + 1);
+    getter(buffer.data(), static_cast<DWORD>(buffer.size()));
+    return std::u16string(buffer.data());
+}
+
+}  // namespace
+
+std::u16string HostOutput(int stream) {
+    return ReadBack([stream](LPWSTR b, DWORD n) { return HostCtlGetOutput(stream, b, n); });
+}
+
+std::u16string HostOptionValue(const std::u16string &name) {
+    return ReadBack([&name](LPWSTR b, DWORD n) { return HostCtlGetOption(name.c_str(), b, n); });
+}
+
+std::u16string HostCommandLog() { return ReadBack(HostCtlGetCommandLog); }
+
+std::u16string HostIpcLog() { return ReadBack(HostCtlGetIpcLog); }
+
+std::string Narrow(const std::u16string &text) {
+    std::string out;
+    for (char16_t c : text) {
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else {
+            char hex[16];
+            snprintf(hex, sizeof hex, "\\u%04X", static_cast<unsigned>(c));
+            out += hex;
+        }
+    }
+    return out;
+}
+
+void PluginTest::SetUp() {
+    sim::Reset();
+    HostCtlReset();
+    HostCtlCapture(1);
+    MemResetCounts();
+    ResetPluginState();
+    FreeSchemeList();
+    g_hostMajorVersion = 0;
+    AttachPlugin(sim::FakeModule(TEST_MODULE_PATH), DLL_PROCESS_ATTACH);
+}
+
+void PluginTest::TearDown() {
+    if (started_) ShutdownPlugin();
+    MemFailAllocation(0);
+}
+
+void PluginTest::StartPlugin() {
+    ASSERT_EQ(InitializePlugin(), 0) << Narrow(Err());
+    started_ = true;
+    HostCtlClearOutput();
+}
