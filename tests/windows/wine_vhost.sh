@@ -29,6 +29,11 @@ run_wine() {
 }
 VHOST_RUNNER=run_wine
 
+# A new prefix announces its creation on standard error: make it first.
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  script -qec "$(printf '%q ' "$WINE" wineboot --init) >/dev/null 2>&1" /dev/null >/dev/null </dev/null || true
+fi
+
 expect_run usage -c "usage vivanta" -c "usage @vivanta" -c "usage colors"
 expect_run silent_start --transient -c "echo quiet start in a transient shell"
 expect_run command_unavailable --var noloadmsg=1 -c "vivanta /?"
