@@ -8,8 +8,10 @@ CMAKE_QUIET := -Wno-dev --log-level=WARNING
 RELEASE := build/release
 TESTS := build/tests
 MINGW := build/mingw
+FUZZ := build/fuzz
+BENCH := build/bench
 
-.PHONY: all setup demo test bench windows clean
+.PHONY: all setup demo test bench windows fuzz clean
 
 all: $(RELEASE)/.built
 
@@ -29,14 +31,20 @@ windows: setup
 demo: $(RELEASE)/.built
 	@bash tools/demo.sh $(RELEASE)/bin
 
-test: setup windows
+fuzz: setup
+	@CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVIVANTA_FUZZ=ON $(CMAKE_QUIET) >/dev/null
+	@cmake --build $(FUZZ) -j$(JOBS) >/dev/null
+
+test: setup windows fuzz
 	@cmake -S . -B $(TESTS) -DCMAKE_BUILD_TYPE=Debug -DVIVANTA_SANITIZE=ON \
-	    -DVIVANTA_MINGW_DIR=$(CURDIR)/$(MINGW) $(CMAKE_QUIET) >/dev/null
+	    -DVIVANTA_MINGW_DIR=$(CURDIR)/$(MINGW) -DVIVANTA_FUZZ_DIR=$(CURDIR)/$(FUZZ) $(CMAKE_QUIET) >/dev/null
 	@cmake --build $(TESTS) -j$(JOBS) >/dev/null
 	@cd $(TESTS) && ctest -j$(JOBS) --output-on-failure
 
-bench: $(RELEASE)/.built
-	@echo "No benchmarks yet."
+bench: setup
+	@cmake -S . -B $(BENCH) -DCMAKE_BUILD_TYPE=Release -DVIVANTA_BENCH=ON $(CMAKE_QUIET) >/dev/null
+	@cmake --build $(BENCH) -j$(JOBS) >/dev/null
+	@bash tools/run_benchmarks.sh $(BENCH)/bench
 
 clean:
 	rm -rf build

@@ -9,6 +9,12 @@ else()
   set(CMAKE_CXX_VISIBILITY_PRESET hidden)
   set(CMAKE_VISIBILITY_INLINES_HIDDEN ON)
   option(VIVANTA_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+  if(VIVANTA_FUZZ)
+    # Everything the fuzz targets link is instrumented for coverage and checked
+    # by AddressSanitizer; the targets add the fuzzer's main themselves.
+    add_compile_options(-fsanitize=address,fuzzer-no-link -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address)
+  endif()
   if(VIVANTA_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
     add_link_options(-fsanitize=address,undefined)
