@@ -1,12 +1,12 @@
 // Files on the real Linux file system, opened, read and written with
-// Windows' dispositions and error codes; "conout$" and "conin$" open the
-// console.
+// Windows' dispositions, share modes and error codes; "conout$" and "conin$"
+// open the console, "nul" the null device.
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "world.h"
+#include "io_calls.h"
 
 namespace winsim {
 
@@ -47,6 +47,17 @@ DWORD FileErrorFromErrno(int error, const std::string &path) {
     }
 }
 
+int FileDescriptor(const HandleObject &object) { return object.file ? object.file->fd : object.fd; }
+
+bool IsPipeHandle(const HandleObject &object) {
+    if (object.kind == HandleKind::Pipe) return true;
+    return object.kind == HandleKind::Standard && object.target != sim::StdTarget::Console;
+}
+
+bool IsDiskFile(const HandleObject &object) {
+    return object.kind == HandleKind::File && object.file && !object.file->characterDevice;
+}
+
 }  // namespace winsim
 
 using namespace winsim;
@@ -84,7 +95,6 @@ int OpenFlags(DWORD access, DWORD disposition) {
 // ---- CreateFileW ----
 WINSIM_API HANDLE WINAPI CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
                                      DWORD disposition, DWORD flags, HANDLE templateFile) {
-    (void)share;
     (void)sa;
     (void)flags;
     (void)templateFile;
@@ -100,7 +110,8 @@ WINSIM_API HANDLE WINAPI CreateFileW(LPCWSTR name, DWORD access, DWORD share, LP
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
-    std::string path = LinuxPath(name);
+    bool nul = EqualNoCase(name, u"nul") || EqualNoCase(name, u"\\\\.\\nul");
+    std::string path = nul ? std::string("/dev/null") : LinuxPath(name);
     if (path.empty()) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
@@ -111,7 +122,8 @@ WINSIM_API HANDLE WINAPI CreateFileW(LPCWSTR name, DWORD access, DWORD share, LP
         SetLastError(ERROR_ACCESS_DENIED);  // directories need backup semantics
         return INVALID_HANDLE_VALUE;
     }
-    if (exists && disposition == CREATE_NEW) {
+    bool device = exists && !S_ISREG(st.st_mode);
+    if (exists && disposition == CREATE_NEW && !device) {
         SetLastError(ERROR_FILE_EXISTS);
         return INVALID_HANDLE_VALUE;
     }
@@ -119,17 +131,37 @@ WINSIM_API HANDLE WINAPI CreateFileW(LPCWSTR name, DWORD access, DWORD share, LP
         SetLastError(FileErrorFromErrno(errno, path));
         return INVALID_HANDLE_VALUE;
     }
-    int fd = open(path.c_str(), OpenFlags(access, disposition), 0666);
+    // The share check comes before anything touches the file, so that a
+    // refused CREATE_ALWAYS leaves the other opener's content alone.
+    DWORD rights = SpecificFileRights(access);
+    if (exists && !device && CheckShareAccess(st.st_dev, st.st_ino, rights, share) != 0) {
+        SetLastError(ERROR_SHARING_VIOLATION);
+        return INVALID_HANDLE_VALUE;
+    }
+    int openFlags = OpenFlags(access, disposition);
+    if (device) openFlags &= ~(O_CREAT | O_EXCL | O_TRUNC);
+    int fd = open(path.c_str(), openFlags | O_NONBLOCK, 0666);
     if (fd < 0) {
         SetLastError(FileErrorFromErrno(errno, path));
         return INVALID_HANDLE_VALUE;
     }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);  // only the open of a FIFO must not wait
+    struct stat opened;
+    fstat(fd, &opened);
+    auto file = std::make_shared<FileObject>();
+    file->fd = fd;
+    file->path = path;
+    file->device = opened.st_dev;
+    file->inode = opened.st_ino;
+    file->access = rights;
+    file->share = share;
+    file->characterDevice = !S_ISREG(opened.st_mode);
     HandleObject object;
     object.kind = HandleKind::File;
-    object.fd = fd;
     object.access = access;
     object.path = path;
-    bool reopened = exists && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS);
+    object.file = file;
+    bool reopened = exists && !device && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS);
     SetLastError(reopened ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
     return AddHandle(object);
 }
@@ -138,7 +170,8 @@ WINSIM_API HANDLE WINAPI CreateFileW(LPCWSTR name, DWORD access, DWORD share, LP
 WINSIM_API BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED ov) {
     if (sim::ShouldFail("ReadFile")) return FALSE;
     HandleObject *object = FindHandle(file);
-    if (!object || object->kind == HandleKind::Snapshot || IsConsoleOutput(object)) {
+    if (!object || object->kind == HandleKind::Snapshot || object->kind == HandleKind::Mapping ||
+        IsConsoleOutput(object)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
@@ -147,7 +180,8 @@ WINSIM_API BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWOR
         return FALSE;
     }
     *read = 0;
-    if (IsConsoleInput(object)) return TRUE;  // nobody types at the simulated console
+    if (IsConsoleInput(object)) return ReadConsoleBytes(*object, buffer, toRead, read);
+    if (object->kind == HandleKind::Pipe) return ReadPipe(*object, buffer, toRead, read);
     if (object->kind == HandleKind::Standard) return ReadStandardStream(*object, buffer, toRead, read);
     if (!(object->access & kReadRights)) {
         SetLastError(ERROR_ACCESS_DENIED);
@@ -155,7 +189,7 @@ WINSIM_API BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWOR
     }
     ssize_t n;
     do {
-        n = ::read(object->fd, buffer, toRead);
+        n = ::read(FileDescriptor(*object), buffer, toRead);
     } while (n < 0 && errno == EINTR);
     if (n < 0) {
         SetLastError(ERROR_READ_FAULT);
@@ -169,7 +203,8 @@ WINSIM_API BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWOR
 WINSIM_API BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED ov) {
     if (sim::ShouldFail("WriteFile")) return FALSE;
     HandleObject *object = FindHandle(file);
-    if (!object || object->kind == HandleKind::Snapshot || IsConsoleInput(object)) {
+    if (!object || object->kind == HandleKind::Snapshot || object->kind == HandleKind::Mapping ||
+        IsConsoleInput(object)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
@@ -181,6 +216,8 @@ WINSIM_API BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPD
     const char *bytes = static_cast<const char *>(buffer);
     if (IsConsoleOutput(object)) {
         WriteConsoleBytes(*object, std::string(bytes, bytes + toWrite), true);
+    } else if (object->kind == HandleKind::Pipe) {
+        if (!WritePipe(*object, bytes, toWrite)) return FALSE;
     } else if (object->kind == HandleKind::Standard) {
         if (!WriteStandardStream(*object, bytes, toWrite)) return FALSE;
     } else {
@@ -190,7 +227,7 @@ WINSIM_API BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPD
         }
         DWORD done = 0;
         while (done < toWrite) {
-            ssize_t n = ::write(object->fd, bytes + done, toWrite - done);
+            ssize_t n = ::write(FileDescriptor(*object), bytes + done, toWrite - done);
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) {
                 *written = done;

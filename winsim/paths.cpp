@@ -18,6 +18,8 @@ std::u16string CurrentDirectory() {
 // Joins a relative name to the current directory and resolves "." and ".."
 // the way Windows does: textually, never looking at the disk.
 std::u16string FullPath(std::u16string name) {
+    // A DOS device name stands for the device wherever it is asked for.
+    if (EqualNoCase(name, u"nul")) return u"\\\\.\\nul";
     for (char16_t &c : name) {
         if (c == u'\\') c = u'/';
     }

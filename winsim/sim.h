@@ -131,3 +131,97 @@ SIM_API FrontEndWindows SetupFrontEnd(FrontEnd frontEnd);
 SIM_API bool ParseFrontEnd(const std::string &name, FrontEnd *out);
 
 }  // namespace sim
+
+// ---- registry ----
+namespace sim {
+
+// What a key refuses, as an access control list would. Open: every open or
+// creation of the key fails with ERROR_ACCESS_DENIED. Write: opening it for
+// KEY_SET_VALUE or KEY_CREATE_SUB_KEY (so KEY_WRITE and KEY_ALL_ACCESS too)
+// fails, and so does creating a subkey below it. Delete: RegDeleteKeyW of it
+// fails, and so does opening it for DELETE (so KEY_ALL_ACCESS too).
+enum class RegistryDenial : unsigned { None = 0, Open = 1, Write = 2, Delete = 4 };
+inline RegistryDenial operator|(RegistryDenial a, RegistryDenial b) {
+    return static_cast<RegistryDenial>(static_cast<unsigned>(a) | static_cast<unsigned>(b));
+}
+
+// `path` is relative to the root (HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE),
+// in any case, "\" separated. A denial holds for the path whether or not the
+// key exists yet; None lifts it.
+SIM_API void DenyRegistryKey(HKEY root, const std::u16string &path, RegistryDenial denial);
+// These create the keys on the way, ignoring denials.
+SIM_API void CreateRegistryKey(HKEY root, const std::u16string &path);
+SIM_API void SetRegistryValue(HKEY root, const std::u16string &path, const std::u16string &name, DWORD type,
+                              const std::vector<BYTE> &data);
+SIM_API void SetRegistryDword(HKEY root, const std::u16string &path, const std::u16string &name, DWORD value);
+// REG_SZ with its terminator, as RegSetValueExW callers store it.
+SIM_API void SetRegistryString(HKEY root, const std::u16string &path, const std::u16string &name,
+                               const std::u16string &text);
+// False when the key or the value is missing.
+SIM_API bool RegistryValue(HKEY root, const std::u16string &path, const std::u16string &name, DWORD *type,
+                           std::vector<BYTE> *data);
+SIM_API bool RegistryKeyExists(HKEY root, const std::u16string &path);
+// The names of the key's subkeys in the order RegEnumKeyExW reports them.
+SIM_API std::vector<std::u16string> RegistrySubkeys(HKEY root, const std::u16string &path);
+// Key handles opened and not yet closed.
+SIM_API int OpenKeyCount();
+
+// The whole registry as text, in the format registry_store.cpp describes;
+// volatile keys are left out, as a restart loses them. Loading replaces the
+// registry only when the whole text is valid; `error` says where it is not.
+SIM_API std::string RegistryText();
+SIM_API bool LoadRegistryText(const std::string &text, std::string *error);
+SIM_API bool LoadRegistry(const std::string &file, std::string *error);
+SIM_API bool SaveRegistry(const std::string &file, std::string *error);
+
+}  // namespace sim
+
+// ---- files, pipes, mapping, temporary files, clipboard, code pages ----
+namespace sim {
+
+// Views mapped and not yet unmapped.
+SIM_API int MappedViewCount();
+
+// The directory GetTempPathW reports (any form; a separator is added when it
+// has none). Empty: this world's own directory under /tmp, made at first
+// need and removed with its content by Reset and at exit.
+SIM_API void SetTempPath(const std::u16string &path);
+// The temporary directory in Linux form, without a trailing slash.
+SIM_API std::string TempDirectory();
+
+// Standard input from a pipe holding `bytes` whose writing end is closed:
+// reads return the bytes, then fail with ERROR_BROKEN_PIPE.
+SIM_API void SetStdInputPipe(const std::string &bytes);
+// Standard input redirected from a file (Linux path); false when it cannot
+// be opened.
+SIM_API bool SetStdInputFile(const std::string &path);
+// Standard input at the console, with `typed` typed ahead (see
+// TypeConsoleInput).
+SIM_API void SetStdInputConsole(const std::u16string &typed);
+// Types at the console: "\n" is Enter (CR LF in line-input mode), "\x1A"
+// at the start of a line is ^Z, which ReadFile reports as no bytes. Once
+// everything typed is read, reads return no bytes rather than wait.
+SIM_API void TypeConsoleInput(const std::u16string &text);
+// The code page of bytes ReadFile takes from the console (437 by default;
+// winsim converts for 65001 and 1252, and keeps ASCII alone otherwise).
+SIM_API void SetConsoleInputCodePage(UINT codePage);
+
+// What GetACP and GetOEMCP answer (1252 and 437 by default).
+SIM_API void SetAnsiCodePage(UINT codePage);
+SIM_API void SetOemCodePage(UINT codePage);
+
+// Text on the clipboard as CF_UNICODETEXT, with its terminator; any
+// earlier content goes.
+SIM_API void SetClipboardText(const std::u16string &text);
+// Raw bytes in one format, as another program may leave them.
+SIM_API void SetClipboardBytes(UINT format, const std::string &bytes);
+SIM_API void ClearClipboard();
+// Another program holds the clipboard open: OpenClipboard fails.
+SIM_API void HoldClipboard(bool held);
+SIM_API bool IsClipboardOpen();
+
+// Global memory blocks alive (the clipboard's included), and their locks.
+SIM_API int GlobalBlockCount();
+SIM_API int GlobalLockCount();
+
+}  // namespace sim

@@ -30,9 +30,12 @@ BOOL WriteStandardStream(HandleObject &object, const char *bytes, DWORD count) {
     case sim::StdTarget::Console:
         WriteConsoleBytes(object, data, true);
         return TRUE;
-    case sim::StdTarget::Capture:
-        object.captured += data;
+    case sim::StdTarget::Capture: {
+        HandleObject *original = object.aliasOf ? FindHandle(reinterpret_cast<HANDLE>(object.aliasOf)) : nullptr;
+        bool same = original && original->kind == HandleKind::Standard && original->target == sim::StdTarget::Capture;
+        (same ? original : &object)->captured += data;
         return TRUE;
+    }
     case sim::StdTarget::Fd:
         break;
     }

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "io_state.h"
+#include "registry_state.h"
 #include "sim.h"
 
 namespace winsim {
@@ -46,7 +48,7 @@ struct Console {
 };
 
 // ---- handles ----
-enum class HandleKind { ConsoleInput, ConsoleOutput, Standard, File, Snapshot };
+enum class HandleKind { ConsoleInput, ConsoleOutput, Standard, File, Snapshot, Pipe, Mapping };
 
 struct HandleObject {
     HandleKind kind = HandleKind::File;
@@ -65,6 +67,16 @@ struct HandleObject {
     size_t next = 0;
     // UTF-8 bytes of a character split across two writes to the console
     std::string pendingUtf8;
+    // File (opened by CreateFileW) and Mapping: the file object they share
+    std::shared_ptr<FileObject> file;
+    // Pipe: the buffer both ends share, and which end this is
+    std::shared_ptr<PipeObject> pipe;
+    bool pipeWriter = false;
+    // Mapping: the section's size and page protection
+    ULONGLONG mappingSize = 0;
+    DWORD protect = 0;
+    // Standard, duplicated: the standard handle whose capture it writes to
+    uintptr_t aliasOf = 0;
 };
 
 // ---- windows ----
@@ -129,6 +141,9 @@ struct World {
     uintptr_t nextModule = 0x180000000ull;
     std::u16string exeFileName;  // override for GetModuleFileNameW(NULL)
     std::map<DWORD, std::u16string> messages;
+
+    Registry registry;
+    IoState io;
 };
 
 World &W();

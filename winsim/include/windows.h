@@ -352,3 +352,8 @@ WINSIM_API BOOL WINAPI RedrawWindow(HWND window, const RECT *update, void *regio
 WINSIM_API int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 
 #include "tlhelp32.h"
+#include "winreg.h"
+#include "fileapi.h"
+#include "memoryapi.h"
+#include "stringapiset.h"
+#include "winuser_clipboard.h"
