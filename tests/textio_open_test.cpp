@@ -1,0 +1,193 @@
+#include "support/textio_fixture.h"
+
+namespace {
+
+using TextSourceOpen = TextioTest;
+
+TEST_F(TextSourceOpen, AFileIsMappedUnderItsFullName) {
+    std::u16string name = MakeFile("scheme.ini", "[Dark]\r\nStdColors=white on black\r\n");
+    TextSource source = TextSource();
+    ASSERT_EQ(OpenTextSource(&source, name.c_str()), 0);
+    EXPECT_EQ(std::u16string(source.name), Widen(dir_ + "/scheme.ini"));
+    EXPECT_NE(source.file, nullptr);
+    EXPECT_NE(source.mapping, nullptr);
+    EXPECT_EQ(source.tempPath, nullptr);
+    EXPECT_EQ(source.size, 34u);
+    EXPECT_EQ(source.encoding, static_cast<DWORD>(Ansi));
+    EXPECT_EQ(source.ansiCodePage, 1252u);
+    EXPECT_EQ(source.replacement, 0xFFFD);
+    EXPECT_EQ(source.lastError, 0);
+    EXPECT_EQ(sim::MappedViewCount(), 1);
+    EXPECT_EQ(Lines(&source), (std::vector<std::u16string>{u"[Dark]", u"StdColors=white on black"}));
+    EXPECT_EQ(CloseTextSource(&source), 0);
+    ExpectEmptyRecord(source);
+    ExpectNothingHeld();
+}
+
+TEST_F(TextSourceOpen, TheAnsiTableFollowsTheSystemCodePage) {
+    sim::SetAnsiCodePage(866);
+    std::u16string name = MakeFile("cyrillic.txt", "\x81");
+    TextSource source = TextSource();
+    ASSERT_EQ(OpenTextSource(&source, name.c_str()), 0);
+    EXPECT_EQ(source.ansiTable, 19u);
+    EXPECT_EQ(ReadChar(&source), 0x0411);
+    CloseTextSource(&source);
+}
+
+TEST_F(TextSourceOpen, FailureCodesLeaveNothingOpen) {
+    MakeFile("empty.ini", "");
+    struct Case {
+        std::u16string name;
+        LONG code;
+    } cases[] = {
+        {Path("missing.ini"), ERROR_FILE_NOT_FOUND},
+        {Path("nowhere\\x.ini"), ERROR_PATH_NOT_FOUND},
+        {Path("empty.ini"), TEXT_SOURCE_EMPTY},
+        {Widen(dir_), ERROR_ACCESS_DENIED},
+        {u"clip:x", ERROR_FILE_NOT_FOUND},  // only "clip:" itself is the clipboard
+        {u"nul", TEXT_SOURCE_EMPTY},        // a device: copied, and empty
+    };
+    ASSERT_EQ(chdir(dir_.c_str()), 0);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(Narrow(c.name));
+        TextSource source = TextSource();
+        EXPECT_EQ(OpenTextSource(&source, c.name.c_str()), c.code);
+        EXPECT_EQ(source.lastError, c.code);
+        ExpectEmptyRecord(source);
+        ExpectNothingHeld();
+        CloseTextSource(&source);  // harmless after a failure
+        EXPECT_EQ(source.lastError, c.code);
+    }
+    ASSERT_EQ(chdir("/"), 0);
+}
+
+TEST_F(TextSourceOpen, AFileOpenWithoutReadSharingIsASharingViolation) {
+    std::u16string name = MakeFile("locked.ini", "x=1\r\n");
+    HANDLE writer = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    TextSource source = TextSource();
+    EXPECT_EQ(OpenTextSource(&source, name.c_str()), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(source.lastError, ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(sim::OpenHandleCount(), 1);
+    CloseHandle(writer);
+    ExpectNothingHeld();
+}
+
+TEST_F(TextSourceOpen, ArgumentFailuresTouchNothing) {
+    TextSource source = TextSource();
+    source.lastError = 77;
+    EXPECT_EQ(OpenTextSource(nullptr, u"x"), -1);
+    EXPECT_EQ(OpenTextSource(&source, nullptr), -1);
+    EXPECT_EQ(OpenTextSource(&source, u""), -1);
+    EXPECT_EQ(source.lastError, 77);
+    EXPECT_EQ(CloseTextSource(nullptr), 0);
+}
+
+TEST_F(TextSourceOpen, MappingFailuresReportTheirError) {
+    std::u16string name = MakeFile("a.ini", "x=1\r\n");
+    const char *calls[] = {"CreateFileMappingW", "MapViewOfFile"};
+    for (const char *call : calls) {
+        SCOPED_TRACE(call);
+        sim::FailCall(call, ERROR_NOT_ENOUGH_MEMORY);
+        TextSource source = TextSource();
+        EXPECT_EQ(OpenTextSource(&source, name.c_str()), ERROR_NOT_ENOUGH_MEMORY);
+        ExpectEmptyRecord(source);
+        ExpectNothingHeld();
+    }
+}
+
+TEST_F(TextSourceOpen, EveryAllocationFailureIsCode8AndFreesTheRest) {
+    std::u16string name = MakeFile("a.ini", "x=1\r\n");
+    for (long nth = 1;; ++nth) {
+        SCOPED_TRACE(nth);
+        MemFailAllocation(nth);
+        TextSource source = TextSource();
+        LONG result = OpenTextSource(&source, name.c_str());
+        MemFailAllocation(0);
+        if (result == 0) {
+            EXPECT_GT(nth, 3);  // the name, the host's buffer, the resolved name
+            CloseTextSource(&source);
+            break;
+        }
+        EXPECT_EQ(result, ERROR_NOT_ENOUGH_MEMORY);
+        ExpectNothingHeld();
+    }
+    ExpectNothingHeld();
+}
+
+TEST_F(TextSourceOpen, UnreadableInformationMakesTheFileAStream) {
+    std::u16string name = MakeFile("a.ini", "x=1\r\n");
+    sim::FailCall("GetFileInformationByHandle", ERROR_INVALID_FUNCTION);
+    TextSource source = TextSource();
+    ASSERT_EQ(OpenTextSource(&source, name.c_str()), 0);
+    EXPECT_NE(source.tempPath, nullptr);
+    EXPECT_EQ(Lines(&source), (std::vector<std::u16string>{u"x=1"}));
+    CloseTextSource(&source);
+    ExpectNothingHeld();
+}
+
+using ClipboardSource = TextioTest;
+
+TEST_F(ClipboardSource, TextIsCopiedInAnyLetterCase) {
+    sim::SetClipboardText(u"Dark\r\nLight \u00E9\r\n");
+    for (const char16_t *name : {u"clip:", u"CLIP:", u"Clip:"}) {
+        TextSource source = TextSource();
+        ASSERT_EQ(OpenTextSource(&source, name), 0);
+        EXPECT_FALSE(sim::IsClipboardOpen());
+        EXPECT_EQ(sim::GlobalLockCount(), 0);
+        EXPECT_EQ(source.encoding, static_cast<DWORD>(Utf16Le));
+        EXPECT_EQ(source.size, 30u);
+        EXPECT_EQ(source.file, nullptr);
+        EXPECT_EQ(source.mapping, nullptr);
+        EXPECT_EQ(std::u16string(source.name), name);
+        EXPECT_EQ(Lines(&source), (std::vector<std::u16string>{u"Dark", u"Light \u00E9"}));
+        CloseTextSource(&source);
+        ExpectNothingHeld();
+    }
+}
+
+TEST_F(ClipboardSource, EveryFailureIsMinusOneWithNothingStored) {
+    auto expectFailure = [this]() {
+        TextSource source = TextSource();
+        EXPECT_EQ(OpenTextSource(&source, u"clip:"), -1);
+        EXPECT_EQ(source.lastError, 0);
+        ExpectEmptyRecord(source);
+        ExpectNothingHeld();
+    };
+    expectFailure();  // nothing on the clipboard
+    sim::SetClipboardText(u"");
+    expectFailure();
+    sim::SetClipboardText(u"text");
+    sim::HoldClipboard(true);
+    expectFailure();
+    sim::HoldClipboard(false);
+    sim::FailCall("GlobalLock", ERROR_INVALID_HANDLE);
+    expectFailure();
+    MemFailAllocation(2);  // the copy of the text
+    expectFailure();
+    MemFailAllocation(0);
+}
+
+TEST_F(ClipboardSource, TextWithoutATerminatorEndsWithItsBlock) {
+    sim::SetClipboardBytes(CF_UNICODETEXT, std::string("h\0i\0", 4));
+    TextSource source = TextSource();
+    ASSERT_EQ(OpenTextSource(&source, u"clip:"), 0);
+    EXPECT_EQ(source.size, 4u);
+    EXPECT_EQ(Lines(&source), (std::vector<std::u16string>{u"hi"}));
+    CloseTextSource(&source);
+}
+
+TEST_F(TextSourceOpen, ConsoleHandles) {
+    EXPECT_TRUE(IsConsoleHandle(reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-10))));
+    EXPECT_FALSE(IsConsoleHandle(reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-11))));  // captured
+    EXPECT_FALSE(IsConsoleHandle(nullptr));
+    EXPECT_FALSE(IsConsoleHandle(INVALID_HANDLE_VALUE));
+    HANDLE console = CreateFileW(u"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                 0, nullptr);
+    EXPECT_TRUE(IsConsoleHandle(console));
+    CloseHandle(console);
+    sim::SetStdInputPipe("x");
+    EXPECT_FALSE(IsConsoleHandle(reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-10))));
+}
+
+}  // namespace
