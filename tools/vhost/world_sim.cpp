@@ -3,6 +3,10 @@
 // so that `screen` shows what the plugin wrote.
 #include <sim.h>
 
+#include <fstream>
+
+#include "base/utf8.h"
+
 #include "host_control.h"
 #include "host_sim.h"
 #include "vhost.h"
@@ -15,6 +19,12 @@ std::string Narrow(const Text &text) {
     std::string out;
     for (WCHAR c : text) out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
     return out;
+}
+
+std::string PathBytes(const Text &path) {
+    std::string bytes(path.size() * 3 + 1, '\0');
+    bytes.resize(Utf16ToUtf8(path.data(), path.size(), &bytes[0], bytes.size()));
+    return bytes;
 }
 
 bool SetUpFrontEnd(const Text &name) {
@@ -43,15 +53,23 @@ bool PrepareWorld(const Options &options) {
     HostCtlReset();
     if (!SetUpFrontEnd(options.frontEnd)) return false;
     if (!options.registryFile.empty()) {
-        // REGISTRY: load options.registryFile into the simulated registry here
-        // once winsim can load and save it; until then the path is only kept.
+        // A file that does not exist yet is a registry that is still empty.
+        std::string path = PathBytes(options.registryFile);
+        std::string error;
+        if (std::ifstream(path) && !sim::LoadRegistry(path, &error)) {
+            PrintError(Widen("vhost: registry ") + options.registryFile + Widen(", ") + FromUtf8(error));
+            return false;
+        }
     }
     return true;
 }
 
 void FinishWorld(const Options &options) {
     if (!options.registryFile.empty()) {
-        // REGISTRY: save the simulated registry back to options.registryFile.
+        std::string error;
+        if (!sim::SaveRegistry(PathBytes(options.registryFile), &error)) {
+            PrintError(Widen("vhost: ") + FromUtf8(error));
+        }
     }
 }
 
