@@ -1,6 +1,7 @@
 // The exports the host calls besides start-up and shutdown.
 #include "../base/format.h"
 #include "../base/wstr.h"
+#include "../command/command.h"
 #include "help_topics.h"
 #include "host.h"
 #include "messages.h"
@@ -48,12 +49,7 @@ PLUGIN_API int WINAPI Help(LPCWSTR name) {
 }
 
 PLUGIN_API int WINAPI vivanta(LPCWSTR arguments) {
-    if (!arguments) return 1;
-    // The command's options arrive with the command subsystem; until then it
-    // says so plainly instead of pretending to have done something.
-    PrintErrorPrefix();
-    Qprintf(ErrorHandle(), TEXT("The %s command is not available in this build.\r\n"), TEXT("VIVANTA"));
-    return 2;
+    return RunVivantaCommand(arguments);
 }
 
 PLUGIN_API int WINAPI key(KeyInfo *info) {

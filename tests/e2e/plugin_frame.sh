@@ -16,5 +16,4 @@ expect_run refuse_terminal --frontend terminal -c "echo never"
 expect_run refuse_silently_when_piped --frontend console2 --pipe -c "echo never"
 expect_run take_command --frontend takecommand --var noloadmsg=1 -c "echo loaded in %_4ver"
 expect_run silent_start --transient -c "echo quiet start in a transient shell"
-expect_run command_unavailable --var noloadmsg=1 -c "vivanta /?"
 transcripts_done

@@ -1,0 +1,78 @@
+// Putting a colour scheme into effect on the console and in the host, and
+// reading back, recognising and printing what is in effect.
+#pragma once
+
+#include "../platform.h"
+#include "../plugin/plugin.h"
+#include "../schemes/scheme_list.h"
+
+#define OPTION_TEXT_SIZE 1024      // the host's option value buffer
+#define WINDOW_TEXT_SIZE 1024      // window titles and IPC answers
+#define COLOR_DIR_TEXT_SIZE 8192   // the ColorDir variable as read back
+#define RECOLOUR_BAND_ROWS 128     // rows re-coloured per read and write
+#define FIRST_DIRECTIVE_24_VERSION 24  // hosts that know SelectedColors
+#define FIRST_VIEW_HOST_VERSION 28     // hosts with a Take Command view to repaint
+
+// The host's colour directives in the order they are set and shown.
+#define DIRECTIVE_COUNT 9
+extern const LPCWSTR DIRECTIVE_NAMES[DIRECTIVE_COUNT];
+// The scheme's value of directive `index` (0-8, in DIRECTIVE_NAMES order).
+WORD SchemeDirective(const ColorScheme *scheme, int index);
+
+// A host option read as a number: decimal, or hexadecimal after "0x".
+// Text that does not start with a digit, and 0, give `defaultValue`; a
+// number too large for 32 bits gives -1; a missing or empty name gives -1.
+LONG QueryAttributeOption(LPCWSTR name, LONG defaultValue);
+
+// Reads the console screen buffer information; FALSE when it cannot be read.
+BOOL ReadConsoleInfo(CONSOLE_SCREEN_BUFFER_INFOEX *info);
+// The ColorDir environment variable into `text` (COLOR_DIR_TEXT_SIZE
+// characters); empty when it is unset. FALSE (and empty) when it is too long
+// for the buffer.
+BOOL ReadColorDirVariable(LPWSTR text);
+
+// The attributes the previous StdColors, InputColors and ErrorColors had,
+// derived from the host's options and the buffer's current attribute;
+// 0xFFFF stands for one that can match no cell.
+struct PreviousAttributes {
+    WORD std;
+    WORD input;
+    WORD error;
+};
+void ReadPreviousAttributes(WORD currentAttribute, PreviousAttributes *previous);
+
+// Re-colours the cells of the screen buffer (`columns` x `rows`) whose low
+// attribute byte (0 read as 7) was one of `previous` with the scheme's
+// matching directive, a band of rows at a time. Returns the number of bands
+// written back, or -1 when the band buffer could not be allocated.
+int RecolourScreen(SHORT columns, SHORT rows, const PreviousAttributes *previous, const ColorScheme *scheme);
+
+// Puts `scheme` into effect: palette and default attribute, the text on the
+// screen, the host's directives, ColorDir, the hotkey's `key` record (null
+// from the command) and the windows that show the console. 1 when applied,
+// 0 when the console could not be read (nothing changed), -1 without scheme.
+int ApplyScheme(const ColorScheme *scheme, KeyInfo *key);
+
+// Redraws the console window and, under Take Command, the window that shows
+// the console; returns how many windows were redrawn.
+int RepaintConsoleWindows(void);
+// The child of Take Command's `mainWindow` that shows the console, found by
+// giving the console a marker title for a moment; null when none takes it on.
+HWND FindViewByTitle(HWND mainWindow);
+
+// The first listed scheme that equals the colours in effect, or null.
+ColorScheme *IdentifyCurrentScheme(void);
+
+// What ShowScheme prints: a scheme chosen by user text, or the settings
+// currently in effect.
+enum SchemeViewKind { VIEW_NONE = 0, VIEW_CURRENT = 1, VIEW_TEXT = 2 };
+struct SchemeView {
+    int kind;
+    LPCWSTR text;  // VIEW_TEXT only
+};
+// 1 after printing, 0 when the text selects no scheme (nothing printed),
+// -1 when there is nothing to show.
+int ShowScheme(const SchemeView *view);
+
+// The numbered list of schemes, `marked` flagged with "*"; returns how many.
+int ListSchemes(const ColorScheme *marked);

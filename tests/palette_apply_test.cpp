@@ -1,0 +1,261 @@
+// Applying a scheme: host options read as numbers, the previous attributes,
+// the console record, re-colouring in bands, the host's directives, ColorDir
+// and the hotkey's key record.
+#include <string>
+#include <vector>
+
+#include "support/palette_fixture.h"
+
+namespace {
+
+using ApplyTest = PaletteTest;
+
+TEST_F(ApplyTest, AttributeOptionsReadAsNumbers) {
+    Start();
+    struct Case {
+        const char16_t *value;  // null: the option is not set
+        LONG expected;
+    } cases[] = {
+        {nullptr, 99},        {u"31", 31},          {u"0x1F", 31},       {u"0X1f", 31},
+        {u"31abc", 31},       {u"abc", 99},         {u"0", 99},          {u"0x", 99},
+        {u"0xZ", 99},         {u" 31", 99},         {u"-5", 99},         {u"2147483647", 2147483647},
+        {u"2147483648", -1},  {u"99999999999", -1}, {u"0xFFFFFFFF", -1}, {u"0x100000000", -1},
+        {u"0x10000", 0x10000},
+    };
+    for (const Case &c : cases) {
+        HostCtlSetOption(u"StdColors", c.value);
+        EXPECT_EQ(QueryAttributeOption(u"StdColors", 99), c.expected) << Narrow(c.value ? c.value : u"(unset)");
+    }
+    EXPECT_EQ(QueryAttributeOption(u"", 99), -1);
+    EXPECT_EQ(QueryAttributeOption(nullptr, 99), -1);
+}
+
+TEST_F(ApplyTest, PreviousAttributesFollowTheOptionsAndTheConsole) {
+    Start();
+    PreviousAttributes previous;
+    // Nothing set: the console's attribute byte stands for all three.
+    ReadPreviousAttributes(0x8007, &previous);
+    EXPECT_EQ(previous.std, 0x07);
+    EXPECT_EQ(previous.input, 0x07);
+    EXPECT_EQ(previous.error, 0x07);
+    // Byte 0 defaults to 7, but a truncated 0 takes the byte as it is.
+    HostCtlSetOption(u"InputColors", u"0x10000");
+    ReadPreviousAttributes(0x0000, &previous);
+    EXPECT_EQ(previous.std, 0x07);
+    EXPECT_EQ(previous.input, 0x00);
+
+    HostCtlSetOption(u"StdColors", u"0x1E");
+    HostCtlSetOption(u"InputColors", u"0x77");         // equal nibbles
+    HostCtlSetOption(u"ErrorColors", u"99999999999");  // overflow
+    ReadPreviousAttributes(0x07, &previous);
+    EXPECT_EQ(previous.std, 0x1E);
+    EXPECT_EQ(previous.input, 0xFFFF);
+    EXPECT_EQ(previous.error, 0xFFFF);
+    HostCtlSetOption(u"ErrorColors", u"256");
+    ReadPreviousAttributes(0x07, &previous);
+    EXPECT_EQ(previous.error, 0xFFFF);
+}
+
+TEST_F(ApplyTest, RecolouringKeepsTheHighByteAndReadsZeroAsSeven) {
+    Start();
+    ColorScheme *scheme = AddTestScheme(u"Target", 0x1F, 0x1A, 0x1C);
+    HostCtlSetOption(u"InputColors", u"0x0A");
+    HostCtlSetOption(u"ErrorColors", u"12");
+    FillScreen(0x0030);  // matches nothing
+    sim::SetCellAttribute(0, 0, 0x8007);
+    sim::SetCellAttribute(1, 0, 0x0000);
+    sim::SetCellAttribute(2, 0, 0x000A);
+    sim::SetCellAttribute(3, 0, 0x400C);
+    sim::SetCellAttribute(4, 0, 0x0017);
+    ASSERT_EQ(ApplyScheme(scheme, nullptr), 1);
+    EXPECT_EQ(sim::CellAttribute(0, 0), 0x801F);
+    EXPECT_EQ(sim::CellAttribute(1, 0), 0x001F);
+    EXPECT_EQ(sim::CellAttribute(2, 0), 0x001A);
+    EXPECT_EQ(sim::CellAttribute(3, 0), 0x401C);
+    EXPECT_EQ(sim::CellAttribute(4, 0), 0x0017);
+    EXPECT_EQ(sim::CellAttribute(5, 0), 0x0030);
+}
+
+TEST_F(ApplyTest, StdColorsWinsWhenTwoPreviousAttributesAgree) {
+    Start();
+    ColorScheme *scheme = AddTestScheme(u"Target", 0x1F, 0x1A, 0x1C);
+    HostCtlSetOption(u"InputColors", u"7");
+    HostCtlSetOption(u"ErrorColors", u"7");
+    FillScreen(0x07);
+    ApplyScheme(scheme, nullptr);
+    EXPECT_EQ(sim::CellAttribute(10, 10), 0x1F);
+}
+
+TEST_F(ApplyTest, AnOverflowingOptionMatchesNoCell) {
+    Start();
+    ColorScheme *scheme = AddTestScheme(u"Target", 0x1F, 0x1A, 0x1C);
+    HostCtlSetOption(u"StdColors", u"99999999999");
+    FillScreen(0x07);
+    sim::SetCellAttribute(0, 0, 0xFF);
+    ApplyScheme(scheme, nullptr);
+    // Input and error still default to 7; only the standard colours are lost.
+    EXPECT_EQ(sim::CellAttribute(1, 1), 0x1A);
+    EXPECT_EQ(sim::CellAttribute(0, 0), 0xFF);
+}
+
+TEST_F(ApplyTest, ThreeHundredRowsGoInBandsOf128And128And44) {
+    sim::SetConsoleSize(80, 300);
+    Start();
+    ColorScheme *scheme = AddTestScheme(u"Target", 0x1F, 0x1A, 0x1C);
+    FillScreen(0x07);
+    // The second band cannot be read: exactly its rows keep their colours.
+    sim::FailCall("ReadConsoleOutputAttribute", ERROR_INVALID_HANDLE, 2);
+    MemResetCounts();
+    ASSERT_EQ(ApplyScheme(scheme, nullptr), 1);
+    EXPECT_EQ(sim::CallCount("ReadConsoleOutputAttribute"), 3);
+    EXPECT_EQ(sim::CallCount("WriteConsoleOutputAttribute"), 2);
+    EXPECT_EQ(sim::CellAttribute(79, 127), 0x1F);
+    EXPECT_EQ(sim::CellAttribute(0, 128), 0x07);
+    EXPECT_EQ(sim::CellAttribute(79, 255), 0x07);
+    EXPECT_EQ(sim::CellAttribute(0, 256), 0x1F);
+    EXPECT_EQ(sim::CellAttribute(79, 299), 0x1F);
+    // The one band buffer is all that is allocated, and it is freed.
+    EXPECT_EQ(MemAllocationCount(), 1);
+    EXPECT_EQ(MemLiveCount(), 0);
+}
+
+TEST_F(ApplyTest, OnlyBandsWithAChangedCellAreWrittenBack) {
+    sim::SetConsoleSize(80, 300);
+    Start();
+    ColorScheme *scheme = AddTestScheme(u"Target", 0x1F, 0x1A, 0x1C);
+    FillScreen(0x30);
+    sim::SetCellAttribute(5, 200, 0x07);
+    ApplyScheme(scheme, nullptr);
+    EXPECT_EQ(sim::CallCount("WriteConsoleOutputAttribute"), 1);
+    EXPECT_EQ(sim::CellAttribute(5, 200), 0x1F);
+
+    // Applying the same scheme again changes no cell at all.
+    ApplyScheme(scheme, nullptr);
+    EXPECT_EQ(sim::CallCount("WriteConsoleOutputAttribute"), 1);
+}
+
+TEST_F(ApplyTest, WithoutMemoryTheTextKeepsItsColoursAndTheRestIsApplied) {
+    Start();
+    ColorScheme *scheme = AddTestScheme(u"Target", 0x1F, 0x1A, 0x1C);
+    FillScreen(0x07);
+    MemFailAllocation(1);
+    EXPECT_EQ(ApplyScheme(scheme, nullptr), 1);
+    EXPECT_EQ(sim::CellAttribute(0, 0), 0x07);
+    EXPECT_EQ(sim::ConsoleInfo().wAttributes, 0x1F);
+    EXPECT_EQ(CommandLines().size(), 9u);
+}
+
+TEST_F(ApplyTest, TheConsoleGetsThePaletteAndKeepsItsWindow) {
+    sim::SetConsoleSize(100, 500);
+    Start();
+    ColorScheme *scheme = AddTestScheme(u"Target", 0x1F, 0x1A, 0x1C);
+    CONSOLE_SCREEN_BUFFER_INFOEX before = sim::ConsoleInfo();
+    ASSERT_EQ(ApplyScheme(scheme, nullptr), 1);
+    CONSOLE_SCREEN_BUFFER_INFOEX after = sim::ConsoleInfo();
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(after.ColorTable[i], 0x100000u + i);
+    EXPECT_EQ(after.wAttributes, 0x1F);
+    EXPECT_EQ(after.srWindow.Left, before.srWindow.Left);
+    EXPECT_EQ(after.srWindow.Top, before.srWindow.Top);
+    EXPECT_EQ(after.srWindow.Right, before.srWindow.Right);
+    EXPECT_EQ(after.srWindow.Bottom, before.srWindow.Bottom);
+    EXPECT_EQ(after.dwSize.X, 100);
+    EXPECT_EQ(after.dwSize.Y, 500);
+    EXPECT_EQ(after.wPopupAttributes, before.wPopupAttributes);
+}
+
+TEST_F(ApplyTest, AnUnreadableConsoleChangesNothing) {
+    Start();
+    ColorScheme *scheme = AddTestScheme(u"Target", 0x1F, 0x1A, 0x1C);
+    EXPECT_EQ(ApplyScheme(nullptr, nullptr), -1);
+    sim::FailCall("GetConsoleScreenBufferInfoEx", ERROR_INVALID_HANDLE);
+    EXPECT_EQ(ApplyScheme(scheme, nullptr), 0);
+    EXPECT_EQ(sim::CallCount("SetConsoleScreenBufferInfoEx"), 0);
+    EXPECT_EQ(HostCommandLog(), u"");
+    EXPECT_EQ(sim::Environment(u"ColorDir"), u"");
+    EXPECT_TRUE(sim::Redraws().empty());
+}
+
+TEST_F(ApplyTest, LaterFailuresDoNotStopTheApplication) {
+    Start();
+    ColorScheme *scheme = AddTestScheme(u"Target", 0x1F, 0x1A, 0x1C);
+    FillScreen(0x07);
+    sim::FailCall("SetConsoleScreenBufferInfoEx", ERROR_INVALID_PARAMETER);
+    sim::FailCall("WriteConsoleOutputAttribute", ERROR_INVALID_HANDLE);
+    sim::FailCall("SetEnvironmentVariableW", ERROR_NOT_ENOUGH_MEMORY);
+    sim::FailCall("RedrawWindow", ERROR_INVALID_WINDOW_HANDLE);
+    EXPECT_EQ(ApplyScheme(scheme, nullptr), 1);
+    EXPECT_EQ(CommandLines().size(), 9u);
+}
+
+TEST_F(ApplyTest, DirectivesGoToTheHostInOrderWithSelectedColorsFrom24) {
+    struct Case {
+        const char16_t *version;
+        size_t commands;
+    } cases[] = {{u"23", 8}, {u"24", 9}, {u"28.01", 9}};
+    for (const Case &c : cases) {
+        SetUp();
+        Start(c.version);
+        ColorScheme *scheme = AddTestScheme(u"Target", 31, 0x1A, 0x1C);
+        ApplyScheme(scheme, nullptr);
+        std::vector<std::u16string> expected = {
+            u"option //StdColors=31",         u"option //InputColors=26",       u"option //ErrorColors=28",
+            u"option //ListColors=31",        u"option //ListStatBarColors=47", u"option //ListInverseColors=63",
+            u"option //SelectColors=79",      u"option //SelectStatBarColors=95", u"option //SelectedColors=111",
+        };
+        expected.resize(c.commands);
+        EXPECT_EQ(CommandLines(), expected) << Narrow(c.version);
+        EXPECT_EQ(HostOptionValue(u"StdColors"), u"31");
+        TearDown();
+    }
+}
+
+TEST_F(ApplyTest, ColorDirIsSetOrRemoved) {
+    Start();
+    ColorScheme *withDir = AddTestScheme(u"With", 0x1F, 0x1A, 0x1C, u"dirs:12;");
+    ColorScheme *without = AddTestScheme(u"Without", 0x1F, 0x1A, 0x1C, u"");
+    ApplyScheme(withDir, nullptr);
+    EXPECT_EQ(sim::Environment(u"ColorDir"), u"dirs:12;");
+    ApplyScheme(without, nullptr);
+    WCHAR buffer[16];
+    EXPECT_EQ(GetEnvironmentVariableW(u"ColorDir", buffer, 16), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ENVVAR_NOT_FOUND));
+}
+
+TEST_F(ApplyTest, TheHotkeyRecordBecomesEnterOnAnEmptyLine) {
+    struct Case {
+        const char16_t *version;
+        int32_t keyCode;
+        const char16_t *keyName;
+    } cases[] = {{u"23", 13, u"Alt-Z"}, {u"24", 0, u"Enter"}};
+    for (const Case &c : cases) {
+        SetUp();
+        Start(c.version);
+        ColorScheme *scheme = AddTestScheme(u"Target", 0x1F, 0x1A, 0x1C);
+        WCHAR line[1024] = u"dir /s";
+        WCHAR keyName[1024] = u"Alt-Z";
+        KeyInfo key = {};
+        key.keyCode = 0x1002C;
+        key.position[0] = 6;
+        key.line = line;
+        key.cursor = line + 6;
+        key.keyName = keyName;
+        ASSERT_EQ(ApplyScheme(scheme, &key), 1);
+        EXPECT_EQ(key.keyCode, c.keyCode) << Narrow(c.version);
+        EXPECT_EQ(std::u16string(keyName), c.keyName);
+        EXPECT_EQ(key.position[0], 5);
+        EXPECT_EQ(line[0], 0);
+        EXPECT_EQ(key.cursor, line);
+        EXPECT_EQ(key.redraw, 1);
+        std::vector<WCHAR> log(64);
+        HostCtlGetEditLineLog(log.data(), 64);
+        EXPECT_EQ(std::u16string(log.data()), u"dir /s\n");
+
+        // A position already at 0 stays there.
+        key.position[0] = 0;
+        ApplyScheme(scheme, &key);
+        EXPECT_EQ(key.position[0], 0);
+        TearDown();
+    }
+}
+
+}  // namespace

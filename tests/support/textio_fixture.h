@@ -1,0 +1,104 @@
+// Text I/O tests: a fresh machine and plugin, a directory of their own for
+// the files they read and write, and checks that nothing was left behind.
+#pragma once
+
+#include <dirent.h>
+#include <stdlib.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/alloc.h"
+#include "support/plugin_fixture.h"
+#include "textio/line_reader.h"
+#include "textio/text_source.h"
+
+class TextioTest : public PluginTest {
+  protected:
+    void SetUp() override {
+        PluginTest::SetUp();
+        char pattern[] = "/tmp/vivanta_textio_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        liveBlocks_ = MemLiveCount();
+    }
+    void TearDown() override {
+        std::string command = "rm -rf " + dir_;
+        EXPECT_EQ(system(command.c_str()), 0);
+        PluginTest::TearDown();
+    }
+
+    // A file of these bytes in the test's directory; its name in Windows
+    // spelling.
+    std::u16string MakeFile(const std::string &name, const std::string &bytes) {
+        std::ofstream(dir_ + "/" + name, std::ios::binary) << bytes;
+        return Path(name);
+    }
+    std::u16string Path(const std::string &name) const {
+        std::string path = dir_ + "\\" + name;
+        return std::u16string(path.begin(), path.end());
+    }
+    std::string Contents(const std::string &name) const {
+        std::ifstream in(dir_ + "/" + name, std::ios::binary);
+        std::stringstream all;
+        all << in.rdbuf();
+        return all.str();
+    }
+
+    // Names in a directory (Linux path), "." and ".." left out.
+    static std::vector<std::string> Entries(const std::string &dir) {
+        std::vector<std::string> names;
+        DIR *d = opendir(dir.c_str());
+        if (!d) return names;
+        while (dirent *e = readdir(d)) {
+            std::string name = e->d_name;
+            if (name != "." && name != "..") names.push_back(name);
+        }
+        closedir(d);
+        return names;
+    }
+
+    // Nothing open, nothing mapped, nothing allocated, no temporary file.
+    void ExpectNothingHeld() {
+        EXPECT_EQ(sim::OpenHandleCount(), 0);
+        EXPECT_EQ(sim::MappedViewCount(), 0);
+        EXPECT_EQ(MemLiveCount(), liveBlocks_);
+        EXPECT_TRUE(Entries(sim::TempDirectory()).empty());
+        EXPECT_FALSE(sim::IsClipboardOpen());
+    }
+
+    static void ExpectEmptyRecord(const TextSource &source) {
+        EXPECT_EQ(source.data, nullptr);
+        EXPECT_EQ(source.name, nullptr);
+        EXPECT_EQ(source.tempPath, nullptr);
+        EXPECT_EQ(source.file, nullptr);
+        EXPECT_EQ(source.mapping, nullptr);
+        EXPECT_EQ(source.size, 0u);
+    }
+
+    // Every line of an open source.
+    static std::vector<std::u16string> Lines(TextSource *source, DWORD flags = 0) {
+        std::vector<std::u16string> lines;
+        WCHAR buffer[LINE_BUFFER_SIZE];
+        while (ReadLine(source, buffer, flags) == 0) lines.push_back(buffer);
+        return lines;
+    }
+
+    std::string dir_;
+    long liveBlocks_ = 0;
+};
+
+// ASCII (or UTF-8 without non-ASCII) text as UTF-16.
+inline std::u16string Widen(const std::string &text) { return std::u16string(text.begin(), text.end()); }
+
+// UTF-16 little-endian bytes of `text`.
+inline std::string Utf16LeBytes(const std::u16string &text) {
+    std::string bytes;
+    for (char16_t c : text) {
+        bytes.push_back(static_cast<char>(c & 0xFF));
+        bytes.push_back(static_cast<char>(c >> 8));
+    }
+    return bytes;
+}
