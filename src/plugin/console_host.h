@@ -39,5 +39,17 @@ HWND FindTakeCommandFrame(void);
 HWND FindTakeCommandView(HWND mainWindow);
 // The first descendant of `parent` whose class is `className`.
 HWND FindDescendantByClass(HWND parent, LPCWSTR className);
+// How long to wait for a window to show a title: a pause before the title
+// is set, then up to `attempts` looks, `waitMs` apart.
+struct TitlePoll {
+    DWORD settleMs;
+    int attempts;
+    DWORD waitMs;
+};
+// Gives the console window `marker` as its title until a child of
+// `mainWindow` (of a class beginning with `classPrefix`, when given) shows
+// it, then puts the console's own title back. Take Command's console view
+// copies the console title, so this finds the view.
+HWND FindChildShowingConsoleTitle(HWND mainWindow, LPCWSTR marker, LPCWSTR classPrefix, const TitlePoll *poll);
 // Reads "window handle as decimal digits" answers; null when there are none.
 HWND WindowFromDecimal(LPCWSTR text);

@@ -37,14 +37,20 @@ HWND FirstWindowOfProcesses(const WindowCollection &frames, const DWORD *process
 
 struct CaptionSearch {
     LPCWSTR marker;
+    LPCWSTR classPrefix;
     HWND found;
 };
 
-BOOL CALLBACK MatchViewCaption(HWND window, LPARAM param) {
+BOOL CALLBACK MatchCaption(HWND window, LPARAM param) {
     CaptionSearch *search = reinterpret_cast<CaptionSearch *>(param);
     WCHAR text[1024];
-    if (!RealGetWindowClassW(window, text, 1024) || StrCompareN(text, TEXT("Afx:"), 4) != 0) return TRUE;
-    if (GetWindowTextW(window, text, 1024) <= 0 || StrCompare(text, search->marker) != 0) return TRUE;
+    if (search->classPrefix) {
+        if (!RealGetWindowClassW(window, text, 1024)) return TRUE;
+        if (StrCompareN(text, search->classPrefix, StrLen(search->classPrefix)) != 0) return TRUE;
+    }
+    text[0] = 0;
+    GetWindowTextW(window, text, 1024);
+    if (StrCompare(text, search->marker) != 0) return TRUE;
     search->found = window;
     return FALSE;
 }
@@ -52,27 +58,33 @@ BOOL CALLBACK MatchViewCaption(HWND window, LPARAM param) {
 // The view shows the console's title: give the console a unique title for a
 // moment and look for the child window that takes it on.
 HWND FindViewByCaption(HWND mainWindow) {
+    WCHAR marker[64];
+    Format(marker, 64, TEXT("\u00A4 %04X-%04X"), GetCurrentProcessId(), rand() & 0x7FFF);
+    TitlePoll poll = {0, CAPTION_ATTEMPTS, CAPTION_WAIT_MS};
+    return FindChildShowingConsoleTitle(mainWindow, marker, TEXT("Afx:"), &poll);
+}
+
+}  // namespace
+
+HWND FindChildShowingConsoleTitle(HWND mainWindow, LPCWSTR marker, LPCWSTR classPrefix, const TitlePoll *poll) {
     HWND console = GetConsoleWindow();
+    // Without a console window there is no title for a view to copy.
     if (!console) return nullptr;
     WCHAR saved[1024];
     saved[0] = 0;
     GetWindowTextW(console, saved, 1024);
-
-    WCHAR marker[64];
-    Format(marker, 64, TEXT("\u00A4 %04X-%04X"), GetCurrentProcessId(), rand() & 0x7FFF);
+    if (poll->settleMs) Sleep(poll->settleMs);
     SetWindowTextW(console, marker);
 
-    CaptionSearch search = {marker, nullptr};
-    for (int attempt = 0; attempt < CAPTION_ATTEMPTS; ++attempt) {
-        EnumChildWindows(mainWindow, MatchViewCaption, reinterpret_cast<LPARAM>(&search));
+    CaptionSearch search = {marker, classPrefix, nullptr};
+    for (int attempt = 0; attempt < poll->attempts; ++attempt) {
+        EnumChildWindows(mainWindow, MatchCaption, reinterpret_cast<LPARAM>(&search));
         if (search.found) break;
-        Sleep(CAPTION_WAIT_MS);
+        Sleep(poll->waitMs);
     }
     SetWindowTextW(console, saved);
     return search.found;
 }
-
-}  // namespace
 
 HWND FindTakeCommandFrame(void) {
     WindowCollection frames;
