@@ -27,7 +27,7 @@ enum SaveRoot { SAVE_NONE = 0, SAVE_CURRENT_USER = 1, SAVE_LOCAL_MACHINE = 2 };
 // What the arguments ask for. Texts point into g_argumentList.
 struct CommandRequest {
     BOOL restoreDefaults;
-    LPCWSTR schemeFile;
+    LPWSTR schemeFile;  // upper-cased in place when it cannot be read
     LONG hotkey;  // -1: not given; 0: no hotkey
     BOOL listHotkeys;
     BOOL merge;

@@ -28,13 +28,17 @@ const char *FoldCharacter(WCHAR c) {
 }  // namespace
 
 int FoldSchemeName(LPCWSTR name, LPWSTR folded) {
+    return FoldSchemeNameInto(name, folded, FOLDED_NAME_SIZE);
+}
+
+int FoldSchemeNameInto(LPCWSTR name, LPWSTR folded, size_t capacity) {
     size_t length = 0;
     folded[0] = 0;
     if (!name) return 0;
     for (; *name; ++name) {
         const char *replacement = FoldCharacter(*name);
         size_t count = replacement ? strlen(replacement) : 1;
-        if (length + count >= FOLDED_NAME_SIZE) {
+        if (length + count >= capacity) {
             folded[0] = 0;
             return -1;
         }

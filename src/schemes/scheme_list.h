@@ -57,6 +57,8 @@ int FreeSchemeList(void);
 // characters, into `folded` (FOLDED_NAME_SIZE characters). Returns the
 // folded length, or -1 (with `folded` empty) when it would not fit.
 int FoldSchemeName(LPCWSTR name, LPWSTR folded);
+// The same into `folded` of `capacity` characters.
+int FoldSchemeNameInto(LPCWSTR name, LPWSTR folded, size_t capacity);
 
 // (R*299 + G*587 + B*114) / 255 of a COLORREF: 0 to 1000.
 DWORD ColorLuminance(DWORD colorRef);
@@ -68,3 +70,8 @@ DWORD IsDarkScheme(const ColorScheme *scheme);
 // Appends the built-in schemes that the list's dark and light counts call
 // for; returns how many were added.
 int SeedBuiltInSchemes(void);
+
+// Start-up: reads Vivanta.ini from the plugin's own directory or, when
+// there is none there, from the host's, replacing the list. The result of
+// that read, or 0 when neither directory holds the file.
+int LoadDefaultSchemeFile(void);

@@ -63,6 +63,4 @@ long=$(printf 'x%.0s' $(seq 8191))
 expect_run command_argument_8191 "${quiet[@]}" -c "vivanta $long"
 expect_run command_argument_8192 "${quiet[@]}" -c "vivanta ${long}y"
 
-# Options whose steps this build does not have say so.
-expect_run command_unavailable_option "${quiet[@]}" -c "vivanta /F:schemes.ini"
 transcripts_done

@@ -1,0 +1,135 @@
+// Reading large scheme files: 10,000 and 100,000 schemes (about 800 bytes
+// each, UTF-8) merged into a list of 10,000, half of whose names the file
+// also holds, and the same files replacing the list. Appending, the
+// same-name check within the file and the merge's look-ups must stay
+// linear: 100,000 schemes may take at most 12 times as long as 10,000.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <fstream>
+#include <string>
+
+#include "schemes/scheme_file.h"
+#include "sim.h"
+#include "textio/line_reader.h"
+#include "textio/text_source.h"
+
+namespace {
+
+const int kListSize = 10000;
+
+std::string &Directory() {
+    static std::string dir;
+    if (dir.empty()) {
+        char pattern[] = "/tmp/vivanta_bench_XXXXXX";
+        dir = mkdtemp(pattern) ? pattern : "/tmp";
+        atexit([] { (void)!system(("rm -rf " + Directory()).c_str()); });
+    }
+    return dir;
+}
+
+std::string SchemeName(int n) { return "Scheme " + std::to_string(n); }
+
+// One section as users collect them: a comment, every directive, a
+// ColorDir and the sixteen palette entries.
+std::string Section(int n) {
+    static const char *const kDirectives =
+        "StdColors=Bright White on Blue\r\nInputColors=Bright Yellow on Blue\r\nErrorColors=Bright Red on Blue\r\n"
+        "ListColors=Bright White on Blue\r\nListStatBarColors=Blue on Bright White\r\n"
+        "ListInverseColors=Blue on Bright White\r\nSelectColors=Bright White on Blue\r\n"
+        "SelectStatBarColors=Blue on Bright White\r\nSelectedColors=Blue on Bright White\r\n"
+        "ColorDir=dirs:12;com exe:10;bat btm cmd:2;txt doc html:11;ini cfg:14;log:8;\r\n";
+    std::string text = "; " + std::string(120, '-') + "\r\n; collected from somewhere, number " + std::to_string(n) +
+                       "\r\n[" + SchemeName(n) + "]\r\n" + kDirectives;
+    for (int i = 0; i < 16; ++i) {
+        char line[32];
+        snprintf(line, sizeof line, "Color %d=#%02x%02x%02x\r\n", i, (n + i * 16) & 0xFF, (n >> 8) & 0xFF, i * 15);
+        text += line;
+    }
+    return text + "\r\n";
+}
+
+// The file of `count` schemes, made once.
+std::u16string SchemeFile(int count, size_t *bytes) {
+    std::string name = Directory() + "/schemes" + std::to_string(count) + ".ini";
+    std::ifstream probe(name, std::ios::binary | std::ios::ate);
+    if (probe) {
+        *bytes = static_cast<size_t>(probe.tellg());
+    } else {
+        std::string content;
+        for (int n = 0; n < count; ++n) content += Section(n);
+        std::ofstream(name, std::ios::binary) << content;
+        *bytes = content.size();
+    }
+    return std::u16string(name.begin(), name.end());
+}
+
+// 10,000 schemes, the second half of them named as the file's first
+// ones; appended through a tail link so that building it stays linear.
+void BuildList() {
+    ColorScheme scheme;
+    memset(&scheme, 0, sizeof scheme);
+    scheme.StdColors = 0x1F;
+    scheme.InputColors = 0x1E;
+    scheme.ErrorColors = 0x1C;
+    ColorScheme **tail = &g_schemes;
+    for (int n = 0; n < kListSize; ++n) {
+        std::string name = n < kListSize / 2 ? "Listed " + std::to_string(n) : SchemeName(n - kListSize / 2);
+        std::u16string wide(name.begin(), name.end());
+        if (AddScheme(&scheme, wide.c_str(), u"dirs:12;", tail)) tail = &(*tail)->next;
+    }
+}
+
+void BM_ReadSchemeFile(benchmark::State &state) {
+    int count = static_cast<int>(state.range(0));
+    int merge = static_cast<int>(state.range(1));
+    sim::Reset();
+    size_t bytes = 0;
+    std::u16string name = SchemeFile(count, &bytes);
+    int read = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        FreeSchemeList();
+        BuildList();
+        state.ResumeTiming();
+        read = ReadSchemeFile(name.c_str(), merge);
+    }
+    if (read != count) state.SkipWithError("not every scheme was read");
+    int listed = 0;
+    for (const ColorScheme *s = g_schemes; s; s = s->next) ++listed;
+    FreeSchemeList();
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes));
+    state.counters["file_MB"] = static_cast<double>(bytes) / 1e6;
+    state.counters["listed"] = listed;
+}
+BENCHMARK(BM_ReadSchemeFile)
+    ->ArgNames({"schemes", "merge"})
+    ->Args({10000, 1})
+    ->Args({100000, 1})
+    ->Args({10000, 0})
+    ->Args({100000, 0})
+    ->MinTime(2)
+    ->Unit(benchmark::kMillisecond);
+
+// The same files read line by line and nothing more: what the text reader
+// costs by itself, for comparison.
+void BM_ReadLinesOnly(benchmark::State &state) {
+    int count = static_cast<int>(state.range(0));
+    sim::Reset();
+    size_t bytes = 0;
+    std::u16string name = SchemeFile(count, &bytes);
+    WCHAR line[LINE_BUFFER_SIZE];
+    for (auto _ : state) {
+        TextSource source = TextSource();
+        if (OpenTextSource(&source, name.c_str()) != 0) state.SkipWithError("open failed");
+        while (ReadLine(&source, line, READ_LINE_SKIP_BLANK) == 0) benchmark::DoNotOptimize(line[0]);
+        CloseTextSource(&source);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes));
+}
+BENCHMARK(BM_ReadLinesOnly)->ArgName("schemes")->Arg(10000)->Arg(100000)->MinTime(2)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,141 @@
+// The command's file and registry options: /F (with /M), /W, /R, /S and
+// /S!, their messages and where they stand in the order of the steps.
+#include "command/command.h"
+#include "hotkey/settings.h"
+#include "support/scheme_file_fixture.h"
+
+namespace {
+
+const char16_t KEY[] = u"Software\\OrtaPlugins\\Vivanta";
+
+class CommandFilesTest : public SchemeFileTest {
+  protected:
+    void SetUp() override {
+        SchemeFileTest::SetUp();
+        Start();
+    }
+    void TearDown() override {
+        EXPECT_EQ(sim::OpenKeyCount(), 0);
+        SchemeFileTest::TearDown();
+    }
+    int Run(const std::u16string &arguments) {
+        HostCtlClearOutput();
+        return vivanta(arguments.c_str());
+    }
+    // Paths hold "/", which would split an unquoted argument.
+    static std::u16string Q(const std::u16string &path) { return u"\"" + path + u"\""; }
+    // The start or the end of `text`, as long as `expected`.
+    static std::u16string Head(const std::u16string &text, const std::u16string &expected) {
+        return text.substr(0, expected.size());
+    }
+    static std::u16string Tail(const std::u16string &text, const std::u16string &expected) {
+        return text.size() < expected.size() ? text : text.substr(text.size() - expected.size());
+    }
+    static void Save(HKEY root, DWORD hotkey, DWORD osd) {
+        sim::SetRegistryDword(root, KEY, u"Hotkey", hotkey);
+        sim::SetRegistryDword(root, KEY, u"OSD", osd);
+    }
+};
+
+TEST_F(CommandFilesTest, ReadingAFileReplacesOrMergesAndSaysHowMany) {
+    std::u16string file = MakeFile("two.ini", Section("Night") + Section("ice palace"));
+    EXPECT_EQ(Run(u"/F:" + Q(file) + u" /M"), 0);
+    std::u16string head = u"Read 2 schemes from file \"" + file + u"\".\r\n\r\nVivanta v0.39.0 settings:";
+    EXPECT_EQ(Head(Out(), head), head);
+    EXPECT_EQ(ListedNames(), u"Marianas Trench,Forest Primeval,Cr\u00e8me Br\u00fbl\u00e9e,Night,ice palace");
+
+    EXPECT_EQ(Run(u"/F=" + Q(MakeFile("one.ini", Section("Only")))), 0);
+    EXPECT_EQ(Head(Out(), u"Read 1 scheme from file"), u"Read 1 scheme from file");
+    EXPECT_EQ(ListedNames(), u"Only");
+    // Quiet and with nothing else to do: nothing at all is printed.
+    EXPECT_EQ(Run(u"/Q /F" + Q(file)), 0);
+    EXPECT_EQ(Out(), u"");
+    EXPECT_EQ(Err(), u"");
+}
+
+TEST_F(CommandFilesTest, AFileThatGivesNothingEndsTheCommand) {
+    std::u16string lower = Path("missing.ini");
+    std::u16string upper = lower;
+    for (char16_t &c : upper) c = (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+    Save(HKEY_CURRENT_USER, 0x1003F, 0);
+    EXPECT_EQ(Run(u"/F:" + Q(lower) + u" /R /K:F6 /O:N 2 /S"), 2);
+    EXPECT_EQ(Err(), u"Vivanta plugin: Couldn\u2019t read color schemes from file \"" + upper + u"\"\r\n");
+    EXPECT_EQ(Out(), u"");
+    EXPECT_EQ(g_plugin.hotkey, static_cast<DWORD>(DEFAULT_HOTKEY));
+    EXPECT_TRUE(g_plugin.osdEnabled);
+    EXPECT_EQ(HostCommandLog(), u"");
+    EXPECT_EQ(ListedNames(), u"Marianas Trench,Ice Palace,Forest Primeval,Cr\u00e8me Br\u00fbl\u00e9e");
+
+    EXPECT_EQ(Run(u"/F:" + Q(MakeFile("none.ini", "[x]\r\n")) + u" /Q"), 2);
+    EXPECT_NE(Err().find(u"Couldn\u2019t read"), std::u16string::npos);
+}
+
+TEST_F(CommandFilesTest, WritingGoesThroughTheWriterAndEndsWithItsResult) {
+    EXPECT_EQ(Run(u"/W:" + Q(Path("w.ini")) + u"::Mine /M"), 0);
+    EXPECT_EQ(Narrow(Out()), "Wrote current scheme to [Mine] in \"" + dir_ + "/w.ini\".\r\n");
+    EXPECT_EQ(Contents("w.ini").substr(0, 9), "\xEF\xBB\xBF[Mine]");
+    EXPECT_EQ(Run(u"/Q /W:" + Q(Path("w.ini")) + u"::Other"), 0);
+    EXPECT_EQ(Out(), u"");
+    EXPECT_EQ(Run(u"/W:" + Q(Path("w.ini")) + u"::a]b"), 1);
+    EXPECT_EQ(Err(), u"Vivanta plugin: Bad characters in scheme name: \"a]b\"\r\n");
+    EXPECT_EQ(Run(u"/W:::Ice"), 1);
+    EXPECT_EQ(Err(), u"Vivanta plugin: Missing filename: \"/W:::ICE\"\r\n");
+}
+
+TEST_F(CommandFilesTest, RestoringTakesTheUsersSettingsThenTheMachines) {
+    // Nothing saved: /D still restores the defaults.
+    g_plugin.hotkey = 0;
+    EXPECT_EQ(Run(u"/R /D /Q"), 0);
+    EXPECT_EQ(g_plugin.hotkey, static_cast<DWORD>(DEFAULT_HOTKEY));
+    EXPECT_EQ(Run(u"/R /D"), 0);
+    std::u16string head = u"Settings not found in the registry.\r\nDefault plugin settings restored.\r\n\r\nVivanta";
+    EXPECT_EQ(Head(Out(), head), head);
+
+    // The machine's settings when the user's are unusable; saved settings
+    // win over /D, the command line over both.
+    sim::SetRegistryDword(HKEY_CURRENT_USER, KEY, u"Hotkey", 0x1003F);
+    Save(HKEY_LOCAL_MACHINE, 0x10040, 0);
+    EXPECT_EQ(Run(u"/D /R"), 0);
+    head = u"Settings restored from the registry (HKLM\\Software\\OrtaPlugins\\Vivanta).\r\n\r\nVivanta";
+    EXPECT_EQ(Head(Out(), head), head);
+    EXPECT_EQ(g_plugin.hotkey, 0x10040u);
+    EXPECT_FALSE(g_plugin.osdEnabled);
+    Save(HKEY_CURRENT_USER, 0, 2);
+    EXPECT_EQ(Run(u"/R /K:F5 /Q"), 0);
+    EXPECT_EQ(Out(), u"");
+    EXPECT_EQ(g_plugin.hotkey, 0x1003Fu);
+    EXPECT_EQ(g_plugin.osdEnabled, 2);
+    EXPECT_EQ(Run(u"/R /Q"), 0);
+    EXPECT_EQ(g_plugin.hotkey, 0u);
+}
+
+TEST_F(CommandFilesTest, SavingComesAfterTheDisplay) {
+    EXPECT_EQ(Run(u"/K:F5 /S /S!"), 0);
+    std::u16string tail =
+        u"loaded (2 dark, 2 light).\r\n\r\nSettings saved to the registry (HKLM\\Software\\OrtaPlugins\\Vivanta).\r\n";
+    EXPECT_EQ(Tail(Out(), tail), tail);
+    EXPECT_FALSE(sim::RegistryKeyExists(HKEY_CURRENT_USER, KEY));
+    EXPECT_EQ(Run(u"/D /S /Q"), 0);
+    EXPECT_EQ(Out(), u"");
+    EXPECT_EQ(ReadSettings(HKEY_CURRENT_USER), 0);
+    EXPECT_EQ(g_plugin.hotkey, static_cast<DWORD>(DEFAULT_HOTKEY));
+    EXPECT_EQ(ReadSettings(HKEY_LOCAL_MACHINE), 0);
+    EXPECT_EQ(g_plugin.hotkey, 0x1003Fu);
+
+    // A scheme shown instead of the screen stands without the confirmation;
+    // a failed scheme argument still saves, and returns 2.
+    EXPECT_EQ(Run(u"/V:ice* /S"), 0);
+    EXPECT_EQ(Out().find(u"Settings saved"), std::u16string::npos);
+    EXPECT_EQ(Run(u"/S nosuch"), 2);
+    EXPECT_NE(Out().find(u"Settings saved"), std::u16string::npos);
+
+    sim::DenyRegistryKey(HKEY_CURRENT_USER, KEY, sim::RegistryDenial::Write);
+    EXPECT_EQ(Run(u"/S"), 2);
+    tail = u"loaded (2 dark, 2 light).\r\n\r\n";  // the CrLf before the message
+    EXPECT_EQ(Tail(Out(), tail), tail);
+    EXPECT_EQ(Err(), u"Vivanta plugin: Error saving settings to the registry "
+                     u"(HKCU\\Software\\OrtaPlugins\\Vivanta) :\r\n"
+                     u"Access is denied.\r\n");
+}
+
+}  // namespace
