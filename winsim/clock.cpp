@@ -4,8 +4,9 @@
 
 namespace winsim {
 
-// Every forward step of the clock passes here; window timers that fall due
-// on the way will be dispatched from this point, in time order.
+// Moves the clock without dispatching anything, as a thread that sleeps or
+// works without pumping messages; the timers that fell due meanwhile fire
+// (once each) at the next sim::RunFor, which lives with the message queue.
 void AdvanceClock(ULONGLONG ms) { W().now += ms; }
 
 }  // namespace winsim
@@ -33,7 +34,5 @@ WINSIM_API ULONGLONG WINAPI GetTickCount64(void) {
 namespace sim {
 
 ULONGLONG Now() { return W().now; }
-
-void RunFor(DWORD ms) { AdvanceClock(ms); }
 
 }  // namespace sim

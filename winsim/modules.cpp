@@ -1,4 +1,5 @@
-// Modules: Kernel32 with the entry points programs look up at run time,
+// Modules: Kernel32 and User32 with the entry points programs look up at
+// run time,
 // real shared objects loaded with dlopen, and modules that name themselves
 // (the plugin's attach routine runs inside dlopen and registers its path).
 #include <dlfcn.h>
@@ -13,6 +14,7 @@ using namespace winsim;
 namespace {
 
 const HMODULE kKernel32 = reinterpret_cast<HMODULE>(0x7FFB20000000ull);
+const HMODULE kUser32 = reinterpret_cast<HMODULE>(0x7FFB10000000ull);
 const HMODULE kExecutable = reinterpret_cast<HMODULE>(0x140000000ull);
 
 template <typename F>
@@ -48,6 +50,10 @@ const Export kKernel32Exports[] = {
     WINSIM_EXPORT(Sleep),                        WINSIM_EXPORT(GetTickCount),
     WINSIM_EXPORT(GetTickCount64),               WINSIM_EXPORT(CreateToolhelp32Snapshot),
     WINSIM_EXPORT(Process32FirstW),              WINSIM_EXPORT(Process32NextW),
+};
+const Export kUser32Exports[] = {
+    WINSIM_EXPORT(GetScrollBarInfo), WINSIM_EXPORT(SetLayeredWindowAttributes),
+    WINSIM_EXPORT(GetAsyncKeyState),
 };
 #undef WINSIM_EXPORT
 
@@ -99,10 +105,22 @@ std::u16string ModuleName(LPCWSTR name) {
     return text;
 }
 
-bool IsKernel32(LPCWSTR name) {
+bool IsSystemModule(LPCWSTR name, const char16_t *fileName) {
     std::u16string text = ModuleName(name);
     size_t slash = text.find_last_of(u'/');
-    return (slash == std::u16string::npos ? text : text.substr(slash + 1)) == u"kernel32.dll";
+    return (slash == std::u16string::npos ? text : text.substr(slash + 1)) == fileName;
+}
+
+bool IsKernel32(LPCWSTR name) { return IsSystemModule(name, u"kernel32.dll"); }
+
+// Always loaded in a process that has windows, as the host's has.
+bool IsUser32(LPCWSTR name) { return IsSystemModule(name, u"user32.dll"); }
+
+FARPROC FindExport(const Export *table, size_t count, const char *name) {
+    for (size_t i = 0; i < count; ++i) {
+        if (std::string(table[i].name) == name) return table[i].address;
+    }
+    return nullptr;
 }
 
 std::u16string ExecutablePath() {
@@ -143,6 +161,7 @@ WINSIM_API HMODULE WINAPI GetModuleHandleW(LPCWSTR name) {
     if (sim::ShouldFail("GetModuleHandleW")) return nullptr;
     if (!name) return kExecutable;
     if (IsKernel32(name)) return kKernel32;
+    if (IsUser32(name)) return kUser32;
     std::u16string wanted = ModuleName(name);
     bool withPath = wanted.find(u'/') != std::u16string::npos;
     for (const Module &module : W().modules) {
@@ -159,16 +178,18 @@ WINSIM_API HMODULE WINAPI GetModuleHandleW(LPCWSTR name) {
 WINSIM_API FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
     if (sim::ShouldFail("GetProcAddress")) return nullptr;
     Module *found = ModuleByHandle(module);
-    if (module && module != kKernel32 && module != kExecutable && !found) {
+    if (module && module != kKernel32 && module != kUser32 && module != kExecutable && !found) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
     }
     // Names only: an ordinal (a "name" below 0x10000) is not looked up.
     if (name && reinterpret_cast<uintptr_t>(name) >= 0x10000) {
-        if (module == kKernel32) {
-            for (const Export &entry : kKernel32Exports) {
-                if (std::string(entry.name) == name) return entry.address;
-            }
+        if (module == kKernel32 || module == kUser32) {
+            FARPROC address =
+                module == kKernel32
+                    ? FindExport(kKernel32Exports, sizeof kKernel32Exports / sizeof *kKernel32Exports, name)
+                    : FindExport(kUser32Exports, sizeof kUser32Exports / sizeof *kUser32Exports, name);
+            if (address) return address;
         } else {
             void *library = found ? found->library : dlopen(nullptr, RTLD_NOW);
             if (void *symbol = library ? dlsym(library, name) : nullptr) return reinterpret_cast<FARPROC>(symbol);
@@ -188,6 +209,8 @@ WINSIM_API DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD 
         path = ExecutablePath();
     } else if (module == kKernel32) {
         path = u"C:\\Windows\\System32\\KERNEL32.DLL";
+    } else if (module == kUser32) {
+        path = u"C:\\Windows\\System32\\USER32.dll";
     } else if (Module *found = ModuleByHandle(module)) {
         path = found->fileName;
     } else {
@@ -208,6 +231,7 @@ WINSIM_API HMODULE WINAPI LoadLibraryW(LPCWSTR name) {
         return nullptr;
     }
     if (IsKernel32(name)) return kKernel32;
+    if (IsUser32(name)) return kUser32;
     std::string path = LinuxPath(name);
     Module *known = ModuleByPath(path);
     if (known && known->library) {
@@ -231,7 +255,7 @@ WINSIM_API HMODULE WINAPI LoadLibraryW(LPCWSTR name) {
 // ---- FreeLibrary ----
 WINSIM_API BOOL WINAPI FreeLibrary(HMODULE module) {
     if (sim::ShouldFail("FreeLibrary")) return FALSE;
-    if (module == kKernel32 || module == kExecutable) return TRUE;
+    if (module == kKernel32 || module == kUser32 || module == kExecutable) return TRUE;
     Module *found = ModuleByHandle(module);
     if (!found) {
         SetLastError(ERROR_MOD_NOT_FOUND);

@@ -90,3 +90,15 @@ namespace sim {
 void SetMonitors(const std::vector<RECT> &screens) { W().monitors = screens; }
 
 }  // namespace sim
+
+namespace winsim {
+
+bool PrimaryWorkArea(RECT *area) {
+    const std::vector<RECT> &monitors = W().monitors;
+    if (monitors.empty()) return false;
+    *area = monitors[0];
+    area->bottom -= kTaskbarHeight;
+    return true;
+}
+
+}  // namespace winsim

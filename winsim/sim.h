@@ -26,12 +26,13 @@ SIM_API void ClearFaults();
 // How many times the named function has been called since Reset.
 SIM_API int CallCount(const char *function);
 // Every winsim function starts with this; true means "fail now" and has
-// already set the last error.
+// already set the last error. `function` must be a string literal (or
+// otherwise live and unchanged until Reset): its address keys the count.
 SIM_API bool ShouldFail(const char *function);
 
 // ---- clock ----
 SIM_API ULONGLONG Now();
-// Advances the clock; timers due on the way fire in order (later issues).
+// Advances the clock, dispatching posted messages and firing due timers in order.
 SIM_API void RunFor(DWORD ms);
 
 // ---- processes ----
@@ -223,5 +224,93 @@ SIM_API bool IsClipboardOpen();
 // Global memory blocks alive (the clipboard's included), and their locks.
 SIM_API int GlobalBlockCount();
 SIM_API int GlobalLockCount();
+
+}  // namespace sim
+
+// ---- windows the program creates, messages, timers, drawing, input ----
+namespace sim {
+
+// RunFor (above) is the message processing of the program's thread: posted
+// messages are dispatched, then due timers fire in time order (a periodic
+// timer is re-armed from the moment it fires) until the time has passed.
+// Sleep moves the clock without dispatching, like a thread that does not pump.
+
+// Calls of every winsim function together since Reset.
+SIM_API int TotalCallCount();
+
+// Exit codes posted with PostQuitMessage, in order.
+SIM_API std::vector<int> QuitMessages();
+struct MessageRecord {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    bool posted;  // PostMessageW rather than SendMessageW
+};
+SIM_API std::vector<MessageRecord> Messages();
+SIM_API int RegisteredClassCount();
+// Timers armed and not yet killed (those of destroyed windows are gone).
+SIM_API int TimerCount();
+// The period of a window's timer; 0 when it has none with that id.
+SIM_API UINT TimerPeriod(HWND window, UINT_PTR id);
+
+// The client area lies inside the window rectangle by these margins
+// (a classic console window's frame and caption); none by default.
+SIM_API void SetClientInset(HWND window, RECT inset);
+// What GetScrollBarInfo reports for a window's OBJID_HSCROLL or
+// OBJID_VSCROLL bar; bars are invisible until set.
+SIM_API void SetScrollBar(HWND window, LONG bar, bool visible, int lineButton);
+// The screen's colour depth (GetDeviceCaps BITSPIXEL; PLANES is 1). 32 by default.
+SIM_API void SetColorDepth(int bitsPerPixel);
+
+// GDI: a font as created, and every drawing call in order.
+struct FontRecord {
+    int height = 0;
+    int width = 0;
+    int escapement = 0;
+    int orientation = 0;
+    int weight = 0;
+    DWORD italic = 0;
+    DWORD underline = 0;
+    DWORD strikeOut = 0;
+    DWORD charSet = 0;
+    DWORD quality = 0;
+    DWORD pitchAndFamily = 0;
+    std::u16string face;
+};
+enum class DrawKind { Fill, Text };
+struct DrawRecord {
+    HWND window;
+    DrawKind kind;
+    RECT rect;
+    std::u16string text;       // Text
+    UINT format;               // Text
+    COLORREF color;            // Text: the text colour; Fill: the brush's
+    COLORREF backgroundColor;  // Text
+    int backgroundMode;        // Text
+    FontRecord font;           // Text: the font selected
+};
+SIM_API std::vector<DrawRecord> DrawCalls();
+// The text last drawn into the window; empty when none.
+SIM_API std::u16string LastDrawnText(HWND window);
+// Fonts and brushes created and not yet deleted; device contexts not released.
+SIM_API int LiveGdiObjectCount();
+SIM_API int LiveDeviceContextCount();
+
+// GetAsyncKeyState reports these virtual keys as held.
+SIM_API void SetKeyHeld(int virtualKey, bool held);
+SIM_API void ReleaseAllKeys();
+
+struct SoundRecord {
+    ULONG_PTR sound;  // the alias identifier with SND_ALIAS_ID
+    std::u16string name;  // otherwise the sound's name, if any
+    HMODULE module;
+    DWORD flags;
+};
+SIM_API std::vector<SoundRecord> Sounds();
+
+// rand_s answers these values first, in order, then from its seeded generator.
+SIM_API void SetRandomValues(const std::vector<unsigned> &values);
+SIM_API void SetRandomSeed(uint64_t seed);
 
 }  // namespace sim

@@ -14,6 +14,7 @@
 #include "io_state.h"
 #include "registry_state.h"
 #include "sim.h"
+#include "ui_state.h"
 
 namespace winsim {
 
@@ -91,6 +92,24 @@ struct Window {
     bool follows = false;  // title copies the console title after followDelay
     DWORD followDelay = 0;
     size_t followFrom = 0;  // first console title change that counts
+    // Windows made by CreateWindowExW; the others have no procedure and
+    // answer as DefWindowProcW does.
+    ATOM classAtom = 0;
+    WNDPROC procedure = nullptr;
+    HINSTANCE instance = nullptr;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    LONG_PTR userData = 0;
+    LONG_PTR id = 0;
+    std::vector<BYTE> extraBytes;
+    bool destroying = false;
+    bool layeredSet = false;  // SetLayeredWindowAttributes was called
+    COLORREF layeredKey = 0;
+    BYTE layeredAlpha = 0;
+    DWORD layeredFlags = 0;
+    RECT clientInset = {0, 0, 0, 0};
+    bool scrollBarVisible[2] = {false, false};  // horizontal, vertical
+    int scrollLineButton[2] = {0, 0};
 };
 
 // ---- processes, modules, faults ----
@@ -144,6 +163,8 @@ struct World {
 
     Registry registry;
     IoState io;
+    UiState ui;
+    CallSlot callCache[CALL_CACHE_SIZE];
 };
 
 World &W();
@@ -210,5 +231,26 @@ void PutEnvironment(const std::u16string &name, const std::u16string &value);
 
 // messages.cpp
 void LoadSystemMessages(std::map<DWORD, std::u16string> &messages);
+
+// monitors.cpp: the primary screen's work area; false without screens
+bool PrimaryWorkArea(RECT *area);
+
+// window_class.cpp: a registered class by name or atom and module instance
+const WindowClass *LookUpClass(LPCWSTR name, HINSTANCE instance);
+// window_create.cpp: destruction with WM_DESTROY and WM_NCDESTROY, whoever
+// owns the window
+void DestroyWindowTree(HWND window);
+// message_queue.cpp: a message to the window's procedure, or to
+// DefWindowProcW for a window that has none
+LRESULT CallProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Dispatches posted messages and fires due timers until the clock reads `until`.
+void ProcessMessagesUntil(ULONGLONG until);
+// gdi_objects.cpp: the object or device context a handle names (stock
+// objects too), or null
+GdiObject *FindGdiObject(HGDIOBJ object);
+DeviceContext *FindDeviceContext(HDC dc);
+// timers.cpp
+Timer *NextDueTimer(ULONGLONG until);
+void ForgetWindowTimers(HWND window);
 
 }  // namespace winsim

@@ -40,6 +40,15 @@ int ColumnOf(const KeyTable *table, int modifiers) {
     }
 }
 
+// Names are compared for every key a newer host reports by name alone, so
+// the first unit is checked here before the full comparison is called.
+bool SameKeyName(LPCWSTR token, LPCWSTR name) {
+    WCHAR a = token[0], b = name[0];
+    if (a >= TEXT('A') && a <= TEXT('Z')) a = static_cast<WCHAR>(a + 32);
+    if (b >= TEXT('A') && b <= TEXT('Z')) b = static_cast<WCHAR>(b + 32);
+    return a == b && StrCompareI(token, name) == 0;
+}
+
 }  // namespace
 
 LONG ParseHotkeyNameIn(const KeyTable *table, LPCWSTR text) {
@@ -67,10 +76,10 @@ LONG ParseHotkeyNameIn(const KeyTable *table, LPCWSTR text) {
     if (column < 0) return 0;
     // Every alias is tried in turn, on the token as earlier aliases left it.
     for (int i = 0; i < table->aliasCount; ++i) {
-        if (StrCompareI(token, KeyAlias(table, i)) == 0) StrCopy(token, HOTKEY_TEXT_SIZE, KeyAliasName(table, i));
+        if (SameKeyName(token, KeyAlias(table, i))) StrCopy(token, HOTKEY_TEXT_SIZE, KeyAliasName(table, i));
     }
     for (int row = 0; row < table->rowCount; ++row) {
-        if (StrCompareI(token, KeyRowName(table, row)) == 0) return KeyCell(table, row, column);
+        if (SameKeyName(token, KeyRowName(table, row))) return KeyCell(table, row, column);
     }
     return 0;
 }

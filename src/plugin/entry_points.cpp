@@ -2,6 +2,7 @@
 #include "../base/format.h"
 #include "../base/wstr.h"
 #include "../command/command.h"
+#include "../hotkey/key_handler.h"
 #include "help_topics.h"
 #include "host.h"
 #include "messages.h"
@@ -53,7 +54,5 @@ PLUGIN_API int WINAPI vivanta(LPCWSTR arguments) {
 }
 
 PLUGIN_API int WINAPI key(KeyInfo *info) {
-    // Keystrokes pass through untouched until the hotkey handler arrives.
-    (void)info;
-    return 0;
+    return HandleKeystroke(info);
 }

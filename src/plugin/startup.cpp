@@ -3,6 +3,7 @@
 #include "../base/number.h"
 #include "../base/wstr.h"
 #include "../hotkey/hotkey.h"
+#include "../osd/osd.h"
 #include "../schemes/scheme_list.h"
 #include "console_host.h"
 #include "host.h"
@@ -110,8 +111,8 @@ PLUGIN_API int WINAPI InitializePlugin(void) {
     if (ResolveBufferFunctions()) return 1;
     g_plugin.hostVersion = ReadHostVersionNumber();
     ReadHostVersion();
-    // Later stage, here: the on-screen display.
-    // Later stage, here: the default scheme file.
+    InitOsd();
+    LoadDefaultSchemeFile();
     SeedBuiltInSchemes();
     PrintLoadingBanner();
     return 0;
@@ -120,6 +121,6 @@ PLUGIN_API int WINAPI InitializePlugin(void) {
 PLUGIN_API int WINAPI ShutdownPlugin(void) {
     CloseConsoleHandle();
     FreeSchemeList();
-    // Later stage, here: shut the on-screen display down.
+    ShutdownOsd();
     return 0;
 }

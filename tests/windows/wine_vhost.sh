@@ -50,4 +50,11 @@ expect_run command_list_refused --var noloadmsg=1 -c "vivanta /L /D"
 expect_run command_unknown_option --var noloadmsg=1 -c "vivanta /x"
 expect_run command_hotkey_invalid --var noloadmsg=1 -c "vivanta /K:Ctrl-C"
 expect_run command_argument_8192 --var noloadmsg=1 -c "vivanta $(printf 'x%.0s' $(seq 8191))y"
+# A scheme file named relative to the current directory, and a missing one.
+run_wine_in_schemes() { (cd "$EXPECTED/scheme_files" && run_wine "$@"); }
+VHOST_RUNNER=run_wine_in_schemes expect_run scheme_files_relative --var noloadmsg=1 -c "vivanta /F:schemes.ini" \
+  -c "vivanta /F:missing.ini"
+# The hotkey under Wine: applying may differ and the OSD window may not be
+# made without a display, but nothing may crash or complain.
+expect_run hotkey_survives --var noloadmsg=1 -c "key 0x1002C alt" -c "wait 100" -c "echo still here"
 transcripts_done

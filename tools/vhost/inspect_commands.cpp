@@ -1,5 +1,5 @@
 // Read-outs of what the plugin changed: the console's colours, the host's
-// colour directives and the top-level windows.
+// colour directives and the top-level windows with the text drawn in them.
 #include <vector>
 
 #include "plugin/host.h"
@@ -24,6 +24,8 @@ BOOL CALLBACK ListWindow(HWND window, LPARAM) {
     Printf(TEXT("\"%s\" \"%s\" %s (%d,%d)-(%d,%d)\r\n"), className, title.data(),
            IsWindowVisible(window) ? TEXT("visible") : TEXT("hidden"), static_cast<int>(rect.left),
            static_cast<int>(rect.top), static_cast<int>(rect.right), static_cast<int>(rect.bottom));
+    Text drawn = DrawnText(window);
+    if (!drawn.empty()) Printf(TEXT("  drawn \"%s\"\r\n"), drawn.c_str());
     return TRUE;
 }
 

@@ -87,6 +87,8 @@ bool PrepareWorld(const Options &options);
 void FinishWorld(const Options &options);
 const WCHAR *PluginFileName();
 void HoldModifiers(bool shift, bool ctrl, bool alt);
+// The text last drawn into a window (Linux); empty when unknown.
+Text DrawnText(HWND window);
 void RunMessagesFor(DWORD ms);
 // Help shows a message box; the simulation records it, Windows shows it.
 size_t MessageBoxCount();

@@ -78,12 +78,13 @@ const WCHAR *PluginFileName() {
 }
 
 void HoldModifiers(bool shift, bool ctrl, bool alt) {
-    // HELD KEYS: winsim has no settable GetAsyncKeyState yet. When it does,
-    // hold VK_SHIFT, VK_CONTROL and VK_MENU here as the flags say (and
-    // release them when all three are false); until then no key is held.
-    (void)shift;
-    (void)ctrl;
-    (void)alt;
+    sim::SetKeyHeld(VK_SHIFT, shift);
+    sim::SetKeyHeld(VK_CONTROL, ctrl);
+    sim::SetKeyHeld(VK_MENU, alt);
+}
+
+Text DrawnText(HWND window) {
+    return sim::LastDrawnText(window);
 }
 
 void RunMessagesFor(DWORD ms) {

@@ -36,6 +36,11 @@ const WCHAR *PluginFileName() {
 // inject input into the system.
 void HoldModifiers(bool, bool, bool) {}
 
+// What a window shows is the screen's business on Windows.
+Text DrawnText(HWND) {
+    return Text();
+}
+
 void RunMessagesFor(DWORD ms) {
     ULONGLONG deadline = GetTickCount64() + ms;
     for (;;) {

@@ -357,3 +357,6 @@ WINSIM_API int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UIN
 #include "memoryapi.h"
 #include "stringapiset.h"
 #include "winuser_clipboard.h"
+#include "winuser_windows.h"
+#include "wingdi.h"
+#include "mmsystem.h"

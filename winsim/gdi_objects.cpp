@@ -1,0 +1,228 @@
+// Device contexts, fonts and brushes, counted so that tests catch leaks. As
+// on Windows, an object selected into a device context cannot be deleted;
+// releasing the device context lets go of what it held.
+#include "world.h"
+
+using namespace winsim;
+
+namespace {
+
+// The objects a fresh device context holds: never counted, never deleted.
+const uintptr_t kStockFont = 0x0A0000F0;
+const uintptr_t kStockBrush = 0x0A0000F4;
+
+GdiObject &StockObject(uintptr_t handle) {
+    static GdiObject font, brush;
+    font.kind = GdiKind::Font;
+    font.stock = true;
+    font.font.height = 16;
+    font.font.weight = FW_BOLD;
+    font.font.face = u"System";
+    brush.kind = GdiKind::Brush;
+    brush.stock = true;
+    brush.brushColor = 0xFFFFFF;
+    return handle == kStockFont ? font : brush;
+}
+
+HGDIOBJ AddObject(const GdiObject &object) {
+    UiState &ui = W().ui;
+    uintptr_t handle = ui.nextGdiObject;
+    ui.nextGdiObject += 4;
+    ui.gdiObjects[handle] = object;
+    return reinterpret_cast<HGDIOBJ>(handle);
+}
+
+}  // namespace
+
+namespace winsim {
+
+GdiObject *FindGdiObject(HGDIOBJ object) {
+    uintptr_t handle = reinterpret_cast<uintptr_t>(object);
+    if (handle == kStockFont || handle == kStockBrush) return &StockObject(handle);
+    auto found = W().ui.gdiObjects.find(handle);
+    return found == W().ui.gdiObjects.end() ? nullptr : &found->second;
+}
+
+DeviceContext *FindDeviceContext(HDC dc) {
+    auto found = W().ui.dcs.find(reinterpret_cast<uintptr_t>(dc));
+    if (found != W().ui.dcs.end()) return &found->second;
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+}
+
+}  // namespace winsim
+
+namespace {
+
+// Counts the device contexts that hold an object selected.
+void Hold(HGDIOBJ handle, int change) {
+    GdiObject *object = FindGdiObject(handle);
+    if (object && !object->stock) object->selections += change;
+}
+
+}  // namespace
+
+// ---- GetDC ----
+// A null window gives the screen's device context.
+WINSIM_API HDC WINAPI GetDC(HWND window) {
+    if (sim::ShouldFail("GetDC")) return nullptr;
+    if (window && !LookUpWindow(window)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    UiState &ui = W().ui;
+    DeviceContext dc;
+    dc.window = window;
+    dc.font = reinterpret_cast<HGDIOBJ>(kStockFont);
+    dc.brush = reinterpret_cast<HGDIOBJ>(kStockBrush);
+    uintptr_t handle = ui.nextDc;
+    ui.nextDc += 4;
+    ui.dcs[handle] = dc;
+    return reinterpret_cast<HDC>(handle);
+}
+
+// ---- ReleaseDC ----
+WINSIM_API int WINAPI ReleaseDC(HWND window, HDC dc) {
+    if (sim::ShouldFail("ReleaseDC")) return 0;
+    auto found = W().ui.dcs.find(reinterpret_cast<uintptr_t>(dc));
+    if (found == W().ui.dcs.end() || found->second.window != window) return 0;
+    Hold(found->second.font, -1);
+    Hold(found->second.brush, -1);
+    W().ui.dcs.erase(found);
+    return 1;
+}
+
+// ---- GetDeviceCaps ----
+WINSIM_API int WINAPI GetDeviceCaps(HDC dc, int index) {
+    if (sim::ShouldFail("GetDeviceCaps")) return 0;
+    if (!FindDeviceContext(dc)) return 0;
+    RECT screen = W().monitors.empty() ? RECT{0, 0, 0, 0} : W().monitors[0];
+    switch (index) {
+        case PLANES: return 1;
+        case BITSPIXEL: return W().ui.bitsPerPixel;
+        case LOGPIXELSX:
+        case LOGPIXELSY: return 96;
+        case HORZRES: return screen.right - screen.left;
+        case VERTRES: return screen.bottom - screen.top;
+        default: return 0;
+    }
+}
+
+// ---- CreateFontW ----
+WINSIM_API HFONT WINAPI CreateFontW(int height, int width, int escapement, int orientation, int weight,
+                                    DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
+                                    DWORD outPrecision, DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily,
+                                    LPCWSTR faceName) {
+    (void)outPrecision;
+    (void)clipPrecision;
+    if (sim::ShouldFail("CreateFontW")) return nullptr;
+    GdiObject object;
+    object.kind = GdiKind::Font;
+    object.font = {height, width, escapement, orientation, weight, italic, underline, strikeOut,
+                   charSet, quality, pitchAndFamily, Str(faceName).substr(0, 31)};
+    return static_cast<HFONT>(AddObject(object));
+}
+
+// ---- CreateSolidBrush ----
+WINSIM_API HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
+    if (sim::ShouldFail("CreateSolidBrush")) return nullptr;
+    GdiObject object;
+    object.kind = GdiKind::Brush;
+    object.brushColor = color & 0x00FFFFFF;
+    return static_cast<HBRUSH>(AddObject(object));
+}
+
+// ---- SelectObject ----
+// Answers the object of the same kind that the device context held.
+WINSIM_API HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
+    if (sim::ShouldFail("SelectObject")) return nullptr;
+    DeviceContext *context = FindDeviceContext(dc);
+    GdiObject *selected = FindGdiObject(object);
+    if (!context || !selected) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    HGDIOBJ &slot = selected->kind == GdiKind::Font ? context->font : context->brush;
+    HGDIOBJ previous = slot;
+    Hold(previous, -1);
+    Hold(object, 1);
+    slot = object;
+    return previous;
+}
+
+// ---- DeleteObject ----
+// Fails for an object still selected into a device context; stock objects
+// are left alone and reported deleted.
+WINSIM_API BOOL WINAPI DeleteObject(HGDIOBJ object) {
+    if (sim::ShouldFail("DeleteObject")) return FALSE;
+    GdiObject *found = FindGdiObject(object);
+    if (found && found->stock) return TRUE;
+    if (!found || found->selections > 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    W().ui.gdiObjects.erase(reinterpret_cast<uintptr_t>(object));
+    return TRUE;
+}
+
+// ---- SetTextColor ----
+WINSIM_API COLORREF WINAPI SetTextColor(HDC dc, COLORREF color) {
+    if (sim::ShouldFail("SetTextColor")) return CLR_INVALID;
+    DeviceContext *context = FindDeviceContext(dc);
+    if (!context) return CLR_INVALID;
+    COLORREF previous = context->textColor;
+    context->textColor = color;
+    return previous;
+}
+
+// ---- SetBkColor ----
+WINSIM_API COLORREF WINAPI SetBkColor(HDC dc, COLORREF color) {
+    if (sim::ShouldFail("SetBkColor")) return CLR_INVALID;
+    DeviceContext *context = FindDeviceContext(dc);
+    if (!context) return CLR_INVALID;
+    COLORREF previous = context->backgroundColor;
+    context->backgroundColor = color;
+    return previous;
+}
+
+// ---- SetBkMode ----
+WINSIM_API int WINAPI SetBkMode(HDC dc, int mode) {
+    if (sim::ShouldFail("SetBkMode")) return 0;
+    DeviceContext *context = FindDeviceContext(dc);
+    if (!context) return 0;
+    if (mode != TRANSPARENT && mode != OPAQUE) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    int previous = context->backgroundMode;
+    context->backgroundMode = mode;
+    return previous;
+}
+
+// ---- MulDiv ----
+// number * numerator / denominator in 64 bits, rounded half away from
+// zero; -1 for a zero denominator or a result outside 32 bits.
+WINSIM_API int WINAPI MulDiv(int number, int numerator, int denominator) {
+    if (sim::ShouldFail("MulDiv")) return -1;
+    if (denominator == 0) return -1;
+    long long product = static_cast<long long>(number) * numerator;
+    long long divisor = denominator;
+    if (divisor < 0) {
+        product = -product;
+        divisor = -divisor;
+    }
+    long long half = divisor / 2;
+    long long result = product >= 0 ? (product + half) / divisor : (product - half) / divisor;
+    if (result > 2147483647LL || result < -2147483647LL) return -1;
+    return static_cast<int>(result);
+}
+
+namespace sim {
+
+int LiveGdiObjectCount() { return static_cast<int>(winsim::W().ui.gdiObjects.size()); }
+
+int LiveDeviceContextCount() { return static_cast<int>(winsim::W().ui.dcs.size()); }
+
+void SetColorDepth(int bitsPerPixel) { winsim::W().ui.bitsPerPixel = bitsPerPixel; }
+
+}  // namespace sim
