@@ -17,6 +17,7 @@ have_cmd x86_64-w64-mingw32-objdump || need+=(binutils-mingw-w64-x86-64)
 have_cmd wine || need+=(wine)
 have_file /usr/lib/wine/wine64 || need+=(wine64)
 have_cmd script || need+=(bsdutils)
+have_cmd gcovr || need+=(gcovr)
 have_cmd clang++ || need+=(clang)
 have_file /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzzer-x86_64.a || need+=(libclang-rt-14-dev)
 
