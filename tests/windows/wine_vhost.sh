@@ -1,60 +1,139 @@
 #!/usr/bin/env bash
 # The real Vivanta.dll, loaded by vhost.exe beside the stand-in TakeCmd.dll,
-# under Wine, compared with the same transcripts as the Linux run. Wine needs
-# a terminal for its console, hence `script`; standard output and error go to
-# files so that the transcripts hold exactly what the programs wrote, without
-# the terminal's escape sequences.
+# under Wine, through every option of the command and the hotkey, compared
+# with the same transcripts as the Linux run (tests/e2e/). Where Wine's
+# console or registry makes the real DLL's output legitimately different,
+# the case either has its own expected files here (tests/windows/NAME.*) or
+# is left out, and the comment at the case says why.
 #
-# Not run here: front-end refusals (vhost.exe cannot stage a front end on a
-# real Windows), and `help` (its message box needs a display).
+# Left out everywhere: front-end refusals (vhost.exe cannot stage a front end
+# on a real Windows), and `help` (its message box needs a display; the same
+# text is checked through `vivanta /?`).
 set -euo pipefail
-bin=$1
+bin=$(cd "$1" && pwd)
 VHOST=$bin/vhost.exe
+WINE_EXPECTED=$(cd "$2" && pwd)
 EXPECTED=$(cd "$2/../e2e" && pwd)
 . "$EXPECTED/transcript.bash"
-
-export WINEPREFIX=${VIVANTA_WINEPREFIX:-$(cd "$bin/../.." && pwd)/wineprefix}
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-WINE=$(command -v wine64 || true)
-[ -n "$WINE" ] || WINE=/usr/lib/wine/wine64
-[ -x "$WINE" ] || WINE=$(command -v wine)
-
-run_wine() {
-  local out=$1 err=$2 rc=$3; shift 3
-  local cmd=$TRANSCRIPT_WORK/run.sh
-  printf '%q ' "$WINE" "$@" >"$cmd"
-  printf '>%q 2>%q\necho $? >%q\n' "$out" "$err" "$rc" >>"$cmd"
-  script -qec "bash $cmd" /dev/null >/dev/null </dev/null
-}
+. "$WINE_EXPECTED/wine.bash"
 VHOST_RUNNER=run_wine
+quiet=(--var noloadmsg=1)
 
-# A new prefix announces its creation on standard error: make it first.
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  script -qec "$(printf '%q ' "$WINE" wineboot --init) >/dev/null 2>&1" /dev/null >/dev/null </dev/null || true
-fi
-
+# Start-up, usage and the quiet banner.
 expect_run usage -c "usage vivanta" -c "usage @vivanta" -c "usage colors"
 expect_run silent_start --transient -c "echo quiet start in a transient shell"
-# The command's cases whose output comes from the plugin alone (the
-# settings screen marks no scheme on a console no scheme was applied to).
-# Cases that apply or show colours stay Linux-only: they read and change the
-# console's palette and window rectangle, which Wine's console handles
-# differently from Windows (see DESIGN.md), and print the colours it holds.
-expect_run command_settings --var noloadmsg=1 -c "vivanta"
-expect_run command_hotkey_28 --var noloadmsg=1 --ver 28 -c "vivanta /K:Ctrl-Alt-Shift-F1"
-expect_run command_help --var noloadmsg=1 -c "vivanta /?"
-expect_run command_help_version --var noloadmsg=1 -c "vivanta /??"
-expect_run command_list_28 --var noloadmsg=1 --ver 28 -c "vivanta /L"
-expect_run command_list_refused --var noloadmsg=1 -c "vivanta /L /D"
-expect_run command_unknown_option --var noloadmsg=1 -c "vivanta /x"
-expect_run command_hotkey_invalid --var noloadmsg=1 -c "vivanta /K:Ctrl-C"
-expect_run command_argument_8192 --var noloadmsg=1 -c "vivanta $(printf 'x%.0s' $(seq 8191))y"
-# A scheme file named relative to the current directory, and a missing one.
+
+# The settings screen (it marks no scheme on a console no scheme was applied
+# to), help, the hotkey list under both key tables, argument errors.
+expect_run command_settings "${quiet[@]}" -c "vivanta"
+expect_run command_help "${quiet[@]}" -c "vivanta /?"
+expect_run command_help_version "${quiet[@]}" -c "vivanta /??"
+expect_run command_help_first "${quiet[@]}" -c "vivanta /D /?"
+expect_run command_list_23 "${quiet[@]}" --ver 23 -c "vivanta /L"
+expect_run command_list_28 "${quiet[@]}" --ver 28 -c "vivanta /L"
+expect_run command_list_with_harmless "${quiet[@]}" --ver 23 -c "vivanta /L /K:none /Q /V"
+expect_run command_list_refused "${quiet[@]}" -c "vivanta /L /D"
+expect_run command_unknown_option "${quiet[@]}" -c "vivanta /x"
+expect_run command_argument_8192 "${quiet[@]}" -c "vivanta $(printf 'x%.0s' $(seq 8191))y"
+
+# Applying by number and by pattern, and showing schemes. Left out: the
+# cases that read the palette back from the console right after applying
+# (command_apply_number, command_apply_hex_quiet, command_view_after_apply).
+# Wine's console does not reliably give back its palette: the same case
+# reads the applied colours in one run of this script and an all-black
+# palette in another (vhost.exe's `console` and the plugin's own /V alike).
+# Applying is checked here through the settings screen's mark and the host's
+# directives; the colours read back are checked on the Linux side against
+# winsim, which follows Windows.
+expect_run command_apply_pattern "${quiet[@]}" -c "vivanta cr*me*"
+expect_run command_apply_pattern_quiet "${quiet[@]}" -c "vivanta /q Marianas Trench" -c "set ColorDir"
+expect_run command_not_found "${quiet[@]}" -c "vivanta Marianas Trench /Q"
+expect_run command_view_pattern "${quiet[@]}" -c "vivanta /V:ice*"
+expect_run command_view_nosuch "${quiet[@]}" -c "vivanta /V:nosuch"
+
+# /K, /O and /D.
+expect_run command_hotkey_none "${quiet[@]}" -c "vivanta /K:none"
+expect_run command_hotkey_23 "${quiet[@]}" --ver 23 -c "vivanta /K:Ctrl-Alt-Shift-F1"
+expect_run command_hotkey_28 "${quiet[@]}" --ver 28 -c "vivanta /K:Ctrl-Alt-Shift-F1"
+expect_run command_hotkey_invalid "${quiet[@]}" -c "vivanta /K:Ctrl-C"
+expect_run command_hotkey_not_allowed "${quiet[@]}" -c "vivanta /K:A"
+expect_run command_osd "${quiet[@]}" -c "vivanta /O:nonsense" -c "vivanta /O:yes"
+expect_run command_osd_refused "${quiet[@]}" -c "vivanta /O:x"
+expect_run command_defaults "${quiet[@]}" -c "vivanta /Q /K:F5 /O:N" -c "vivanta /D"
+expect_run command_defaults_quiet "${quiet[@]}" -c "vivanta /K:F5 /Q" -c "vivanta /D/Q" -c "vivanta"
+
+# Scheme files, in a directory of the test's own. The writer prints full
+# names, which Wine gives in Windows form (Z:\...\files\written.ini); the
+# runner writes that directory as the Linux suite's %WORK%/ so that the same
+# transcripts serve.
+WORK=$TRANSCRIPT_WORK/files
+mkdir -p "$WORK"
+wine_work=$(printf 'Z:%s\\' "${WORK//\//\\}")
+run_wine_in_work() {
+  local out=$1 err=$2 rc=$3; shift 3
+  (cd "$WORK" && run_wine "$out" "$err" "$rc" "$@")
+  local file
+  for file in "$out" "$err"; do
+    WINE_WORK=$wine_work perl -0pi -e 's/\Q$ENV{WINE_WORK}\E/%WORK%\//gi' "$file"
+  done
+}
+source=$EXPECTED/scheme_files/schemes.ini
+cp "$source" "$WORK/utf8.ini"
+sed 's/^\[Oc.*an\]/[MARIANAS TRENCH]/' "$source" >"$WORK/renamed.ini"
 run_wine_in_schemes() { (cd "$EXPECTED/scheme_files" && run_wine "$@"); }
-VHOST_RUNNER=run_wine_in_schemes expect_run scheme_files_relative --var noloadmsg=1 -c "vivanta /F:schemes.ini" \
+VHOST_RUNNER=run_wine_in_schemes expect_run scheme_files_relative "${quiet[@]}" -c "vivanta /F:schemes.ini" \
   -c "vivanta /F:missing.ini"
+VHOST_RUNNER=run_wine_in_work
+expect_run scheme_files_merge "${quiet[@]}" -c "vivanta /F:utf8.ini /M /Q" -c "vivanta /F:renamed.ini /M"
+expect_run scheme_files_missing "${quiet[@]}" -c "vivanta /F:missing.ini /K:F5"
+# Writing: a new file, a section appended, one rewritten in place, and the
+# file read back. The Linux case (scheme_files_write) names its first section
+# after the scheme the console shows and stores the colours read back from
+# the console, which Wine's console does not reliably give (see above); this
+# case names every section and checks the messages and the sections the
+# file holds, not the colours.
+EXPECTED=$WINE_EXPECTED expect_run wine_write "${quiet[@]}" -c "vivanta /W:written.ini::Evening" -c "vivanta /W:written.ini::Extra" \
+  -c "vivanta /W:\"written.ini\"::\"EVENING\"" -c "vivanta /F:written.ini /Q"
+sections=$(grep -a '^.\?.\?.\?\[' "$WORK/written.ini" | sed 's/^[^[]*//' | tr -d '\r' | tr '\n' ' ')
+if [ "$sections" != "[Evening] [Extra] " ]; then
+  echo "wine_write: written.ini holds the sections $sections"
+  TRANSCRIPT_FAILED=1
+fi
+expect_run scheme_files_write_refused "${quiet[@]}" -c "vivanta /W:::Ice"
+# To standard output: the Linux transcript less its sixteen palette lines,
+# which hold the console's palette as Wine's console gives it back (not
+# reliably, see above).
+run_wine_without_palette() {
+  run_wine_in_work "$@"
+  sed -i '/^Color [0-9]*=/d' "$1"
+}
+VHOST_RUNNER=run_wine_without_palette EXPECTED=$WINE_EXPECTED expect_run wine_write_stdout "${quiet[@]}" \
+  -c "vivanta /W:-::Mine"
+
+# Saved settings across runs, in the prefix's own registry: vhost.exe has no
+# registry file of its own on Windows, so the cases run without --registry
+# and the prefix's keys are removed before and after, leaving the next run
+# (and other tests) nothing saved.
+forget_saved_settings() {
+  local root
+  for root in "$@"; do
+    script -qec "$(printf '%q ' "$WINE" reg delete "$root\\Software\\OrtaPlugins\\Vivanta" /f) >/dev/null 2>&1" \
+      /dev/null >/dev/null </dev/null || true
+  done
+}
+VHOST_RUNNER=run_wine
+forget_saved_settings HKCU HKLM
+expect_run scheme_files_restore_nothing "${quiet[@]}" -c "vivanta /R /D /Q" -c "vivanta /R /D"
+expect_run scheme_files_save "${quiet[@]}" -c "vivanta /K:F5 /O:N /S"
+expect_run scheme_files_restore "${quiet[@]}" -c "vivanta /R /D" -c "vivanta /R /K:F6 /Q" -c "vivanta"
+forget_saved_settings HKCU
+expect_run scheme_files_save_machine_only "${quiet[@]}" -c "vivanta /K:F7 /S /S!" -c "vivanta /D /Q" -c "vivanta /R"
+forget_saved_settings HKCU HKLM
+
 # The hotkey under Wine: applying may differ and the OSD window may not be
-# made without a display, but nothing may crash or complain.
-expect_run hotkey_survives --var noloadmsg=1 -c "key 0x1002C alt" -c "wait 100" -c "echo still here"
+# made without a display, but nothing may crash or complain. Left out:
+# hotkey_dark_to_light, hotkey_osd_off, hotkey_none and hotkey_by_name, which
+# list the desktop's windows (Wine's desktop holds others, at other places)
+# and read the palette back.
+expect_run hotkey_survives "${quiet[@]}" -c "key 0x1002C alt" -c "wait 100" -c "echo still here"
 transcripts_done
