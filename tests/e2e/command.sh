@@ -22,6 +22,7 @@ expect_run command_settings_recognised "${quiet[@]}" -c "vivanta /Q ice*" -c "vi
 expect_run command_apply_number "${quiet[@]}" -c "vivanta 3" -c "console" -c "options" -c "set ColorDir"
 expect_run command_apply_hex_quiet "${quiet[@]}" -c "vivanta /Q 0x02" -c "console"
 expect_run command_apply_pattern "${quiet[@]}" -c "vivanta cr*me*"
+expect_run command_apply_position "${quiet[@]}" -c "vivanta 3"
 expect_run command_apply_pattern_quiet "${quiet[@]}" -c "vivanta /q Marianas Trench" -c "set ColorDir"
 expect_run command_not_found "${quiet[@]}" -c "vivanta Marianas Trench /Q"
 # Text already on the screen takes the new colours (drawn as 24-bit ANSI).

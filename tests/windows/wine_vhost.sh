@@ -46,6 +46,7 @@ expect_run command_argument_8192 "${quiet[@]}" -c "vivanta $(printf 'x%.0s' $(se
 # directives; the colours read back are checked on the Linux side against
 # winsim, which follows Windows.
 expect_run command_apply_pattern "${quiet[@]}" -c "vivanta cr*me*"
+expect_run command_apply_position "${quiet[@]}" -c "vivanta 3"
 expect_run command_apply_pattern_quiet "${quiet[@]}" -c "vivanta /q Marianas Trench" -c "set ColorDir"
 expect_run command_not_found "${quiet[@]}" -c "vivanta Marianas Trench /Q"
 expect_run command_view_pattern "${quiet[@]}" -c "vivanta /V:ice*"
