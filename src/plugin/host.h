@@ -26,7 +26,7 @@ HOST_API int WINAPI ExpandVariables(LPWSTR buffer, int flag);
 HOST_API int WINAPI QueryOptionValue(LPCWSTR name, LPWSTR value);
 // Reads "[Bright] colour on [Bright] colour"; fg and bg receive colour
 // indexes 0-15 (left untouched when absent). Returns the text after the
-// specification, or null when nothing could be read.
+// colours, or null when nothing could be read.
 HOST_API LPWSTR WINAPI ParseColors(LPCWSTR text, int *fg, int *bg);
 // 0 when `name` matches `pattern` (*, ?, [set]), case-insensitive.
 HOST_API int WINAPI WildcardComparison(LPCWSTR pattern, LPCWSTR name, int fullPath, int ignoreCase);
