@@ -3,57 +3,24 @@
 // that a failed write left nothing behind.
 #pragma once
 
-#include <dirent.h>
-#include <stdlib.h>
+#include <stdio.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "schemes/scheme_file.h"
 #include "support/palette_fixture.h"
+#include "support/test_directory.h"
 
-class SchemeFileTest : public PaletteTest {
+class SchemeFileTest : public PaletteTest, protected TestDirectory {
   protected:
     void SetUp() override {
         PaletteTest::SetUp();
-        char pattern[] = "/tmp/vivanta_schemes_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
+        CreateTestDirectory("vivanta_schemes");
     }
     void TearDown() override {
-        std::string command = "rm -rf " + dir_;
-        EXPECT_EQ(system(command.c_str()), 0);
+        RemoveTestDirectory();
         PaletteTest::TearDown();
-    }
-
-    // A file of these bytes in the test's directory; its name in Windows
-    // spelling.
-    std::u16string MakeFile(const std::string &name, const std::string &bytes) const {
-        std::ofstream(dir_ + "/" + name, std::ios::binary) << bytes;
-        return Path(name);
-    }
-    std::u16string Path(const std::string &name) const {
-        std::string path = dir_ + "\\" + name;
-        return std::u16string(path.begin(), path.end());
-    }
-    std::string Contents(const std::string &name) const {
-        std::ifstream in(dir_ + "/" + name, std::ios::binary);
-        std::stringstream all;
-        all << in.rdbuf();
-        return all.str();
-    }
-    // The names in the test's directory, "." and ".." left out.
-    std::vector<std::string> Entries() const {
-        std::vector<std::string> names;
-        DIR *d = opendir(dir_.c_str());
-        while (dirent *e = d ? readdir(d) : nullptr) {
-            std::string name = e->d_name;
-            if (name != "." && name != "..") names.push_back(name);
-        }
-        if (d) closedir(d);
-        return names;
     }
 
     // A section with the three required directives and palette entries
@@ -80,8 +47,6 @@ class SchemeFileTest : public PaletteTest {
         }
         return names;
     }
-
-    std::string dir_;
 };
 
 inline std::u16string Widen16(const std::string &ascii) { return std::u16string(ascii.begin(), ascii.end()); }

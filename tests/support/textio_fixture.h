@@ -2,62 +2,25 @@
 // the files they read and write, and checks that nothing was left behind.
 #pragma once
 
-#include <dirent.h>
-#include <stdlib.h>
-
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "base/alloc.h"
 #include "support/plugin_fixture.h"
+#include "support/test_directory.h"
 #include "textio/line_reader.h"
 #include "textio/text_source.h"
 
-class TextioTest : public PluginTest {
+class TextioTest : public PluginTest, protected TestDirectory {
   protected:
     void SetUp() override {
         PluginTest::SetUp();
-        char pattern[] = "/tmp/vivanta_textio_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
+        CreateTestDirectory("vivanta_textio");
         liveBlocks_ = MemLiveCount();
     }
     void TearDown() override {
-        std::string command = "rm -rf " + dir_;
-        EXPECT_EQ(system(command.c_str()), 0);
+        RemoveTestDirectory();
         PluginTest::TearDown();
-    }
-
-    // A file of these bytes in the test's directory; its name in Windows
-    // spelling.
-    std::u16string MakeFile(const std::string &name, const std::string &bytes) {
-        std::ofstream(dir_ + "/" + name, std::ios::binary) << bytes;
-        return Path(name);
-    }
-    std::u16string Path(const std::string &name) const {
-        std::string path = dir_ + "\\" + name;
-        return std::u16string(path.begin(), path.end());
-    }
-    std::string Contents(const std::string &name) const {
-        std::ifstream in(dir_ + "/" + name, std::ios::binary);
-        std::stringstream all;
-        all << in.rdbuf();
-        return all.str();
-    }
-
-    // Names in a directory (Linux path), "." and ".." left out.
-    static std::vector<std::string> Entries(const std::string &dir) {
-        std::vector<std::string> names;
-        DIR *d = opendir(dir.c_str());
-        if (!d) return names;
-        while (dirent *e = readdir(d)) {
-            std::string name = e->d_name;
-            if (name != "." && name != "..") names.push_back(name);
-        }
-        closedir(d);
-        return names;
     }
 
     // Nothing open, nothing mapped, nothing allocated, no temporary file.
@@ -86,7 +49,6 @@ class TextioTest : public PluginTest {
         return lines;
     }
 
-    std::string dir_;
     long liveBlocks_ = 0;
 };
 
