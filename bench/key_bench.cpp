@@ -81,44 +81,8 @@ BENCHMARK(BM_KeyNeedsTheModifiers);
 BENCHMARK(BM_KeyByName);
 BENCHMARK(BM_KeyByNameLastRow);
 
-// Keeps each benchmark's CPU time per keystroke for the verdicts printed
-// at the end.
-class TargetReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &run : runs) {
-            if (run.run_type == Run::RT_Iteration) times_[run.run_name.function_name] = run.GetAdjustedCPUTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void PrintVerdicts() const {
-        const struct {
-            const char *name;
-            double targetNs;
-        } targets[] = {{"BM_KeyNotTheHotkey", 50},
-                       {"BM_KeyNeedsTheModifiers", 50},
-                       {"BM_KeyByName", 500},
-                       {"BM_KeyByNameLastRow", 500}};
-        for (const auto &target : targets) {
-            auto found = times_.find(target.name);
-            if (found == times_.end()) continue;
-            std::printf("%s: %.1f ns (target < %.0f ns) %s\n", target.name, found->second, target.targetNs,
-                        found->second < target.targetNs ? "ok" : "MISSED");
-        }
-    }
-
-  private:
-    std::map<std::string, double> times_;
-};
-
 }  // namespace
 
-int main(int argc, char **argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    TargetReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintVerdicts();
-    benchmark::Shutdown();
-    return 0;
-}
+// The verdicts against the targets come from tools/bench_table.py, which
+// reads every program's JSON output: one place holds the targets.
+BENCHMARK_MAIN();

@@ -151,38 +151,8 @@ BENCHMARK(BM_Baseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RecolourScreen)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ApplyScheme)->Unit(benchmark::kMillisecond);
 
-// Keeps each benchmark's CPU time per iteration (steadier than wall time on
-// a shared machine) for the ratio printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &run : runs) {
-            if (run.run_type == Run::RT_Iteration) times_[run.run_name.function_name] = run.GetAdjustedCPUTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void PrintRatios() const {
-        auto baseline = times_.find("BM_Baseline");
-        if (baseline == times_.end() || baseline->second <= 0) return;
-        for (const char *name : {"BM_RecolourScreen", "BM_ApplyScheme"}) {
-            auto found = times_.find(name);
-            if (found == times_.end()) continue;
-            std::printf("%s / BM_Baseline = %.2f (target <= 1.50)\n", name, found->second / baseline->second);
-        }
-    }
-
-  private:
-    std::map<std::string, double> times_;
-};
-
 }  // namespace
 
-int main(int argc, char **argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
-    benchmark::Shutdown();
-    return 0;
-}
+// The verdicts against the targets come from tools/bench_table.py, which
+// reads every program's JSON output: one place holds the targets.
+BENCHMARK_MAIN();
