@@ -60,7 +60,7 @@ TEST_F(ModulesTest, ModuleFileNamesAreCutAndTerminatedWhenTheBufferIsShort) {
 TEST_F(ModulesTest, LoadingAModuleThatNamedItselfGivesItsOwnHandle) {
     std::u16string path = WinsimLibraryPath();
     ASSERT_FALSE(path.empty());
-    // What the plugin's attach routine does from inside dlopen.
+    // A module named beforehand, as tests name a statically linked plugin.
     HMODULE announced = sim::FakeModule(path);
     HMODULE loaded = LoadLibraryW(path.c_str());
     EXPECT_EQ(loaded, announced);

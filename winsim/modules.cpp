@@ -1,7 +1,7 @@
 // Modules: Kernel32 and User32 with the entry points programs look up at
-// run time,
-// real shared objects loaded with dlopen, and modules that name themselves
-// (the plugin's attach routine runs inside dlopen and registers its path).
+// run time, real shared objects loaded with dlopen (their DllMain hears of
+// attach and detach as the Windows loader tells it), and modules a test names
+// for a statically linked plugin.
 #include <dlfcn.h>
 #include <limits.h>
 #include <stdlib.h>
@@ -154,6 +154,25 @@ void *OpenLibrary(const std::string &path, std::string *opened) {
     return nullptr;
 }
 
+// The loader's call of a module's exported DllMain; a module without one
+// attaches without being told.
+BOOL CallEntryPoint(void *library, HMODULE module, DWORD reason) {
+    using EntryPoint = BOOL(WINAPI *)(HINSTANCE, DWORD, LPVOID);
+    void *symbol = dlsym(library, "DllMain");
+    if (!symbol) return TRUE;
+    return reinterpret_cast<EntryPoint>(symbol)(module, reason, nullptr);
+}
+
+void RemoveModule(HMODULE handle) {
+    std::vector<Module> &modules = W().modules;
+    for (size_t i = 0; i < modules.size(); ++i) {
+        if (modules[i].handle == handle) {
+            modules.erase(modules.begin() + static_cast<std::ptrdiff_t>(i));
+            return;
+        }
+    }
+}
+
 }  // namespace
 
 // ---- GetModuleHandleW ----
@@ -244,12 +263,22 @@ WINSIM_API HMODULE WINAPI LoadLibraryW(LPCWSTR name) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
     }
-    // The module may have registered itself while dlopen ran its constructors.
+    // A module a test named beforehand keeps its handle and file name.
     Module *module = ModuleByPath(opened);
     if (!module) module = &AddModule(opened, FromUtf8(opened));
     module->library = library;
     ++module->loads;
-    return module->handle;
+    HMODULE handle = module->handle;
+    // As on Windows, a module whose DllMain refuses the attach hears of its
+    // detach at once and is unloaded again.
+    if (!CallEntryPoint(library, handle, DLL_PROCESS_ATTACH)) {
+        CallEntryPoint(library, handle, DLL_PROCESS_DETACH);
+        RemoveModule(handle);
+        dlclose(library);
+        SetLastError(ERROR_DLL_INIT_FAILED);
+        return nullptr;
+    }
+    return handle;
 }
 
 // ---- FreeLibrary ----
@@ -263,8 +292,8 @@ WINSIM_API BOOL WINAPI FreeLibrary(HMODULE module) {
     }
     if (found->loads > 0 && --found->loads == 0 && found->library) {
         void *library = found->library;
-        std::vector<Module> &modules = W().modules;
-        modules.erase(modules.begin() + (found - modules.data()));
+        CallEntryPoint(library, module, DLL_PROCESS_DETACH);
+        RemoveModule(module);
         dlclose(library);
     }
     return TRUE;
