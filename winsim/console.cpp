@@ -1,7 +1,14 @@
+// The console: its screen buffer of cells, the title, modes, colour table
+// and attached processes, typed input, and the standard handles that may
+// lead to it, to an in-memory pipe, or to a real descriptor of this Linux
+// process.
+#include "io_calls.h"
+
+#include <errno.h>
+#include <unistd.h>
+
 // Console state calls: the window, attached processes, modes, and the
 // screen buffer information with its colour table.
-#include "world.h"
-
 namespace winsim {
 
 namespace {
@@ -11,7 +18,9 @@ namespace {
 const SHORT kLargestColumns = 240;
 const SHORT kLargestRows = 63;
 
-SHORT Smaller(SHORT a, SHORT b) { return a < b ? a : b; }
+SHORT Smaller(SHORT a, SHORT b) {
+    return a < b ? a : b;
+}
 
 }  // namespace
 
@@ -172,3 +181,555 @@ WINSIM_API BOOL WINAPI SetConsoleTextAttribute(HANDLE console, WORD attributes) 
     W().console.attribute = attributes;
     return TRUE;
 }
+
+// The console screen buffer: cells, resizing, and text written at the
+// cursor the way the classic console device processes it.
+namespace winsim {
+
+namespace {
+
+Console &C() {
+    return W().console;
+}
+
+void ScrollUp() {
+    Console &console = C();
+    size_t width = static_cast<size_t>(console.columns);
+    console.cells.erase(console.cells.begin(), console.cells.begin() + static_cast<std::ptrdiff_t>(width));
+    console.cells.insert(console.cells.end(), width, Cell{u' ', console.attribute});
+}
+
+void NewLine() {
+    Console &console = C();
+    console.cursor.X = 0;
+    if (console.cursor.Y + 1 >= console.rows) {
+        ScrollUp();
+    } else {
+        ++console.cursor.Y;
+    }
+}
+
+void PutChar(WCHAR ch, bool wrap) {
+    Console &console = C();
+    CellAt(console.cursor.X, console.cursor.Y) = Cell{ch, console.attribute};
+    if (console.cursor.X + 1 < console.columns) {
+        ++console.cursor.X;
+    } else if (wrap) {
+        NewLine();
+    }
+}
+
+void PutTab(bool wrap) {
+    Console &console = C();
+    int blanks = 8 - console.cursor.X % 8;
+    for (int i = 0; i < blanks; ++i) {
+        bool lastColumn = console.cursor.X == console.columns - 1;
+        PutChar(u' ', wrap);
+        if (lastColumn) break;  // a tab stop never carries over to the next line
+    }
+}
+
+// The console scrolls its window to keep the cursor in sight after output.
+void KeepCursorVisible() {
+    Console &console = C();
+    SMALL_RECT &view = console.view;
+    SHORT shiftY = 0;
+    if (console.cursor.Y > view.Bottom) shiftY = static_cast<SHORT>(console.cursor.Y - view.Bottom);
+    if (console.cursor.Y < view.Top) shiftY = static_cast<SHORT>(console.cursor.Y - view.Top);
+    view.Top = static_cast<SHORT>(view.Top + shiftY);
+    view.Bottom = static_cast<SHORT>(view.Bottom + shiftY);
+    SHORT shiftX = 0;
+    if (console.cursor.X > view.Right) shiftX = static_cast<SHORT>(console.cursor.X - view.Right);
+    if (console.cursor.X < view.Left) shiftX = static_cast<SHORT>(console.cursor.X - view.Left);
+    view.Left = static_cast<SHORT>(view.Left + shiftX);
+    view.Right = static_cast<SHORT>(view.Right + shiftX);
+}
+
+SHORT Clamp(SHORT value, SHORT low, SHORT high) {
+    return value < low ? low : value > high ? high : value;
+}
+
+}  // namespace
+
+Cell &CellAt(SHORT x, SHORT y) {
+    Console &console = C();
+    return console.cells[static_cast<size_t>(y) * static_cast<size_t>(console.columns) + static_cast<size_t>(x)];
+}
+
+void ResizeScreen(SHORT columns, SHORT rows) {
+    Console &console = C();
+    std::vector<Cell> cells(static_cast<size_t>(columns) * static_cast<size_t>(rows), Cell{u' ', console.attribute});
+    for (SHORT y = 0; y < rows && y < console.rows; ++y) {
+        for (SHORT x = 0; x < columns && x < console.columns; ++x) {
+            cells[static_cast<size_t>(y) * static_cast<size_t>(columns) + static_cast<size_t>(x)] = CellAt(x, y);
+        }
+    }
+    console.cells.swap(cells);
+    console.columns = columns;
+    console.rows = rows;
+    console.cursor.X = Clamp(console.cursor.X, 0, static_cast<SHORT>(columns - 1));
+    console.cursor.Y = Clamp(console.cursor.Y, 0, static_cast<SHORT>(rows - 1));
+
+    // The window never reaches past the buffer.
+    SMALL_RECT &view = console.view;
+    SHORT width = static_cast<SHORT>(view.Right - view.Left + 1);
+    SHORT height = static_cast<SHORT>(view.Bottom - view.Top + 1);
+    if (width > columns) width = columns;
+    if (height > rows) height = rows;
+    view.Left = Clamp(view.Left, 0, static_cast<SHORT>(columns - width));
+    view.Top = Clamp(view.Top, 0, static_cast<SHORT>(rows - height));
+    view.Right = static_cast<SHORT>(view.Left + width - 1);
+    view.Bottom = static_cast<SHORT>(view.Top + height - 1);
+}
+
+void WriteToScreen(const std::u16string &text, bool logged) {
+    Console &console = C();
+    if (logged) console.log += text;
+    bool processed = (console.outputMode & ENABLE_PROCESSED_OUTPUT) != 0;
+    bool wrap = (console.outputMode & ENABLE_WRAP_AT_EOL_OUTPUT) != 0;
+    for (char16_t ch : text) {
+        if (processed) {
+            if (ch == u'\r') {
+                console.cursor.X = 0;
+                continue;
+            }
+            if (ch == u'\n') {
+                NewLine();
+                continue;
+            }
+            if (ch == u'\b') {
+                if (console.cursor.X > 0) --console.cursor.X;
+                continue;
+            }
+            if (ch == u'\t') {
+                PutTab(wrap);
+                continue;
+            }
+            if (ch == u'\a') continue;
+        }
+        PutChar(ch, wrap);
+    }
+    KeepCursorVisible();
+}
+
+}  // namespace winsim
+
+// Text and attribute output to the console screen buffer.
+using namespace winsim;
+
+namespace {
+
+// Number of cells from `start` to the end of the buffer, or -1 when the
+// start lies outside it.
+long long CellsFrom(COORD start) {
+    const Console &console = W().console;
+    if (start.X < 0 || start.Y < 0 || start.X >= console.columns || start.Y >= console.rows) return -1;
+    return static_cast<long long>(console.rows - start.Y) * console.columns - start.X;
+}
+
+}  // namespace
+
+// ---- WriteConsoleW ----
+WINSIM_API BOOL WINAPI WriteConsoleW(HANDLE console, const void *buffer, DWORD count, LPDWORD written,
+                                     LPVOID reserved) {
+    (void)reserved;
+    if (sim::ShouldFail("WriteConsoleW")) return FALSE;
+    if (!IsConsoleOutput(FindHandle(console))) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (!buffer && count > 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const WCHAR *text = static_cast<const WCHAR *>(buffer);
+    WriteToScreen(std::u16string(text, text + count), true);
+    if (written) *written = count;
+    return TRUE;
+}
+
+// ---- ReadConsoleOutputAttribute ----
+// Runs across row ends; a start outside the buffer reads nothing and still
+// succeeds, as Windows does.
+WINSIM_API BOOL WINAPI ReadConsoleOutputAttribute(HANDLE console, LPWORD attributes, DWORD length, COORD start,
+                                                  LPDWORD read) {
+    if (sim::ShouldFail("ReadConsoleOutputAttribute")) return FALSE;
+    if (!IsConsoleOutput(FindHandle(console))) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (!read || (!attributes && length > 0)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    long long available = CellsFrom(start);
+    DWORD count = available < 0 ? 0 : available < length ? static_cast<DWORD>(available) : length;
+    const Console &state = W().console;
+    size_t first = static_cast<size_t>(start.Y) * static_cast<size_t>(state.columns) + static_cast<size_t>(start.X);
+    for (DWORD i = 0; i < count; ++i) attributes[i] = state.cells[first + i].attribute;
+    *read = count;
+    return TRUE;
+}
+
+// ---- WriteConsoleOutputAttribute ----
+// Runs across row ends and stops at the end of the buffer; a start outside
+// the buffer is refused with ERROR_INVALID_PARAMETER (Windows 10's console).
+WINSIM_API BOOL WINAPI WriteConsoleOutputAttribute(HANDLE console, const WORD *attributes, DWORD length, COORD start,
+                                                   LPDWORD written) {
+    if (sim::ShouldFail("WriteConsoleOutputAttribute")) return FALSE;
+    if (!IsConsoleOutput(FindHandle(console))) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (!written || (!attributes && length > 0)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    *written = 0;
+    if (length == 0) return TRUE;
+    long long available = CellsFrom(start);
+    if (available < 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    DWORD count = available < length ? static_cast<DWORD>(available) : length;
+    Console &state = W().console;
+    size_t first = static_cast<size_t>(start.Y) * static_cast<size_t>(state.columns) + static_cast<size_t>(start.X);
+    for (DWORD i = 0; i < count; ++i) state.cells[first + i].attribute = attributes[i];
+    *written = count;
+    return TRUE;
+}
+
+// Typed console input. A test types text ahead; reads take it a line at a
+// time in line-input mode, as the console hands over a line when Enter is
+// pressed. ReadFile delivers bytes in the console's input code page and
+// reports no bytes for a line that starts with ^Z: the end of input.
+namespace winsim {
+
+namespace {
+
+const char16_t kCtrlZ = 0x1A;
+
+bool LineInput() {
+    return (W().console.inputMode & ENABLE_LINE_INPUT) != 0;
+}
+
+// The next piece a read hands over: one line (Enter included) in line-input
+// mode, everything typed otherwise; at most `limit` characters.
+std::u16string NextPiece(size_t limit) {
+    IoState &io = W().io;
+    size_t end = io.typed.size();
+    if (LineInput()) {
+        size_t lineEnd = io.typed.find(u"\r\n", io.typedNext);
+        if (lineEnd != std::u16string::npos) end = lineEnd + 2;
+    }
+    if (end - io.typedNext > limit) end = io.typedNext + limit;
+    return io.typed.substr(io.typedNext, end - io.typedNext);
+}
+
+}  // namespace
+
+BOOL ReadConsoleBytes(HandleObject &object, void *buffer, DWORD size, DWORD *read) {
+    (void)object;
+    IoState &io = W().io;
+    std::u16string piece = NextPiece(size);
+    // Fewer characters when their bytes would not fit.
+    std::string bytes;
+    size_t taken = 0;
+    while (taken < piece.size()) {
+        size_t units = (piece[taken] >= 0xD800 && piece[taken] <= 0xDBFF && taken + 1 < piece.size()) ? 2 : 1;
+        std::string encoded;
+        EncodeInCodePage(io.consoleInputCodePage, piece.substr(taken, units), &encoded);
+        if (bytes.size() + encoded.size() > size) break;
+        bytes += encoded;
+        taken += units;
+    }
+    io.typedNext += taken;
+    if (!bytes.empty() && bytes[0] == kCtrlZ && (W().console.inputMode & ENABLE_PROCESSED_INPUT)) bytes.clear();
+    bytes.copy(static_cast<char *>(buffer), bytes.size());
+    *read = static_cast<DWORD>(bytes.size());
+    return TRUE;
+}
+
+}  // namespace winsim
+
+using namespace winsim;
+
+// ---- ReadConsoleW ----
+WINSIM_API BOOL WINAPI ReadConsoleW(HANDLE console, LPVOID buffer, DWORD count, LPDWORD read, LPVOID control) {
+    (void)control;
+    if (sim::ShouldFail("ReadConsoleW")) return FALSE;
+    if (!IsConsoleInput(FindHandle(console))) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (!buffer || !read) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::u16string piece = NextPiece(count);
+    W().io.typedNext += piece.size();
+    piece.copy(static_cast<char16_t *>(buffer), piece.size());
+    *read = static_cast<DWORD>(piece.size());
+    return TRUE;
+}
+
+namespace sim {
+
+void TypeConsoleInput(const std::u16string &text) {
+    IoState &io = W().io;
+    // Enter gives CR LF in line-input mode.
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r')) io.typed += u'\r';
+        io.typed += text[i];
+    }
+}
+
+void SetStdInputConsole(const std::u16string &typed) {
+    SetStdTarget(STD_INPUT_HANDLE, StdTarget::Console);
+    W().io.typed.clear();
+    W().io.typedNext = 0;
+    TypeConsoleInput(typed);
+}
+
+void SetConsoleInputCodePage(UINT codePage) {
+    W().io.consoleInputCodePage = codePage;
+}
+
+}  // namespace sim
+
+// The console title, which is also the console window's caption.
+namespace winsim {
+
+void ChangeConsoleTitle(const std::u16string &title) {
+    World &world = W();
+    world.console.title = title;
+    world.console.titleHistory.push_back({world.now, title});
+}
+
+}  // namespace winsim
+
+using namespace winsim;
+
+// ---- GetConsoleTitleW ----
+WINSIM_API DWORD WINAPI GetConsoleTitleW(LPWSTR title, DWORD size) {
+    if (sim::ShouldFail("GetConsoleTitleW")) return 0;
+    if (!title && size > 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    const std::u16string &current = W().console.title;
+    CopyTruncated(current, title, size);
+    return static_cast<DWORD>(current.size());
+}
+
+// ---- SetConsoleTitleW ----
+WINSIM_API BOOL WINAPI SetConsoleTitleW(LPCWSTR title) {
+    if (sim::ShouldFail("SetConsoleTitleW")) return FALSE;
+    if (!title) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    ChangeConsoleTitle(title);
+    return TRUE;
+}
+
+// Standard handles and where they lead: the console, an in-memory pipe, or
+// a real descriptor of this Linux process.
+namespace winsim {
+
+namespace {
+
+DWORD WriteError(int error) {
+    if (error == EPIPE) return ERROR_NO_DATA;
+    if (error == EBADF) return ERROR_INVALID_HANDLE;
+    if (error == ENOSPC) return ERROR_DISK_FULL;
+    return ERROR_WRITE_FAULT;
+}
+
+}  // namespace
+
+// Byte writes to the console are read as UTF-8; a character split between
+// two writes is completed by the second.
+void WriteConsoleBytes(HandleObject &object, const std::string &bytes, bool logged) {
+    WriteToScreen(FromUtf8(bytes, &object.pendingUtf8), logged);
+}
+
+BOOL WriteStandardStream(HandleObject &object, const char *bytes, DWORD count) {
+    std::string data(bytes, bytes + count);
+    switch (object.target) {
+        case sim::StdTarget::Console:
+            WriteConsoleBytes(object, data, true);
+            return TRUE;
+        case sim::StdTarget::Capture: {
+            HandleObject *original = object.aliasOf ? FindHandle(reinterpret_cast<HANDLE>(object.aliasOf)) : nullptr;
+            bool same =
+                original && original->kind == HandleKind::Standard && original->target == sim::StdTarget::Capture;
+            (same ? original : &object)->captured += data;
+            return TRUE;
+        }
+        case sim::StdTarget::Fd:
+            break;
+    }
+    size_t done = 0;
+    while (done < data.size()) {
+        ssize_t n = write(object.fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            SetLastError(WriteError(errno));
+            return FALSE;
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (object.mirror) WriteConsoleBytes(object, data, false);
+    return TRUE;
+}
+
+BOOL ReadStandardStream(HandleObject &object, void *buffer, DWORD size, DWORD *read) {
+    switch (object.target) {
+        case sim::StdTarget::Console:  // answered by ReadFile itself
+        case sim::StdTarget::Capture:
+            // The writing end of the pipe is gone, as in a finished pipeline.
+            *read = 0;
+            SetLastError(ERROR_BROKEN_PIPE);
+            return FALSE;
+        case sim::StdTarget::Fd:
+            break;
+    }
+    ssize_t n;
+    do {
+        n = ::read(object.fd, buffer, size);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) {
+        *read = 0;
+        SetLastError(errno == EBADF ? ERROR_INVALID_HANDLE : ERROR_READ_FAULT);
+        return FALSE;
+    }
+    *read = static_cast<DWORD>(n);
+    return TRUE;
+}
+
+}  // namespace winsim
+
+using namespace winsim;
+
+// ---- GetStdHandle ----
+WINSIM_API HANDLE WINAPI GetStdHandle(DWORD which) {
+    if (sim::ShouldFail("GetStdHandle")) return INVALID_HANDLE_VALUE;
+    int index = StandardIndex(which);
+    if (index < 0) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return INVALID_HANDLE_VALUE;
+    }
+    return W().standard[index];
+}
+
+// ---- SetStdHandle ----
+WINSIM_API BOOL WINAPI SetStdHandle(DWORD which, HANDLE handle) {
+    if (sim::ShouldFail("SetStdHandle")) return FALSE;
+    int index = StandardIndex(which);
+    if (index < 0) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    W().standard[index] = handle;
+    return TRUE;
+}
+
+namespace sim {
+
+void SetStdTarget(DWORD which, StdTarget target, int fd, bool mirror) {
+    int index = StandardIndex(which);
+    if (index < 0) return;
+    HandleObject object;
+    object.kind = HandleKind::Standard;
+    object.counted = false;
+    object.which = which;
+    object.target = target;
+    object.fd = target == StdTarget::Fd ? fd : -1;
+    object.mirror = target == StdTarget::Fd && mirror;
+    HANDLE value = StandardHandleValue(which);
+    W().handles[reinterpret_cast<uintptr_t>(value)] = object;
+    W().standard[index] = value;
+}
+
+std::string CapturedBytes(DWORD which) {
+    HandleObject *object = FindHandle(StandardHandleValue(which));
+    if (!object || object->kind != HandleKind::Standard || object->target != StdTarget::Capture) return std::string();
+    return object->captured;
+}
+
+}  // namespace sim
+
+// The test side of the console: set it up and read back what was done.
+namespace {
+
+bool Inside(SHORT x, SHORT y) {
+    const winsim::Console &console = winsim::W().console;
+    return x >= 0 && y >= 0 && x < console.columns && y < console.rows;
+}
+
+}  // namespace
+
+namespace sim {
+
+// The window shows the whole width and at most 30 rows, as a console
+// window opened with a tall scroll-back buffer does.
+void SetConsoleSize(SHORT columns, SHORT rows) {
+    if (columns <= 0 || rows <= 0) return;
+    winsim::Console &console = winsim::W().console;
+    winsim::ResizeScreen(columns, rows);
+    SHORT height = rows < 30 ? rows : 30;
+    console.view = {0, 0, static_cast<SHORT>(columns - 1), static_cast<SHORT>(height - 1)};
+    console.cursor = {0, 0};
+}
+
+CONSOLE_SCREEN_BUFFER_INFOEX ConsoleInfo() {
+    CONSOLE_SCREEN_BUFFER_INFOEX info = {};
+    winsim::FillBufferInfo(info);
+    return info;
+}
+
+void SetConsoleAttribute(WORD attribute) {
+    winsim::W().console.attribute = attribute;
+}
+
+void SetConsoleColorTable(const COLORREF table[16]) {
+    for (int i = 0; i < 16; ++i) winsim::W().console.colors[i] = table[i];
+}
+
+WCHAR CellChar(SHORT x, SHORT y) {
+    return Inside(x, y) ? winsim::CellAt(x, y).ch : 0;
+}
+
+WORD CellAttribute(SHORT x, SHORT y) {
+    return Inside(x, y) ? winsim::CellAt(x, y).attribute : 0;
+}
+
+void SetCellAttribute(SHORT x, SHORT y, WORD attribute) {
+    if (Inside(x, y)) winsim::CellAt(x, y).attribute = attribute;
+}
+
+std::u16string RowText(SHORT y) {
+    if (!Inside(0, y)) return std::u16string();
+    std::u16string text;
+    for (SHORT x = 0; x < winsim::W().console.columns; ++x) text.push_back(winsim::CellAt(x, y).ch);
+    size_t end = text.find_last_not_of(u' ');
+    return end == std::u16string::npos ? std::u16string() : text.substr(0, end + 1);
+}
+
+std::u16string ConsoleLog() {
+    return winsim::W().console.log;
+}
+
+std::u16string ConsoleTitle() {
+    return winsim::W().console.title;
+}
+
+void SetConsoleProcesses(const std::vector<DWORD> &pids) {
+    winsim::Console &console = winsim::W().console;
+    console.processes = pids;
+    console.processesSet = true;
+}
+
+}  // namespace sim

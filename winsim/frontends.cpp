@@ -141,21 +141,21 @@ namespace sim {
 
 FrontEndWindows SetupFrontEnd(FrontEnd frontEnd) {
     switch (frontEnd) {
-    case FrontEnd::None:
-        DestroySimWindow(ConsoleWindow());
-        return FrontEndWindows();
-    case FrontEnd::ClassicConsole:
-        return ClassicConsole(true);
-    case FrontEnd::ClassicConsoleOffScreen:
-        return ClassicConsole(false);
-    case FrontEnd::TakeCommand:
-        return TakeCommand();
-    case FrontEnd::Console2:
-        return Console2();
-    case FrontEnd::ConEmu:
-        return ConEmu();
-    case FrontEnd::Terminal:
-        return Terminal();
+        case FrontEnd::None:
+            DestroySimWindow(ConsoleWindow());
+            return FrontEndWindows();
+        case FrontEnd::ClassicConsole:
+            return ClassicConsole(true);
+        case FrontEnd::ClassicConsoleOffScreen:
+            return ClassicConsole(false);
+        case FrontEnd::TakeCommand:
+            return TakeCommand();
+        case FrontEnd::Console2:
+            return Console2();
+        case FrontEnd::ConEmu:
+            return ConEmu();
+        case FrontEnd::Terminal:
+            return Terminal();
     }
     return FrontEndWindows();
 }
@@ -164,9 +164,12 @@ bool ParseFrontEnd(const std::string &name, FrontEnd *out) {
     static const struct {
         const char *name;
         FrontEnd frontEnd;
-    } kNames[] = {{"console", FrontEnd::ClassicConsole},   {"console-offscreen", FrontEnd::ClassicConsoleOffScreen},
-                  {"takecommand", FrontEnd::TakeCommand}, {"console2", FrontEnd::Console2},
-                  {"conemu", FrontEnd::ConEmu},           {"terminal", FrontEnd::Terminal},
+    } kNames[] = {{"console", FrontEnd::ClassicConsole},
+                  {"console-offscreen", FrontEnd::ClassicConsoleOffScreen},
+                  {"takecommand", FrontEnd::TakeCommand},
+                  {"console2", FrontEnd::Console2},
+                  {"conemu", FrontEnd::ConEmu},
+                  {"terminal", FrontEnd::Terminal},
                   {"none", FrontEnd::None}};
     for (const auto &entry : kNames) {
         if (EqualNoCase(Widen(name), Widen(entry.name))) {

@@ -1,8 +1,13 @@
-// Closing handles, and the count of handles the program left open.
+// The handle table and what works on any handle: closing, duplicating and
+// the count of handles the program left open; and anonymous pipes, whose
+// two ends are handles of one buffer.
+#include "io_calls.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include "world.h"
-
+// Closing handles, and the count of handles the program left open.
 using namespace winsim;
 
 // ---- CloseHandle ----
@@ -27,6 +32,180 @@ int OpenHandleCount() {
     int count = 0;
     for (const auto &entry : W().handles) count += entry.second.counted ? 1 : 0;
     return count;
+}
+
+}  // namespace sim
+
+// DuplicateHandle within the current process: a new handle to the same
+// object, which lives on until both are closed. A duplicate of a standard
+// handle is an ordinary handle of what it leads to.
+using namespace winsim;
+
+namespace {
+
+HandleObject Duplicate(const HandleObject &source, HANDLE value) {
+    HandleObject copy = source;
+    copy.counted = true;
+    if (source.kind != HandleKind::Standard) return copy;
+    if (source.target == sim::StdTarget::Console) {
+        copy.kind = source.which == STD_INPUT_HANDLE ? HandleKind::ConsoleInput : HandleKind::ConsoleOutput;
+    } else if (source.target == sim::StdTarget::Capture) {
+        // Writes through the copy land in the same capture.
+        copy.aliasOf = source.aliasOf ? source.aliasOf : reinterpret_cast<uintptr_t>(value);
+        copy.captured.clear();
+    }
+    return copy;
+}
+
+}  // namespace
+
+// ---- DuplicateHandle ----
+WINSIM_API BOOL WINAPI DuplicateHandle(HANDLE sourceProcess, HANDLE source, HANDLE targetProcess, LPHANDLE target,
+                                       DWORD access, BOOL inherit, DWORD options) {
+    (void)inherit;
+    if (sim::ShouldFail("DuplicateHandle")) return FALSE;
+    // Only the current process exists, reached through its pseudo handle.
+    if (sourceProcess != GetCurrentProcess() || targetProcess != GetCurrentProcess()) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    HandleObject *object = FindHandle(source);
+    if (!object) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (!target && !(options & DUPLICATE_CLOSE_SOURCE)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    HandleObject copy = Duplicate(*object, source);
+    if (!(options & DUPLICATE_SAME_ACCESS)) copy.access = access;
+    if (options & DUPLICATE_CLOSE_SOURCE) W().handles.erase(reinterpret_cast<uintptr_t>(source));
+    if (target) *target = AddHandle(copy);
+    return TRUE;
+}
+
+// Anonymous pipes in memory, and standard input redirected from a pipe or a
+// file. Nothing here can block: a read of an empty pipe whose writing end is
+// still open returns no bytes at once instead of waiting.
+namespace winsim {
+
+namespace {
+
+// Handles still open on the given end of a pipe.
+int OpenEnds(const PipeObject *pipe, bool writer) {
+    int count = 0;
+    for (const auto &entry : W().handles) {
+        const HandleObject &object = entry.second;
+        if (object.kind == HandleKind::Pipe && object.pipe.get() == pipe && object.pipeWriter == writer) ++count;
+    }
+    return count;
+}
+
+}  // namespace
+
+BOOL ReadPipe(HandleObject &object, void *buffer, DWORD size, DWORD *read) {
+    *read = 0;
+    if (object.pipeWriter) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    PipeObject &pipe = *object.pipe;
+    size_t available = pipe.data.size() - pipe.next;
+    if (available == 0) {
+        if (OpenEnds(&pipe, true) > 0) return TRUE;
+        SetLastError(ERROR_BROKEN_PIPE);
+        return FALSE;
+    }
+    size_t count = available < size ? available : size;
+    pipe.data.copy(static_cast<char *>(buffer), count, pipe.next);
+    pipe.next += count;
+    if (pipe.next == pipe.data.size()) {
+        pipe.data.clear();
+        pipe.next = 0;
+    }
+    *read = static_cast<DWORD>(count);
+    return TRUE;
+}
+
+BOOL WritePipe(HandleObject &object, const char *bytes, DWORD count) {
+    if (!object.pipeWriter) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    if (OpenEnds(object.pipe.get(), false) == 0) {
+        SetLastError(ERROR_NO_DATA);  // the reading end is closed
+        return FALSE;
+    }
+    object.pipe->data.append(bytes, count);
+    return TRUE;
+}
+
+}  // namespace winsim
+
+using namespace winsim;
+
+// ---- CreatePipe ----
+WINSIM_API BOOL WINAPI CreatePipe(PHANDLE readPipe, PHANDLE writePipe, LPSECURITY_ATTRIBUTES sa, DWORD size) {
+    (void)sa;
+    (void)size;
+    if (sim::ShouldFail("CreatePipe")) return FALSE;
+    if (!readPipe || !writePipe) {
+        SetLastError(ERROR_NOACCESS);
+        return FALSE;
+    }
+    HandleObject end;
+    end.kind = HandleKind::Pipe;
+    end.pipe = std::make_shared<PipeObject>();
+    end.access = GENERIC_READ;
+    *readPipe = AddHandle(end);
+    end.pipeWriter = true;
+    end.access = GENERIC_WRITE;
+    *writePipe = AddHandle(end);
+    return TRUE;
+}
+
+namespace sim {
+
+void SetStdInputPipe(const std::string &bytes) {
+    HandleObject object;
+    object.kind = HandleKind::Pipe;
+    object.counted = false;
+    object.which = STD_INPUT_HANDLE;
+    object.access = GENERIC_READ;
+    object.pipe = std::make_shared<PipeObject>();
+    object.pipe->data = bytes;
+    HANDLE value = StandardHandleValue(STD_INPUT_HANDLE);
+    W().handles[reinterpret_cast<uintptr_t>(value)] = object;
+    W().standard[0] = value;
+}
+
+bool SetStdInputFile(const std::string &path) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st;
+    if (fd < 0 || fstat(fd, &st) != 0) {
+        if (fd >= 0) close(fd);
+        return false;
+    }
+    auto file = std::make_shared<FileObject>();
+    file->fd = fd;
+    file->path = path;
+    file->device = st.st_dev;
+    file->inode = st.st_ino;
+    file->access = SpecificFileRights(GENERIC_READ);
+    file->share = FILE_SHARE_READ | FILE_SHARE_WRITE;  // as a shell opens a redirection
+    file->characterDevice = !S_ISREG(st.st_mode);
+    HandleObject object;
+    object.kind = HandleKind::File;
+    object.counted = false;
+    object.which = STD_INPUT_HANDLE;
+    object.access = GENERIC_READ;
+    object.path = path;
+    object.file = file;
+    HANDLE value = StandardHandleValue(STD_INPUT_HANDLE);
+    W().handles[reinterpret_cast<uintptr_t>(value)] = object;
+    W().standard[0] = value;
+    return true;
 }
 
 }  // namespace sim

@@ -28,31 +28,53 @@ struct Export {
     FARPROC address;
 };
 
-#define WINSIM_EXPORT(name) {#name, Entry(&name)}
+#define WINSIM_EXPORT(name) \
+    { #name, Entry(&name) }
 const Export kKernel32Exports[] = {
-    WINSIM_EXPORT(GetConsoleScreenBufferInfoEx), WINSIM_EXPORT(SetConsoleScreenBufferInfoEx),
-    WINSIM_EXPORT(GetConsoleScreenBufferInfo),   WINSIM_EXPORT(GetConsoleWindow),
-    WINSIM_EXPORT(GetConsoleProcessList),        WINSIM_EXPORT(GetConsoleMode),
-    WINSIM_EXPORT(SetConsoleMode),               WINSIM_EXPORT(SetConsoleTextAttribute),
-    WINSIM_EXPORT(WriteConsoleW),                WINSIM_EXPORT(ReadConsoleOutputAttribute),
-    WINSIM_EXPORT(WriteConsoleOutputAttribute),  WINSIM_EXPORT(GetConsoleTitleW),
-    WINSIM_EXPORT(SetConsoleTitleW),             WINSIM_EXPORT(GetStdHandle),
-    WINSIM_EXPORT(SetStdHandle),                 WINSIM_EXPORT(CreateFileW),
-    WINSIM_EXPORT(CloseHandle),                  WINSIM_EXPORT(ReadFile),
-    WINSIM_EXPORT(WriteFile),                    WINSIM_EXPORT(GetFileAttributesW),
-    WINSIM_EXPORT(GetFullPathNameW),             WINSIM_EXPORT(GetCurrentDirectoryW),
-    WINSIM_EXPORT(GetLastError),                 WINSIM_EXPORT(SetLastError),
-    WINSIM_EXPORT(GetCurrentProcessId),          WINSIM_EXPORT(GetCurrentProcess),
-    WINSIM_EXPORT(GetEnvironmentVariableW),      WINSIM_EXPORT(SetEnvironmentVariableW),
-    WINSIM_EXPORT(GetModuleHandleW),             WINSIM_EXPORT(GetProcAddress),
-    WINSIM_EXPORT(GetModuleFileNameW),           WINSIM_EXPORT(LoadLibraryW),
-    WINSIM_EXPORT(FreeLibrary),                  WINSIM_EXPORT(FormatMessageW),
-    WINSIM_EXPORT(Sleep),                        WINSIM_EXPORT(GetTickCount),
-    WINSIM_EXPORT(GetTickCount64),               WINSIM_EXPORT(CreateToolhelp32Snapshot),
-    WINSIM_EXPORT(Process32FirstW),              WINSIM_EXPORT(Process32NextW),
+    WINSIM_EXPORT(GetConsoleScreenBufferInfoEx),
+    WINSIM_EXPORT(SetConsoleScreenBufferInfoEx),
+    WINSIM_EXPORT(GetConsoleScreenBufferInfo),
+    WINSIM_EXPORT(GetConsoleWindow),
+    WINSIM_EXPORT(GetConsoleProcessList),
+    WINSIM_EXPORT(GetConsoleMode),
+    WINSIM_EXPORT(SetConsoleMode),
+    WINSIM_EXPORT(SetConsoleTextAttribute),
+    WINSIM_EXPORT(WriteConsoleW),
+    WINSIM_EXPORT(ReadConsoleOutputAttribute),
+    WINSIM_EXPORT(WriteConsoleOutputAttribute),
+    WINSIM_EXPORT(GetConsoleTitleW),
+    WINSIM_EXPORT(SetConsoleTitleW),
+    WINSIM_EXPORT(GetStdHandle),
+    WINSIM_EXPORT(SetStdHandle),
+    WINSIM_EXPORT(CreateFileW),
+    WINSIM_EXPORT(CloseHandle),
+    WINSIM_EXPORT(ReadFile),
+    WINSIM_EXPORT(WriteFile),
+    WINSIM_EXPORT(GetFileAttributesW),
+    WINSIM_EXPORT(GetFullPathNameW),
+    WINSIM_EXPORT(GetCurrentDirectoryW),
+    WINSIM_EXPORT(GetLastError),
+    WINSIM_EXPORT(SetLastError),
+    WINSIM_EXPORT(GetCurrentProcessId),
+    WINSIM_EXPORT(GetCurrentProcess),
+    WINSIM_EXPORT(GetEnvironmentVariableW),
+    WINSIM_EXPORT(SetEnvironmentVariableW),
+    WINSIM_EXPORT(GetModuleHandleW),
+    WINSIM_EXPORT(GetProcAddress),
+    WINSIM_EXPORT(GetModuleFileNameW),
+    WINSIM_EXPORT(LoadLibraryW),
+    WINSIM_EXPORT(FreeLibrary),
+    WINSIM_EXPORT(FormatMessageW),
+    WINSIM_EXPORT(Sleep),
+    WINSIM_EXPORT(GetTickCount),
+    WINSIM_EXPORT(GetTickCount64),
+    WINSIM_EXPORT(CreateToolhelp32Snapshot),
+    WINSIM_EXPORT(Process32FirstW),
+    WINSIM_EXPORT(Process32NextW),
 };
 const Export kUser32Exports[] = {
-    WINSIM_EXPORT(GetScrollBarInfo), WINSIM_EXPORT(SetLayeredWindowAttributes),
+    WINSIM_EXPORT(GetScrollBarInfo),
+    WINSIM_EXPORT(SetLayeredWindowAttributes),
     WINSIM_EXPORT(GetAsyncKeyState),
 };
 #undef WINSIM_EXPORT
@@ -111,10 +133,14 @@ bool IsSystemModule(LPCWSTR name, const char16_t *fileName) {
     return (slash == std::u16string::npos ? text : text.substr(slash + 1)) == fileName;
 }
 
-bool IsKernel32(LPCWSTR name) { return IsSystemModule(name, u"kernel32.dll"); }
+bool IsKernel32(LPCWSTR name) {
+    return IsSystemModule(name, u"kernel32.dll");
+}
 
 // Always loaded in a process that has windows, as the host's has.
-bool IsUser32(LPCWSTR name) { return IsSystemModule(name, u"user32.dll"); }
+bool IsUser32(LPCWSTR name) {
+    return IsSystemModule(name, u"user32.dll");
+}
 
 FARPROC FindExport(const Export *table, size_t count, const char *name) {
     for (size_t i = 0; i < count; ++i) {

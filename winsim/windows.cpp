@@ -1,7 +1,14 @@
+// The window table as other programs and the program see it: windows
+// others own, the console window, what can be asked about a window, where
+// it is and what of it shows, enumeration, monitors, and calls whose
+// effect is only seen on the screen (recorded for tests), the keyboard and
+// sounds.
+#include "io_calls.h"
+
+#include <algorithm>
+
 // The window table: windows other programs own, the console window, and
 // the test side that builds them.
-#include "world.h"
-
 namespace winsim {
 
 Window *LookUpWindow(HWND window) {
@@ -9,7 +16,15 @@ Window *LookUpWindow(HWND window) {
     return window && found != W().windows.end() ? &found->second : nullptr;
 }
 
-HWND ConsoleWindow() { return W().console.window; }
+Window *WindowOrError(HWND window) {
+    Window *found = LookUpWindow(window);
+    if (!found) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return found;
+}
+
+HWND ConsoleWindow() {
+    return W().console.window;
+}
 
 // The console window's caption is the console title. A window that follows
 // the console title shows the latest change that is at least its delay old.
@@ -101,8 +116,515 @@ void SetConsoleWindowForTest(HWND window) {
     world.console.window = window;
 }
 
-std::vector<RedrawRecord> Redraws() { return W().redraws; }
+std::vector<RedrawRecord> Redraws() {
+    return W().redraws;
+}
 
-std::vector<MessageBoxRecord> MessageBoxes() { return W().messageBoxes; }
+std::vector<MessageBoxRecord> MessageBoxes() {
+    return W().messageBoxes;
+}
+
+}  // namespace sim
+
+// What a program can ask about a window: class, caption, owner, parent,
+// visibility and place; and changing the caption.
+using namespace winsim;
+
+namespace {
+
+}  // namespace
+
+// ---- RealGetWindowClassW ----
+WINSIM_API UINT WINAPI RealGetWindowClassW(HWND window, LPWSTR buffer, UINT size) {
+    if (sim::ShouldFail("RealGetWindowClassW")) return 0;
+    Window *found = WindowOrError(window);
+    return found ? CopyTruncated(found->className, buffer, size) : 0;
+}
+
+// ---- GetClassNameW ----
+WINSIM_API int WINAPI GetClassNameW(HWND window, LPWSTR buffer, int size) {
+    if (sim::ShouldFail("GetClassNameW")) return 0;
+    Window *found = WindowOrError(window);
+    if (!found || size <= 0) return 0;
+    return static_cast<int>(CopyTruncated(found->className, buffer, static_cast<DWORD>(size)));
+}
+
+// ---- GetWindowTextW ----
+WINSIM_API int WINAPI GetWindowTextW(HWND window, LPWSTR buffer, int size) {
+    if (sim::ShouldFail("GetWindowTextW")) return 0;
+    Window *found = WindowOrError(window);
+    if (!found || size <= 0) return 0;
+    return static_cast<int>(CopyTruncated(WindowTitle(*found), buffer, static_cast<DWORD>(size)));
+}
+
+// ---- GetWindowTextLengthW ----
+WINSIM_API int WINAPI GetWindowTextLengthW(HWND window) {
+    if (sim::ShouldFail("GetWindowTextLengthW")) return 0;
+    Window *found = WindowOrError(window);
+    return found ? static_cast<int>(WindowTitle(*found).size()) : 0;
+}
+
+// ---- SetWindowTextW ----
+WINSIM_API BOOL WINAPI SetWindowTextW(HWND window, LPCWSTR text) {
+    if (sim::ShouldFail("SetWindowTextW")) return FALSE;
+    Window *found = WindowOrError(window);
+    if (!found) return FALSE;
+    SetWindowTitle(*found, Str(text));
+    return TRUE;
+}
+
+// ---- GetWindowThreadProcessId ----
+WINSIM_API DWORD WINAPI GetWindowThreadProcessId(HWND window, LPDWORD processId) {
+    if (sim::ShouldFail("GetWindowThreadProcessId")) return 0;
+    Window *found = WindowOrError(window);
+    if (!found) return 0;
+    if (processId) *processId = found->processId;
+    return found->processId + 4;  // one thread per process, with an id of its own
+}
+
+// ---- IsWindow ----
+WINSIM_API BOOL WINAPI IsWindow(HWND window) {
+    if (sim::ShouldFail("IsWindow")) return FALSE;
+    return LookUpWindow(window) ? TRUE : FALSE;
+}
+
+// ---- IsWindowVisible ----
+WINSIM_API BOOL WINAPI IsWindowVisible(HWND window) {
+    if (sim::ShouldFail("IsWindowVisible")) return FALSE;
+    Window *found = LookUpWindow(window);
+    return found && IsVisibleWithAncestors(*found) ? TRUE : FALSE;
+}
+
+// ---- GetParent ----
+WINSIM_API HWND WINAPI GetParent(HWND window) {
+    if (sim::ShouldFail("GetParent")) return nullptr;
+    Window *found = WindowOrError(window);
+    return found ? found->parent : nullptr;
+}
+
+// ---- GetWindowRect ----
+WINSIM_API BOOL WINAPI GetWindowRect(HWND window, LPRECT rect) {
+    if (sim::ShouldFail("GetWindowRect")) return FALSE;
+    Window *found = WindowOrError(window);
+    if (!found) return FALSE;
+    if (!rect) {
+        SetLastError(ERROR_NOACCESS);
+        return FALSE;
+    }
+    *rect = found->rect;
+    return TRUE;
+}
+
+// Where windows are and what of them shows: moving, sizing, showing, the
+// client area and its mapping to the screen, scroll bars, the desktop and
+// its work area.
+using namespace winsim;
+
+namespace {
+
+// Odd, like monitor handles, so that it never equals a window of the table.
+const HWND kDesktop = reinterpret_cast<HWND>(0x00010003u);
+
+// The screen position of a window's client area; the desktop's (and no
+// window's) is the screen's origin.
+bool ClientOrigin(HWND window, POINT *origin) {
+    *origin = {0, 0};
+    if (!window || window == kDesktop) return true;
+    Window *found = WindowOrError(window);
+    if (!found) return false;
+    *origin = {found->rect.left + found->clientInset.left, found->rect.top + found->clientInset.top};
+    return true;
+}
+
+int BarIndex(LONG object) {
+    return object == OBJID_HSCROLL ? 0 : object == OBJID_VSCROLL ? 1 : -1;
+}
+
+}  // namespace
+
+// ---- SetWindowPos ----
+// Topmost is kept as the window's style; the enumeration order stays the
+// order of creation.
+WINSIM_API BOOL WINAPI SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
+    if (sim::ShouldFail("SetWindowPos")) return FALSE;
+    Window *found = WindowOrError(window);
+    if (!found) return FALSE;
+    if (!(flags & SWP_NOMOVE)) {
+        LONG width = found->rect.right - found->rect.left, height = found->rect.bottom - found->rect.top;
+        found->rect = {x, y, x + width, y + height};
+    }
+    if (!(flags & SWP_NOSIZE)) {
+        found->rect.right = found->rect.left + (cx > 0 ? cx : 0);
+        found->rect.bottom = found->rect.top + (cy > 0 ? cy : 0);
+    }
+    if (!(flags & SWP_NOZORDER)) {
+        if (insertAfter == HWND_TOPMOST) found->exStyle |= WS_EX_TOPMOST;
+        if (insertAfter == HWND_NOTOPMOST) found->exStyle &= ~static_cast<DWORD>(WS_EX_TOPMOST);
+    }
+    if (flags & SWP_SHOWWINDOW) found->visible = true;
+    if (flags & SWP_HIDEWINDOW) found->visible = false;
+    return TRUE;
+}
+
+// ---- ShowWindow ----
+// Answers whether the window was visible before.
+WINSIM_API BOOL WINAPI ShowWindow(HWND window, int command) {
+    if (sim::ShouldFail("ShowWindow")) return FALSE;
+    Window *found = WindowOrError(window);
+    if (!found) return FALSE;
+    BOOL was = found->visible ? TRUE : FALSE;
+    found->visible = command != SW_HIDE;
+    return was;
+}
+
+// ---- GetClientRect ----
+WINSIM_API BOOL WINAPI GetClientRect(HWND window, LPRECT rect) {
+    if (sim::ShouldFail("GetClientRect")) return FALSE;
+    Window *found = WindowOrError(window);
+    if (!found) return FALSE;
+    if (!rect) {
+        SetLastError(ERROR_NOACCESS);
+        return FALSE;
+    }
+    const RECT &r = found->rect;
+    const RECT &inset = found->clientInset;
+    LONG width = r.right - r.left - inset.left - inset.right;
+    LONG height = r.bottom - r.top - inset.top - inset.bottom;
+    *rect = {0, 0, width > 0 ? width : 0, height > 0 ? height : 0};
+    return TRUE;
+}
+
+// ---- MapWindowPoints ----
+// The offsets in the result's two words may both be 0 on success, so a
+// failure is told only by the last error, which success leaves alone.
+WINSIM_API int WINAPI MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT count) {
+    if (sim::ShouldFail("MapWindowPoints")) return 0;
+    POINT source, target;
+    if (!ClientOrigin(from, &source) || !ClientOrigin(to, &target)) return 0;
+    LONG dx = source.x - target.x, dy = source.y - target.y;
+    for (UINT i = 0; points && i < count; ++i) {
+        points[i].x += dx;
+        points[i].y += dy;
+    }
+    return MAKELONG(dx, dy);
+}
+
+// ---- GetDesktopWindow ----
+WINSIM_API HWND WINAPI GetDesktopWindow(void) {
+    if (sim::ShouldFail("GetDesktopWindow")) return nullptr;
+    return kDesktop;
+}
+
+// ---- SystemParametersInfoW ----
+// Only the work area is known.
+WINSIM_API BOOL WINAPI SystemParametersInfoW(UINT action, UINT uiParam, PVOID pvParam, UINT winIni) {
+    (void)uiParam;
+    (void)winIni;
+    if (sim::ShouldFail("SystemParametersInfoW")) return FALSE;
+    if (action != SPI_GETWORKAREA || !pvParam) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    RECT area = {0, 0, 0, 0};
+    if (!PrimaryWorkArea(&area)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    *static_cast<RECT *>(pvParam) = area;
+    return TRUE;
+}
+
+// ---- GetScrollBarInfo ----
+// A bar the window does not show reports itself invisible.
+WINSIM_API BOOL WINAPI GetScrollBarInfo(HWND window, LONG object, PSCROLLBARINFO info) {
+    if (sim::ShouldFail("GetScrollBarInfo")) return FALSE;
+    Window *found = WindowOrError(window);
+    if (!found) return FALSE;
+    int bar = BarIndex(object);
+    if (bar < 0 || !info || info->cbSize != sizeof(SCROLLBARINFO)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    DWORD size = info->cbSize;
+    *info = SCROLLBARINFO();
+    info->cbSize = size;
+    info->dxyLineButton = found->scrollLineButton[bar];
+    info->rgstate[0] = found->scrollBarVisible[bar] ? 0 : STATE_SYSTEM_INVISIBLE;
+    return TRUE;
+}
+
+namespace sim {
+
+void SetClientInset(HWND window, RECT inset) {
+    if (Window *found = LookUpWindow(window)) found->clientInset = inset;
+}
+
+void SetScrollBar(HWND window, LONG bar, bool visible, int lineButton) {
+    Window *found = LookUpWindow(window);
+    int index = BarIndex(bar);
+    if (!found || index < 0) return;
+    found->scrollBarVisible[index] = visible;
+    found->scrollLineButton[index] = lineButton;
+}
+
+}  // namespace sim
+
+// Window enumeration in Z order: top-level windows newest first (a new
+// window opens on top), children in creation order, descendants depth first.
+using namespace winsim;
+
+namespace {
+
+std::vector<HWND> TopLevelWindows() {
+    std::vector<HWND> list;
+    const auto &windows = W().windows;
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        if (!it->second.parent) list.push_back(it->second.handle);
+    }
+    return list;
+}
+
+// Each child, then its own descendants, then the next child.
+void AppendDescendants(HWND parent, std::vector<HWND> &list) {
+    for (const auto &entry : W().windows) {
+        if (entry.second.parent != parent) continue;
+        list.push_back(entry.second.handle);
+        AppendDescendants(entry.second.handle, list);
+    }
+}
+
+// The list is taken before the first callback: windows created during the
+// enumeration are not visited, destroyed ones are skipped.
+BOOL Visit(const std::vector<HWND> &list, WNDENUMPROC proc, LPARAM param) {
+    for (HWND window : list) {
+        if (!LookUpWindow(window)) continue;
+        if (!proc(window, param)) return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+// ---- EnumWindows ----
+WINSIM_API BOOL WINAPI EnumWindows(WNDENUMPROC proc, LPARAM param) {
+    if (sim::ShouldFail("EnumWindows")) return FALSE;
+    if (!proc) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return Visit(TopLevelWindows(), proc, param);
+}
+
+// ---- EnumChildWindows ----
+// A null parent stands for the desktop: every top-level window, each
+// followed by its descendants.
+WINSIM_API BOOL WINAPI EnumChildWindows(HWND parent, WNDENUMPROC proc, LPARAM param) {
+    if (sim::ShouldFail("EnumChildWindows")) return FALSE;
+    if (parent && !LookUpWindow(parent)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    if (!proc) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::vector<HWND> list;
+    if (parent) {
+        AppendDescendants(parent, list);
+    } else {
+        for (HWND top : TopLevelWindows()) {
+            list.push_back(top);
+            AppendDescendants(top, list);
+        }
+    }
+    return Visit(list, proc, param);
+}
+
+// Monitors: which screen holds a window, and each screen's work area (the
+// screen less a 40-pixel taskbar along its bottom edge).
+using namespace winsim;
+
+namespace {
+
+const LONG kTaskbarHeight = 40;
+
+// Odd values, so that a monitor handle never equals a window handle.
+HMONITOR MonitorHandle(size_t index) {
+    return reinterpret_cast<HMONITOR>(0x00010001u + 2u * index);
+}
+
+long long Overlap(const RECT &a, const RECT &b) {
+    long long width = static_cast<long long>(std::min(a.right, b.right)) - std::max(a.left, b.left);
+    long long height = static_cast<long long>(std::min(a.bottom, b.bottom)) - std::max(a.top, b.top);
+    return width > 0 && height > 0 ? width * height : 0;
+}
+
+long long Gap(LONG lowA, LONG highA, LONG lowB, LONG highB) {
+    if (highA <= lowB) return static_cast<long long>(lowB) - highA;
+    if (highB <= lowA) return static_cast<long long>(lowA) - highB;
+    return 0;
+}
+
+long long Distance(const RECT &a, const RECT &b) {
+    long long dx = Gap(a.left, a.right, b.left, b.right);
+    long long dy = Gap(a.top, a.bottom, b.top, b.bottom);
+    return dx * dx + dy * dy;
+}
+
+}  // namespace
+
+// ---- MonitorFromWindow ----
+// The monitor sharing most area with the window; a window on no monitor
+// gets null, the primary or the nearest one as the flags ask.
+WINSIM_API HMONITOR WINAPI MonitorFromWindow(HWND window, DWORD flags) {
+    if (sim::ShouldFail("MonitorFromWindow")) return nullptr;
+    const std::vector<RECT> &monitors = W().monitors;
+    Window *found = LookUpWindow(window);
+    if (found) {
+        size_t best = monitors.size();
+        long long bestArea = 0;
+        for (size_t i = 0; i < monitors.size(); ++i) {
+            long long area = Overlap(found->rect, monitors[i]);
+            if (area > bestArea) {
+                best = i;
+                bestArea = area;
+            }
+        }
+        if (best < monitors.size()) return MonitorHandle(best);
+    }
+    if (monitors.empty() || flags == MONITOR_DEFAULTTONULL) return nullptr;
+    if (flags != MONITOR_DEFAULTTONEAREST || !found) return MonitorHandle(0);
+    size_t nearest = 0;
+    for (size_t i = 1; i < monitors.size(); ++i) {
+        if (Distance(found->rect, monitors[i]) < Distance(found->rect, monitors[nearest])) nearest = i;
+    }
+    return MonitorHandle(nearest);
+}
+
+// ---- GetMonitorInfoW ----
+WINSIM_API BOOL WINAPI GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info) {
+    if (sim::ShouldFail("GetMonitorInfoW")) return FALSE;
+    const std::vector<RECT> &monitors = W().monitors;
+    size_t index = monitors.size();
+    for (size_t i = 0; i < monitors.size(); ++i) {
+        if (MonitorHandle(i) == monitor) index = i;
+    }
+    if (index == monitors.size()) {
+        SetLastError(ERROR_INVALID_MONITOR_HANDLE);
+        return FALSE;
+    }
+    // MONITORINFO, or MONITORINFOEXW with the device name after it.
+    if (!info || (info->cbSize != sizeof(MONITORINFO) && info->cbSize != sizeof(MONITORINFO) + 32 * sizeof(WCHAR))) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    info->rcMonitor = monitors[index];
+    info->rcWork = monitors[index];
+    info->rcWork.bottom -= kTaskbarHeight;
+    info->dwFlags = index == 0 ? MONITORINFOF_PRIMARY : 0;
+    return TRUE;
+}
+
+namespace sim {
+
+void SetMonitors(const std::vector<RECT> &screens) {
+    W().monitors = screens;
+}
+
+}  // namespace sim
+
+namespace winsim {
+
+bool PrimaryWorkArea(RECT *area) {
+    const std::vector<RECT> &monitors = W().monitors;
+    if (monitors.empty()) return false;
+    *area = monitors[0];
+    area->bottom -= kTaskbarHeight;
+    return true;
+}
+
+}  // namespace winsim
+
+// Calls whose effect is only seen on the screen: the foreground window,
+// repaints and message boxes, recorded for tests.
+using namespace winsim;
+
+// ---- GetForegroundWindow ----
+WINSIM_API HWND WINAPI GetForegroundWindow(void) {
+    if (sim::ShouldFail("GetForegroundWindow")) return nullptr;
+    return W().foregroundSet ? W().foreground : W().console.window;
+}
+
+// ---- RedrawWindow ----
+WINSIM_API BOOL WINAPI RedrawWindow(HWND window, const RECT *update, void *region, UINT flags) {
+    (void)update;
+    (void)region;
+    if (sim::ShouldFail("RedrawWindow")) return FALSE;
+    if (window && !LookUpWindow(window)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    W().redraws.push_back({window, flags});
+    return TRUE;
+}
+
+// ---- MessageBoxW ----
+// The user always answers with the first button.
+WINSIM_API int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+    if (sim::ShouldFail("MessageBoxW")) return 0;
+    if (owner && !LookUpWindow(owner)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    // Windows captions a box without a caption "Error".
+    W().messageBoxes.push_back({owner, Str(text), caption ? Str(caption) : std::u16string(u"Error"), type});
+    return IDOK;
+}
+
+// The keyboard as GetAsyncKeyState sees it: a set of keys a test holds down.
+using namespace winsim;
+
+// ---- GetAsyncKeyState ----
+// A held key has the top bit set. The low bit ("pressed since the last
+// call") is unreliable on Windows and never set here.
+WINSIM_API SHORT WINAPI GetAsyncKeyState(int virtualKey) {
+    if (sim::ShouldFail("GetAsyncKeyState")) return 0;
+    if (virtualKey < 0 || virtualKey > 255) return 0;
+    return W().ui.heldKeys[virtualKey] ? static_cast<SHORT>(0x8000) : 0;
+}
+
+namespace sim {
+
+void SetKeyHeld(int virtualKey, bool held) {
+    if (virtualKey >= 0 && virtualKey <= 255) W().ui.heldKeys[virtualKey] = held;
+}
+
+void ReleaseAllKeys() {
+    for (bool &held : W().ui.heldKeys) held = false;
+}
+
+}  // namespace sim
+
+// Sounds are recorded, never played.
+using namespace winsim;
+
+// ---- PlaySoundW ----
+// With SND_ALIAS_ID the "name" is a system sound's identifier.
+WINSIM_API BOOL WINAPI PlaySoundW(LPCWSTR sound, HMODULE module, DWORD flags) {
+    if (sim::ShouldFail("PlaySoundW")) return FALSE;
+    sim::SoundRecord record;
+    record.sound = reinterpret_cast<ULONG_PTR>(sound);
+    if (sound && (flags & SND_ALIAS_ID) != SND_ALIAS_ID) record.name = Str(sound);
+    record.module = module;
+    record.flags = flags;
+    W().ui.sounds.push_back(record);
+    return TRUE;
+}
+
+namespace sim {
+
+std::vector<SoundRecord> Sounds() {
+    return W().ui.sounds;
+}
 
 }  // namespace sim

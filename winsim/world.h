@@ -214,6 +214,8 @@ void ChangeConsoleTitle(const std::u16string &title);
 
 // windows.cpp
 Window *LookUpWindow(HWND window);
+// The window, or null with ERROR_INVALID_WINDOW_HANDLE as the last error.
+Window *WindowOrError(HWND window);
 std::u16string WindowTitle(const Window &window);
 void SetWindowTitle(Window &window, const std::u16string &title);
 bool IsVisibleWithAncestors(const Window &window);

@@ -352,12 +352,202 @@ WINSIM_API BOOL WINAPI GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info);
 WINSIM_API BOOL WINAPI RedrawWindow(HWND window, const RECT *update, void *region, UINT flags);
 WINSIM_API int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 
-#include "tlhelp32.h"
+// Files beyond opening, reading and writing, as Windows declares them in
+// <fileapi.h>, <handleapi.h> and <namedpipeapi.h>: information, size and
+// pointer, flushing, deletion and renaming, temporary files, pipes and
+// handle duplication.
+
+#ifndef DELETE
+#define DELETE 0x00010000L
+#endif
+#ifndef SYNCHRONIZE
+#define SYNCHRONIZE 0x00100000L
+#endif
+#ifndef GENERIC_EXECUTE
+#define GENERIC_EXECUTE 0x20000000L
+#endif
+#ifndef GENERIC_ALL
+#define GENERIC_ALL 0x10000000L
+#endif
+
+#define FILE_READ_DATA 0x0001
+#define FILE_WRITE_DATA 0x0002
+#define FILE_APPEND_DATA 0x0004
+#define FILE_EXECUTE 0x0020
+#define FILE_READ_ATTRIBUTES 0x0080
+#define FILE_WRITE_ATTRIBUTES 0x0100
+
+#define FILE_ATTRIBUTE_HIDDEN 0x00000002
+#define FILE_ATTRIBUTE_SYSTEM 0x00000004
+#define FILE_ATTRIBUTE_ARCHIVE 0x00000020
+#define FILE_ATTRIBUTE_TEMPORARY 0x00000100
+#define FILE_FLAG_DELETE_ON_CLOSE 0x04000000
+
+#define FILE_BEGIN 0
+#define FILE_CURRENT 1
+#define FILE_END 2
+#define INVALID_FILE_SIZE ((DWORD)0xFFFFFFFF)
+#define INVALID_SET_FILE_POINTER ((DWORD)-1)
+
+#define FILE_TYPE_UNKNOWN 0x0000
+#define FILE_TYPE_DISK 0x0001
+#define FILE_TYPE_CHAR 0x0002
+#define FILE_TYPE_PIPE 0x0003
+
+#define MOVEFILE_REPLACE_EXISTING 0x00000001
+#define MOVEFILE_COPY_ALLOWED 0x00000002
+#define MOVEFILE_DELAY_UNTIL_REBOOT 0x00000004
+#define MOVEFILE_WRITE_THROUGH 0x00000008
+
+#define DUPLICATE_CLOSE_SOURCE 0x00000001
+#define DUPLICATE_SAME_ACCESS 0x00000002
+
+#define ERROR_NOT_SAME_DEVICE 17L
+#define ERROR_BUFFER_OVERFLOW 111L
+#define ERROR_NEGATIVE_SEEK 131L
+#define ERROR_DIRECTORY 267L
+
+typedef HANDLE *PHANDLE, *LPHANDLE;
+
+typedef union _LARGE_INTEGER {
+    struct {
+        DWORD LowPart;
+        LONG HighPart;
+    };
+    struct {
+        DWORD LowPart;
+        LONG HighPart;
+    } u;
+    LONGLONG QuadPart;
+} LARGE_INTEGER, *PLARGE_INTEGER;
+
+typedef struct _FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+} FILETIME, *PFILETIME, *LPFILETIME;
+
+typedef struct _BY_HANDLE_FILE_INFORMATION {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD dwVolumeSerialNumber;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD nNumberOfLinks;
+    DWORD nFileIndexHigh;
+    DWORD nFileIndexLow;
+} BY_HANDLE_FILE_INFORMATION, *PBY_HANDLE_FILE_INFORMATION, *LPBY_HANDLE_FILE_INFORMATION;
+
+WINSIM_API BOOL WINAPI GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION info);
+WINSIM_API DWORD WINAPI GetFileType(HANDLE file);
+WINSIM_API DWORD WINAPI GetFileSize(HANDLE file, LPDWORD high);
+WINSIM_API BOOL WINAPI GetFileSizeEx(HANDLE file, PLARGE_INTEGER size);
+WINSIM_API DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method);
+WINSIM_API BOOL WINAPI SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, PLARGE_INTEGER newPosition,
+                                        DWORD method);
+WINSIM_API BOOL WINAPI FlushFileBuffers(HANDLE file);
+WINSIM_API BOOL WINAPI DeleteFileW(LPCWSTR name);
+WINSIM_API BOOL WINAPI MoveFileW(LPCWSTR existing, LPCWSTR target);
+WINSIM_API BOOL WINAPI MoveFileExW(LPCWSTR existing, LPCWSTR target, DWORD flags);
+WINSIM_API DWORD WINAPI GetTempPathW(DWORD size, LPWSTR buffer);
+WINSIM_API UINT WINAPI GetTempFileNameW(LPCWSTR path, LPCWSTR prefix, UINT unique, LPWSTR buffer);
+WINSIM_API BOOL WINAPI CreatePipe(PHANDLE readPipe, PHANDLE writePipe, LPSECURITY_ATTRIBUTES sa, DWORD size);
+WINSIM_API BOOL WINAPI DuplicateHandle(HANDLE sourceProcess, HANDLE source, HANDLE targetProcess, LPHANDLE target,
+                                       DWORD access, BOOL inherit, DWORD options);
+WINSIM_API BOOL WINAPI ReadConsoleW(HANDLE console, LPVOID buffer, DWORD count, LPDWORD read, LPVOID control);
+
+// File mapping and global memory blocks, as Windows declares them in
+// <memoryapi.h> and <winbase.h>.
+
+#define PAGE_NOACCESS 0x01
+#define PAGE_READONLY 0x02
+#define PAGE_READWRITE 0x04
+#define PAGE_WRITECOPY 0x08
+#define SEC_COMMIT 0x08000000
+
+#define FILE_MAP_COPY 0x0001
+#define FILE_MAP_WRITE 0x0002
+#define FILE_MAP_READ 0x0004
+#define FILE_MAP_ALL_ACCESS 0x000F001F
+
+#define GMEM_FIXED 0x0000
+#define GMEM_MOVEABLE 0x0002
+#define GMEM_ZEROINIT 0x0040
+#define GHND (GMEM_MOVEABLE | GMEM_ZEROINIT)
+
+#define ERROR_DISCARDED 157L
+#define ERROR_NOT_LOCKED 158L
+#define ERROR_INVALID_ADDRESS 487L
+#define ERROR_FILE_INVALID 1006L
+#define ERROR_MAPPED_ALIGNMENT 1132L
+
+typedef HANDLE HGLOBAL;
+
+WINSIM_API HANDLE WINAPI CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES sa, DWORD protect, DWORD sizeHigh,
+                                            DWORD sizeLow, LPCWSTR name);
+WINSIM_API LPVOID WINAPI MapViewOfFile(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offsetLow,
+                                       SIZE_T bytes);
+WINSIM_API BOOL WINAPI UnmapViewOfFile(LPCVOID address);
+
+WINSIM_API HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes);
+WINSIM_API HGLOBAL WINAPI GlobalFree(HGLOBAL block);
+WINSIM_API LPVOID WINAPI GlobalLock(HGLOBAL block);
+WINSIM_API BOOL WINAPI GlobalUnlock(HGLOBAL block);
+WINSIM_API SIZE_T WINAPI GlobalSize(HGLOBAL block);
+
+// Code pages and conversions, as Windows declares them in <winnls.h> and
+// <stringapiset.h>.
+
+#define CP_ACP 0
+#define CP_OEMCP 1
+#define CP_THREAD_ACP 3
+#define CP_UTF8 65001
+
+#define MB_PRECOMPOSED 0x00000001
+#define MB_ERR_INVALID_CHARS 0x00000008
+#define WC_COMPOSITECHECK 0x00000200
+#define WC_NO_BEST_FIT_CHARS 0x00000400
+#define WC_ERR_INVALID_CHARS 0x00000080
+
+#define ERROR_INVALID_FLAGS 1004L
+#define ERROR_NO_UNICODE_TRANSLATION 1113L
+
+WINSIM_API UINT WINAPI GetACP(void);
+WINSIM_API UINT WINAPI GetOEMCP(void);
+WINSIM_API int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LPSTR out,
+                                          int size, LPCSTR defaultChar, LPBOOL usedDefault);
+WINSIM_API int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR bytes, int length, LPWSTR out,
+                                          int size);
+
+// Process snapshots, as Windows declares them in <tlhelp32.h>.
+
+#define TH32CS_SNAPPROCESS 0x00000002
+
+typedef struct tagPROCESSENTRY32W {
+    DWORD dwSize;
+    DWORD cntUsage;
+    DWORD th32ProcessID;
+    ULONG_PTR th32DefaultHeapID;
+    DWORD th32ModuleID;
+    DWORD cntThreads;
+    DWORD th32ParentProcessID;
+    LONG pcPriClassBase;
+    DWORD dwFlags;
+    WCHAR szExeFile[MAX_PATH];
+} PROCESSENTRY32W, *LPPROCESSENTRY32W;
+
+WINSIM_API HANDLE WINAPI CreateToolhelp32Snapshot(DWORD flags, DWORD processId);
+WINSIM_API BOOL WINAPI Process32FirstW(HANDLE snapshot, LPPROCESSENTRY32W entry);
+WINSIM_API BOOL WINAPI Process32NextW(HANDLE snapshot, LPPROCESSENTRY32W entry);
+
+// The runtime's secure random numbers (<stdlib.h> declares rand_s only when
+// _CRT_RAND_S is defined before it, as the Microsoft runtime does).
+#ifdef _CRT_RAND_S
+typedef int errno_t;
+WINSIM_API errno_t rand_s(unsigned int *value);
+#endif
+
 #include "winreg.h"
-#include "fileapi.h"
-#include "memoryapi.h"
-#include "stringapiset.h"
-#include "winuser_clipboard.h"
-#include "winuser_windows.h"
+#include "winuser.h"
 #include "wingdi.h"
-#include "mmsystem.h"

@@ -1,17 +1,21 @@
-// The world and its reset: a fresh machine with one classic console window
-// on one monitor, the handle table, and the standard handles.
-#include "world.h"
+// The machine as a whole: its reset to a fresh Windows with one classic
+// console window on one monitor, the thread's last error, and injected
+// failures, where a test names a Win32 function and the error it should
+// report and the chosen calls of that function fail as Windows would.
+#include "io_calls.h"
 
 #include <unistd.h>
+#include <windows.h>
 
+// The world and its reset: a fresh machine with one classic console window
+// on one monitor, the handle table, and the standard handles.
 namespace winsim {
 
 namespace {
 
 // The Windows 10 console's default palette, in console colour order.
-const COLORREF kDefaultColors[16] = {0x0C0C0C, 0xDA3700, 0x0EA113, 0xDD963A, 0x1F0FC5, 0x981788,
-                                     0x009CC1, 0xCCCCCC, 0x767676, 0xFF783B, 0x0CC616, 0xD6D661,
-                                     0x5648E7, 0x9E00B4, 0xA5F1F9, 0xF2F2F2};
+const COLORREF kDefaultColors[16] = {0x0C0C0C, 0xDA3700, 0x0EA113, 0xDD963A, 0x1F0FC5, 0x981788, 0x009CC1, 0xCCCCCC,
+                                     0x767676, 0xFF783B, 0x0CC616, 0xD6D661, 0x5648E7, 0x9E00B4, 0xA5F1F9, 0xF2F2F2};
 
 // Console handles of a Windows 8+ process are small multiples of four;
 // everything the program opens itself starts above them.
@@ -50,8 +54,8 @@ void BuildStandardHandles(World &world) {
 
 void BuildProcesses(World &world) {
     world.processId = 4196;
-    world.processes = {{0, 0, u"[System Process]"}, {4, 0, u"System"}, {4000, 0, u"explorer.exe"},
-                       {4196, 4000, u"tcc.exe"}};
+    world.processes = {
+        {0, 0, u"[System Process]"}, {4, 0, u"System"}, {4000, 0, u"explorer.exe"}, {4196, 4000, u"tcc.exe"}};
 }
 
 void BuildDefaultWorld(World &world) {
@@ -128,6 +132,84 @@ void Reset() {
     }
     world = winsim::World();
     winsim::BuildDefaultWorld(world);
+}
+
+}  // namespace sim
+
+// The thread's last error. The host's thread is the only one, so one value.
+namespace {
+DWORD g_lastError = 0;
+}
+
+WINSIM_API DWORD WINAPI GetLastError(void) {
+    return g_lastError;
+}
+
+WINSIM_API void WINAPI SetLastError(DWORD code) {
+    g_lastError = code;
+}
+
+// Injected failures: a test names a Win32 function and the error it should
+// report, and the chosen calls of that function fail as Windows would.
+namespace {
+
+// Every call of every function passes here, so the counter is found by the
+// address of the caller's name literal first; the name map (which CallCount
+// reads) is searched only the first time a literal is seen. Map nodes stay
+// put, and Reset clears the cache with the map.
+int *CallCounter(winsim::World &world, const char *function) {
+    uintptr_t key = reinterpret_cast<uintptr_t>(function);
+    size_t slot = (key ^ (key >> 10)) % winsim::CALL_CACHE_SIZE;
+    for (size_t probe = 0; probe < 8; ++probe) {
+        winsim::CallSlot &entry = world.callCache[(slot + probe) % winsim::CALL_CACHE_SIZE];
+        if (entry.name == function) return entry.count;
+        if (!entry.name) {
+            entry.name = function;
+            entry.count = &world.calls[function];
+            return entry.count;
+        }
+    }
+    return &world.calls[function];
+}
+
+}  // namespace
+
+namespace sim {
+
+void FailCall(const char *function, DWORD error, int nth, int times) {
+    if (!function || nth < 1 || times < 1) return;
+    winsim::World &world = winsim::W();
+    int done = world.calls[function];
+    world.faults.push_back({function, error, done + nth, done + nth + times - 1});
+}
+
+void ClearFaults() {
+    winsim::W().faults.clear();
+}
+
+int CallCount(const char *function) {
+    winsim::World &world = winsim::W();
+    auto found = world.calls.find(function ? function : "");
+    return found == world.calls.end() ? 0 : found->second;
+}
+
+int TotalCallCount() {
+    int total = 0;
+    for (const auto &entry : winsim::W().calls) total += entry.second;
+    return total;
+}
+
+bool ShouldFail(const char *function) {
+    winsim::World &world = winsim::W();
+    int call = ++*CallCounter(world, function);
+    if (world.faults.empty()) return false;
+    for (const winsim::Fault &fault : world.faults) {
+        if (fault.function == function && call >= fault.first && call <= fault.last) {
+            SetLastError(fault.error);
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace sim

@@ -1,6 +1,7 @@
 // Windows a program creates itself, as <winuser.h> declares them: classes,
 // window procedures, messages, timers, placement, layered windows, scroll
-// bars, the keyboard state and the work area.
+// bars, the keyboard state and the work area; the clipboard; and sounds, as
+// <mmsystem.h> declares them.
 #pragma once
 
 #include "windows.h"
@@ -163,3 +164,31 @@ WINSIM_API BOOL WINAPI GetScrollBarInfo(HWND window, LONG object, PSCROLLBARINFO
 
 // ---- keyboard ----
 WINSIM_API SHORT WINAPI GetAsyncKeyState(int virtualKey);
+
+// ---- the clipboard ----
+
+#define CF_TEXT 1
+#define CF_OEMTEXT 7
+#define CF_UNICODETEXT 13
+
+#define ERROR_CLIPBOARD_NOT_OPEN 1418L
+
+WINSIM_API BOOL WINAPI OpenClipboard(HWND owner);
+WINSIM_API BOOL WINAPI CloseClipboard(void);
+WINSIM_API HANDLE WINAPI GetClipboardData(UINT format);
+WINSIM_API BOOL WINAPI IsClipboardFormatAvailable(UINT format);
+
+// ---- sounds (<mmsystem.h>) ----
+
+#define SND_SYNC 0x0000
+#define SND_ASYNC 0x0001
+#define SND_NODEFAULT 0x0002
+#define SND_ALIAS 0x00010000L
+#define SND_FILENAME 0x00020000L
+#define SND_ALIAS_ID 0x00110000L
+#define SND_ALIAS_START 0
+#define sndAlias(c0, c1) (SND_ALIAS_START + ((DWORD)(BYTE)(c0) | ((DWORD)(BYTE)(c1) << 8)))
+#define SND_ALIAS_SYSTEMHAND sndAlias('S', 'H')
+#define SND_ALIAS_SYSTEMEXCLAMATION sndAlias('S', 'E')
+
+WINSIM_API BOOL WINAPI PlaySoundW(LPCWSTR sound, HMODULE module, DWORD flags);

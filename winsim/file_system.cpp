@@ -1,0 +1,389 @@
+// The file system beyond open files: path queries, the temporary
+// directory and temporary file names, and files mapped into memory.
+#include "io_calls.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <ftw.h>
+#include <limits.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// Path queries: attributes, full path names, the current directory.
+using namespace winsim;
+
+namespace {
+
+std::u16string CurrentDirectory() {
+    char path[PATH_MAX];
+    return getcwd(path, sizeof path) ? FromUtf8(path) : std::u16string(u"/");
+}
+
+// Joins a relative name to the current directory and resolves "." and ".."
+// the way Windows does: textually, never looking at the disk.
+std::u16string FullPath(std::u16string name) {
+    // A DOS device name stands for the device wherever it is asked for.
+    if (EqualNoCase(name, u"nul")) return u"\\\\.\\nul";
+    for (char16_t &c : name) {
+        if (c == u'\\') c = u'/';
+    }
+    if (name[0] != u'/') name = CurrentDirectory() + u"/" + name;
+    bool trailingSlash = name.back() == u'/';
+    std::vector<std::u16string> parts;
+    size_t start = 0;
+    while (start <= name.size()) {
+        size_t end = name.find(u'/', start);
+        if (end == std::u16string::npos) end = name.size();
+        std::u16string part = name.substr(start, end - start);
+        if (part == u"..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != u".") {
+            parts.push_back(part);
+        }
+        start = end + 1;
+    }
+    std::u16string full;
+    for (const std::u16string &part : parts) full += u"/" + part;
+    if (full.empty() || trailingSlash) full += u"/";
+    return full;
+}
+
+// Windows' rule for a result that does not fit: the size it needs, counting
+// the terminator, and the buffer left alone.
+DWORD CopyOrNeed(const std::u16string &text, LPWSTR buffer, DWORD size) {
+    if (!buffer || size <= text.size()) return static_cast<DWORD>(text.size() + 1);
+    CopyTruncated(text, buffer, size);
+    return static_cast<DWORD>(text.size());
+}
+
+}  // namespace
+
+// ---- GetFileAttributesW ----
+WINSIM_API DWORD WINAPI GetFileAttributesW(LPCWSTR name) {
+    if (sim::ShouldFail("GetFileAttributesW")) return INVALID_FILE_ATTRIBUTES;
+    if (!name || !name[0]) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    std::string path = LinuxPath(name);
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) {
+        SetLastError(FileErrorFromErrno(errno, path));
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    return S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+}
+
+// ---- GetFullPathNameW ----
+WINSIM_API DWORD WINAPI GetFullPathNameW(LPCWSTR name, DWORD cch, LPWSTR buffer, LPWSTR *filePart) {
+    if (sim::ShouldFail("GetFullPathNameW")) return 0;
+    if (!name) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    if (!name[0]) {
+        SetLastError(ERROR_INVALID_NAME);
+        return 0;
+    }
+    std::u16string full = FullPath(name);
+    DWORD result = CopyOrNeed(full, buffer, cch);
+    if (result == full.size() && filePart) {
+        size_t slash = full.find_last_of(u'/');
+        *filePart = slash + 1 < full.size() ? buffer + slash + 1 : nullptr;
+    }
+    return result;
+}
+
+// ---- GetCurrentDirectoryW ----
+WINSIM_API DWORD WINAPI GetCurrentDirectoryW(DWORD cch, LPWSTR buffer) {
+    if (sim::ShouldFail("GetCurrentDirectoryW")) return 0;
+    return CopyOrNeed(CurrentDirectory(), buffer, cch);
+}
+
+// The temporary directory and temporary file names. Each world gets its
+// own directory under /tmp at first need, removed with its content when the
+// world is reset or the process ends; a test may name another instead.
+namespace winsim {
+
+namespace {
+
+int RemoveEntry(const char *path, const struct stat *, int, struct FTW *) {
+    return remove(path);
+}
+
+void RemoveLastDirectory() {
+    // The world itself is never destroyed; its directory must still go.
+    W().io.tempDirectory.reset();
+}
+
+std::string DefaultTempDirectory() {
+    IoState &io = W().io;
+    if (!io.tempDirectory) {
+        char pattern[] = "/tmp/winsim-temp-XXXXXX";
+        if (!mkdtemp(pattern)) return "/tmp";
+        io.tempDirectory = std::make_shared<TempDirectory>();
+        io.tempDirectory->path = pattern;
+        static bool registered = false;
+        if (!registered) registered = atexit(RemoveLastDirectory) == 0;
+    }
+    return io.tempDirectory->path;
+}
+
+}  // namespace
+
+TempDirectory::~TempDirectory() {
+    if (!path.empty()) nftw(path.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+}
+
+// Windows always ends the temporary path with a separator.
+std::u16string TempPathText() {
+    std::u16string path = W().io.tempPath.empty() ? FromUtf8(DefaultTempDirectory()) : W().io.tempPath;
+    if (path.empty() || (path.back() != u'\\' && path.back() != u'/')) path += u'\\';
+    return path;
+}
+
+}  // namespace winsim
+
+using namespace winsim;
+
+namespace {
+
+std::u16string HexName(UINT value) {
+    char text[16];
+    snprintf(text, sizeof text, "%X.TMP", value);
+    return Widen(text);
+}
+
+}  // namespace
+
+// ---- GetTempPathW ----
+WINSIM_API DWORD WINAPI GetTempPathW(DWORD size, LPWSTR buffer) {
+    if (sim::ShouldFail("GetTempPathW")) return 0;
+    std::u16string path = TempPathText();
+    if (!buffer || size <= path.size()) return static_cast<DWORD>(path.size() + 1);
+    return CopyTruncated(path, buffer, size);
+}
+
+// ---- GetTempFileNameW ----
+// `buffer` holds MAX_PATH characters. A unique value of 0 asks for a new
+// file: numbers are tried from a counter until one can be created.
+WINSIM_API UINT WINAPI GetTempFileNameW(LPCWSTR path, LPCWSTR prefix, UINT unique, LPWSTR buffer) {
+    if (sim::ShouldFail("GetTempFileNameW")) return 0;
+    if (!path || !buffer) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    struct stat st;
+    if (stat(LinuxPath(path).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        SetLastError(ERROR_DIRECTORY);
+        return 0;
+    }
+    std::u16string base = Str(path);
+    if (base.empty() || (base.back() != u'\\' && base.back() != u'/')) base += u'\\';
+    if (prefix) base += Str(prefix).substr(0, 3);
+    if (base.size() + 9 > MAX_PATH - 1) {
+        SetLastError(ERROR_BUFFER_OVERFLOW);
+        return 0;
+    }
+    unique &= 0xFFFF;
+    if (unique) {
+        CopyTruncated(base + HexName(unique), buffer, MAX_PATH);
+        return unique;
+    }
+    IoState &io = W().io;
+    for (int tries = 0; tries < 0x10000; ++tries) {
+        UINT number = (++io.tempFilesMade & 0xFFFF);
+        if (number == 0) continue;
+        std::u16string name = base + HexName(number);
+        std::string target = LinuxPath(name.c_str());
+        int fd = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            close(fd);
+            CopyTruncated(name, buffer, MAX_PATH);
+            return number;
+        }
+        if (errno != EEXIST) {
+            SetLastError(FileErrorFromErrno(errno, target));
+            return 0;
+        }
+    }
+    SetLastError(ERROR_FILE_EXISTS);
+    return 0;
+}
+
+namespace sim {
+
+void SetTempPath(const std::u16string &path) {
+    W().io.tempPath = path;
+}
+
+std::string TempDirectory() {
+    std::string path = LinuxPath(TempPathText().c_str());
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+}
+
+}  // namespace sim
+
+// File mapping over mmap: section objects hold their file, views hold
+// their section's file, so the file stays claimed (and undeletable) until
+// the last view is unmapped.
+namespace winsim {
+
+MappedView::~MappedView() {
+    if (address) munmap(address, length);
+}
+
+}  // namespace winsim
+
+using namespace winsim;
+
+namespace {
+
+const ULONGLONG kAllocationGranularity = 65536;
+
+bool Writable(DWORD protect) {
+    return protect == PAGE_READWRITE;
+}
+
+// A section of the paging file: an anonymous memory file of the given size.
+std::shared_ptr<FileObject> PagingFileSection(ULONGLONG size) {
+    int fd = memfd_create("winsim-section", MFD_CLOEXEC);
+    if (fd < 0) return nullptr;
+    auto file = std::make_shared<FileObject>();
+    file->fd = fd;
+    file->characterDevice = true;  // no name, takes no part in sharing
+    if (ftruncate(fd, static_cast<off_t>(size)) != 0) return nullptr;
+    return file;
+}
+
+}  // namespace
+
+// ---- CreateFileMappingW ----
+WINSIM_API HANDLE WINAPI CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES sa, DWORD protect, DWORD sizeHigh,
+                                            DWORD sizeLow, LPCWSTR name) {
+    (void)sa;
+    (void)name;  // named sections are not shared between simulated processes
+    if (sim::ShouldFail("CreateFileMappingW")) return nullptr;
+    DWORD page = protect & 0xFF;
+    if (page != PAGE_READONLY && page != PAGE_READWRITE && page != PAGE_WRITECOPY) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    ULONGLONG requested = (static_cast<ULONGLONG>(sizeHigh) << 32) | sizeLow;
+    HandleObject section;
+    section.kind = HandleKind::Mapping;
+    section.protect = page;
+    if (file == INVALID_HANDLE_VALUE) {
+        if (requested == 0) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return nullptr;
+        }
+        section.file = PagingFileSection(requested);
+        if (!section.file) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return nullptr;
+        }
+        section.mappingSize = requested;
+        SetLastError(ERROR_SUCCESS);
+        return AddHandle(section);
+    }
+    HandleObject *object = FindHandle(file);
+    if (!object || !IsDiskFile(*object)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    DWORD rights = SpecificFileRights(object->access);
+    if (!(rights & FILE_READ_DATA) || (Writable(page) && !(rights & FILE_WRITE_DATA))) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    struct stat st;
+    if (fstat(object->file->fd, &st) != 0) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    ULONGLONG fileSize = static_cast<ULONGLONG>(st.st_size);
+    if (requested == 0) {
+        if (fileSize == 0) {
+            SetLastError(ERROR_FILE_INVALID);  // an empty file cannot be mapped whole
+            return nullptr;
+        }
+        requested = fileSize;
+    } else if (requested > fileSize) {
+        // Only a writable section may grow its file.
+        if (!Writable(page) || ftruncate(object->file->fd, static_cast<off_t>(requested)) != 0) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return nullptr;
+        }
+    }
+    section.file = object->file;
+    section.mappingSize = requested;
+    SetLastError(ERROR_SUCCESS);
+    return AddHandle(section);
+}
+
+// ---- MapViewOfFile ----
+WINSIM_API LPVOID WINAPI MapViewOfFile(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offsetLow, SIZE_T bytes) {
+    if (sim::ShouldFail("MapViewOfFile")) return nullptr;
+    HandleObject *section = FindHandle(mapping);
+    if (!section || section->kind != HandleKind::Mapping) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    bool write = (access & FILE_MAP_WRITE) != 0;
+    bool copy = (access & FILE_MAP_COPY) != 0 && !write;
+    if ((write && !Writable(section->protect)) || !(access & (FILE_MAP_READ | FILE_MAP_WRITE | FILE_MAP_COPY))) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    ULONGLONG offset = (static_cast<ULONGLONG>(offsetHigh) << 32) | offsetLow;
+    if (offset % kAllocationGranularity != 0) {
+        SetLastError(ERROR_MAPPED_ALIGNMENT);
+        return nullptr;
+    }
+    if (offset >= section->mappingSize || bytes > section->mappingSize - offset) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    size_t length = bytes ? bytes : static_cast<size_t>(section->mappingSize - offset);
+    int protection = PROT_READ | (write || copy ? PROT_WRITE : 0);
+    void *address = mmap(nullptr, length, protection, copy ? MAP_PRIVATE : MAP_SHARED, section->file->fd,
+                         static_cast<off_t>(offset));
+    if (address == MAP_FAILED) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    auto view = std::make_shared<MappedView>();
+    view->address = address;
+    view->length = length;
+    view->file = section->file;
+    W().io.views[reinterpret_cast<uintptr_t>(address)] = view;
+    return address;
+}
+
+// ---- UnmapViewOfFile ----
+// Any address inside a view names it, as with NtUnmapViewOfSection.
+WINSIM_API BOOL WINAPI UnmapViewOfFile(LPCVOID address) {
+    if (sim::ShouldFail("UnmapViewOfFile")) return FALSE;
+    auto &views = W().io.views;
+    uintptr_t at = reinterpret_cast<uintptr_t>(address);
+    auto found = views.upper_bound(at);
+    if (found == views.begin() || at >= (--found)->first + found->second->length) {
+        SetLastError(ERROR_INVALID_ADDRESS);
+        return FALSE;
+    }
+    views.erase(found);
+    return TRUE;
+}
+
+namespace sim {
+
+int MappedViewCount() {
+    return static_cast<int>(winsim::W().io.views.size());
+}
+
+}  // namespace sim

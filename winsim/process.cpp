@@ -1,0 +1,394 @@
+// The process: the process table and its snapshots, the environment, the
+// system message table behind FormatMessageW, and secure random numbers.
+#define _CRT_RAND_S
+#include <errno.h>
+
+#include "io_calls.h"
+
+// The process table: this process, its ancestors and whatever else a test
+// adds, which process snapshots and parent lookups read.
+namespace winsim {
+
+Process *FindProcess(DWORD pid) {
+    for (Process &process : W().processes) {
+        if (process.pid == pid) return &process;
+    }
+    return nullptr;
+}
+
+DWORD ParentOf(DWORD pid) {
+    Process *process = FindProcess(pid);
+    return process ? process->parent : 0;
+}
+
+}  // namespace winsim
+
+using namespace winsim;
+
+// ---- GetCurrentProcessId ----
+WINSIM_API DWORD WINAPI GetCurrentProcessId(void) {
+    if (sim::ShouldFail("GetCurrentProcessId")) return 0;
+    return W().processId;
+}
+
+// ---- GetCurrentProcess ----
+// The pseudo handle, the same value as INVALID_HANDLE_VALUE on Windows.
+WINSIM_API HANDLE WINAPI GetCurrentProcess(void) {
+    if (sim::ShouldFail("GetCurrentProcess")) return nullptr;
+    return reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
+}
+
+namespace sim {
+
+void AddProcess(DWORD pid, DWORD parentPid, const std::u16string &exeName) {
+    if (Process *existing = FindProcess(pid)) {
+        existing->parent = parentPid;
+        existing->exeName = exeName;
+        return;
+    }
+    W().processes.push_back({pid, parentPid, exeName});
+}
+
+void SetCurrentProcess(DWORD pid, DWORD parentPid) {
+    if (Process *existing = FindProcess(pid)) {
+        existing->parent = parentPid;
+    } else {
+        W().processes.push_back({pid, parentPid, u"tcc.exe"});
+    }
+    W().processId = pid;
+}
+
+}  // namespace sim
+
+// Process snapshots: a copy of the process table taken when the snapshot
+// is made, walked with Process32FirstW and Process32NextW.
+using namespace winsim;
+
+namespace {
+
+PROCESSENTRY32W EntryFor(const Process &process) {
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    entry.th32ProcessID = process.pid;
+    entry.cntThreads = 1;
+    entry.th32ParentProcessID = process.parent;
+    entry.pcPriClassBase = 8;  // normal priority
+    CopyTruncated(process.exeName, entry.szExeFile, MAX_PATH);
+    return entry;
+}
+
+// The next entry into the caller's record, whose dwSize must hold the whole
+// record, as Windows insists.
+BOOL NextEntry(HANDLE snapshot, LPPROCESSENTRY32W entry, bool first) {
+    HandleObject *object = FindHandle(snapshot);
+    if (!object || object->kind != HandleKind::Snapshot) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (!entry || entry->dwSize < sizeof(PROCESSENTRY32W)) {
+        SetLastError(ERROR_BAD_LENGTH);
+        return FALSE;
+    }
+    if (first) object->next = 0;
+    if (object->next >= object->entries.size()) {
+        SetLastError(ERROR_NO_MORE_FILES);
+        return FALSE;
+    }
+    DWORD size = entry->dwSize;
+    *entry = object->entries[object->next++];
+    entry->dwSize = size;
+    return TRUE;
+}
+
+}  // namespace
+
+// ---- CreateToolhelp32Snapshot ----
+WINSIM_API HANDLE WINAPI CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
+    (void)processId;
+    if (sim::ShouldFail("CreateToolhelp32Snapshot")) return INVALID_HANDLE_VALUE;
+    HandleObject object;
+    object.kind = HandleKind::Snapshot;
+    if (flags & TH32CS_SNAPPROCESS) {
+        for (const Process &process : W().processes) object.entries.push_back(EntryFor(process));
+    }
+    return AddHandle(object);
+}
+
+// ---- Process32FirstW ----
+WINSIM_API BOOL WINAPI Process32FirstW(HANDLE snapshot, LPPROCESSENTRY32W entry) {
+    if (sim::ShouldFail("Process32FirstW")) return FALSE;
+    return NextEntry(snapshot, entry, true);
+}
+
+// ---- Process32NextW ----
+WINSIM_API BOOL WINAPI Process32NextW(HANDLE snapshot, LPPROCESSENTRY32W entry) {
+    if (sim::ShouldFail("Process32NextW")) return FALSE;
+    return NextEntry(snapshot, entry, false);
+}
+
+// The process environment: names compared without regard to case, values
+// returned with Windows' buffer-size rules.
+using namespace winsim;
+
+namespace {
+
+std::pair<std::u16string, std::u16string> *FindVariable(const std::u16string &name) {
+    for (auto &variable : W().environment) {
+        if (EqualNoCase(variable.first, name)) return &variable;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+namespace winsim {
+
+void PutEnvironment(const std::u16string &name, const std::u16string &value) {
+    if (auto *variable = FindVariable(name)) {
+        variable->second = value;
+    } else {
+        W().environment.push_back({name, value});
+    }
+}
+
+}  // namespace winsim
+
+// ---- GetEnvironmentVariableW ----
+// A value that fits: its length without the terminator. One that does not:
+// the size needed with the terminator, and the buffer left alone.
+WINSIM_API DWORD WINAPI GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) {
+    if (sim::ShouldFail("GetEnvironmentVariableW")) return 0;
+    if (!name) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    auto *variable = FindVariable(name);
+    if (!variable) {
+        SetLastError(ERROR_ENVVAR_NOT_FOUND);
+        return 0;
+    }
+    const std::u16string &value = variable->second;
+    if (!buffer || size <= value.size()) return static_cast<DWORD>(value.size() + 1);
+    CopyTruncated(value, buffer, size);
+    // An empty value answers 0 like a missing one; the cleared error tells them apart.
+    if (value.empty()) SetLastError(ERROR_SUCCESS);
+    return static_cast<DWORD>(value.size());
+}
+
+// ---- SetEnvironmentVariableW ----
+WINSIM_API BOOL WINAPI SetEnvironmentVariableW(LPCWSTR name, LPCWSTR value) {
+    if (sim::ShouldFail("SetEnvironmentVariableW")) return FALSE;
+    // "=" may only lead a name (the hidden per-drive directories use that).
+    if (!name || !name[0] || std::u16string(name).find(u'=', 1) != std::u16string::npos) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    auto &environment = W().environment;
+    auto *variable = FindVariable(name);
+    if (!value) {
+        if (variable) environment.erase(environment.begin() + (variable - environment.data()));
+        return TRUE;
+    }
+    PutEnvironment(name, value);
+    return TRUE;
+}
+
+namespace sim {
+
+std::u16string Environment(const std::u16string &name) {
+    auto *variable = FindVariable(name);
+    return variable ? variable->second : std::u16string();
+}
+
+}  // namespace sim
+
+// FormatMessageW over the system message table: the English texts Windows
+// stores for the common error codes, each ending in "\r\n" as stored.
+namespace winsim {
+
+namespace {
+
+const struct {
+    DWORD code;
+    const char16_t *text;
+} kSystemMessages[] = {
+    {0, u"The operation completed successfully.\r\n"},
+    {1, u"Incorrect function.\r\n"},
+    {2, u"The system cannot find the file specified.\r\n"},
+    {3, u"The system cannot find the path specified.\r\n"},
+    {4, u"The system cannot open the file.\r\n"},
+    {5, u"Access is denied.\r\n"},
+    {6, u"The handle is invalid.\r\n"},
+    {8, u"Not enough memory resources are available to process this command.\r\n"},
+    {13, u"The data is invalid.\r\n"},
+    {14, u"Not enough memory resources are available to complete this operation.\r\n"},
+    {18, u"There are no more files.\r\n"},
+    {24, u"The program issued a command but the command length is incorrect.\r\n"},
+    {29, u"The system cannot write to the specified device.\r\n"},
+    {30, u"The system cannot read from the specified device.\r\n"},
+    {31, u"A device attached to the system is not functioning.\r\n"},
+    {32, u"The process cannot access the file because it is being used by another process.\r\n"},
+    {33, u"The process cannot access the file because another process has locked a portion of the file.\r\n"},
+    {38, u"Reached the end of the file.\r\n"},
+    {39, u"The disk is full.\r\n"},
+    {50, u"The request is not supported.\r\n"},
+    {80, u"The file exists.\r\n"},
+    {87, u"The parameter is incorrect.\r\n"},
+    {109, u"The pipe has been ended.\r\n"},
+    {112, u"There is not enough space on the disk.\r\n"},
+    {120, u"This function is not supported on this system.\r\n"},
+    {122, u"The data area passed to a system call is too small.\r\n"},
+    {123, u"The filename, directory name, or volume label syntax is incorrect.\r\n"},
+    {126, u"The specified module could not be found.\r\n"},
+    {127, u"The specified procedure could not be found.\r\n"},
+    {145, u"The directory is not empty.\r\n"},
+    {183, u"Cannot create a file when that file already exists.\r\n"},
+    {203, u"The system could not find the environment option that was entered.\r\n"},
+    {232, u"The pipe is being closed.\r\n"},
+    {234, u"More data is available.\r\n"},
+    {259, u"No more data is available.\r\n"},
+    {998, u"Invalid access to memory location.\r\n"},
+    {1010, u"The configuration registry key is invalid.\r\n"},
+    {1011, u"The configuration registry key could not be opened.\r\n"},
+    {1012, u"The configuration registry key could not be read.\r\n"},
+    {1013, u"The configuration registry key could not be written.\r\n"},
+    {1018, u"Illegal operation attempted on a registry key that has been marked for deletion.\r\n"},
+    {1168, u"Element not found.\r\n"},
+    {1400, u"Invalid window handle.\r\n"},
+    {1407, u"Cannot find window class.\r\n"},
+    {1410, u"Class already exists.\r\n"},
+    {1411, u"Class does not exist.\r\n"},
+    {1412, u"Class still has open windows.\r\n"},
+    {1460, u"This operation returned because the timeout period expired.\r\n"},
+    {1461, u"Invalid monitor handle.\r\n"},
+};
+
+const WORD kLangEnglish = 0x09;
+
+bool HasInserts(const std::u16string &text) {
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == u'%' && text[i + 1] >= u'1' && text[i + 1] <= u'9') return true;
+    }
+    return false;
+}
+
+// With a maximum width the stored line breaks give way: each becomes one
+// blank, which is why such a message ends in a blank.
+std::u16string JoinLines(const std::u16string &text) {
+    std::u16string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+            out.push_back(u' ');
+            ++i;
+        } else if (text[i] == u'\n') {
+            out.push_back(u' ');
+        } else {
+            out.push_back(text[i]);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+void LoadSystemMessages(std::map<DWORD, std::u16string> &messages) {
+    messages.clear();
+    for (const auto &entry : kSystemMessages) messages[entry.code] = entry.text;
+}
+
+}  // namespace winsim
+
+using namespace winsim;
+
+// ---- FormatMessageW ----
+// System messages only; inserts are never filled in, and a width limit
+// other than FORMAT_MESSAGE_MAX_WIDTH_MASK is treated like it.
+WINSIM_API DWORD WINAPI FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer,
+                                       DWORD size, void *arguments) {
+    (void)source;
+    if (sim::ShouldFail("FormatMessageW")) return 0;
+    if (!(flags & FORMAT_MESSAGE_FROM_SYSTEM) || (flags & (FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_FROM_HMODULE)) ||
+        (flags & FORMAT_MESSAGE_ALLOCATE_BUFFER)) {
+        SetLastError(ERROR_NOT_SUPPORTED);
+        return 0;
+    }
+    if (!buffer) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    WORD primary = static_cast<WORD>(languageId & 0x3FF);
+    if (primary != LANG_NEUTRAL && primary != kLangEnglish) {
+        SetLastError(ERROR_RESOURCE_LANG_NOT_FOUND);
+        return 0;
+    }
+    auto found = W().messages.find(messageId);
+    if (found == W().messages.end()) {
+        SetLastError(ERROR_MR_MID_NOT_FOUND);
+        return 0;
+    }
+    std::u16string text = found->second;
+    if (!(flags & FORMAT_MESSAGE_IGNORE_INSERTS) && HasInserts(text) && !arguments) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    if (flags & FORMAT_MESSAGE_MAX_WIDTH_MASK) text = JoinLines(text);
+    if (text.size() + 1 > size) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    return CopyTruncated(text, buffer, size);
+}
+
+namespace sim {
+
+void SetSystemMessage(DWORD code, const std::u16string &text) {
+    W().messages[code] = text;
+}
+
+}  // namespace sim
+
+// The runtime's secure random numbers: values a test chose, then a seeded
+// generator, so that every run draws the same numbers.
+using namespace winsim;
+
+namespace {
+
+// SplitMix64: small, and every seed gives a usable sequence.
+unsigned NextGenerated(uint64_t &state) {
+    uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return static_cast<unsigned>((z ^ (z >> 31)) >> 32);
+}
+
+}  // namespace
+
+// ---- rand_s ----
+// A failure leaves 0 in the value.
+WINSIM_API errno_t rand_s(unsigned int *value) {
+    if (sim::ShouldFail("rand_s")) {
+        if (value) *value = 0;
+        return EINVAL;
+    }
+    if (!value) return EINVAL;
+    UiState &ui = W().ui;
+    if (!ui.randomValues.empty()) {
+        *value = ui.randomValues.front();
+        ui.randomValues.pop_front();
+    } else {
+        *value = NextGenerated(ui.randomState);
+    }
+    return 0;
+}
+
+namespace sim {
+
+void SetRandomValues(const std::vector<unsigned> &values) {
+    W().ui.randomValues.assign(values.begin(), values.end());
+}
+
+void SetRandomSeed(uint64_t seed) {
+    W().ui.randomState = seed;
+}
+
+}  // namespace sim

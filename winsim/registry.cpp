@@ -1,0 +1,555 @@
+// The registry: two trees of keys with typed values, key handles, the
+// program's calls with Windows' access checks and error codes, and the
+// control API for tests.
+#include "io_calls.h"
+
+#include <algorithm>
+#include <cstring>
+
+// The registry's trees: names compared as the registry compares them, paths,
+// subkeys kept in the order enumeration reports them, and removal.
+namespace winsim {
+
+namespace {
+
+std::shared_ptr<RegKey> MakeRoot(const char16_t *name) {
+    auto root = std::make_shared<RegKey>();
+    root->name = name;
+    root->path = name;
+    return root;
+}
+
+// The registry keeps subkeys sorted by their upper-cased names (so "_" sorts
+// after the letters, unlike a lower-casing comparison); a name that is a
+// prefix of another comes first.
+bool SortsBefore(const std::u16string &a, const std::u16string &b) {
+    return FoldName(a) < FoldName(b);
+}
+
+void MarkDeleted(RegKey *key) {
+    key->deleted = true;
+    for (auto &subkey : key->subkeys) MarkDeleted(subkey.get());
+}
+
+}  // namespace
+
+RegKey *RootOf(HKEY root) {
+    Registry &registry = W().registry;
+    if (root == HKEY_CURRENT_USER) {
+        if (!registry.currentUser) registry.currentUser = MakeRoot(u"HKEY_CURRENT_USER");
+        return registry.currentUser.get();
+    }
+    if (root == HKEY_LOCAL_MACHINE) {
+        if (!registry.localMachine) registry.localMachine = MakeRoot(u"HKEY_LOCAL_MACHINE");
+        return registry.localMachine.get();
+    }
+    return nullptr;
+}
+
+std::u16string FoldName(const std::u16string &name) {
+    std::u16string folded = name;
+    for (char16_t &c : folded) {
+        if (c >= u'a' && c <= u'z') {
+            c = static_cast<char16_t>(c - 0x20);
+        } else if (c >= 0xE0 && c <= 0xFE && c != 0xF7) {  // Latin-1 small letters
+            c = static_cast<char16_t>(c - 0x20);
+        } else if (c == 0xFF) {
+            c = 0x178;
+        }
+    }
+    return folded;
+}
+
+bool SplitKeyPath(const std::u16string &path, std::vector<std::u16string> *names) {
+    names->clear();
+    if (!path.empty() && path[0] == u'\\') return false;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find(u'\\', start);
+        if (end == std::u16string::npos) end = path.size();
+        if (end > start) names->push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return true;
+}
+
+RegKey *FindSubkey(RegKey *key, const std::u16string &name, size_t *index) {
+    std::u16string folded = FoldName(name);
+    auto &subkeys = key->subkeys;
+    auto at = std::lower_bound(
+        subkeys.begin(), subkeys.end(), folded,
+        [](const std::shared_ptr<RegKey> &k, const std::u16string &f) { return FoldName(k->name) < f; });
+    if (index) *index = static_cast<size_t>(at - subkeys.begin());
+    if (at != subkeys.end() && FoldName((*at)->name) == folded) return at->get();
+    return nullptr;
+}
+
+RegKey *AddSubkey(RegKey *parent, const std::u16string &name, bool isVolatile) {
+    auto key = std::make_shared<RegKey>();
+    key->name = name;
+    key->path = parent->path + u"\\" + name;
+    key->parent = parent;
+    key->isVolatile = isVolatile;
+    auto at = std::upper_bound(parent->subkeys.begin(), parent->subkeys.end(), key,
+                               [](const std::shared_ptr<RegKey> &a, const std::shared_ptr<RegKey> &b) {
+                                   return SortsBefore(a->name, b->name);
+                               });
+    return parent->subkeys.insert(at, key)->get();
+}
+
+RegKey *WalkKeys(RegKey *key, const std::vector<std::u16string> &names) {
+    for (const std::u16string &name : names) {
+        if (!key) return nullptr;
+        key = FindSubkey(key, name);
+    }
+    return key;
+}
+
+RegKey *CreateKeys(RegKey *key, const std::vector<std::u16string> &names) {
+    for (const std::u16string &name : names) {
+        RegKey *next = FindSubkey(key, name);
+        key = next ? next : AddSubkey(key, name, key->isVolatile);
+    }
+    return key;
+}
+
+void RemoveKey(RegKey *key) {
+    RegKey *parent = key->parent;
+    MarkDeleted(key);
+    if (!parent) return;
+    key->parent = nullptr;  // before the erase, which may free it
+    size_t index = 0;
+    if (FindSubkey(parent, key->name, &index) == key) parent->subkeys.erase(parent->subkeys.begin() + index);
+}
+
+std::shared_ptr<RegKey> SharedKey(RegKey *key) {
+    Registry &registry = W().registry;
+    if (!key->parent) return key == registry.currentUser.get() ? registry.currentUser : registry.localMachine;
+    size_t index = 0;
+    FindSubkey(key->parent, key->name, &index);
+    return key->parent->subkeys[index];
+}
+
+unsigned DenialsAt(const std::u16string &path) {
+    const auto &denials = W().registry.denials;
+    auto found = denials.find(FoldName(path));
+    return found == denials.end() ? 0 : found->second;
+}
+
+unsigned DenialsOf(const RegKey *key) {
+    return DenialsAt(key->path);
+}
+
+RegValue *FindValue(RegKey *key, const std::u16string &name) {
+    std::u16string folded = FoldName(name);
+    for (RegValue &value : key->values) {
+        if (FoldName(value.name) == folded) return &value;
+    }
+    return nullptr;
+}
+
+}  // namespace winsim
+
+// Key handles: the predefined roots, handles the program opened, closing
+// them, and the count a test checks for leaks.
+namespace winsim {
+
+HKEY AddKeyHandle(RegKey *key, REGSAM access) {
+    World &world = W();
+    uintptr_t value = world.nextHandle;
+    world.nextHandle += 4;
+    world.registry.handles[value] = RegHandle{SharedKey(key), access};
+    return reinterpret_cast<HKEY>(value);
+}
+
+LSTATUS ResolveKey(HKEY handle, RegKey **key, REGSAM *access) {
+    if (RegKey *root = RootOf(handle)) {
+        *key = root;
+        if (access) *access = KEY_ALL_ACCESS;
+        return ERROR_SUCCESS;
+    }
+    auto &handles = W().registry.handles;
+    auto found = handles.find(reinterpret_cast<uintptr_t>(handle));
+    if (found == handles.end()) return ERROR_INVALID_HANDLE;
+    if (found->second.key->deleted) return ERROR_KEY_DELETED;
+    *key = found->second.key.get();
+    if (access) *access = found->second.access;
+    return ERROR_SUCCESS;
+}
+
+LSTATUS InjectedRegistryError(const char *function) {
+    DWORD saved = GetLastError();
+    if (!sim::ShouldFail(function)) return ERROR_SUCCESS;
+    LSTATUS error = static_cast<LSTATUS>(GetLastError());
+    SetLastError(saved);
+    return error;
+}
+
+}  // namespace winsim
+
+using namespace winsim;
+
+// ---- RegCloseKey ----
+WINSIM_API LSTATUS WINAPI RegCloseKey(HKEY key) {
+    if (LSTATUS error = InjectedRegistryError("RegCloseKey")) return error;
+    if (!key) return ERROR_INVALID_HANDLE;
+    if (RootOf(key)) return ERROR_SUCCESS;  // the predefined handles never close
+    auto &handles = W().registry.handles;
+    if (handles.erase(reinterpret_cast<uintptr_t>(key)) == 0) return ERROR_INVALID_HANDLE;
+    return ERROR_SUCCESS;
+}
+
+namespace sim {
+
+int OpenKeyCount() {
+    return static_cast<int>(W().registry.handles.size());
+}
+
+}  // namespace sim
+
+// Registry keys: opening, creating, deleting and enumerating them, with
+// Windows' access checks and error codes.
+using namespace winsim;
+
+namespace {
+
+const unsigned kDenyOpen = static_cast<unsigned>(sim::RegistryDenial::Open);
+const unsigned kDenyWrite = static_cast<unsigned>(sim::RegistryDenial::Write);
+const unsigned kDenyDelete = static_cast<unsigned>(sim::RegistryDenial::Delete);
+const size_t kMaxKeyName = 255;
+
+// The rights a handle gets for what was asked, generic rights mapped as the
+// registry maps them.
+REGSAM GrantedAccess(REGSAM asked, unsigned denials) {
+    REGSAM granted = asked & ~(GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE | GENERIC_ALL | MAXIMUM_ALLOWED);
+    if (asked & (GENERIC_READ | GENERIC_EXECUTE)) granted |= KEY_READ;
+    if (asked & GENERIC_WRITE) granted |= KEY_WRITE;
+    if (asked & (GENERIC_ALL | MAXIMUM_ALLOWED)) granted |= KEY_ALL_ACCESS;
+    if (asked & MAXIMUM_ALLOWED) {
+        // Asking for the most there is drops what is refused instead of failing.
+        if (denials & kDenyWrite) granted &= ~static_cast<REGSAM>(KEY_SET_VALUE | KEY_CREATE_SUB_KEY);
+        if (denials & kDenyDelete) granted &= ~static_cast<REGSAM>(DELETE);
+    }
+    return granted;
+}
+
+// As the access check of an open: the key's denials against the rights asked.
+LSTATUS CheckAccess(unsigned denials, REGSAM granted) {
+    if (denials & kDenyOpen) return ERROR_ACCESS_DENIED;
+    if ((denials & kDenyWrite) && (granted & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY))) return ERROR_ACCESS_DENIED;
+    if ((denials & kDenyDelete) && (granted & DELETE)) return ERROR_ACCESS_DENIED;
+    return ERROR_SUCCESS;
+}
+
+// Resolves `handle` and splits `subKey` (null reads as empty).
+LSTATUS Start(HKEY handle, LPCWSTR subKey, RegKey **base, std::vector<std::u16string> *names) {
+    if (LSTATUS error = ResolveKey(handle, base)) return error;
+    if (!SplitKeyPath(subKey ? Str(subKey) : std::u16string(), names)) return ERROR_BAD_PATHNAME;
+    return ERROR_SUCCESS;
+}
+
+// Whether the keys `names[from..]` may be made below `key`: each parent must
+// accept new subkeys and each new key must not refuse opening.
+LSTATUS CheckCreation(const RegKey *key, const std::vector<std::u16string> &names, size_t from) {
+    std::u16string parentPath = key->path;
+    for (size_t i = from; i < names.size(); ++i) {
+        if (names[i].size() > kMaxKeyName) return ERROR_INVALID_PARAMETER;
+        std::u16string path = parentPath + u"\\" + names[i];
+        if (DenialsAt(parentPath) & kDenyWrite) return ERROR_ACCESS_DENIED;
+        if (DenialsAt(path) & kDenyOpen) return ERROR_ACCESS_DENIED;
+        parentPath = path;
+    }
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+// ---- RegOpenKeyExW ----
+WINSIM_API LSTATUS WINAPI RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM access, PHKEY result) {
+    if (result) *result = NULL;
+    if (LSTATUS error = InjectedRegistryError("RegOpenKeyExW")) return error;
+    if (!result) return ERROR_INVALID_PARAMETER;
+    RegKey *base = nullptr;
+    std::vector<std::u16string> names;
+    if (LSTATUS error = Start(key, subKey, &base, &names)) return error;
+    RegKey *target = WalkKeys(base, names);
+    if (!target) return ERROR_FILE_NOT_FOUND;
+    REGSAM granted = GrantedAccess(access, DenialsOf(target));
+    if (LSTATUS error = CheckAccess(DenialsOf(target), granted)) return error;
+    *result = AddKeyHandle(target, granted);
+    return ERROR_SUCCESS;
+}
+
+// ---- RegCreateKeyExW ----
+WINSIM_API LSTATUS WINAPI RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD options, REGSAM access,
+                                          LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition) {
+    if (result) *result = NULL;
+    if (LSTATUS error = InjectedRegistryError("RegCreateKeyExW")) return error;
+    if (!result) return ERROR_INVALID_PARAMETER;
+    RegKey *base = nullptr;
+    std::vector<std::u16string> names;
+    if (LSTATUS error = Start(key, subKey, &base, &names)) return error;
+
+    // The part of the path that exists already.
+    RegKey *existing = base;
+    size_t found = 0;
+    while (found < names.size()) {
+        RegKey *next = FindSubkey(existing, names[found]);
+        if (!next) break;
+        existing = next;
+        ++found;
+    }
+    std::u16string finalPath = existing->path;
+    for (size_t i = found; i < names.size(); ++i) finalPath += u"\\" + names[i];
+    REGSAM granted = GrantedAccess(access, DenialsAt(finalPath));
+    if (LSTATUS error = CheckAccess(DenialsAt(finalPath), granted)) return error;
+    if (found == names.size()) {
+        *result = AddKeyHandle(existing, granted);
+        if (disposition) *disposition = REG_OPENED_EXISTING_KEY;
+        return ERROR_SUCCESS;
+    }
+
+    bool isVolatile = (options & REG_OPTION_VOLATILE) != 0;
+    if (existing->isVolatile && !isVolatile) return ERROR_CHILD_MUST_BE_VOLATILE;
+    if (LSTATUS error = CheckCreation(existing, names, found)) return error;
+    RegKey *created = existing;
+    for (size_t i = found; i < names.size(); ++i) created = AddSubkey(created, names[i], isVolatile);
+    *result = AddKeyHandle(created, granted);
+    if (disposition) *disposition = REG_CREATED_NEW_KEY;
+    return ERROR_SUCCESS;
+}
+
+// ---- RegDeleteKeyW ----
+WINSIM_API LSTATUS WINAPI RegDeleteKeyW(HKEY key, LPCWSTR subKey) {
+    if (LSTATUS error = InjectedRegistryError("RegDeleteKeyW")) return error;
+    if (!subKey) return ERROR_INVALID_PARAMETER;
+    RegKey *base = nullptr;
+    std::vector<std::u16string> names;
+    if (LSTATUS error = Start(key, subKey, &base, &names)) return error;
+    RegKey *target = WalkKeys(base, names);
+    if (!target) return ERROR_FILE_NOT_FOUND;
+    // The key is opened for DELETE first; a key with subkeys, or a root,
+    // refuses the deletion itself with the same code.
+    if (DenialsOf(target) & (kDenyOpen | kDenyDelete)) return ERROR_ACCESS_DENIED;
+    if (!target->parent || !target->subkeys.empty()) return ERROR_ACCESS_DENIED;
+    RemoveKey(target);
+    return ERROR_SUCCESS;
+}
+
+// ---- RegEnumKeyExW ----
+WINSIM_API LSTATUS WINAPI RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameLength, LPDWORD reserved,
+                                        LPWSTR keyClass, LPDWORD classLength, struct _FILETIME *lastWriteTime) {
+    if (LSTATUS error = InjectedRegistryError("RegEnumKeyExW")) return error;
+    if (reserved || !name || !nameLength) return ERROR_INVALID_PARAMETER;
+    RegKey *parent = nullptr;
+    REGSAM granted = 0;
+    if (LSTATUS error = ResolveKey(key, &parent, &granted)) return error;
+    if (!(granted & KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
+    if (index >= parent->subkeys.size()) return ERROR_NO_MORE_ITEMS;
+    const std::u16string &found = parent->subkeys[index]->name;
+    // The length in is the buffer's, terminator included; the length out is
+    // the name's. Too small a buffer leaves both untouched.
+    if (found.size() >= *nameLength) return ERROR_MORE_DATA;
+    if (keyClass && classLength && *classLength < 1) return ERROR_MORE_DATA;
+    std::memcpy(name, found.data(), found.size() * sizeof(WCHAR));
+    name[found.size()] = 0;
+    *nameLength = static_cast<DWORD>(found.size());
+    if (classLength) {
+        if (keyClass) keyClass[0] = 0;
+        *classLength = 0;
+    }
+    if (lastWriteTime) std::memset(lastWriteTime, 0, 2 * sizeof(DWORD));  // no write times are kept
+    return ERROR_SUCCESS;
+}
+
+// Registry values: typed bytes under a key, read with Windows' size rules
+// (a null buffer asks for the size; too small a buffer gets ERROR_MORE_DATA
+// and the size needed), written, deleted and enumerated.
+using namespace winsim;
+
+namespace {
+
+// The key behind `handle`, if the handle carries `right`.
+LSTATUS KeyWithRight(HKEY handle, REGSAM right, RegKey **key) {
+    REGSAM granted = 0;
+    if (LSTATUS error = ResolveKey(handle, key, &granted)) return error;
+    return (granted & right) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+}
+
+std::u16string NameOf(LPCWSTR name) {
+    return name ? Str(name) : std::u16string();
+}
+
+// Copies the bytes when the buffer holds them; `size` always ends as the
+// size of the value.
+LSTATUS CopyData(const RegValue &value, LPBYTE data, LPDWORD size) {
+    DWORD needed = static_cast<DWORD>(value.data.size());
+    if (data && *size < needed) {
+        *size = needed;
+        return ERROR_MORE_DATA;
+    }
+    if (data && needed) std::memcpy(data, value.data.data(), needed);
+    if (size) *size = needed;
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+// ---- RegQueryValueExW ----
+WINSIM_API LSTATUS WINAPI RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                                           LPDWORD size) {
+    if (LSTATUS error = InjectedRegistryError("RegQueryValueExW")) return error;
+    if (reserved || (data && !size)) return ERROR_INVALID_PARAMETER;
+    RegKey *holder = nullptr;
+    if (LSTATUS error = KeyWithRight(key, KEY_QUERY_VALUE, &holder)) return error;
+    const RegValue *value = FindValue(holder, NameOf(name));
+    if (!value) return ERROR_FILE_NOT_FOUND;
+    if (type) *type = value->type;
+    return CopyData(*value, data, size);
+}
+
+// ---- RegSetValueExW ----
+WINSIM_API LSTATUS WINAPI RegSetValueExW(HKEY key, LPCWSTR name, DWORD, DWORD type, const BYTE *data, DWORD size) {
+    if (LSTATUS error = InjectedRegistryError("RegSetValueExW")) return error;
+    if (!data && size) return ERROR_NOACCESS;
+    RegKey *holder = nullptr;
+    if (LSTATUS error = KeyWithRight(key, KEY_SET_VALUE, &holder)) return error;
+    std::u16string valueName = NameOf(name);
+    RegValue *value = FindValue(holder, valueName);
+    if (!value) {
+        holder->values.push_back(RegValue());
+        value = &holder->values.back();
+        value->name = valueName;
+    }
+    value->type = type;
+    if (size) {
+        value->data.assign(data, data + size);
+    } else {
+        value->data.clear();
+    }
+    return ERROR_SUCCESS;
+}
+
+// ---- RegDeleteValueW ----
+WINSIM_API LSTATUS WINAPI RegDeleteValueW(HKEY key, LPCWSTR name) {
+    if (LSTATUS error = InjectedRegistryError("RegDeleteValueW")) return error;
+    RegKey *holder = nullptr;
+    if (LSTATUS error = KeyWithRight(key, KEY_SET_VALUE, &holder)) return error;
+    RegValue *value = FindValue(holder, NameOf(name));
+    if (!value) return ERROR_FILE_NOT_FOUND;
+    holder->values.erase(holder->values.begin() + (value - holder->values.data()));
+    return ERROR_SUCCESS;
+}
+
+// ---- RegEnumValueW ----
+WINSIM_API LSTATUS WINAPI RegEnumValueW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameLength, LPDWORD reserved,
+                                        LPDWORD type, LPBYTE data, LPDWORD size) {
+    if (LSTATUS error = InjectedRegistryError("RegEnumValueW")) return error;
+    if (reserved || !name || !nameLength || (data && !size)) return ERROR_INVALID_PARAMETER;
+    RegKey *holder = nullptr;
+    if (LSTATUS error = KeyWithRight(key, KEY_QUERY_VALUE, &holder)) return error;
+    if (index >= holder->values.size()) return ERROR_NO_MORE_ITEMS;
+    const RegValue &value = holder->values[index];
+    if (value.name.size() >= *nameLength) return ERROR_MORE_DATA;
+    std::memcpy(name, value.name.data(), value.name.size() * sizeof(WCHAR));
+    name[value.name.size()] = 0;
+    *nameLength = static_cast<DWORD>(value.name.size());
+    if (type) *type = value.type;
+    return CopyData(value, data, size);
+}
+
+// The registry's control API: tests set keys and values up, read them back,
+// and make keys refuse access, without going through the program's calls.
+using namespace winsim;
+
+namespace {
+
+RegKey *FindPath(HKEY root, const std::u16string &path) {
+    RegKey *key = RootOf(root);
+    std::vector<std::u16string> names;
+    if (!key || !SplitKeyPath(path, &names)) return nullptr;
+    return WalkKeys(key, names);
+}
+
+RegKey *CreatePath(HKEY root, const std::u16string &path) {
+    RegKey *key = RootOf(root);
+    std::vector<std::u16string> names;
+    if (!key || !SplitKeyPath(path, &names)) return nullptr;
+    return CreateKeys(key, names);
+}
+
+}  // namespace
+
+namespace sim {
+
+void DenyRegistryKey(HKEY root, const std::u16string &path, RegistryDenial denial) {
+    RegKey *rootKey = RootOf(root);
+    std::vector<std::u16string> names;
+    if (!rootKey || !SplitKeyPath(path, &names)) return;
+    std::u16string full = rootKey->path;
+    for (const std::u16string &name : names) full += u"\\" + name;
+    auto &denials = W().registry.denials;
+    if (denial == RegistryDenial::None) {
+        denials.erase(FoldName(full));
+    } else {
+        denials[FoldName(full)] = static_cast<unsigned>(denial);
+    }
+}
+
+void CreateRegistryKey(HKEY root, const std::u16string &path) {
+    CreatePath(root, path);
+}
+
+void SetRegistryValue(HKEY root, const std::u16string &path, const std::u16string &name, DWORD type,
+                      const std::vector<BYTE> &data) {
+    RegKey *key = CreatePath(root, path);
+    if (!key) return;
+    RegValue *value = FindValue(key, name);
+    if (!value) {
+        key->values.push_back(RegValue());
+        value = &key->values.back();
+        value->name = name;
+    }
+    value->type = type;
+    value->data = data;
+}
+
+void SetRegistryDword(HKEY root, const std::u16string &path, const std::u16string &name, DWORD value) {
+    std::vector<BYTE> data(4);
+    for (int i = 0; i < 4; ++i) data[i] = static_cast<BYTE>(value >> (8 * i));
+    SetRegistryValue(root, path, name, REG_DWORD, data);
+}
+
+void SetRegistryString(HKEY root, const std::u16string &path, const std::u16string &name, const std::u16string &text) {
+    std::vector<BYTE> data;
+    for (size_t i = 0; i <= text.size(); ++i) {
+        char16_t c = i < text.size() ? text[i] : 0;
+        data.push_back(static_cast<BYTE>(c & 0xFF));
+        data.push_back(static_cast<BYTE>(c >> 8));
+    }
+    SetRegistryValue(root, path, name, REG_SZ, data);
+}
+
+bool RegistryValue(HKEY root, const std::u16string &path, const std::u16string &name, DWORD *type,
+                   std::vector<BYTE> *data) {
+    RegKey *key = FindPath(root, path);
+    const RegValue *value = key ? FindValue(key, name) : nullptr;
+    if (!value) return false;
+    if (type) *type = value->type;
+    if (data) *data = value->data;
+    return true;
+}
+
+bool RegistryKeyExists(HKEY root, const std::u16string &path) {
+    return FindPath(root, path) != nullptr;
+}
+
+std::vector<std::u16string> RegistrySubkeys(HKEY root, const std::u16string &path) {
+    std::vector<std::u16string> names;
+    if (RegKey *key = FindPath(root, path)) {
+        for (const auto &subkey : key->subkeys) names.push_back(subkey->name);
+    }
+    return names;
+}
+
+}  // namespace sim

@@ -1,0 +1,259 @@
+// Time and the message processing: the virtual clock, the thread's message
+// queue and timers. Nothing waits on the real clock.
+#include "io_calls.h"
+
+// The virtual clock. Nothing waits on the real one: Sleep and RunFor move
+// the clock forward at once.
+namespace winsim {
+
+// Moves the clock without dispatching anything, as a thread that sleeps or
+// works without pumping messages; the timers that fell due meanwhile fire
+// (once each) at the next sim::RunFor, which lives with the message queue.
+void AdvanceClock(ULONGLONG ms) {
+    W().now += ms;
+}
+
+}  // namespace winsim
+
+using namespace winsim;
+
+// ---- Sleep ----
+WINSIM_API void WINAPI Sleep(DWORD ms) {
+    if (sim::ShouldFail("Sleep")) return;
+    AdvanceClock(ms);
+}
+
+// ---- GetTickCount ----
+WINSIM_API DWORD WINAPI GetTickCount(void) {
+    if (sim::ShouldFail("GetTickCount")) return 0;
+    return static_cast<DWORD>(W().now);
+}
+
+// ---- GetTickCount64 ----
+WINSIM_API ULONGLONG WINAPI GetTickCount64(void) {
+    if (sim::ShouldFail("GetTickCount64")) return 0;
+    return W().now;
+}
+
+namespace sim {
+
+ULONGLONG Now() {
+    return W().now;
+}
+
+}  // namespace sim
+
+// Messages: sent ones run the window procedure at once; posted ones wait in
+// the thread's queue until the message processing (sim::RunFor) dispatches
+// them, before the timers that fall due.
+using namespace winsim;
+
+namespace winsim {
+
+LRESULT CallProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    Window *found = LookUpWindow(window);
+    if (!found) return 0;
+    WNDPROC procedure = found->procedure;
+    return procedure ? procedure(window, message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
+}
+
+namespace {
+
+// Messages posted while dispatching are dispatched in the same pass.
+void DispatchPostedMessages() {
+    std::deque<PostedMessage> &posted = W().ui.posted;
+    while (!posted.empty()) {
+        PostedMessage message = posted.front();
+        posted.pop_front();
+        // A message for the thread itself has no window procedure to go to.
+        if (message.window) CallProcedure(message.window, message.message, message.wParam, message.lParam);
+    }
+}
+
+// Fires a timer that is due, re-arming it first so that the handler may
+// change or kill it.
+void FireTimer(Timer *timer) {
+    World &world = W();
+    if (timer->due > world.now) world.now = timer->due;
+    timer->due = world.now + timer->elapse;
+    timer->order = ++world.ui.timerOrder;
+    HWND window = timer->window;
+    UINT_PTR id = timer->id;
+    TIMERPROC proc = timer->proc;
+    DWORD tick = static_cast<DWORD>(world.now);
+    if (proc) {
+        proc(window, WM_TIMER, id, tick);
+    } else if (window) {
+        CallProcedure(window, WM_TIMER, id, 0);
+    }
+}
+
+}  // namespace
+
+void ProcessMessagesUntil(ULONGLONG until) {
+    for (;;) {
+        DispatchPostedMessages();
+        Timer *timer = NextDueTimer(until);
+        if (!timer) break;
+        FireTimer(timer);
+    }
+    if (W().now < until) W().now = until;
+}
+
+}  // namespace winsim
+
+// ---- SendMessageW ----
+WINSIM_API LRESULT WINAPI SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (sim::ShouldFail("SendMessageW")) return 0;
+    if (!LookUpWindow(window)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    W().ui.messageLog.push_back({window, message, wParam, lParam, false});
+    return CallProcedure(window, message, wParam, lParam);
+}
+
+// ---- PostMessageW ----
+// A null window posts to the thread; WM_QUIT is never posted this way.
+WINSIM_API BOOL WINAPI PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (sim::ShouldFail("PostMessageW")) return FALSE;
+    if (window && !LookUpWindow(window)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    W().ui.messageLog.push_back({window, message, wParam, lParam, true});
+    W().ui.posted.push_back({window, message, wParam, lParam});
+    return TRUE;
+}
+
+// ---- PostQuitMessage ----
+// Would end the thread's message loop: recorded, since the loop is the
+// program's (or its host's) and winsim runs none of its own.
+WINSIM_API VOID WINAPI PostQuitMessage(int exitCode) {
+    if (sim::ShouldFail("PostQuitMessage")) return;
+    W().ui.quitCodes.push_back(exitCode);
+}
+
+namespace sim {
+
+void RunFor(DWORD ms) {
+    ProcessMessagesUntil(W().now + ms);
+}
+
+std::vector<int> QuitMessages() {
+    return W().ui.quitCodes;
+}
+
+std::vector<MessageRecord> Messages() {
+    return W().ui.messageLog;
+}
+
+}  // namespace sim
+
+// Timers on the virtual clock. A timer is due `elapse` ms after it was set
+// or last fired; SetTimer on a timer that exists restarts it with the new
+// period. A timer due while nothing pumps fires once when pumping resumes.
+using namespace winsim;
+
+namespace {
+
+Timer *FindTimer(HWND window, UINT_PTR id) {
+    for (Timer &timer : W().ui.timers) {
+        if (timer.window == window && timer.id == id) return &timer;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+namespace winsim {
+
+// The earliest timer due by `until`; timers whose window has gone are
+// dropped on the way.
+Timer *NextDueTimer(ULONGLONG until) {
+    std::vector<Timer> &timers = W().ui.timers;
+    Timer *next = nullptr;
+    for (size_t i = 0; i < timers.size();) {
+        if (timers[i].window && !LookUpWindow(timers[i].window)) {
+            timers.erase(timers.begin() + static_cast<long>(i));
+            next = nullptr;
+            i = 0;
+            continue;
+        }
+        Timer &timer = timers[i++];
+        if (timer.due > until) continue;
+        if (!next || timer.due < next->due || (timer.due == next->due && timer.order < next->order)) next = &timer;
+    }
+    return next;
+}
+
+void ForgetWindowTimers(HWND window) {
+    std::vector<Timer> &timers = W().ui.timers;
+    for (size_t i = timers.size(); i > 0; --i) {
+        if (timers[i - 1].window == window) timers.erase(timers.begin() + static_cast<long>(i - 1));
+    }
+}
+
+}  // namespace winsim
+
+// ---- SetTimer ----
+WINSIM_API UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc) {
+    if (sim::ShouldFail("SetTimer")) return 0;
+    World &world = W();
+    if (window) {
+        Window *found = LookUpWindow(window);
+        if (!found) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return 0;
+        }
+        if (found->processId != world.processId) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return 0;
+        }
+    }
+    if (elapse < USER_TIMER_MINIMUM) elapse = USER_TIMER_MINIMUM;
+    if (elapse > USER_TIMER_MAXIMUM) elapse = USER_TIMER_MAXIMUM;
+    Timer *timer = window || id ? FindTimer(window, id) : nullptr;
+    if (!timer) {
+        Timer fresh;
+        fresh.window = window;
+        fresh.id = window ? id : world.ui.nextThreadTimer++;
+        world.ui.timers.push_back(fresh);
+        timer = &world.ui.timers.back();
+    }
+    timer->elapse = elapse;
+    timer->proc = proc;
+    timer->due = world.now + elapse;
+    timer->order = ++world.ui.timerOrder;
+    return window ? (timer->id ? timer->id : 1) : timer->id;
+}
+
+// ---- KillTimer ----
+// WM_TIMER messages are made when a timer fires, never queued ahead, so
+// nothing is left to fire after this.
+WINSIM_API BOOL WINAPI KillTimer(HWND window, UINT_PTR id) {
+    if (sim::ShouldFail("KillTimer")) return FALSE;
+    std::vector<Timer> &timers = W().ui.timers;
+    for (auto it = timers.begin(); it != timers.end(); ++it) {
+        if (it->window == window && it->id == id) {
+            timers.erase(it);
+            return TRUE;
+        }
+    }
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+}
+
+namespace sim {
+
+int TimerCount() {
+    NextDueTimer(0);  // drops the timers of windows that are gone
+    return static_cast<int>(W().ui.timers.size());
+}
+
+UINT TimerPeriod(HWND window, UINT_PTR id) {
+    Timer *timer = FindTimer(window, id);
+    return timer && (!window || LookUpWindow(window)) ? timer->elapse : 0;
+}
+
+}  // namespace sim
