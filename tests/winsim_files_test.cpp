@@ -1,6 +1,11 @@
 #include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cstdio>
 #include <fstream>
 
@@ -9,7 +14,7 @@
 namespace {
 
 class FilesTest : public WinsimTest {
-  protected:
+protected:
     void SetUp() override {
         WinsimTest::SetUp();
         char pattern[] = "/tmp/winsim_files_XXXXXX";
@@ -66,8 +71,7 @@ TEST_F(FilesTest, DispositionsCreateOpenAndRefuseAsWindowsDoes) {
     std::ifstream check(dir_ + "/a.txt");
     EXPECT_EQ(check.peek(), EOF);
 
-    EXPECT_EQ(CreateFileW(Path("").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
-              INVALID_HANDLE_VALUE);
+    EXPECT_EQ(CreateFileW(Path("").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));  // a directory
 }
 
@@ -118,6 +122,425 @@ TEST_F(FilesTest, FullPathNamesResolveDotsAndReportTheSizeNeeded) {
     EXPECT_EQ(GetCurrentDirectoryW(0, nullptr), dir_.size() + 1);
     EXPECT_EQ(GetCurrentDirectoryW(MAX_PATH, buffer), dir_.size());
     ASSERT_EQ(chdir("/"), 0);
+}
+
+}  // namespace
+
+namespace {
+
+class FileSharingTest : public WinsimTest {
+protected:
+    void SetUp() override {
+        WinsimTest::SetUp();
+        char pattern[] = "/tmp/winsim_sharing_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        std::ofstream(dir_ + "/f.txt") << "0123456789";
+    }
+    void TearDown() override {
+        sim::Reset();  // closes what a failed test left open
+        EXPECT_EQ(system(("rm -rf " + dir_).c_str()), 0);
+    }
+    std::u16string Path(const std::string &name) const {
+        std::string path = dir_ + "\\" + name;
+        return std::u16string(path.begin(), path.end());
+    }
+    HANDLE Open(DWORD access, DWORD share, const std::string &name = "f.txt") {
+        return CreateFileW(Path(name).c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    }
+    bool Exists(const std::string &name) const { return access((dir_ + "/" + name).c_str(), F_OK) == 0; }
+
+    std::string dir_;
+};
+
+const DWORD kRead = FILE_SHARE_READ, kWrite = FILE_SHARE_WRITE, kDelete = FILE_SHARE_DELETE;
+const DWORD kAll = kRead | kWrite | kDelete;
+
+TEST_F(FileSharingTest, ANewOpenMustFitEveryEarlierOne) {
+    HANDLE reader = Open(GENERIC_READ, kRead);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    HANDLE second = Open(GENERIC_READ, kRead | kWrite);
+    EXPECT_NE(second, INVALID_HANDLE_VALUE);                     // reading is shared both ways
+    EXPECT_EQ(Open(GENERIC_WRITE, kAll), INVALID_HANDLE_VALUE);  // the reader does not share writing
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(Open(GENERIC_READ, kWrite), INVALID_HANDLE_VALUE);  // must share the readers' reading
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    HANDLE attributes = Open(0, 0);  // no data access: no sharing check
+    EXPECT_NE(attributes, INVALID_HANDLE_VALUE);
+    // A refused CREATE_ALWAYS leaves the content alone.
+    EXPECT_EQ(CreateFileW(Path("f.txt").c_str(), GENERIC_WRITE, kAll, nullptr, CREATE_ALWAYS, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+    struct stat st;
+    ASSERT_EQ(stat((dir_ + "/f.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_size, 10);
+    for (HANDLE h : {reader, second, attributes}) CloseHandle(h);
+    HANDLE writer = Open(GENERIC_WRITE, 0);
+    EXPECT_NE(writer, INVALID_HANDLE_VALUE);
+    CloseHandle(writer);
+}
+
+TEST_F(FileSharingTest, DeletingNeedsDeleteSharingAndNoMapping) {
+    HANDLE file = Open(GENERIC_READ, kRead);
+    EXPECT_FALSE(DeleteFileW(Path("f.txt").c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    CloseHandle(file);
+
+    file = Open(GENERIC_READ, kRead | kDelete);
+    HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    const void *view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+    CloseHandle(mapping);
+    CloseHandle(file);
+    EXPECT_FALSE(DeleteFileW(Path("f.txt").c_str()));  // the view still holds the file
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    UnmapViewOfFile(view);
+    EXPECT_TRUE(DeleteFileW(Path("f.txt").c_str()));
+    EXPECT_FALSE(Exists("f.txt"));
+    EXPECT_FALSE(DeleteFileW(Path("f.txt").c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(DeleteFileW(Path("").c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));  // a directory
+}
+
+TEST_F(FileSharingTest, MovingObeysTheSameRules) {
+    std::ofstream(dir_ + "/g.txt") << "g";
+    EXPECT_FALSE(MoveFileW(Path("f.txt").c_str(), Path("g.txt").c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    HANDLE target = Open(GENERIC_READ, kAll, "g.txt");
+    EXPECT_FALSE(MoveFileExW(Path("f.txt").c_str(), Path("g.txt").c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));  // an open target
+    CloseHandle(target);
+    HANDLE source = Open(GENERIC_READ, kRead);
+    EXPECT_FALSE(MoveFileExW(Path("f.txt").c_str(), Path("g.txt").c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    CloseHandle(source);
+    EXPECT_TRUE(MoveFileExW(Path("f.txt").c_str(), Path("g.txt").c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_FALSE(Exists("f.txt"));
+    EXPECT_TRUE(MoveFileW(Path("g.txt").c_str(), Path("h.txt").c_str()));
+    EXPECT_FALSE(MoveFileW(Path("g.txt").c_str(), Path("i.txt").c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    sim::FailCall("MoveFileW", ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(MoveFileW(Path("h.txt").c_str(), Path("i.txt").c_str()));
+    EXPECT_TRUE(Exists("h.txt"));
+}
+
+TEST_F(FileSharingTest, InformationSizeAndPointer) {
+    HANDLE file = Open(GENERIC_READ | GENERIC_WRITE, kRead);
+    BY_HANDLE_FILE_INFORMATION info = {};
+    ASSERT_TRUE(GetFileInformationByHandle(file, &info));
+    EXPECT_NE(info.ftLastWriteTime.dwHighDateTime, 0u);
+    EXPECT_NE(info.ftCreationTime.dwHighDateTime, 0u);
+    EXPECT_EQ(info.nFileSizeLow, 10u);
+    EXPECT_EQ(GetFileType(file), static_cast<DWORD>(FILE_TYPE_DISK));
+    DWORD high = 7;
+    EXPECT_EQ(GetFileSize(file, &high), 10u);
+    EXPECT_EQ(high, 0u);
+    LARGE_INTEGER size = {};
+    EXPECT_TRUE(GetFileSizeEx(file, &size));
+    EXPECT_EQ(size.QuadPart, 10);
+
+    EXPECT_EQ(SetFilePointer(file, -3, nullptr, FILE_END), 7u);
+    char bytes[8];
+    DWORD got = 0;
+    ReadFile(file, bytes, sizeof bytes, &got, nullptr);
+    EXPECT_EQ(std::string(bytes, got), "789");
+    EXPECT_EQ(SetFilePointer(file, -20, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NEGATIVE_SEEK));
+    LARGE_INTEGER to = {}, now = {};
+    to.QuadPart = 2;
+    EXPECT_TRUE(SetFilePointerEx(file, to, &now, FILE_BEGIN));
+    EXPECT_EQ(now.QuadPart, 2);
+    EXPECT_TRUE(FlushFileBuffers(file));
+    CloseHandle(file);
+
+    HANDLE reader = Open(GENERIC_READ, kAll);
+    EXPECT_FALSE(FlushFileBuffers(reader));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    sim::FailCall("GetFileSizeEx", ERROR_INVALID_FUNCTION);
+    EXPECT_FALSE(GetFileSizeEx(reader, &size));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_FUNCTION));
+    CloseHandle(reader);
+}
+
+TEST_F(FileSharingTest, StreamsHaveNoTimesAndConsolesNoFileInformation) {
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, nullptr, 0));
+    HANDLE nul = CreateFileW(u"NUL", GENERIC_READ, kAll, nullptr, OPEN_EXISTING, 0, nullptr);
+    for (HANDLE stream : {readEnd, nul}) {
+        BY_HANDLE_FILE_INFORMATION info;
+        memset(&info, 0xAB, sizeof info);
+        ASSERT_TRUE(GetFileInformationByHandle(stream, &info));
+        EXPECT_EQ(info.ftCreationTime.dwLowDateTime | info.ftLastAccessTime.dwLowDateTime |
+                      info.ftLastWriteTime.dwLowDateTime | info.ftLastWriteTime.dwHighDateTime,
+                  0u);
+        EXPECT_EQ(info.nFileSizeLow, 0u);
+    }
+    EXPECT_EQ(GetFileType(readEnd), static_cast<DWORD>(FILE_TYPE_PIPE));
+    EXPECT_EQ(GetFileType(nul), static_cast<DWORD>(FILE_TYPE_CHAR));
+    EXPECT_EQ(SetFilePointer(readEnd, 0, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+    BY_HANDLE_FILE_INFORMATION info = {};
+    EXPECT_FALSE(GetFileInformationByHandle(GetStdHandle(STD_INPUT_HANDLE), &info));
+    EXPECT_EQ(GetFileType(GetStdHandle(STD_INPUT_HANDLE)), static_cast<DWORD>(FILE_TYPE_CHAR));
+    for (HANDLE h : {readEnd, writeEnd, nul}) CloseHandle(h);
+    EXPECT_EQ(sim::OpenHandleCount(), 0);
+}
+
+TEST_F(FileSharingTest, DuplicatesShareTheFileAndItsClaim) {
+    HANDLE file = Open(GENERIC_READ, kRead);
+    HANDLE copy = nullptr;
+    ASSERT_TRUE(
+        DuplicateHandle(GetCurrentProcess(), file, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS));
+    EXPECT_EQ(sim::OpenHandleCount(), 2);
+    char byte;
+    DWORD got = 0;
+    ReadFile(file, &byte, 1, &got, nullptr);
+    ReadFile(copy, &byte, 1, &got, nullptr);
+    EXPECT_EQ(byte, '1');  // one file position
+    CloseHandle(file);
+    EXPECT_EQ(Open(GENERIC_WRITE, kAll), INVALID_HANDLE_VALUE);  // the copy still claims it
+    CloseHandle(copy);
+    EXPECT_FALSE(
+        DuplicateHandle(GetCurrentProcess(), file, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(sim::OpenHandleCount(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+class FileMappingTest : public WinsimTest {
+protected:
+    void SetUp() override {
+        WinsimTest::SetUp();
+        char pattern[] = "/tmp/winsim_mapping_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override {
+        sim::Reset();
+        EXPECT_EQ(system(("rm -rf " + dir_).c_str()), 0);
+    }
+    HANDLE OpenWith(const std::string &content, DWORD access) {
+        std::ofstream(dir_ + "/m.bin", std::ios::binary) << content;
+        std::string path = dir_ + "/m.bin";
+        return CreateFileW(std::u16string(path.begin(), path.end()).c_str(), access, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    }
+    std::string dir_;
+};
+
+TEST_F(FileMappingTest, AReadOnlyViewOfTheWholeFile) {
+    HANDLE file = OpenWith("mapped bytes", GENERIC_READ);
+    HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    ASSERT_NE(mapping, nullptr);
+    const char *view = static_cast<const char *>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(std::string(view, 12), "mapped bytes");
+    EXPECT_EQ(sim::MappedViewCount(), 1);
+    CloseHandle(mapping);
+    CloseHandle(file);
+    EXPECT_EQ(view[0], 'm');                 // the view outlives both handles
+    EXPECT_TRUE(UnmapViewOfFile(view + 3));  // any address inside names the view
+    EXPECT_FALSE(UnmapViewOfFile(view));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_ADDRESS));
+    EXPECT_EQ(sim::MappedViewCount(), 0);
+    EXPECT_EQ(sim::OpenHandleCount(), 0);
+}
+
+TEST_F(FileMappingTest, WindowsRefusals) {
+    HANDLE empty = OpenWith("", GENERIC_READ);
+    EXPECT_EQ(CreateFileMappingW(empty, nullptr, PAGE_READONLY, 0, 0, nullptr), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_INVALID));
+    CloseHandle(empty);
+
+    HANDLE file = OpenWith("0123456789", GENERIC_READ);
+    EXPECT_EQ(CreateFileMappingW(file, nullptr, PAGE_READWRITE, 0, 0, nullptr), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 100, nullptr), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));  // cannot grow the file
+    EXPECT_EQ(CreateFileMappingW(GetStdHandle(STD_INPUT_HANDLE), nullptr, PAGE_READONLY, 0, 0, nullptr), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+
+    HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    EXPECT_EQ(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(MapViewOfFile(mapping, FILE_MAP_READ, 0, 4096, 0), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MAPPED_ALIGNMENT));
+    EXPECT_EQ(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 11), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    sim::FailCall("MapViewOfFile", ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_EQ(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+    CloseHandle(mapping);
+    CloseHandle(file);
+    EXPECT_EQ(sim::MappedViewCount(), 0);
+}
+
+TEST_F(FileMappingTest, WritableSectionsGrowTheFileAndWriteThrough) {
+    HANDLE file = OpenWith("ab", GENERIC_READ | GENERIC_WRITE);
+    HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READWRITE, 0, 8, nullptr);
+    ASSERT_NE(mapping, nullptr);
+    char *view = static_cast<char *>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0));
+    ASSERT_NE(view, nullptr);
+    memcpy(view + 2, "cdefgh", 6);
+    UnmapViewOfFile(view);
+    CloseHandle(mapping);
+    CloseHandle(file);
+    std::ifstream in(dir_ + "/m.bin", std::ios::binary);
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(content, "abcdefgh");
+
+    HANDLE paged = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, nullptr);
+    char *a = static_cast<char *>(MapViewOfFile(paged, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+    char *b = static_cast<char *>(MapViewOfFile(paged, FILE_MAP_READ, 0, 0, 0));
+    a[0] = 'z';
+    EXPECT_EQ(b[0], 'z');  // two views of one section
+    UnmapViewOfFile(a);
+    UnmapViewOfFile(b);
+    CloseHandle(paged);
+}
+
+}  // namespace
+
+namespace {
+
+using StreamsTest = WinsimTest;
+
+std::string ReadSome(HANDLE handle, DWORD size, BOOL *ok = nullptr) {
+    std::string bytes(size, '\0');
+    DWORD got = 0;
+    BOOL result = ReadFile(handle, &bytes[0], size, &got, nullptr);
+    if (ok) *ok = result;
+    bytes.resize(got);
+    return bytes;
+}
+
+TEST_F(StreamsTest, PipesDeliverInOrderAndBreakWhenAnEndCloses) {
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, nullptr, 0));
+    DWORD written = 0;
+    EXPECT_TRUE(WriteFile(writeEnd, "hello", 5, &written, nullptr));
+    EXPECT_EQ(ReadSome(readEnd, 3), "hel");
+    EXPECT_EQ(ReadSome(readEnd, 9), "lo");
+    BOOL ok = FALSE;
+    EXPECT_EQ(ReadSome(readEnd, 9, &ok), "");  // empty, writer alive: nothing, at once
+    EXPECT_TRUE(ok);
+    EXPECT_FALSE(WriteFile(readEnd, "x", 1, &written, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    WriteFile(writeEnd, "!", 1, &written, nullptr);
+    CloseHandle(writeEnd);
+    EXPECT_EQ(ReadSome(readEnd, 9), "!");
+    EXPECT_EQ(ReadSome(readEnd, 9, &ok), "");
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BROKEN_PIPE));
+    CloseHandle(readEnd);
+
+    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, nullptr, 0));
+    CloseHandle(readEnd);
+    EXPECT_FALSE(WriteFile(writeEnd, "x", 1, &written, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_DATA));
+    CloseHandle(writeEnd);
+    EXPECT_EQ(sim::OpenHandleCount(), 0);
+}
+
+TEST_F(StreamsTest, RedirectedStandardInput) {
+    sim::SetStdInputPipe("piped");
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    EXPECT_EQ(GetFileType(input), static_cast<DWORD>(FILE_TYPE_PIPE));
+    EXPECT_EQ(ReadSome(input, 64), "piped");
+    BOOL ok = TRUE;
+    ReadSome(input, 64, &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(sim::OpenHandleCount(), 0);  // the process was given it
+
+    char pattern[] = "/tmp/winsim_stdin_XXXXXX";
+    ASSERT_NE(mkstemp(pattern), -1);
+    std::ofstream(pattern) << "from file";
+    ASSERT_TRUE(sim::SetStdInputFile(pattern));
+    EXPECT_EQ(GetFileType(GetStdHandle(STD_INPUT_HANDLE)), static_cast<DWORD>(FILE_TYPE_DISK));
+    EXPECT_EQ(ReadSome(GetStdHandle(STD_INPUT_HANDLE), 4), "from");
+    EXPECT_FALSE(sim::SetStdInputFile("/nonexistent/file"));
+    sim::Reset();
+    remove(pattern);
+}
+
+TEST_F(StreamsTest, TheConsoleHandsOverALineAtATimeAndCtrlZEndsIt) {
+    sim::SetStdInputConsole(u"red\nbl\u00E9\n\x1A\nafter\n");
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    EXPECT_EQ(ReadSome(input, 100), "red\r\n");
+    EXPECT_EQ(ReadSome(input, 100), "bl?\r\n");  // code page 437 as winsim knows it: ASCII only
+    EXPECT_EQ(ReadSome(input, 100), "");         // ^Z
+    EXPECT_EQ(ReadSome(input, 3), "aft");
+    EXPECT_EQ(ReadSome(input, 100), "er\r\n");
+    EXPECT_EQ(ReadSome(input, 100), "");  // nothing more typed
+
+    sim::SetConsoleInputCodePage(CP_UTF8);
+    sim::TypeConsoleInput(u"\u00E9t\u00E9\n");
+    EXPECT_EQ(ReadSome(input, 100), "\xC3\xA9t\xC3\xA9\r\n");
+    sim::TypeConsoleInput(u"wide\n");
+    WCHAR text[16];
+    DWORD got = 0;
+    EXPECT_TRUE(ReadConsoleW(input, text, 16, &got, nullptr));
+    EXPECT_EQ(std::u16string(text, got), u"wide\r\n");
+    EXPECT_FALSE(ReadConsoleW(nullptr, text, 16, &got, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
+
+TEST_F(StreamsTest, DuplicatesOfStandardHandles) {
+    HANDLE copy = nullptr;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), GetStdHandle(STD_OUTPUT_HANDLE), GetCurrentProcess(), &copy, 0,
+                                FALSE, DUPLICATE_SAME_ACCESS));
+    DWORD written = 0;
+    WriteFile(copy, "via copy", 8, &written, nullptr);
+    EXPECT_EQ(sim::CapturedBytes(STD_OUTPUT_HANDLE), "via copy");
+    EXPECT_EQ(sim::OpenHandleCount(), 1);
+    CloseHandle(copy);
+
+    sim::SetStdInputConsole(u"typed\n");
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), GetStdHandle(STD_INPUT_HANDLE), GetCurrentProcess(), &copy, 0,
+                                FALSE, DUPLICATE_SAME_ACCESS));
+    DWORD mode = 0;
+    EXPECT_TRUE(GetConsoleMode(copy, &mode));
+    EXPECT_EQ(ReadSome(copy, 100), "typed\r\n");
+    CloseHandle(copy);
+    EXPECT_FALSE(DuplicateHandle(nullptr, GetStdHandle(STD_INPUT_HANDLE), GetCurrentProcess(), &copy, 0, FALSE,
+                                 DUPLICATE_SAME_ACCESS));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    sim::FailCall("DuplicateHandle", ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_FALSE(DuplicateHandle(GetCurrentProcess(), GetStdHandle(STD_INPUT_HANDLE), GetCurrentProcess(), &copy, 0,
+                                 FALSE, DUPLICATE_SAME_ACCESS));
+    EXPECT_EQ(sim::OpenHandleCount(), 0);
+}
+
+TEST_F(StreamsTest, TemporaryPathAndNames) {
+    WCHAR path[MAX_PATH + 1];
+    DWORD length = GetTempPathW(MAX_PATH + 1, path);
+    ASSERT_GT(length, 0u);
+    EXPECT_EQ(path[length - 1], u'\\');
+    EXPECT_EQ(GetTempPathW(0, nullptr), length + 1);
+    std::string dir = sim::TempDirectory();
+    struct stat st;
+    ASSERT_EQ(stat(dir.c_str(), &st), 0);
+    EXPECT_EQ(dir.rfind("/tmp/", 0), 0u);
+
+    WCHAR name[MAX_PATH];
+    UINT first = GetTempFileNameW(path, u"vivXYZ", 0, name);
+    UINT second = GetTempFileNameW(path, u"viv", 0, name);
+    EXPECT_NE(first, 0u);
+    EXPECT_NE(first, second);
+    std::u16string made(name);
+    EXPECT_NE(made.find(u"viv"), std::u16string::npos);
+    EXPECT_EQ(made.substr(made.size() - 4), u".TMP");
+    EXPECT_EQ(GetTempFileNameW(path, u"viv", 0x1AB, name), 0x1ABu);
+    EXPECT_EQ(std::u16string(name).substr(std::u16string(name).size() - 10), u"viv1AB.TMP");
+    EXPECT_EQ(GetTempFileNameW(u"/nonexistent", u"viv", 0, name), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DIRECTORY));
+
+    sim::Reset();  // the world's directory goes with it
+    EXPECT_NE(stat(dir.c_str(), &st), 0);
+    sim::SetTempPath(u"C:\\Temp");
+    EXPECT_EQ(GetTempPathW(MAX_PATH + 1, path), 8u);
+    EXPECT_EQ(std::u16string(path), u"C:\\Temp\\");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The clipboard and the global memory blocks that are its currency.
-#include "io_calls.h"
+#include "machine.h"
 
 // The clipboard: opened and closed around reads, its data held in global
 // blocks that belong to it. Tests put text on it, or hold it open as

@@ -2,7 +2,7 @@
 // and attached processes, typed input, and the standard handles that may
 // lead to it, to an in-memory pipe, or to a real descriptor of this Linux
 // process.
-#include "io_calls.h"
+#include "machine.h"
 
 #include <errno.h>
 #include <unistd.h>

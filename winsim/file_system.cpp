@@ -1,6 +1,6 @@
 // The file system beyond open files: path queries, the temporary
 // directory and temporary file names, and files mapped into memory.
-#include "io_calls.h"
+#include "machine.h"
 
 #include <errno.h>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
 // Open files: opening, reading and writing on the real Linux file system,
 // Windows' share modes, and what a handle tells about its file.
-#include "io_calls.h"
+#include "machine.h"
 
 #include <errno.h>
 #include <fcntl.h>

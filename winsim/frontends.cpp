@@ -2,7 +2,7 @@
 // each one leaves behind for a program to find.
 #include <cstdio>
 
-#include "world.h"
+#include "machine.h"
 
 namespace {
 

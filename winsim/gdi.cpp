@@ -1,6 +1,6 @@
 // GDI: device contexts, fonts and brushes, and drawing recorded rather
 // than rasterised.
-#include "io_calls.h"
+#include "machine.h"
 
 // Device contexts, fonts and brushes, counted so that tests catch leaks. As
 // on Windows, an object selected into a device context cannot be deleted;

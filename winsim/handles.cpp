@@ -1,7 +1,7 @@
 // The handle table and what works on any handle: closing, duplicating and
 // the count of handles the program left open; and anonymous pipes, whose
 // two ends are handles of one buffer.
-#include "io_calls.h"
+#include "machine.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

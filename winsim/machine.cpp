@@ -2,7 +2,7 @@
 // console window on one monitor, the thread's last error, and injected
 // failures, where a test names a Win32 function and the error it should
 // report and the chosen calls of that function fail as Windows would.
-#include "io_calls.h"
+#include "machine.h"
 
 #include <unistd.h>
 #include <windows.h>

@@ -7,7 +7,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include "world.h"
+#include "machine.h"
 
 using namespace winsim;
 

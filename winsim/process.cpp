@@ -3,7 +3,7 @@
 #define _CRT_RAND_S
 #include <errno.h>
 
-#include "io_calls.h"
+#include "machine.h"
 
 // The process table: this process, its ancestors and whatever else a test
 // adds, which process snapshots and parent lookups read.

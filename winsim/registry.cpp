@@ -1,7 +1,7 @@
 // The registry: two trees of keys with typed values, key handles, the
 // program's calls with Windows' access checks and error codes, and the
 // control API for tests.
-#include "io_calls.h"
+#include "machine.h"
 
 #include <algorithm>
 #include <cstring>

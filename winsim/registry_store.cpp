@@ -16,7 +16,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "world.h"
+#include "machine.h"
 
 using namespace winsim;
 

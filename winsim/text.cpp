@@ -1,6 +1,6 @@
 // Text: the UTF-16, UTF-8 and path conversions used across winsim, and
 // the code pages programs convert with.
-#include "io_calls.h"
+#include "machine.h"
 
 // UTF-16, UTF-8 and path conversions used across winsim.
 namespace winsim {

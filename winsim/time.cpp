@@ -1,6 +1,6 @@
 // Time and the message processing: the virtual clock, the thread's message
 // queue and timers. Nothing waits on the real clock.
-#include "io_calls.h"
+#include "machine.h"
 
 // The virtual clock. Nothing waits on the real one: Sleep and RunFor move
 // the clock forward at once.

@@ -1,7 +1,7 @@
 // Windows the program creates: the classes it registers, creation and
 // destruction with their messages, the default window procedure, and a
 // window's data words and layered attributes.
-#include "io_calls.h"
+#include "machine.h"
 
 #include <cstring>
 

@@ -3,7 +3,7 @@
 // it is and what of it shows, enumeration, monitors, and calls whose
 // effect is only seen on the screen (recorded for tests), the keyboard and
 // sounds.
-#include "io_calls.h"
+#include "machine.h"
 
 #include <algorithm>
 
@@ -130,9 +130,7 @@ std::vector<MessageBoxRecord> MessageBoxes() {
 // visibility and place; and changing the caption.
 using namespace winsim;
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 // ---- RealGetWindowClassW ----
 WINSIM_API UINT WINAPI RealGetWindowClassW(HWND window, LPWSTR buffer, UINT size) {

@@ -1,0 +1,514 @@
+// What winsim's areas share, never seen outside the library: the handle
+// table, the state each area keeps for the others to read, and the few calls
+// between areas. sim::Reset() rebuilds it all from scratch.
+#pragma once
+
+#include <sys/types.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "sim.h"
+
+namespace winsim {
+
+// The simulated machine's I/O objects beyond console and window state: open
+// files with their share modes, pipes, mapped views, the temporary
+// directory, typed console input, the clipboard, global memory blocks and
+// the code pages. Part of the World, so that sim::Reset empties it; the
+// objects that hold real resources (descriptors, mappings, directories)
+// release them when the last reference goes.
+// One successful CreateFileW: what Windows calls the file object. Handles
+// made by DuplicateHandle, mapping objects and their views share it, and
+// its share-mode claim lasts as long as any of them does.
+struct FileObject {
+    int fd = -1;
+    std::string path;  // Linux form
+    dev_t device = 0;
+    ino_t inode = 0;
+    DWORD access = 0;  // specific rights: FILE_READ_DATA, FILE_WRITE_DATA, DELETE, ...
+    DWORD share = 0;
+    bool characterDevice = false;  // a device or FIFO: no times, no size, no seeking
+
+    FileObject() = default;
+    FileObject(const FileObject &) = delete;
+    FileObject &operator=(const FileObject &) = delete;
+    ~FileObject();
+};
+
+// An anonymous pipe: the bytes written and not yet read.
+struct PipeObject {
+    std::string data;
+    size_t next = 0;
+};
+
+struct MappedView {
+    void *address = nullptr;
+    size_t length = 0;
+    std::shared_ptr<FileObject> file;
+
+    MappedView() = default;
+    MappedView(const MappedView &) = delete;
+    MappedView &operator=(const MappedView &) = delete;
+    ~MappedView();
+};
+
+// The default temporary directory, made at first need and removed with
+// everything in it when the world is reset or the process ends.
+struct TempDirectory {
+    std::string path;  // Linux form, no trailing slash
+
+    TempDirectory() = default;
+    TempDirectory(const TempDirectory &) = delete;
+    TempDirectory &operator=(const TempDirectory &) = delete;
+    ~TempDirectory();
+};
+
+struct GlobalBlock {
+    std::vector<char> bytes;
+    int locks = 0;
+};
+
+struct IoState {
+    std::map<uintptr_t, std::shared_ptr<MappedView>> views;  // by address
+
+    std::shared_ptr<TempDirectory> tempDirectory;
+    std::u16string tempPath;  // set by a test; empty: tempDirectory
+    UINT tempFilesMade = 0;
+
+    // What the user types at the console, "\x1A" being ^Z; consumed by reads.
+    std::u16string typed;
+    size_t typedNext = 0;
+    UINT consoleInputCodePage = 437;
+
+    bool clipboardOpen = false;
+    bool clipboardHeldElsewhere = false;
+    std::map<UINT, HGLOBAL> clipboard;  // format -> block owned by the clipboard
+
+    std::map<uintptr_t, GlobalBlock> globals;
+    uintptr_t nextGlobal = 0x7A0000;
+
+    UINT ansiCodePage = 1252;
+    UINT oemCodePage = 437;
+};
+
+// files.cpp: Windows' share-mode check for a new open of `path`
+// asking for the specific rights `access`; 0 or ERROR_SHARING_VIOLATION.
+DWORD CheckShareAccess(dev_t device, ino_t inode, DWORD access, DWORD share);
+// True while a mapping object or a view holds the file.
+bool IsFileMapped(dev_t device, ino_t inode);
+// GENERIC_* rights turned into the specific rights of a file.
+DWORD SpecificFileRights(DWORD access);
+
+// The simulated registry's state: two trees of keys with typed values, the
+// open key handles, and the keys a test has made refuse access. Part of the
+// World, so that sim::Reset empties it.
+struct RegValue {
+    std::u16string name;
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+};
+
+struct RegKey {
+    std::u16string name;  // as created; the roots carry their HKEY_ name
+    std::u16string path;  // from the root's name down, "\" separated
+    RegKey *parent = nullptr;
+    // Kept in the registry's order: names compared upper-cased.
+    std::vector<std::shared_ptr<RegKey>> subkeys;
+    // In the order they were first set, as Windows enumerates them.
+    std::vector<RegValue> values;
+    bool isVolatile = false;
+    bool deleted = false;  // handles to it stay valid but answer ERROR_KEY_DELETED
+};
+
+struct RegHandle {
+    std::shared_ptr<RegKey> key;
+    REGSAM access = 0;
+};
+
+struct Registry {
+    std::shared_ptr<RegKey> currentUser;
+    std::shared_ptr<RegKey> localMachine;
+    std::map<uintptr_t, RegHandle> handles;
+    // Folded key path -> sim::RegistryDenial bits.
+    std::map<std::u16string, unsigned> denials;
+};
+
+// registry.cpp: the trees
+// The tree of a predefined handle, or null for any other value.
+RegKey *RootOf(HKEY root);
+// Upper-cases as the registry compares names.
+std::u16string FoldName(const std::u16string &name);
+// Splits a relative path into its names; false for a path that begins with
+// "\" (Windows' ERROR_BAD_PATHNAME). Empty names between separators vanish.
+bool SplitKeyPath(const std::u16string &path, std::vector<std::u16string> *names);
+RegKey *FindSubkey(RegKey *key, const std::u16string &name, size_t *index = nullptr);
+// Adds a subkey in the registry's order and returns it.
+RegKey *AddSubkey(RegKey *parent, const std::u16string &name, bool isVolatile);
+// Walks `names` from `key`; null when one is missing.
+RegKey *WalkKeys(RegKey *key, const std::vector<std::u16string> &names);
+// Creates what is missing below `key` without any check (the control API).
+RegKey *CreateKeys(RegKey *key, const std::vector<std::u16string> &names);
+// Removes `key` from its parent and marks it and everything below deleted.
+void RemoveKey(RegKey *key);
+std::shared_ptr<RegKey> SharedKey(RegKey *key);
+// sim::RegistryDenial bits for a key's full path (root name first).
+unsigned DenialsAt(const std::u16string &path);
+unsigned DenialsOf(const RegKey *key);
+RegValue *FindValue(RegKey *key, const std::u16string &name);
+
+// registry.cpp: key handles
+HKEY AddKeyHandle(RegKey *key, REGSAM access);
+// The key behind an open or predefined handle; `access` receives what the
+// handle may do. Returns 0, ERROR_INVALID_HANDLE or ERROR_KEY_DELETED.
+LSTATUS ResolveKey(HKEY handle, RegKey **key, REGSAM *access = nullptr);
+// An injected failure of the named call: its error, or 0 for none. The last
+// error is left as it was, since registry calls report through their result.
+LSTATUS InjectedRegistryError(const char *function);
+
+// The state behind the windows a program makes itself: classes, the
+// message queue, timers, GDI objects and device contexts, the keyboard,
+// sounds and the secure random source. Part of the World, so Reset clears it.
+struct WindowClass {
+    ATOM atom = 0;
+    std::u16string name;
+    HINSTANCE instance = nullptr;
+    WNDPROC procedure = nullptr;
+    int windowExtra = 0;
+};
+
+struct Timer {
+    HWND window = nullptr;
+    UINT_PTR id = 0;
+    UINT elapse = 0;
+    TIMERPROC proc = nullptr;
+    ULONGLONG due = 0;
+    ULONGLONG order = 0;  // when due times tie, the earlier armed fires first
+};
+
+struct PostedMessage {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+enum class GdiKind { Font, Brush };
+
+struct GdiObject {
+    GdiKind kind = GdiKind::Font;
+    bool stock = false;
+    int selections = 0;  // device contexts that hold it selected
+    sim::FontRecord font;
+    COLORREF brushColor = 0;
+};
+
+struct DeviceContext {
+    HWND window = nullptr;
+    HGDIOBJ font = nullptr;
+    HGDIOBJ brush = nullptr;
+    COLORREF textColor = 0x000000;
+    COLORREF backgroundColor = 0xFFFFFF;
+    int backgroundMode = OPAQUE;
+};
+
+struct UiState {
+    std::vector<WindowClass> classes;
+    WORD nextAtom = 0xC000;
+
+    std::deque<PostedMessage> posted;
+    std::vector<sim::MessageRecord> messageLog;  // SendMessageW and PostMessageW calls
+    std::vector<int> quitCodes;
+
+    std::vector<Timer> timers;
+    ULONGLONG timerOrder = 0;
+    UINT_PTR nextThreadTimer = 1;
+
+    std::map<uintptr_t, GdiObject> gdiObjects;
+    uintptr_t nextGdiObject = 0x0A010000;
+    std::map<uintptr_t, DeviceContext> dcs;
+    uintptr_t nextDc = 0x01010000;
+    std::vector<sim::DrawRecord> draws;
+    int bitsPerPixel = 32;
+
+    bool heldKeys[256] = {};
+    std::vector<sim::SoundRecord> sounds;
+
+    std::deque<unsigned> randomValues;  // given by a test, used first
+    uint64_t randomState = 0x5EED5EED5EED5EEDull;
+};
+
+// A call site's counter, found by the address of its function-name literal
+// so that counting a call costs no string comparison.
+struct CallSlot {
+    const char *name = nullptr;
+    int *count = nullptr;
+};
+const size_t CALL_CACHE_SIZE = 1024;
+
+// ---- the world ----
+// ---- console ----
+struct Cell {
+    WCHAR ch;
+    WORD attribute;
+};
+
+struct TitleChange {
+    ULONGLONG at;
+    std::u16string title;
+};
+
+struct Console {
+    SHORT columns = 0;
+    SHORT rows = 0;
+    std::vector<Cell> cells;
+    COORD cursor = {0, 0};
+    SMALL_RECT view = {0, 0, 0, 0};  // the window rectangle, inclusive
+    WORD attribute = 0x07;
+    WORD popupAttribute = 0xF5;
+    COLORREF colors[16] = {};
+    DWORD inputMode = 0;
+    DWORD outputMode = 0;
+    std::u16string title;
+    std::vector<TitleChange> titleHistory;  // every change, for windows that follow it
+    std::u16string log;
+    std::vector<DWORD> processes;
+    bool processesSet = false;  // false: the list is the current process alone
+    HWND window = nullptr;
+};
+
+// ---- handles ----
+enum class HandleKind { ConsoleInput, ConsoleOutput, Standard, File, Snapshot, Pipe, Mapping };
+
+struct HandleObject {
+    HandleKind kind = HandleKind::File;
+    bool counted = true;  // standard handles are not counted as opened by the program
+    // Standard
+    DWORD which = 0;
+    sim::StdTarget target = sim::StdTarget::Capture;
+    bool mirror = false;
+    std::string captured;
+    // File, and Standard with a descriptor
+    int fd = -1;
+    DWORD access = 0;
+    std::string path;
+    // Snapshot
+    std::vector<PROCESSENTRY32W> entries;
+    size_t next = 0;
+    // UTF-8 bytes of a character split across two writes to the console
+    std::string pendingUtf8;
+    // File (opened by CreateFileW) and Mapping: the file object they share
+    std::shared_ptr<FileObject> file;
+    // Pipe: the buffer both ends share, and which end this is
+    std::shared_ptr<PipeObject> pipe;
+    bool pipeWriter = false;
+    // Mapping: the section's size and page protection
+    ULONGLONG mappingSize = 0;
+    DWORD protect = 0;
+    // Standard, duplicated: the standard handle whose capture it writes to
+    uintptr_t aliasOf = 0;
+};
+
+// ---- windows ----
+struct Window {
+    HWND handle = nullptr;
+    std::u16string className;
+    std::u16string title;
+    HWND parent = nullptr;
+    DWORD processId = 0;
+    bool visible = true;
+    RECT rect = {0, 0, 0, 0};
+    bool follows = false;  // title copies the console title after followDelay
+    DWORD followDelay = 0;
+    size_t followFrom = 0;  // first console title change that counts
+    // Windows made by CreateWindowExW; the others have no procedure and
+    // answer as DefWindowProcW does.
+    ATOM classAtom = 0;
+    WNDPROC procedure = nullptr;
+    HINSTANCE instance = nullptr;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    LONG_PTR userData = 0;
+    LONG_PTR id = 0;
+    std::vector<BYTE> extraBytes;
+    bool destroying = false;
+    bool layeredSet = false;  // SetLayeredWindowAttributes was called
+    COLORREF layeredKey = 0;
+    BYTE layeredAlpha = 0;
+    DWORD layeredFlags = 0;
+    RECT clientInset = {0, 0, 0, 0};
+    bool scrollBarVisible[2] = {false, false};  // horizontal, vertical
+    int scrollLineButton[2] = {0, 0};
+};
+
+// ---- processes, modules, faults ----
+struct Process {
+    DWORD pid;
+    DWORD parent;
+    std::u16string exeName;
+};
+
+struct Module {
+    HMODULE handle = nullptr;
+    std::string path;         // Linux form, "/" separators
+    std::u16string fileName;  // what GetModuleFileNameW reports
+    void *library = nullptr;  // dlopen handle, when loaded for real
+    int loads = 0;            // LoadLibraryW calls not yet freed
+};
+
+struct Fault {
+    std::string function;
+    DWORD error;
+    int first;  // call numbers, counted from Reset, that fail
+    int last;
+};
+
+struct World {
+    std::map<std::string, int> calls;
+    std::vector<Fault> faults;
+    ULONGLONG now = 0;
+
+    Console console;
+    std::map<uintptr_t, HandleObject> handles;
+    uintptr_t nextHandle = 0x100;
+    HANDLE standard[3] = {};  // what GetStdHandle answers: input, output, error
+
+    std::map<uintptr_t, Window> windows;  // key order = creation order
+    DWORD windowsCreated = 0;
+    HWND foreground = nullptr;
+    bool foregroundSet = false;
+    std::vector<RECT> monitors;
+    std::vector<sim::RedrawRecord> redraws;
+    std::vector<sim::MessageBoxRecord> messageBoxes;
+
+    DWORD processId = 4196;
+    std::vector<Process> processes;
+    std::vector<std::pair<std::u16string, std::u16string>> environment;
+
+    std::vector<Module> modules;
+    uintptr_t nextModule = 0x180000000ull;
+    std::u16string exeFileName;  // override for GetModuleFileNameW(NULL)
+    std::map<DWORD, std::u16string> messages;
+
+    Registry registry;
+    IoState io;
+    UiState ui;
+    CallSlot callCache[CALL_CACHE_SIZE];
+};
+
+World &W();
+
+// machine.cpp: the handle table
+HANDLE AddHandle(HandleObject object);
+HandleObject *FindHandle(HANDLE handle);
+HANDLE StandardHandleValue(DWORD which);  // the fixed value of a standard handle
+int StandardIndex(DWORD which);           // 0..2, or -1
+bool IsConsoleOutput(const HandleObject *object);
+bool IsConsoleInput(const HandleObject *object);
+
+// text.cpp: strings
+std::u16string Str(LPCWSTR text);
+std::string Utf8(const std::u16string &text);
+// Decodes UTF-8; an incomplete sequence at the end is kept in `pending`
+// (when given) for the next call, invalid bytes become U+FFFD.
+std::u16string FromUtf8(const std::string &bytes, std::string *pending = nullptr);
+std::u16string Widen(const std::string &ascii);
+bool EqualNoCase(const std::u16string &a, const std::u16string &b);
+std::u16string LowerAscii(std::u16string text);
+std::string LinuxPath(LPCWSTR name);  // UTF-8, "\" read as "/"
+// Copies at most size-1 characters and a terminator; returns the count copied.
+DWORD CopyTruncated(const std::u16string &text, LPWSTR buffer, DWORD size);
+
+// files.cpp: Windows' error for a failed file system call
+DWORD MissingPathError(const std::string &path);
+DWORD FileErrorFromErrno(int error, const std::string &path);
+
+// console.cpp: the screen buffer
+Cell &CellAt(SHORT x, SHORT y);
+void ResizeScreen(SHORT columns, SHORT rows);
+// Writes text at the cursor as the console device does; `logged` adds it to
+// the console log (text the program wrote, not vhost's mirror).
+void WriteToScreen(const std::u16string &text, bool logged);
+
+// console.cpp: writes to the console and the standard streams
+void WriteConsoleBytes(HandleObject &object, const std::string &bytes, bool logged);
+BOOL WriteStandardStream(HandleObject &object, const char *bytes, DWORD count);
+BOOL ReadStandardStream(HandleObject &object, void *buffer, DWORD size, DWORD *read);
+
+// console.cpp: what GetConsoleScreenBufferInfoEx reports
+void FillBufferInfo(CONSOLE_SCREEN_BUFFER_INFOEX &info);
+
+// console.cpp: the title
+void ChangeConsoleTitle(const std::u16string &title);
+
+// windows.cpp
+Window *LookUpWindow(HWND window);
+// The window, or null with ERROR_INVALID_WINDOW_HANDLE as the last error.
+Window *WindowOrError(HWND window);
+std::u16string WindowTitle(const Window &window);
+void SetWindowTitle(Window &window, const std::u16string &title);
+bool IsVisibleWithAncestors(const Window &window);
+HWND ConsoleWindow();
+
+// process.cpp
+Process *FindProcess(DWORD pid);
+DWORD ParentOf(DWORD pid);
+
+// time.cpp: the clock
+void AdvanceClock(ULONGLONG ms);
+
+// process.cpp: a variable set by the machine itself, not by a call
+void PutEnvironment(const std::u16string &name, const std::u16string &value);
+
+// process.cpp: the system message table
+void LoadSystemMessages(std::map<DWORD, std::u16string> &messages);
+
+// windows.cpp: the primary screen's work area; false without screens
+bool PrimaryWorkArea(RECT *area);
+
+// window_procedures.cpp: a registered class by name or atom and module instance
+const WindowClass *LookUpClass(LPCWSTR name, HINSTANCE instance);
+// window_procedures.cpp: destruction with WM_DESTROY and WM_NCDESTROY, whoever
+// owns the window
+void DestroyWindowTree(HWND window);
+// time.cpp: a message to the window's procedure, or to
+// DefWindowProcW for a window that has none
+LRESULT CallProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Dispatches posted messages and fires due timers until the clock reads `until`.
+void ProcessMessagesUntil(ULONGLONG until);
+// gdi.cpp: the object or device context a handle names (stock
+// objects too), or null
+GdiObject *FindGdiObject(HGDIOBJ object);
+DeviceContext *FindDeviceContext(HDC dc);
+// time.cpp: timers
+Timer *NextDueTimer(ULONGLONG until);
+void ForgetWindowTimers(HWND window);
+
+// ---- reads and writes by kind of handle ----
+// The Linux descriptor behind a file handle, or -1.
+int FileDescriptor(const HandleObject &object);
+bool IsPipeHandle(const HandleObject &object);  // a pipe end, or a standard handle led to a pipe
+bool IsDiskFile(const HandleObject &object);
+
+// handles.cpp: pipes
+BOOL ReadPipe(HandleObject &object, void *buffer, DWORD size, DWORD *read);
+BOOL WritePipe(HandleObject &object, const char *bytes, DWORD count);
+
+// console.cpp: ReadFile on the console input, in its input code page
+BOOL ReadConsoleBytes(HandleObject &object, void *buffer, DWORD size, DWORD *read);
+
+// text.cpp: UTF-16 to bytes in a code page; false for a code page
+// winsim does not know. Characters the code page lacks become '?'.
+bool EncodeInCodePage(UINT codePage, const std::u16string &text, std::string *out);
+
+// file_system.cpp: the temporary directory in Windows form, with its
+// trailing separator.
+std::u16string TempPathText();
+
+}  // namespace winsim
