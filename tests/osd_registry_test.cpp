@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "osd/osd_registry.h"
+#include "osd/osd.h"
 #include "support/plugin_fixture.h"
 
 namespace {
@@ -26,20 +26,20 @@ class OsdRegistryTest : public PluginTest {
 };
 
 TEST_F(OsdRegistryTest, WinPeOnlyWithANonEmptyStringVersion) {
-    EXPECT_EQ(IsWinPE(), 0);
+    EXPECT_FALSE(IsWinPE());
     sim::SetRegistryString(HKEY_LOCAL_MACHINE, WINPE, u"Version", u"");
-    EXPECT_EQ(IsWinPE(), 0);
+    EXPECT_FALSE(IsWinPE());
     sim::SetRegistryValue(HKEY_LOCAL_MACHINE, WINPE, u"Version", REG_SZ, {});  // no bytes, not even a terminator
-    EXPECT_EQ(IsWinPE(), 0);
+    EXPECT_FALSE(IsWinPE());
     sim::SetRegistryValue(HKEY_LOCAL_MACHINE, WINPE, u"Version", REG_EXPAND_SZ, {'1', 0, '0', 0, 0, 0});
-    EXPECT_EQ(IsWinPE(), 0);
+    EXPECT_FALSE(IsWinPE());
     sim::SetRegistryString(HKEY_LOCAL_MACHINE, WINPE, u"Version", u"10.0");
-    EXPECT_EQ(IsWinPE(), 1);
+    EXPECT_TRUE(IsWinPE());
     sim::SetRegistryString(HKEY_LOCAL_MACHINE, WINPE, u"Version", std::u16string(1024, u'9'));  // over 2048 bytes
-    EXPECT_EQ(IsWinPE(), 0);
+    EXPECT_FALSE(IsWinPE());
     sim::SetRegistryString(HKEY_LOCAL_MACHINE, WINPE, u"Version", u"10.0");
     sim::DenyRegistryKey(HKEY_LOCAL_MACHINE, WINPE, sim::RegistryDenial::Open);
-    EXPECT_EQ(IsWinPE(), 0);
+    EXPECT_FALSE(IsWinPE());
 }
 
 TEST_F(OsdRegistryTest, SharedKeyIsCreatedOnceAndKeepsWhatOthersStored) {

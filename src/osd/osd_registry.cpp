@@ -1,12 +1,14 @@
 // The shared OSD key and this instance's subkey. Nothing here is reported:
 // a key that cannot be created or deleted leaves the plugin working.
-#include "osd_registry.h"
-
 #include "../base/format.h"
 #include "../base/wstr.h"
-#include "../plugin/messages.h"
+#include "../plugin/plugin.h"
+#include "osd.h"
 
 namespace {
+
+constexpr WCHAR WINPE_KEY[] = TEXT("Software\\Microsoft\\Windows NT\\CurrentVersion\\WinPE");
+constexpr WCHAR WINPE_VALUE[] = TEXT("Version");
 
 // One path buffer serves the whole descent: each level appends "\name" and
 // cuts it off again, so a deep tree costs a few words of stack per level
@@ -58,9 +60,9 @@ int DeleteTreeAt(HKEY root, TreePath *path) {
 
 }  // namespace
 
-int IsWinPE(void) {
+bool IsWinPE(void) {
     HKEY key = NULL;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, WINPE_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, WINPE_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     WCHAR version[2048 / sizeof(WCHAR)];
     DWORD size = sizeof(version);
     DWORD type = REG_NONE;

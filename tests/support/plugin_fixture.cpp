@@ -3,8 +3,6 @@
 #include <vector>
 
 #include "base/alloc.h"
-#include "hotkey/hotkey.h"
-#include "schemes/scheme_list.h"
 
 const char16_t TEST_MODULE_PATH[] = u"/opt/vivanta/Vivanta.so";
 
@@ -28,9 +26,13 @@ std::u16string HostOptionValue(const std::u16string &name) {
     return ReadBack([&name](LPWSTR b, DWORD n) { return HostCtlGetOption(name.c_str(), b, n); });
 }
 
-std::u16string HostCommandLog() { return ReadBack(HostCtlGetCommandLog); }
+std::u16string HostCommandLog() {
+    return ReadBack(HostCtlGetCommandLog);
+}
 
-std::u16string HostIpcLog() { return ReadBack(HostCtlGetIpcLog); }
+std::u16string HostIpcLog() {
+    return ReadBack(HostCtlGetIpcLog);
+}
 
 std::string Narrow(const std::u16string &text) {
     std::string out;
@@ -51,9 +53,7 @@ void PluginTest::SetUp() {
     HostCtlReset();
     HostCtlCapture(1);
     MemResetCounts();
-    ResetPluginState();
-    FreeSchemeList();
-    g_hostMajorVersion = 0;
+    ResetPlugin();
     AttachPlugin(sim::FakeModule(TEST_MODULE_PATH), DLL_PROCESS_ATTACH);
 }
 
