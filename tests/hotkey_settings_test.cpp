@@ -95,7 +95,7 @@ TEST_F(SettingsTest, WriteCreatesTheKeyAndStoresTwoDwords) {
     EXPECT_EQ(WriteSettings(HKEY_CURRENT_USER), ERROR_SUCCESS);
     EXPECT_EQ(Stored(u"Hotkey"), 0x30054u);
     EXPECT_EQ(Stored(u"OSD"), 2u);
-    ResetPluginState();
+    ResetPlugin();
     EXPECT_EQ(ReadSettings(HKEY_CURRENT_USER), 0);
     EXPECT_EQ(g_plugin.hotkey, 0x30054u);
 }

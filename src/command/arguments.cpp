@@ -46,7 +46,7 @@ void FinishArgument(Splitter *s) {
     s->start = NO_ARGUMENT;
 }
 
-StoreOutcome Store(Splitter *s, WCHAR c) {
+[[nodiscard]] StoreOutcome Store(Splitter *s, WCHAR c) {
     if (s->start == NO_ARGUMENT) {
         if (s->list->count >= MAX_ARGUMENTS) return DROPPED;
         s->start = s->next;
@@ -84,7 +84,7 @@ void TrimTrailingWhiteSpace(ArgumentList *list) {
 // ---- reading ----
 
 // Upper-cases `argument` in place and reports it with `format`.
-ReadOutcome ReportArgumentError(LPWSTR argument, LPCWSTR format) {
+[[nodiscard]] ReadOutcome ReportArgumentError(LPWSTR argument, LPCWSTR format) {
     StrUpperAscii(argument);
     PrintErrorPrefix();
     Qprintf(ErrorHandle(), format, argument);
@@ -114,7 +114,7 @@ bool HasBrackets(LPCWSTR text) {
     return StrFindChar(text, TEXT('[')) != nullptr || StrFindChar(text, TEXT(']')) != nullptr;
 }
 
-ReadOutcome ReadViewOption(LPWSTR argument, CommandRequest *request) {
+[[nodiscard]] ReadOutcome ReadViewOption(LPWSTR argument, CommandRequest *request) {
     StrUpperAscii(argument);
     LPWSTR value = OptionValue(argument);
     if (value[0] == 0) return ReportArgumentError(argument, TEXT("Missing scheme name or index: \"%s\"\r\n"));
@@ -124,14 +124,14 @@ ReadOutcome ReadViewOption(LPWSTR argument, CommandRequest *request) {
     return READ_OK;
 }
 
-ReadOutcome ReadSchemeArgument(LPWSTR argument, CommandRequest *request) {
+[[nodiscard]] ReadOutcome ReadSchemeArgument(LPWSTR argument, CommandRequest *request) {
     if (HasBrackets(argument)) return ReportArgumentError(argument, TEXT("Bad characters in scheme name: \"%s\"\r\n"));
     request->scheme = argument;
     request->changes = true;
     return READ_OK;
 }
 
-ReadOutcome ReadFileOption(LPWSTR argument, CommandRequest *request) {
+[[nodiscard]] ReadOutcome ReadFileOption(LPWSTR argument, CommandRequest *request) {
     LPWSTR value = OptionValue(argument);
     if (value[0] == 0) return ReportArgumentError(argument, TEXT("Missing filename: \"%s\"\r\n"));
     request->schemeFile = value;
@@ -140,7 +140,7 @@ ReadOutcome ReadFileOption(LPWSTR argument, CommandRequest *request) {
 }
 
 // file::name, where only the name may be left out.
-ReadOutcome ReadWriteOption(LPWSTR argument, CommandRequest *request) {
+[[nodiscard]] ReadOutcome ReadWriteOption(LPWSTR argument, CommandRequest *request) {
     LPWSTR value = OptionValue(argument);
     if (value[0] == 0 || StrCompareN(value, TEXT("::"), 2) == 0) {
         return ReportArgumentError(argument, TEXT("Missing filename: \"%s\"\r\n"));
@@ -149,7 +149,7 @@ ReadOutcome ReadWriteOption(LPWSTR argument, CommandRequest *request) {
     return READ_OK;
 }
 
-ReadOutcome ReadHotkeyOption(LPWSTR argument, CommandRequest *request) {
+[[nodiscard]] ReadOutcome ReadHotkeyOption(LPWSTR argument, CommandRequest *request) {
     StrUpperAscii(argument);
     LPWSTR value = OptionValue(argument);
     if (value[0] == 0) return ReportArgumentError(argument, TEXT("Missing hotkey: \"%s\"\r\n"));
@@ -168,7 +168,7 @@ ReadOutcome ReadHotkeyOption(LPWSTR argument, CommandRequest *request) {
 }
 
 // Only the first character counts: /O:yes and /O:nonsense are Y and N.
-ReadOutcome ReadOsdOption(LPWSTR argument, CommandRequest *request) {
+[[nodiscard]] ReadOutcome ReadOsdOption(LPWSTR argument, CommandRequest *request) {
     StrUpperAscii(argument);
     LPWSTR value = OptionValue(argument);
     if (value[0] == 0) return ReportArgumentError(argument, TEXT("Missing Y or N value: \"%s\"\r\n"));
@@ -183,7 +183,7 @@ ReadOutcome ReadOsdOption(LPWSTR argument, CommandRequest *request) {
     return READ_OK;
 }
 
-ReadOutcome ReadArgument(LPWSTR argument, LONG length, CommandRequest *request) {
+[[nodiscard]] ReadOutcome ReadArgument(LPWSTR argument, LONG length, CommandRequest *request) {
     if (argument[0] == TEXT('/') && argument[1] == TEXT('?')) {
         ShowCommandHelp(argument);
         return READ_HELP;

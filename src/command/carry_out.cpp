@@ -29,13 +29,13 @@ void ShowSettingsScreen(const ColorScheme *applied) {
 // ---- /W and /F (with /M) ----
 
 // The scheme file writer answers with the command's own result codes.
-CommandResult WriteSchemeStep(const CommandRequest *request) {
+[[nodiscard]] CommandResult WriteSchemeStep(const CommandRequest *request) {
     return static_cast<CommandResult>(WriteCurrentScheme(request->writeSpec, request->quiet ? TRUE : FALSE));
 }
 
 // A file that gives nothing ends the command: nothing after it is carried
 // out, so no setting changes on the strength of a file that was not read.
-CommandResult ReadSchemeFileStep(CommandRequest *request) {
+[[nodiscard]] CommandResult ReadSchemeFileStep(CommandRequest *request) {
     int count = ReadSchemeFile(request->schemeFile, request->merge ? 1 : 0);
     if (count < 1) {
         StrUpperAscii(request->schemeFile);
@@ -56,7 +56,7 @@ LPCWSTR RootName(HKEY root) {
     return root == HKEY_LOCAL_MACHINE ? TEXT("HKLM") : TEXT("HKCU");
 }
 
-CommandResult RestoreSavedStep(CommandRequest *request) {
+[[nodiscard]] CommandResult RestoreSavedStep(CommandRequest *request) {
     HKEY found = NULL;
     if (ReadSettings(HKEY_CURRENT_USER) == 0) {
         found = HKEY_CURRENT_USER;
@@ -76,7 +76,7 @@ CommandResult RestoreSavedStep(CommandRequest *request) {
 }
 
 // `silent`: the confirmation is not wanted (quiet, or a scheme was viewed).
-CommandResult SaveSettingsStep(const CommandRequest *request, bool silent) {
+[[nodiscard]] CommandResult SaveSettingsStep(const CommandRequest *request, bool silent) {
     HKEY root = request->saveRoot == SAVE_LOCAL_MACHINE ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
     LONG error = WriteSettings(root);
     if (error != ERROR_SUCCESS) {
@@ -132,14 +132,14 @@ void ApplySchemeArgument(CommandRequest *request) {
     request->applied = scheme;
 }
 
-CommandResult RefuseCombination(LPCWSTR option) {
+[[nodiscard]] CommandResult RefuseCombination(LPCWSTR option) {
     PrintErrorPrefix();
     Qprintf(ErrorHandle(), TEXT("Can\u2019t combine %s with other options\r\n"), option);
     return COMMAND_REFUSED;
 }
 
 // /L only lists; /Q, /M, /V and /K:NONE make no difference to it.
-CommandResult ListHotkeysStep(const CommandRequest *request) {
+[[nodiscard]] CommandResult ListHotkeysStep(const CommandRequest *request) {
     if (request->saveRoot != SAVE_NONE || request->restoreSaved || request->restoreDefaults || request->changes ||
         request->writeSpec) {
         return RefuseCombination(TEXT("/L"));
@@ -148,7 +148,7 @@ CommandResult ListHotkeysStep(const CommandRequest *request) {
     return COMMAND_DONE;
 }
 
-CommandResult WriteStep(const CommandRequest *request) {
+[[nodiscard]] CommandResult WriteStep(const CommandRequest *request) {
     if (request->restoreDefaults || request->changes || request->restoreSaved || request->saveRoot != SAVE_NONE ||
         request->view.kind != VIEW_NONE) {
         return RefuseCombination(TEXT("/W"));
@@ -166,7 +166,7 @@ bool DisplayStep(const CommandRequest *request) {
 }
 
 // Carries the request out in the fixed order; returns the result code.
-CommandResult CarryOutRequest(CommandRequest *request) {
+[[nodiscard]] CommandResult CarryOutRequest(CommandRequest *request) {
     if (request->listHotkeys) return ListHotkeysStep(request);
     if (request->writeSpec) return WriteStep(request);
 

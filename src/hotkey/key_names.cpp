@@ -1,5 +1,5 @@
-// Key names to hotkey codes and back, the /L listing and the check of a code
-// restored from the registry.
+// Key names to hotkey codes and back in the table the host's generation puts
+// in force, the /L listing and the check of a code restored from the registry.
 #include "../base/wstr.h"
 #include "../plugin/host.h"
 #include "hotkey.h"

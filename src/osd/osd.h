@@ -75,8 +75,9 @@ bool IsWinPE(void);
 // Creates the shared OSD key under HKEY_CURRENT_USER if it is missing.
 void EnsureOsdKey(void);
 // Deletes `path` under `root` with every key below it, skipping subkeys
-// that refuse: 0 when `path` itself is gone, 1 when its deletion failed.
-int DeleteRegistryTree(HKEY root, LPCWSTR path);
+// that refuse: true when `path` itself is gone, false when its deletion
+// failed.
+bool DeleteRegistryTree(HKEY root, LPCWSTR path);
 // "Software\OrtaPlugins\OSD\#0a3c Vivanta" for process 0xa3c, into `path`
 // (REGISTRY_PATH_SIZE characters).
 void FormatOsdInstanceKey(DWORD processId, LPWSTR path);

@@ -33,7 +33,7 @@ void PrintPalette(const COLORREF palette[16]) {
     }
 }
 
-ShowResult ShowSelectedScheme(LPCWSTR text) {
+[[nodiscard]] ShowResult ShowSelectedScheme(LPCWSTR text) {
     const ColorScheme *scheme = SelectScheme(text);
     if (!scheme) return SHOW_NOT_SELECTED;
     CrLf();
@@ -45,7 +45,7 @@ ShowResult ShowSelectedScheme(LPCWSTR text) {
     return SHOW_DONE;
 }
 
-ShowResult ShowCurrentSettings(void) {
+[[nodiscard]] ShowResult ShowCurrentSettings(void) {
     CONSOLE_SCREEN_BUFFER_INFOEX info;
     bool haveConsole = ReadConsoleInfo(&info) != FALSE;
     WCHAR colorDir[COLOR_DIR_TEXT_SIZE];
