@@ -15,11 +15,15 @@ namespace {
 constexpr int COMPARED_DIRECTIVES = 6;
 
 // Each label is padded so that every value starts in the 23rd column.
+// clang-format off
 const LPCWSTR DIRECTIVE_LINES[DIRECTIVE_COUNT] = {
-    TEXT("StdColors:            %s\r\n"), TEXT("InputColors:          %s\r\n"), TEXT("ErrorColors:          %s\r\n"),
-    TEXT("ListColors:           %s\r\n"), TEXT("ListStatBarColors:    %s\r\n"), TEXT("ListInverseColors:    %s\r\n"),
-    TEXT("SelectColors:         %s\r\n"), TEXT("SelectStatBarColors:  %s\r\n"), TEXT("SelectedColors:       %s\r\n"),
+    TEXT("StdColors:            %s\r\n"),    TEXT("InputColors:          %s\r\n"),
+    TEXT("ErrorColors:          %s\r\n"),    TEXT("ListColors:           %s\r\n"),
+    TEXT("ListStatBarColors:    %s\r\n"),    TEXT("ListInverseColors:    %s\r\n"),
+    TEXT("SelectColors:         %s\r\n"),    TEXT("SelectStatBarColors:  %s\r\n"),
+    TEXT("SelectedColors:       %s\r\n"),
 };
+// clang-format on
 
 void PrintTypeAndColorDir(LPCWSTR type, LPCWSTR colorDir) {
     Printf(TEXT("Scheme type:          %s\r\n"), type);

@@ -21,7 +21,7 @@ struct KeyPress {
 };
 
 class OsdTest : public PaletteTest {
-protected:
+  protected:
     // 1 when the keystroke applied a scheme (the host is told to redraw).
     static int Press(int32_t code, bool shift = false, bool ctrl = false, bool alt = false,
                      const char16_t *keyName = nullptr) {

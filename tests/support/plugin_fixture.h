@@ -20,7 +20,7 @@ std::u16string HostCommandLog();
 std::u16string HostIpcLog();
 
 class PluginTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
