@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const KeyTable *tables[] = {&CLASSIC_KEY_TABLE, &EXTENDED_KEY_TABLE};
     DWORD versions[] = {0, FIRST_EXTENDED_HOST_VERSION};
     for (int i = 0; i < 2; ++i) {
-        g_hostMajorVersion = versions[i];
+        g_plugin.hostMajorVersion = versions[i];
         LONG code = ParseHotkeyNameIn(tables[i], text.data());
         if (code <= 0) continue;
         WCHAR name[HOTKEY_TEXT_SIZE];

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "command/command.h"
-#include "plugin/help_topics.h"
 #include "support/palette_fixture.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The command's file and registry options: /F (with /M), /W, /R, /S and
 // /S!, their messages and where they stand in the order of the steps.
 #include "command/command.h"
-#include "hotkey/settings.h"
+#include "hotkey/hotkey.h"
 #include "support/scheme_file_fixture.h"
 
 namespace {

@@ -39,7 +39,7 @@ TEST_F(LoadingBannerTest, TheBannerNamesTheHotkeyOfTheTableInForce) {
     HostCtlSetVariable(u"_4ver", u"24.01");
     ASSERT_EQ(InitializePlugin(), 0);
     EXPECT_EQ(Out(), u"Vivanta v0.39.0 loaded.   Hotkey: Ctrl-Alt-Shift-F1\r\n");
-    EXPECT_EQ(g_hostMajorVersion, 24u);
+    EXPECT_EQ(g_plugin.hostMajorVersion, 24u);
     ShutdownPlugin();
 
     HostCtlClearOutput();

@@ -7,14 +7,6 @@ namespace {
 
 class HotkeyNamesTest : public PluginTest {
   protected:
-    void TearDown() override {
-        g_hostMajorVersion = 0;
-        PluginTest::TearDown();
-    }
-    static void UseHost(const char16_t *version) {
-        HostCtlSetVariable(u"_4ver", version);
-        ReadHostVersion();
-    }
     static std::u16string Format(LONG code, int *result = nullptr) {
         WCHAR text[HOTKEY_TEXT_SIZE];
         int r = FormatHotkeyCode(code, text);
@@ -36,10 +28,10 @@ TEST_F(HotkeyNamesTest, HostVersionChoosesTheKeyTable) {
         {u"4294967295", 0, false},
     };
     for (const Case &c : cases) {
-        g_hostMajorVersion = 55;
+        g_plugin.hostMajorVersion = 55;
         HostCtlSetVariable(u"_4ver", c.text);
         EXPECT_EQ(ReadHostVersion(), c.version) << Narrow(c.text);
-        EXPECT_EQ(g_hostMajorVersion, c.version) << Narrow(c.text);
+        EXPECT_EQ(g_plugin.hostMajorVersion, c.version) << Narrow(c.text);
         EXPECT_EQ(ActiveKeyTable(), c.extended ? &EXTENDED_KEY_TABLE : &CLASSIC_KEY_TABLE) << Narrow(c.text);
     }
 }

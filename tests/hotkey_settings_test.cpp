@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "hotkey/hotkey.h"
-#include "hotkey/settings.h"
 #include "support/plugin_fixture.h"
 
 namespace {
@@ -15,7 +14,6 @@ class SettingsTest : public PluginTest {
   protected:
     void TearDown() override {
         EXPECT_EQ(sim::OpenKeyCount(), 0);
-        g_hostMajorVersion = 0;
         PluginTest::TearDown();
     }
     static void Store(HKEY root, const char16_t *name, DWORD type, const std::vector<BYTE> &bytes) {
@@ -64,7 +62,7 @@ TEST_F(SettingsTest, AnyProblemLeavesBothSettingsAsTheyWere) {
         {"a REG_DWORD of two bytes", {{u"Hotkey", {REG_DWORD, altZ}}, {u"OSD", {REG_DWORD, {0, 0}}}}, 1},
         {"a code of the extended table", {{u"Hotkey", {REG_DWORD, {0x5E, 0, 7, 0}}}, {u"OSD", {REG_DWORD, zero}}}, 1},
     };
-    g_hostMajorVersion = 23;
+    UseHost(u"23");
     for (const Case &c : cases) {
         sim::Reset();
         for (const auto &value : c.values) {
@@ -75,7 +73,7 @@ TEST_F(SettingsTest, AnyProblemLeavesBothSettingsAsTheyWere) {
         EXPECT_EQ(g_plugin.osdEnabled, TRUE) << c.what;
     }
     // The same extended code is a key of the table a version 24 host uses.
-    g_hostMajorVersion = 24;
+    UseHost(u"24");
     EXPECT_EQ(ReadSettings(HKEY_CURRENT_USER), 0);
     EXPECT_EQ(g_plugin.hotkey, 0x7005Eu);
 
@@ -97,7 +95,7 @@ TEST_F(SettingsTest, WriteCreatesTheKeyAndStoresTwoDwords) {
     EXPECT_EQ(WriteSettings(HKEY_CURRENT_USER), ERROR_SUCCESS);
     EXPECT_EQ(Stored(u"Hotkey"), 0x30054u);
     EXPECT_EQ(Stored(u"OSD"), 2u);
-    ResetPluginState();
+    ResetPlugin();
     EXPECT_EQ(ReadSettings(HKEY_CURRENT_USER), 0);
     EXPECT_EQ(g_plugin.hotkey, 0x30054u);
 }

@@ -12,12 +12,8 @@ namespace {
 
 class KeyTablesTest : public PluginTest {
   protected:
-    void TearDown() override {
-        g_hostMajorVersion = 0;
-        PluginTest::TearDown();
-    }
     static const KeyTable *Use(const KeyTable *table) {
-        g_hostMajorVersion = table->extended ? 28 : 23;
+        UseHost(table->extended ? u"28" : u"23");
         return table;
     }
     static int RowOf(const KeyTable *table, const char16_t *name) {

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "osd/osd_registry.h"
+#include "osd/osd.h"
 #include "support/plugin_fixture.h"
 
 namespace {
@@ -26,20 +26,20 @@ class OsdRegistryTest : public PluginTest {
 };
 
 TEST_F(OsdRegistryTest, WinPeOnlyWithANonEmptyStringVersion) {
-    EXPECT_EQ(IsWinPE(), 0);
+    EXPECT_FALSE(IsWinPE());
     sim::SetRegistryString(HKEY_LOCAL_MACHINE, WINPE, u"Version", u"");
-    EXPECT_EQ(IsWinPE(), 0);
+    EXPECT_FALSE(IsWinPE());
     sim::SetRegistryValue(HKEY_LOCAL_MACHINE, WINPE, u"Version", REG_SZ, {});  // no bytes, not even a terminator
-    EXPECT_EQ(IsWinPE(), 0);
+    EXPECT_FALSE(IsWinPE());
     sim::SetRegistryValue(HKEY_LOCAL_MACHINE, WINPE, u"Version", REG_EXPAND_SZ, {'1', 0, '0', 0, 0, 0});
-    EXPECT_EQ(IsWinPE(), 0);
+    EXPECT_FALSE(IsWinPE());
     sim::SetRegistryString(HKEY_LOCAL_MACHINE, WINPE, u"Version", u"10.0");
-    EXPECT_EQ(IsWinPE(), 1);
+    EXPECT_TRUE(IsWinPE());
     sim::SetRegistryString(HKEY_LOCAL_MACHINE, WINPE, u"Version", std::u16string(1024, u'9'));  // over 2048 bytes
-    EXPECT_EQ(IsWinPE(), 0);
+    EXPECT_FALSE(IsWinPE());
     sim::SetRegistryString(HKEY_LOCAL_MACHINE, WINPE, u"Version", u"10.0");
     sim::DenyRegistryKey(HKEY_LOCAL_MACHINE, WINPE, sim::RegistryDenial::Open);
-    EXPECT_EQ(IsWinPE(), 0);
+    EXPECT_FALSE(IsWinPE());
 }
 
 TEST_F(OsdRegistryTest, SharedKeyIsCreatedOnceAndKeepsWhatOthersStored) {
@@ -62,17 +62,17 @@ TEST_F(OsdRegistryTest, InstanceKeyHasAtLeastFourLowerCaseHexDigits) {
 TEST_F(OsdRegistryTest, TreeDeletionRemovesNestedKeysAndNothingBeside) {
     for (const char16_t *path : {u"T\\a\\b\\c", u"T\\a\\d", u"T\\e", u"Tx\\keep"}) Key(path);
     sim::SetRegistryDword(HKEY_CURRENT_USER, u"T\\a\\b", u"v", 1);
-    EXPECT_EQ(DeleteRegistryTree(HKEY_CURRENT_USER, u"T"), 0);
+    EXPECT_TRUE(DeleteRegistryTree(HKEY_CURRENT_USER, u"T"));
     EXPECT_FALSE(Exists(u"T"));
     EXPECT_TRUE(Exists(u"Tx\\keep"));
-    EXPECT_EQ(DeleteRegistryTree(HKEY_CURRENT_USER, u"T"), 1);  // already gone
+    EXPECT_FALSE(DeleteRegistryTree(HKEY_CURRENT_USER, u"T"));  // already gone
 }
 
 TEST_F(OsdRegistryTest, TreeDeletionSkipsWhatRefusesAndStillEnds) {
     for (const char16_t *path : {u"T\\a", u"T\\b", u"T\\c\\x", u"T\\c\\y", u"T\\d"}) Key(path);
     sim::DenyRegistryKey(HKEY_CURRENT_USER, u"T\\b", sim::RegistryDenial::Delete);
     sim::DenyRegistryKey(HKEY_CURRENT_USER, u"T\\c\\x", sim::RegistryDenial::Delete);
-    EXPECT_EQ(DeleteRegistryTree(HKEY_CURRENT_USER, u"T"), 1);
+    EXPECT_FALSE(DeleteRegistryTree(HKEY_CURRENT_USER, u"T"));
     EXPECT_EQ(sim::RegistrySubkeys(HKEY_CURRENT_USER, u"T"), (std::vector<std::u16string>{u"b", u"c"}));
     EXPECT_EQ(sim::RegistrySubkeys(HKEY_CURRENT_USER, u"T\\c"), std::vector<std::u16string>{u"x"});
     // Each resisting key is retried only after a deletion moved the others up.
@@ -88,7 +88,7 @@ TEST_F(OsdRegistryTest, TreeDeeperThanThePathBufferEndsWithoutCuttingNames) {
     ASSERT_EQ(deep.size(), 1022u);
     Key(deep + u"\\x");
     Key(u"T\\short");
-    EXPECT_EQ(DeleteRegistryTree(HKEY_CURRENT_USER, u"T"), 1);
+    EXPECT_FALSE(DeleteRegistryTree(HKEY_CURRENT_USER, u"T"));
     EXPECT_TRUE(Exists(deep + u"\\x"));
     EXPECT_FALSE(Exists(u"T\\short"));
 }

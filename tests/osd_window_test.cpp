@@ -2,7 +2,6 @@
 // display time and fade, the search that closes earlier windows, and
 // shutdown. Nothing is left behind: windows, GDI objects, memory, keys.
 #include "base/alloc.h"
-#include "osd/osd_registry.h"
 #include "support/osd_fixture.h"
 
 #include "host_sim.h"

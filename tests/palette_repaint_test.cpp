@@ -77,7 +77,7 @@ TEST_F(RepaintTest, TitleSearchUsesAMarkerAndGivesUpAfterTwoSeconds) {
     sim::FrontEndWindows windows = SetupHostFrontEnd(sim::FrontEnd::TakeCommand);
     Start(u"28");
     std::u16string title = sim::ConsoleTitle();
-    EXPECT_EQ(FindViewByTitle(windows.host), windows.display);
+    EXPECT_EQ(FindViewByTitle(windows.host, &CONSOLE_VIEW_SEARCH), windows.display);
     EXPECT_EQ(sim::ConsoleTitle(), title);
     // The view still shows the marker it was found by (the restored title
     // reaches it only after its delay): the process id and a number between
@@ -95,7 +95,7 @@ TEST_F(RepaintTest, TitleSearchUsesAMarkerAndGivesUpAfterTwoSeconds) {
     spec.className = u"XTPMainFrame";
     HWND empty = sim::CreateSimWindow(spec);
     ULONGLONG before = sim::Now();
-    EXPECT_EQ(FindViewByTitle(empty), nullptr);
+    EXPECT_EQ(FindViewByTitle(empty, &CONSOLE_VIEW_SEARCH), nullptr);
     EXPECT_EQ(sim::Now() - before, 2030u);
     EXPECT_EQ(sim::ConsoleTitle(), title);
 }

@@ -1,14 +1,13 @@
 #include <cstdio>
 
-#include "plugin/console_host.h"
 #include "support/plugin_fixture.h"
 
 namespace {
 
 class ConsoleHostTest : public PluginTest {
   protected:
-    int Classify(HWND *display = nullptr) {
-        int code = -1;
+    ConsoleHostCode Classify(HWND *display = nullptr) {
+        ConsoleHostCode code = HOST_NONE;
         host_ = ClassifyConsoleHost(&code, display);
         return code;
     }

@@ -1,4 +1,4 @@
-#include "plugin/messages.h"
+#include "plugin/plugin.h"
 #include "support/plugin_fixture.h"
 
 using MessagesTest = PluginTest;
@@ -43,10 +43,10 @@ TEST_F(MessagesTest, MessageTableFailureFallsBackToTheNumber) {
 }
 
 TEST_F(MessagesTest, TransientOrPipedShells) {
-    EXPECT_EQ(IsTransientOrPiped(), 0);
+    EXPECT_FALSE(IsTransientOrPiped());
     HostCtlSetVariable(u"_pipe", u"1");
-    EXPECT_EQ(IsTransientOrPiped(), 1);
+    EXPECT_TRUE(IsTransientOrPiped());
     HostCtlSetVariable(u"_pipe", u"0");
     HostCtlSetVariable(u"_transient", u"1");
-    EXPECT_EQ(IsTransientOrPiped(), 1);
+    EXPECT_TRUE(IsTransientOrPiped());
 }

@@ -1,5 +1,4 @@
 #include "base/wstr.h"
-#include "plugin/help_topics.h"
 #include "support/plugin_fixture.h"
 
 namespace {

@@ -1,21 +1,145 @@
 // Carrying out a request that was read without error, in a fixed order:
 // the forbidden combinations first, then files, saved settings, defaults,
-// the hotkey and OSD, the scheme, the display and the save.
+// the hotkey and OSD, the scheme, the display and the save. Each step of
+// /W, /F, /R and /S answers COMMAND_DONE when the command may go on, else
+// the result that ends it.
+#include "../base/wstr.h"
 #include "../hotkey/hotkey.h"
 #include "../plugin/host.h"
-#include "../plugin/messages.h"
+#include "../schemes/scheme_file.h"
 #include "command.h"
+#include "vivanta_version.h"
 
 namespace {
 
-int RefuseCombination(LPCWSTR option) {
+// ---- the settings screen ----
+
+// What VIVANTA shows with no arguments, and after every change unless /Q:
+// the settings, then the scheme list with `applied` (or else the scheme
+// recognised as in effect) marked.
+void ShowSettingsScreen(const ColorScheme *applied) {
+    Printf(TEXT("\r\n%s v%s settings:\r\n\n"), PLUGIN_NAME, VIVANTA_VERSION_TEXT);
+    WCHAR hotkey[HOTKEY_TEXT_SIZE];
+    FormatHotkey(hotkey);
+    Printf(TEXT("  Hotkey  . . . . . . . . . . /K: %s\r\n"), hotkey);
+    Printf(TEXT("  Hotkey OSD  . . . . . . . . /O: %s\r\n"), g_plugin.osdEnabled ? TEXT("Yes") : TEXT("No"));
+    ListSchemes(applied ? applied : IdentifyCurrentScheme());
+}
+
+// ---- /W and /F (with /M) ----
+
+// The scheme file writer answers with the command's own result codes.
+[[nodiscard]] CommandResult WriteSchemeStep(const CommandRequest *request) {
+    return static_cast<CommandResult>(WriteCurrentScheme(request->writeSpec, request->quiet ? TRUE : FALSE));
+}
+
+// A file that gives nothing ends the command: nothing after it is carried
+// out, so no setting changes on the strength of a file that was not read.
+[[nodiscard]] CommandResult ReadSchemeFileStep(CommandRequest *request) {
+    int count = ReadSchemeFile(request->schemeFile, request->merge ? 1 : 0);
+    if (count < 1) {
+        StrUpperAscii(request->schemeFile);
+        PrintErrorPrefix();
+        Qprintf(ErrorHandle(), TEXT("Couldn\u2019t read color schemes from file \"%s\"\r\n"), request->schemeFile);
+        return COMMAND_FAILED;
+    }
+    if (!request->quiet) {
+        Printf(TEXT("Read %d %s from file \"%s\".\r\n"), count, count == 1 ? TEXT("scheme") : TEXT("schemes"),
+               request->schemeFile);
+    }
+    return COMMAND_DONE;
+}
+
+// ---- /R, /S and /S!: the current user's settings first, then the machine's ----
+
+LPCWSTR RootName(HKEY root) {
+    return root == HKEY_LOCAL_MACHINE ? TEXT("HKLM") : TEXT("HKCU");
+}
+
+[[nodiscard]] CommandResult RestoreSavedStep(CommandRequest *request) {
+    HKEY found = NULL;
+    if (ReadSettings(HKEY_CURRENT_USER) == 0) {
+        found = HKEY_CURRENT_USER;
+    } else if (ReadSettings(HKEY_LOCAL_MACHINE) == 0) {
+        found = HKEY_LOCAL_MACHINE;
+    }
+    // Saved settings win over /D; without any, /D still gives the defaults.
+    if (found) request->restoreDefaults = false;
+    if (!request->quiet) {
+        if (found) {
+            Printf(TEXT("Settings restored from the registry (%s\\%s).\r\n"), RootName(found), SETTINGS_KEY);
+        } else {
+            Printf(TEXT("Settings not found in the registry.\r\n"));
+        }
+    }
+    return COMMAND_DONE;
+}
+
+// `silent`: the confirmation is not wanted (quiet, or a scheme was viewed).
+[[nodiscard]] CommandResult SaveSettingsStep(const CommandRequest *request, bool silent) {
+    HKEY root = request->saveRoot == SAVE_LOCAL_MACHINE ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    LONG error = WriteSettings(root);
+    if (error != ERROR_SUCCESS) {
+        WCHAR text[ERROR_TEXT_SIZE];
+        FormatWindowsError(static_cast<DWORD>(error), text);
+        // The display has already been shown: the message starts on a line
+        // of its own.
+        CrLf();
+        HANDLE err = ErrorHandle();
+        PrintErrorPrefix();
+        Qprintf(err, TEXT("Error saving settings to the registry (%s\\%s) :\r\n"), RootName(root), SETTINGS_KEY);
+        Qprintf(err, TEXT("%s\r\n"), text);
+        return COMMAND_FAILED;
+    }
+    if (!silent) Printf(TEXT("\r\nSettings saved to the registry (%s\\%s).\r\n"), RootName(root), SETTINGS_KEY);
+    return COMMAND_DONE;
+}
+
+// ---- the hotkey and OSD settings ----
+// The defaults of /D, and the values /K and /O give, which win over both /R
+// and /D.
+
+void RestoreDefaultSettings(const CommandRequest *request) {
+    // The registry keeps what was saved; /S after /D saves the defaults.
+    g_plugin.hotkey = DEFAULT_HOTKEY;
+    g_plugin.osdEnabled = TRUE;
+    if (!request->quiet) Printf(TEXT("Default plugin settings restored.\r\n"));
+}
+
+void SetHotkeyAndOsd(const CommandRequest *request) {
+    if (request->hotkey >= 0) g_plugin.hotkey = static_cast<DWORD>(request->hotkey);
+    if (request->osd >= 0) g_plugin.osdEnabled = request->osd ? TRUE : FALSE;
+}
+
+// ---- the scheme argument ----
+// A position in the list or a name pattern, applied. A failure is reported
+// and remembered; the display and the save still run.
+
+void ApplySchemeArgument(CommandRequest *request) {
+    const ColorScheme *scheme = SelectScheme(request->scheme);
+    if (!scheme) {
+        PrintErrorPrefix();
+        Qprintf(ErrorHandle(), TEXT("Color scheme not found: \"%s\"\r\n"), request->scheme);
+        request->result = COMMAND_FAILED;
+        return;
+    }
+    if (ApplyScheme(scheme, nullptr) < 1) {
+        PrintErrorPrefix();
+        Qprintf(ErrorHandle(), TEXT("Error applying color scheme \"%s\"\r\n"), scheme->name);
+        request->result = COMMAND_FAILED;
+        return;
+    }
+    request->applied = scheme;
+}
+
+[[nodiscard]] CommandResult RefuseCombination(LPCWSTR option) {
     PrintErrorPrefix();
     Qprintf(ErrorHandle(), TEXT("Can\u2019t combine %s with other options\r\n"), option);
     return COMMAND_REFUSED;
 }
 
 // /L only lists; /Q, /M, /V and /K:NONE make no difference to it.
-int ListHotkeysStep(const CommandRequest *request) {
+[[nodiscard]] CommandResult ListHotkeysStep(const CommandRequest *request) {
     if (request->saveRoot != SAVE_NONE || request->restoreSaved || request->restoreDefaults || request->changes ||
         request->writeSpec) {
         return RefuseCombination(TEXT("/L"));
@@ -24,7 +148,7 @@ int ListHotkeysStep(const CommandRequest *request) {
     return COMMAND_DONE;
 }
 
-int WriteStep(CommandRequest *request) {
+[[nodiscard]] CommandResult WriteStep(const CommandRequest *request) {
     if (request->restoreDefaults || request->changes || request->restoreSaved || request->saveRoot != SAVE_NONE ||
         request->view.kind != VIEW_NONE) {
         return RefuseCombination(TEXT("/W"));
@@ -33,30 +157,52 @@ int WriteStep(CommandRequest *request) {
 }
 
 // The scheme just viewed stands instead of the settings screen; returns
-// TRUE when it was shown.
-BOOL DisplayStep(const CommandRequest *request) {
-    if (request->quiet) return FALSE;
-    BOOL viewed = request->view.kind != VIEW_NONE && ShowScheme(&request->view) > 0;
+// true when it was shown.
+bool DisplayStep(const CommandRequest *request) {
+    if (request->quiet) return false;
+    bool viewed = request->view.kind != VIEW_NONE && ShowScheme(&request->view) == SHOW_DONE;
     if (!viewed) ShowSettingsScreen(request->applied);
     return viewed;
 }
 
-}  // namespace
-
-int CarryOutRequest(CommandRequest *request) {
+// Carries the request out in the fixed order; returns the result code.
+[[nodiscard]] CommandResult CarryOutRequest(CommandRequest *request) {
     if (request->listHotkeys) return ListHotkeysStep(request);
     if (request->writeSpec) return WriteStep(request);
 
-    int ended = 0;
-    if (request->schemeFile && (ended = ReadSchemeFileStep(request)) != 0) return ended;
-    if (request->restoreSaved && (ended = RestoreSavedStep(request)) != 0) return ended;
+    CommandResult ended = COMMAND_DONE;
+    if (request->schemeFile && (ended = ReadSchemeFileStep(request)) != COMMAND_DONE) return ended;
+    if (request->restoreSaved && (ended = RestoreSavedStep(request)) != COMMAND_DONE) return ended;
     if (request->restoreDefaults) RestoreDefaultSettings(request);
     SetHotkeyAndOsd(request);
     if (request->scheme) ApplySchemeArgument(request);
 
-    BOOL viewed = DisplayStep(request);
-    if (request->saveRoot != SAVE_NONE && (ended = SaveSettingsStep(request, request->quiet || viewed)) != 0) {
+    bool viewed = DisplayStep(request);
+    if (request->saveRoot != SAVE_NONE &&
+        (ended = SaveSettingsStep(request, request->quiet || viewed)) != COMMAND_DONE) {
         return ended;
     }
     return request->result;
+}
+
+}  // namespace
+
+CommandResult RunVivantaCommand(LPCWSTR arguments) {
+    if (!arguments) return COMMAND_REFUSED;
+    int count = SplitArguments(arguments);
+    if (count < 0) return COMMAND_REFUSED;
+    if (count == 0) {
+        ShowSettingsScreen(nullptr);
+        return COMMAND_DONE;
+    }
+    CommandRequest request;
+    InitCommandRequest(&request);
+    switch (ReadArguments(&request)) {
+        case READ_HELP:
+            return COMMAND_DONE;
+        case READ_ERROR:
+            return COMMAND_REFUSED;
+        default:
+            return CarryOutRequest(&request);
+    }
 }

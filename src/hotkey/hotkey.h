@@ -1,19 +1,68 @@
-// Hotkey codes and key names in both directions, the list of every usable
-// combination, and the host version that decides which key table is in force.
+// The hotkey: key names and host key codes in both directions, the tables of
+// every usable combination, the keystroke handler that swaps the console
+// between a dark and a light scheme picked at random, and the two user
+// settings (the hotkey and the OSD switch) saved to and restored from the
+// registry on the command's request.
 #pragma once
 
 #include "../platform.h"
-#include "key_tables.h"
+#include "../plugin/plugin.h"
+#include "../schemes/scheme_list.h"
 
-#define HOTKEY_TEXT_SIZE 1024
-#define FIRST_EXTENDED_HOST_VERSION 24
+constexpr size_t HOTKEY_TEXT_SIZE = 1024;
 
-// The host's major version (8-100, else 0), read once at start-up.
-extern DWORD g_hostMajorVersion;
+// ---- the key tables ----
+// Hosts before major version 24 report keys the classic way; later ones
+// change some codes and add the Ctrl-Alt-Shift column, so there is one table
+// for each generation.
 
-// Reads the leading number of the host's %_4ver into g_hostMajorVersion and
-// returns it: 0 when it overflows or lies outside 8-100.
-DWORD ReadHostVersion(void);
+constexpr int CLASSIC_KEY_COLUMNS = 6;
+constexpr int EXTENDED_KEY_COLUMNS = 7;
+constexpr size_t HOTKEY_PREFIX_SIZE = 16;
+
+// Cells that are no hotkey code.
+constexpr LONG KEY_INVALID = -1;      // cannot serve as a hotkey
+constexpr LONG KEY_NOT_ALLOWED = -2;  // plain and shifted typing keys
+
+// The plugin's own modifier bits, added to the host's code when Ctrl is held
+// with Shift, with Alt, or with both.
+constexpr LONG HOTKEY_CTRL_SHIFT = 0x20000;
+constexpr LONG HOTKEY_CTRL_ALT = 0x40000;
+constexpr LONG HOTKEY_CTRL_ALT_SHIFT = 0x60000;
+
+// Column order: none, Shift-, Ctrl-, Alt-, Ctrl-Shift-, Ctrl-Alt-,
+// Ctrl-Alt-Shift- (the last in the extended table only).
+enum KeyColumn {
+    COLUMN_PLAIN,
+    COLUMN_SHIFT,
+    COLUMN_CTRL,
+    COLUMN_ALT,
+    COLUMN_CTRL_SHIFT,
+    COLUMN_CTRL_ALT,
+    COLUMN_CTRL_ALT_SHIFT,
+};
+
+extern const WCHAR HOTKEY_PREFIXES[EXTENDED_KEY_COLUMNS][HOTKEY_PREFIX_SIZE];
+
+// One view over either table, so that parsing, formatting and listing are
+// written once.
+struct KeyTable {
+    bool extended;
+    int rowCount;
+    int columnCount;
+    int aliasCount;
+};
+
+extern const KeyTable CLASSIC_KEY_TABLE;
+extern const KeyTable EXTENDED_KEY_TABLE;
+
+LPCWSTR KeyRowName(const KeyTable *table, int row);
+LONG KeyCell(const KeyTable *table, int row, int column);
+LPCWSTR KeyAlias(const KeyTable *table, int index);
+LPCWSTR KeyAliasName(const KeyTable *table, int index);
+
+// ---- key names ----
+
 // The extended table from host version 24 on, else the classic one.
 const KeyTable *ActiveKeyTable(void);
 
@@ -32,5 +81,36 @@ int FormatHotkey(LPWSTR text);
 
 // Writes every usable combination of the table in force, one key per line.
 void ListHotkeys(void);
-// 1 when `code` is positive and a cell of the table in force, else 0.
-int IsValidHotkey(LONG code);
+// True when `code` is positive and a cell of the table in force.
+bool IsValidHotkey(LONG code);
+
+// ---- the keystroke handler ----
+
+enum BackgroundClass { BACKGROUND_UNKNOWN = -1, BACKGROUND_DARK = 0, BACKGROUND_LIGHT = 1 };
+
+// The `key` export: applies a scheme of the other kind than the console's
+// background and announces it when the keystroke, with the modifiers held
+// now, is the configured hotkey; the system's error sound when nothing could
+// be applied. Always 0.
+int HandleKeystroke(KeyInfo *info);
+// Whether the console's current background is dark or light.
+BackgroundClass MeasureBackground(void);
+// A scheme of `list` picked at random for a background of that class:
+// light ones for a dark background and dark ones for a light background,
+// when there are any, else any scheme. Null for an empty list.
+ColorScheme *PickRandomScheme(ColorScheme *list, BackgroundClass background);
+// 1 + n * r / 0xFFFFFFFF for a secure random r, at most n; 1 without a
+// draw when n is 1.
+DWORD RandomPosition(DWORD n);
+
+// ---- saved settings ----
+
+constexpr WCHAR SETTINGS_KEY[] = TEXT("Software\\OrtaPlugins\\Vivanta");
+
+// Takes both settings over from `root` (HKEY_CURRENT_USER or
+// HKEY_LOCAL_MACHINE), or neither: 0 when both were read and accepted, 1 when
+// the key cannot be opened, otherwise the number of problems found.
+int ReadSettings(HKEY root);
+// Writes both settings under `root`, creating the key: 0, or the Windows
+// error of the "OSD" write, else that of the "Hotkey" write.
+LONG WriteSettings(HKEY root);

@@ -1,14 +1,33 @@
-// Recognising the hotkey. This runs for every key typed at the command
-// line, so a keystroke that cannot be the hotkey costs no allocation and no
-// call beyond the keyboard state, and none at all when no combination of
-// modifiers could turn its code into the hotkey.
-#include "../plugin/state.h"
+// What the hotkey does, and the settings that name it. Recognising the
+// hotkey runs for every key typed at the command line, so a keystroke that
+// cannot be the hotkey costs no allocation and no call beyond the keyboard
+// state, and none at all when no combination of modifiers could turn its
+// code into the hotkey. The hotkey itself measures the console's background,
+// applies a scheme of the other kind, and announces it: pressed again and
+// again, it swaps between dark and light schemes.
+#define _CRT_RAND_S  // rand_s is declared only on request
+#include <stdlib.h>
+
+#include "../osd/osd.h"
+#include "../palette/palette.h"
 #include "hotkey.h"
-#include "key_handler.h"
 
 namespace {
 
-bool IsHeld(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
+constexpr WCHAR OSD_FONT[] = TEXT("Tahoma");
+constexpr int OSD_POINT_SIZE = 24;
+constexpr int OSD_WEIGHT = 700;
+constexpr COLORREF OSD_SHADOW_COLOR = 0x000000;
+
+constexpr WCHAR SETTINGS_HOTKEY_VALUE[] = TEXT("Hotkey");
+constexpr WCHAR SETTINGS_OSD_VALUE[] = TEXT("OSD");
+
+// Which schemes a pick chooses from.
+enum Candidates { PICK_DARK, PICK_LIGHT, PICK_ANY };
+
+bool IsHeld(int virtualKey) {
+    return (GetAsyncKeyState(virtualKey) & 0x8000) != 0;
+}
 
 // The modifier rules give one of these four codes.
 bool CouldMatch(LONG code, LONG hotkey, bool extended) {
@@ -17,11 +36,49 @@ bool CouldMatch(LONG code, LONG hotkey, bool extended) {
            (extended && hotkey == (code | HOTKEY_CTRL_ALT_SHIFT));
 }
 
+bool IsCandidate(const ColorScheme *scheme, Candidates candidates) {
+    if (candidates == PICK_ANY) return true;
+    return (scheme->dark != 0) == (candidates == PICK_DARK);
+}
+
+void PlayErrorSound(void) {
+    PlaySoundW(reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(SND_ALIAS_SYSTEMHAND)), nullptr,
+               SND_ALIAS_ID | SND_ASYNC);
+}
+
+void ApplyRandomScheme(KeyInfo *info) {
+    ColorScheme *scheme = PickRandomScheme(g_schemes, MeasureBackground());
+    if (!scheme || ApplyScheme(scheme, info) <= 0) {
+        PlayErrorSound();
+        return;
+    }
+    // An earlier announcement goes even when no new one follows.
+    OsdSearch search = {0, OSD_IDENTIFIER, nullptr, WM_CLOSE};
+    CloseOsdWindows(&search);
+    if (!g_plugin.osdEnabled) return;
+    OsdRequest request = {scheme->name, OSD_FONT, OSD_POINT_SIZE, OSD_WEIGHT, 0, OSD_SHADOW_COLOR};
+    ShowOsd(&request);
+}
+
+// A REG_DWORD of exactly four bytes, else false. A shorter REG_DWORD would
+// leave part of the number unread, so it counts as wrong like any other type.
+bool QueryDword(HKEY key, LPCWSTR name, DWORD *value) {
+    DWORD type = REG_NONE;
+    DWORD size = sizeof(DWORD);
+    *value = 0;
+    LONG error = RegQueryValueExW(key, name, NULL, &type, reinterpret_cast<LPBYTE>(value), &size);
+    return error == ERROR_SUCCESS && type == REG_DWORD && size == sizeof(DWORD);
+}
+
+LONG SetDword(HKEY key, LPCWSTR name, DWORD value) {
+    return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof(DWORD));
+}
+
 }  // namespace
 
 int HandleKeystroke(KeyInfo *info) {
     if (!info) return 0;
-    bool extended = g_hostMajorVersion >= FIRST_EXTENDED_HOST_VERSION;
+    bool extended = IsExtendedHost();
     LONG code = info->keyCode;
     if (code == 0) {
         // Newer hosts report some keys by name alone. A name that is not
@@ -47,4 +104,87 @@ int HandleKeystroke(KeyInfo *info) {
     }
     if (code == hotkey) ApplyRandomScheme(info);
     return 0;
+}
+
+BackgroundClass MeasureBackground(void) {
+    CONSOLE_SCREEN_BUFFER_INFOEX info = {};
+    info.cbSize = sizeof info;
+    if (!g_plugin.getBufferInfoEx || !g_plugin.getBufferInfoEx(g_plugin.console, &info)) return BACKGROUND_UNKNOWN;
+    COLORREF background = info.ColorTable[(info.wAttributes >> 4) & 0x0F];
+    return IsDarkColor(background) ? BACKGROUND_DARK : BACKGROUND_LIGHT;
+}
+
+ColorScheme *PickRandomScheme(ColorScheme *list, BackgroundClass background) {
+    if (!list) return nullptr;
+    DWORD all = 0, dark = 0;
+    for (const ColorScheme *scheme = list; scheme; scheme = scheme->next) {
+        ++all;
+        if (scheme->dark) ++dark;
+    }
+    DWORD light = all - dark;
+    Candidates candidates = PICK_ANY;
+    DWORD count = all;
+    if (background == BACKGROUND_DARK && light > 0) {
+        candidates = PICK_LIGHT;
+        count = light;
+    } else if (background == BACKGROUND_LIGHT && dark > 0) {
+        candidates = PICK_DARK;
+        count = dark;
+    }
+    // The scheme in effect is not left out: it may come up again.
+    DWORD position = RandomPosition(count);
+    for (ColorScheme *scheme = list; scheme; scheme = scheme->next) {
+        if (IsCandidate(scheme, candidates) && --position == 0) return scheme;
+    }
+    return nullptr;
+}
+
+// A position drawn from the system's secure random source, which needs no
+// seeding and gives every press of the hotkey a fresh draw.
+DWORD RandomPosition(DWORD n) {
+    if (n <= 1) return 1;
+    unsigned int r = 0;
+    if (rand_s(&r) != 0) r = 0;
+    // r / 0xFFFFFFFF reaches 1 only for the largest r, whose position is
+    // then n + 1: hence the clamp.
+    ULONGLONG position = 1 + static_cast<ULONGLONG>(n) * r / 0xFFFFFFFFull;
+    return position > n ? n : static_cast<DWORD>(position);
+}
+
+// Saved settings. Reading is all or nothing: a hotkey saved under another
+// host generation, or a value someone edited to another type, must not leave
+// the plugin with one setting restored and the other not. Nothing here runs
+// at start-up.
+int ReadSettings(HKEY root) {
+    HKEY key = NULL;
+    if (RegOpenKeyExW(root, SETTINGS_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS) return 1;
+    int problems = 0;
+    DWORD hotkey = 0;
+    DWORD osd = 0;
+    if (!QueryDword(key, SETTINGS_HOTKEY_VALUE, &hotkey)) {
+        ++problems;
+        hotkey = static_cast<DWORD>(-1);
+    }
+    if (!QueryDword(key, SETTINGS_OSD_VALUE, &osd)) ++problems;
+    // 0 is "no hotkey"; anything else must be a key of the table in force.
+    if (hotkey != 0 && !IsValidHotkey(static_cast<LONG>(hotkey))) ++problems;
+    if (problems == 0) {
+        g_plugin.hotkey = hotkey;
+        g_plugin.osdEnabled = static_cast<BOOL>(osd);
+    }
+    RegCloseKey(key);
+    return problems;
+}
+
+LONG WriteSettings(HKEY root) {
+    HKEY key = NULL;
+    LONG error = RegCreateKeyExW(root, SETTINGS_KEY, 0, NULL, REG_OPTION_NON_VOLATILE,
+                                 KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY, NULL, &key, NULL);
+    if (error != ERROR_SUCCESS) return error;
+    // Both writes are tried, so that one failing value does not keep the
+    // other from being saved.
+    LONG hotkeyError = SetDword(key, SETTINGS_HOTKEY_VALUE, g_plugin.hotkey);
+    LONG osdError = SetDword(key, SETTINGS_OSD_VALUE, static_cast<DWORD>(g_plugin.osdEnabled));
+    RegCloseKey(key);
+    return osdError != ERROR_SUCCESS ? osdError : hotkeyError;
 }

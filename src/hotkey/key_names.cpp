@@ -1,8 +1,7 @@
-// Key names to hotkey codes and back, the /L listing and the check of a code
-// restored from the registry.
+// Key names to hotkey codes and back in the table the host's generation puts
+// in force, the /L listing and the check of a code restored from the registry.
 #include "../base/wstr.h"
 #include "../plugin/host.h"
-#include "../plugin/state.h"
 #include "hotkey.h"
 
 namespace {
@@ -28,15 +27,22 @@ int ModifierBit(LPCWSTR word) {
 // The column the held modifiers select, or -1 for a combination no table has.
 int ColumnOf(const KeyTable *table, int modifiers) {
     switch (modifiers) {
-        case 0: return COLUMN_PLAIN;
-        case MOD_SHIFT_BIT: return COLUMN_SHIFT;
-        case MOD_CTRL_BIT: return COLUMN_CTRL;
-        case MOD_ALT_BIT: return COLUMN_ALT;
-        case MOD_CTRL_BIT | MOD_SHIFT_BIT: return COLUMN_CTRL_SHIFT;
-        case MOD_CTRL_BIT | MOD_ALT_BIT: return COLUMN_CTRL_ALT;
+        case 0:
+            return COLUMN_PLAIN;
+        case MOD_SHIFT_BIT:
+            return COLUMN_SHIFT;
+        case MOD_CTRL_BIT:
+            return COLUMN_CTRL;
+        case MOD_ALT_BIT:
+            return COLUMN_ALT;
+        case MOD_CTRL_BIT | MOD_SHIFT_BIT:
+            return COLUMN_CTRL_SHIFT;
+        case MOD_CTRL_BIT | MOD_ALT_BIT:
+            return COLUMN_CTRL_ALT;
         case MOD_CTRL_BIT | MOD_ALT_BIT | MOD_SHIFT_BIT:
             return table->columnCount > COLUMN_CTRL_ALT_SHIFT ? COLUMN_CTRL_ALT_SHIFT : -1;
-        default: return -1;  // Alt with Shift but without Ctrl
+        default:
+            return -1;  // Alt with Shift but without Ctrl
     }
 }
 
@@ -50,6 +56,10 @@ bool SameKeyName(LPCWSTR token, LPCWSTR name) {
 }
 
 }  // namespace
+
+const KeyTable *ActiveKeyTable(void) {
+    return IsExtendedHost() ? &EXTENDED_KEY_TABLE : &CLASSIC_KEY_TABLE;
+}
 
 LONG ParseHotkeyNameIn(const KeyTable *table, LPCWSTR text) {
     if (!text) return 0;
@@ -114,7 +124,7 @@ int FormatHotkeyCode(LONG code, LPWSTR text) {
 }
 
 int FormatHotkey(LPWSTR text) {
-    return FormatHotkeyCode((LONG)g_plugin.hotkey, text);
+    return FormatHotkeyCode(static_cast<LONG>(g_plugin.hotkey), text);
 }
 
 void ListHotkeys(void) {
@@ -133,13 +143,13 @@ void ListHotkeys(void) {
     }
 }
 
-int IsValidHotkey(LONG code) {
-    if (code <= 0) return 0;
+bool IsValidHotkey(LONG code) {
+    if (code <= 0) return false;
     const KeyTable *table = ActiveKeyTable();
     for (int row = 0; row < table->rowCount; ++row) {
         for (int column = 0; column < table->columnCount; ++column) {
-            if (KeyCell(table, row, column) == code) return 1;
+            if (KeyCell(table, row, column) == code) return true;
         }
     }
-    return 0;
+    return false;
 }

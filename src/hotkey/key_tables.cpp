@@ -1,7 +1,41 @@
 // The two key tables and their alias lists. Row order is the listing order
 // and decides which name a code formats to; -1 marks a combination that
 // cannot be a hotkey, -2 one that is not allowed (plain typing keys).
-#include "key_tables.h"
+#include "hotkey.h"
+
+namespace {
+
+constexpr size_t KEY_ALIAS_SIZE = 16;
+constexpr size_t CLASSIC_KEY_NAME_SIZE = 8;
+constexpr size_t EXTENDED_KEY_NAME_SIZE = 10;
+constexpr int CLASSIC_KEY_ROW_COUNT = 74;
+constexpr int EXTENDED_KEY_ROW_COUNT = 72;
+constexpr int CLASSIC_ALIAS_COUNT = 17;
+constexpr int EXTENDED_ALIAS_COUNT = 25;
+
+struct ClassicKeyRow {
+    WCHAR name[CLASSIC_KEY_NAME_SIZE];
+    LONG cells[CLASSIC_KEY_COLUMNS];
+};
+
+struct ExtendedKeyRow {
+    WCHAR name[EXTENDED_KEY_NAME_SIZE];
+    LONG cells[EXTENDED_KEY_COLUMNS];
+};
+
+struct ClassicKeyAlias {
+    WCHAR alias[KEY_ALIAS_SIZE];
+    WCHAR name[CLASSIC_KEY_NAME_SIZE];
+};
+
+struct ExtendedKeyAlias {
+    WCHAR alias[KEY_ALIAS_SIZE];
+    WCHAR name[EXTENDED_KEY_NAME_SIZE];
+};
+
+}  // namespace
+
+// clang-format off
 
 const WCHAR HOTKEY_PREFIXES[EXTENDED_KEY_COLUMNS][HOTKEY_PREFIX_SIZE] = {
     TEXT(""),           TEXT("Shift-"),    TEXT("Ctrl-"),     TEXT("Alt-"),
@@ -211,8 +245,10 @@ const ExtendedKeyAlias EXTENDED_KEY_ALIASES[EXTENDED_ALIAS_COUNT] = {
     {TEXT("Dot"), TEXT("Decimal")},
 };
 
-const KeyTable CLASSIC_KEY_TABLE = {FALSE, CLASSIC_KEY_ROW_COUNT, CLASSIC_KEY_COLUMNS, CLASSIC_ALIAS_COUNT};
-const KeyTable EXTENDED_KEY_TABLE = {TRUE, EXTENDED_KEY_ROW_COUNT, EXTENDED_KEY_COLUMNS, EXTENDED_ALIAS_COUNT};
+// clang-format on
+
+const KeyTable CLASSIC_KEY_TABLE = {false, CLASSIC_KEY_ROW_COUNT, CLASSIC_KEY_COLUMNS, CLASSIC_ALIAS_COUNT};
+const KeyTable EXTENDED_KEY_TABLE = {true, EXTENDED_KEY_ROW_COUNT, EXTENDED_KEY_COLUMNS, EXTENDED_ALIAS_COUNT};
 
 LPCWSTR KeyRowName(const KeyTable *table, int row) {
     return table->extended ? EXTENDED_KEY_ROWS[row].name : CLASSIC_KEY_ROWS[row].name;

@@ -1,25 +1,20 @@
 // The on-screen display: a borderless, click-through, topmost window that
 // shows a text over the top right corner of the console for three seconds
 // and then fades out. It lives on the host's thread; the host's own message
-// processing delivers its timer ticks.
+// processing delivers its timer ticks. Also the registry key the family's
+// on-screen displays share, and this instance's subkey under it.
 #pragma once
 
 #include "../platform.h"
 
-#define OSD_IDENTIFIER 4196          // in every OSD window's title, "OSD #4196"
-#define OSD_ANY_TITLE 0xFFFFFFFF     // a window search that ignores the title
-#define OSD_TIMER_ID 4242
-#define OSD_FADE_REQUEST (WM_USER + 0x242)
-#define OSD_DISPLAY_TIME 3000        // ms fully shown
-#define OSD_FADE_TICK 15             // ms between fade steps
-#define OSD_FADE_STEP 2              // alpha lost per fade step
-#define OSD_OFF_SCREEN (-2048000)    // where windows are made before they are placed
-#define OSD_CLASS_NAME_SIZE 64
-#define OSD_TITLE_SIZE 32
-#define OSD_TEXT_COLOR 0x00FFF0F0
-#define OSD_COLOR_KEY 0x000000FF     // pure red, which the layered window leaves out
-#define OSD_MARGIN_RIGHT 16
-#define OSD_MARGIN_TOP 8
+constexpr DWORD OSD_IDENTIFIER = 4196;       // in every OSD window's title, "OSD #4196"
+constexpr DWORD OSD_ANY_TITLE = 0xFFFFFFFF;  // a window search that ignores the title
+constexpr UINT_PTR OSD_TIMER_ID = 4242;
+constexpr UINT OSD_FADE_REQUEST = WM_USER + 0x242;
+constexpr int OSD_OFF_SCREEN = -2048000;  // where windows are made before they are placed
+constexpr size_t OSD_CLASS_NAME_SIZE = 64;
+constexpr COLORREF OSD_TEXT_COLOR = 0x00FFF0F0;
+constexpr COLORREF OSD_COLOR_KEY = 0x000000FF;  // pure red, which the layered window leaves out
 
 // What to show, and how; read only during ShowOsd.
 struct OsdRequest {
@@ -39,20 +34,6 @@ struct OsdSearch {
     DWORD titleId;
     HWND spared;
     UINT message;
-};
-
-// Fade flags of an OSD window.
-#define OSD_FADE_AT_END 0x20
-#define OSD_FADING 0x80
-
-// Hung on each OSD window as its user data; freed when the window goes.
-struct OsdWindowState {
-    BYTE targetAlpha;
-    BYTE currentAlpha;
-    BYTE fadeFlags;
-    COLORREF colorKey;
-    DWORD layeredFlags;
-    DWORD displayTime;
 };
 
 typedef BOOL(WINAPI *GetScrollBarInfoFn)(HWND, LONG, PSCROLLBARINFO);
@@ -76,14 +57,29 @@ void CloseOsdWindows(OsdSearch *search);
 // Closes this instance's OSD windows, unregisters the class and removes the
 // instance's registry subkey.
 void ShutdownOsd(void);
-
-// ---- the steps ----
+// Forgets the class as a freshly attached library has it, without touching
+// windows, classes or the registry.
+void ResetOsd(void);
 // "OSD window 1.0.11.1 • Vivanta 0A3C" for process 0xA3C, into `name`
 // (OSD_CLASS_NAME_SIZE characters).
 void FormatOsdClassName(DWORD processId, LPWSTR name);
-// The screen rectangle over which the OSD goes.
-void FindOsdArea(RECT *area);
-// Draws the request's text with its shadow into the window's device
-// context and sizes the window to fit, at the creation position.
-void PaintOsdWindow(HWND window, HDC dc, COLORREF textColor, COLORREF colorKey, const OsdRequest *request);
-LRESULT CALLBACK OsdWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// ---- the registry ----
+
+constexpr WCHAR OSD_SHARED_KEY[] = TEXT("Software\\OrtaPlugins\\OSD");
+constexpr size_t REGISTRY_PATH_SIZE = 1024;
+
+// True under Windows PE (a non-empty REG_SZ "Version" under the WinPE key of
+// HKEY_LOCAL_MACHINE).
+bool IsWinPE(void);
+// Creates the shared OSD key under HKEY_CURRENT_USER if it is missing.
+void EnsureOsdKey(void);
+// Deletes `path` under `root` with every key below it, skipping subkeys
+// that refuse: true when `path` itself is gone, false when its deletion
+// failed.
+bool DeleteRegistryTree(HKEY root, LPCWSTR path);
+// "Software\OrtaPlugins\OSD\#0a3c Vivanta" for process 0xa3c, into `path`
+// (REGISTRY_PATH_SIZE characters).
+void FormatOsdInstanceKey(DWORD processId, LPWSTR path);
+// Removes this process's instance subkey, if there is one.
+void CleanupOsdKey(void);

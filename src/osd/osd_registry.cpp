@@ -1,12 +1,14 @@
 // The shared OSD key and this instance's subkey. Nothing here is reported:
 // a key that cannot be created or deleted leaves the plugin working.
-#include "osd_registry.h"
-
 #include "../base/format.h"
 #include "../base/wstr.h"
-#include "../plugin/messages.h"
+#include "../plugin/plugin.h"
+#include "osd.h"
 
 namespace {
+
+constexpr WCHAR WINPE_KEY[] = TEXT("Software\\Microsoft\\Windows NT\\CurrentVersion\\WinPE");
+constexpr WCHAR WINPE_VALUE[] = TEXT("Version");
 
 // One path buffer serves the whole descent: each level appends "\name" and
 // cuts it off again, so a deep tree costs a few words of stack per level
@@ -16,7 +18,7 @@ struct TreePath {
     size_t length;
 };
 
-int DeleteTreeAt(HKEY root, TreePath *path);
+bool DeleteTreeAt(HKEY root, TreePath *path);
 
 // Deletes every subkey of the key open as `key` that can be deleted. After a
 // deletion the rest have moved up, so enumeration starts again at 0; a subkey
@@ -31,10 +33,10 @@ void DeleteSubkeys(HKEY root, HKEY key, TreePath *path) {
         // fit in what is left of the path is a subkey this path cannot reach.
         DWORD room = static_cast<DWORD>(REGISTRY_PATH_SIZE - base - 1);
         LONG error = RegEnumKeyExW(key, index, path->text + base + 1, &room, NULL, NULL, NULL, NULL);
-        int deleted = 0;
+        bool deleted = false;
         if (error == ERROR_SUCCESS) {
             path->length = base + 1 + room;
-            deleted = DeleteTreeAt(root, path) == 0;
+            deleted = DeleteTreeAt(root, path);
         } else if (error != ERROR_MORE_DATA) {
             break;
         }
@@ -44,7 +46,7 @@ void DeleteSubkeys(HKEY root, HKEY key, TreePath *path) {
     path->text[base] = 0;
 }
 
-int DeleteTreeAt(HKEY root, TreePath *path) {
+bool DeleteTreeAt(HKEY root, TreePath *path) {
     size_t length = path->length;
     HKEY key = NULL;
     if (RegOpenKeyExW(root, path->text, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
@@ -53,14 +55,14 @@ int DeleteTreeAt(HKEY root, TreePath *path) {
     }
     path->length = length;
     path->text[length] = 0;
-    return RegDeleteKeyW(root, path->text) == ERROR_SUCCESS ? 0 : 1;
+    return RegDeleteKeyW(root, path->text) == ERROR_SUCCESS;
 }
 
 }  // namespace
 
-int IsWinPE(void) {
+bool IsWinPE(void) {
     HKEY key = NULL;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, WINPE_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, WINPE_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     WCHAR version[2048 / sizeof(WCHAR)];
     DWORD size = sizeof(version);
     DWORD type = REG_NONE;
@@ -80,11 +82,11 @@ void EnsureOsdKey(void) {
     }
 }
 
-int DeleteRegistryTree(HKEY root, LPCWSTR path) {
+bool DeleteRegistryTree(HKEY root, LPCWSTR path) {
     TreePath tree;
     size_t length = StrLen(path);
     // A path that does not fit would be cut to another key's name.
-    if (length >= REGISTRY_PATH_SIZE) return 1;
+    if (length >= REGISTRY_PATH_SIZE) return false;
     StrCopy(tree.text, REGISTRY_PATH_SIZE, path);
     tree.length = length;
     return DeleteTreeAt(root, &tree);

@@ -6,15 +6,11 @@
 #include "../plugin/plugin.h"
 #include "../schemes/scheme_list.h"
 
-#define OPTION_TEXT_SIZE 1024      // the host's option value buffer
-#define WINDOW_TEXT_SIZE 1024      // window titles and IPC answers
-#define COLOR_DIR_TEXT_SIZE 8192   // the ColorDir variable as read back
-#define RECOLOUR_BAND_ROWS 128     // rows re-coloured per read and write
-#define FIRST_DIRECTIVE_24_VERSION 24  // hosts that know SelectedColors
-#define FIRST_VIEW_HOST_VERSION 28     // hosts with a Take Command view to repaint
+constexpr DWORD OPTION_TEXT_SIZE = 1024;     // the host's option value buffer
+constexpr DWORD COLOR_DIR_TEXT_SIZE = 8192;  // the ColorDir variable as read back
 
 // The host's colour directives in the order they are set and shown.
-#define DIRECTIVE_COUNT 9
+constexpr int DIRECTIVE_COUNT = 9;
 extern const LPCWSTR DIRECTIVE_NAMES[DIRECTIVE_COUNT];
 // The scheme's value of directive `index` (0-8, in DIRECTIVE_NAMES order).
 WORD SchemeDirective(const ColorScheme *scheme, int index);
@@ -30,6 +26,8 @@ BOOL ReadConsoleInfo(CONSOLE_SCREEN_BUFFER_INFOEX *info);
 // characters); empty when it is unset. FALSE (and empty) when it is too long
 // for the buffer.
 BOOL ReadColorDirVariable(LPWSTR text);
+
+// ---- applying ----
 
 // The attributes the previous StdColors, InputColors and ErrorColors had,
 // derived from the host's options and the buffer's current attribute;
@@ -47,18 +45,23 @@ void ReadPreviousAttributes(WORD currentAttribute, PreviousAttributes *previous)
 // written back, or -1 when the band buffer could not be allocated.
 int RecolourScreen(SHORT columns, SHORT rows, const PreviousAttributes *previous, const ColorScheme *scheme);
 
+// What ApplyScheme answers.
+enum ApplyResult { APPLY_NO_SCHEME = -1, APPLY_NO_CONSOLE = 0, APPLY_DONE = 1 };
 // Puts `scheme` into effect: palette and default attribute, the text on the
 // screen, the host's directives, ColorDir, the hotkey's `key` record (null
-// from the command) and the windows that show the console. 1 when applied,
-// 0 when the console could not be read (nothing changed), -1 without scheme.
+// from the command) and the windows that show the console. APPLY_DONE when
+// applied, APPLY_NO_CONSOLE when the console could not be read (nothing
+// changed), APPLY_NO_SCHEME without scheme.
 int ApplyScheme(const ColorScheme *scheme, KeyInfo *key);
 
 // Redraws the console window and, under Take Command, the window that shows
 // the console; returns how many windows were redrawn.
 int RepaintConsoleWindows(void);
-// The child of Take Command's `mainWindow` that shows the console, found by
-// giving the console a marker title for a moment; null when none takes it on.
-HWND FindViewByTitle(HWND mainWindow);
+// How the repaint looks for the child of Take Command's main window that
+// shows the console, when the host does not name it.
+extern const ViewTitleSearch CONSOLE_VIEW_SEARCH;
+
+// ---- showing and recognising ----
 
 // The first listed scheme that equals the colours in effect, or null.
 ColorScheme *IdentifyCurrentScheme(void);
@@ -67,12 +70,13 @@ ColorScheme *IdentifyCurrentScheme(void);
 // currently in effect.
 enum SchemeViewKind { VIEW_NONE = 0, VIEW_CURRENT = 1, VIEW_TEXT = 2 };
 struct SchemeView {
-    int kind;
+    SchemeViewKind kind;
     LPCWSTR text;  // VIEW_TEXT only
 };
-// 1 after printing, 0 when the text selects no scheme (nothing printed),
-// -1 when there is nothing to show.
-int ShowScheme(const SchemeView *view);
+enum ShowResult { SHOW_NOTHING = -1, SHOW_NOT_SELECTED = 0, SHOW_DONE = 1 };
+// SHOW_DONE after printing, SHOW_NOT_SELECTED when the text selects no
+// scheme (nothing printed), SHOW_NOTHING when there is nothing to show.
+[[nodiscard]] ShowResult ShowScheme(const SchemeView *view);
 
 // The numbered list of schemes, `marked` flagged with "*"; returns how many.
 int ListSchemes(const ColorScheme *marked);

@@ -1,10 +1,15 @@
-#include "messages.h"
-
+// One shape for every error message: the plugin's prefix (with the batch
+// file and line when a batch file runs), the text of a Windows error code,
+// and the test for shells that want silence. Also the help text, which
+// Usage, Help and the command's "/?" all show.
 #include "../base/format.h"
 #include "../base/wstr.h"
 #include "host.h"
+#include "plugin.h"
 
-HANDLE ErrorHandle(void) { return GetStdHandle(STD_ERROR_HANDLE); }
+HANDLE ErrorHandle(void) {
+    return GetStdHandle(STD_ERROR_HANDLE);
+}
 
 int PrintErrorPrefix(void) {
     HANDLE err = ErrorHandle();
@@ -38,9 +43,44 @@ int FormatWindowsError(DWORD code, LPWSTR text) {
     return 0;
 }
 
-int IsTransientOrPiped(void) {
+bool IsTransientOrPiped(void) {
     WCHAR buffer[1024];
     StrCopy(buffer, 1024, TEXT("%[_transient]%[_pipe]"));
     ExpandVariables(buffer, 1);
-    return StrCompare(buffer, TEXT("00")) == 0 ? 0 : 1;
+    return StrCompare(buffer, TEXT("00")) != 0;
+}
+
+// The trailing double blanks and the lone "\r\n" after the syntax line are
+// part of the text the host shows.
+// clang-format off
+const WCHAR HELP_TEXT[] =
+    TEXT("Display and change plugin settings; list and apply color schemes.  \n\n")
+    TEXT("VIVANTA /D /F:file /K:key /L /O:yn /Q /R /S /W:file::name scheme  \r\n\n")
+    TEXT("\t/D\trestore default plugin settings\n")
+    TEXT("\t/F:\tread color schemes from .INI file\n")
+    TEXT("\t/K:\tchange the hotkey\n")
+    TEXT("\t/L\tlist all supported hotkeys\n")
+    TEXT("\t/O:\tenable/disable hotkey OSD display\n")
+    TEXT("\t/Q\tquietly\n")
+    TEXT("\t/R\trestore saved settings from the registry\n")
+    TEXT("\t/S\tsave the current settings to the registry  \n")
+    TEXT("\t/W:\twrite current color scheme to .INI file\n")
+    TEXT("\tscheme\tcolor scheme to apply (name or number)  \n\n")
+    TEXT("VIVANTA with no options displays the current settings.  \n");
+// clang-format on
+
+namespace {
+
+const HelpTopic TOPICS[] = {
+    {TEXT("vivanta"), HELP_TEXT},
+};
+
+}  // namespace
+
+const HelpTopic *FindHelpTopic(LPCWSTR name) {
+    if (!name) return nullptr;
+    for (const HelpTopic &topic : TOPICS) {
+        if (StrCompareI(topic.name, name) == 0) return &topic;
+    }
+    return nullptr;
 }

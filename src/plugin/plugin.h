@@ -1,8 +1,14 @@
-// The records that cross the boundary between the host and the plugin, and
-// the seven exported entry points.
+// The bottom of the plugin: the records that cross the boundary between the
+// host and the plugin, the frame's process-wide state, the shape of every
+// error message, the help text, and which front end shows the console.
+// Nothing declared here reaches above it; the exports are defined by the top
+// layer (entry.cpp) and are named here only because the host, vhost and the
+// benchmarks see them together with the records they take.
 #pragma once
 
 #include "../platform.h"
+
+// ---- the boundary with the host ----
 
 // Filled by GetPluginInfo; the host reads it and never frees it.
 struct PluginInfo {
@@ -29,9 +35,8 @@ struct KeyInfo {
 };
 
 static_assert(offsetof(PluginInfo, major) == 48 && sizeof(PluginInfo) == 64, "PluginInfo layout");
-static_assert(offsetof(KeyInfo, position) == 4 && offsetof(KeyInfo, line) == 24 &&
-                  offsetof(KeyInfo, cursor) == 32 && offsetof(KeyInfo, redraw) == 40 &&
-                  offsetof(KeyInfo, keyName) == 48,
+static_assert(offsetof(KeyInfo, position) == 4 && offsetof(KeyInfo, line) == 24 && offsetof(KeyInfo, cursor) == 32 &&
+                  offsetof(KeyInfo, redraw) == 40 && offsetof(KeyInfo, keyName) == 48,
               "KeyInfo layout");
 
 #ifndef PLUGIN_API
@@ -54,3 +59,110 @@ typedef int(WINAPI *UsageFn)(LPCWSTR, LPWSTR);
 typedef int(WINAPI *HelpFn)(LPCWSTR);
 typedef int(WINAPI *CommandFn)(LPCWSTR);
 typedef int(WINAPI *KeyFn)(KeyInfo *);
+
+// ---- the frame's state: one instance, written at attach and start-up ----
+
+typedef BOOL(WINAPI *GetConsoleScreenBufferInfoExFn)(HANDLE, PCONSOLE_SCREEN_BUFFER_INFOEX);
+typedef BOOL(WINAPI *SetConsoleScreenBufferInfoExFn)(HANDLE, PCONSOLE_SCREEN_BUFFER_INFOEX);
+
+// Alt-Z: the key code of Z (0x2C) with the Alt flag the host sets.
+constexpr DWORD DEFAULT_HOTKEY = 0x1002C;
+// From this major version on the host reports some keys with other codes,
+// by name alone, and wants Enter by name.
+constexpr DWORD FIRST_EXTENDED_HOST_VERSION = 24;
+
+struct PluginState {
+    HMODULE module;  // this library, known from the attach notification
+    HANDLE console;  // "conout$", opened at start-up
+    GetConsoleScreenBufferInfoExFn getBufferInfoEx;
+    SetConsoleScreenBufferInfoExFn setBufferInfoEx;
+    // %_4ver is read twice over: `hostVersion` is its leading number as the
+    // C runtime's conversion reads it (what the directives and the repaint
+    // go by), `hostMajorVersion` the same number only when it is believable
+    // as a major version (8-100, a plus sign allowed; else 0), which is what
+    // picks the key table.
+    DWORD hostVersion;
+    DWORD hostMajorVersion;
+    DWORD hotkey;  // 0: no hotkey
+    // Saved and restored as a REG_DWORD exactly as held, so any non-zero
+    // value means on.
+    BOOL osdEnabled;
+};
+
+extern PluginState g_plugin;
+
+// The library attach notification (reason 1 stores the module handle).
+BOOL AttachPlugin(HMODULE module, DWORD reason);
+// Back to the state of a freshly attached library; the module stays known.
+void ResetPluginState(void);
+
+// The leading number of the host's %_4ver (0 when it has none; too many
+// digits read as the largest value).
+DWORD ReadHostVersionNumber(void);
+// Reads %_4ver into both host version fields of g_plugin and returns the
+// major version: 0 when it overflows or lies outside 8-100.
+DWORD ReadHostVersion(void);
+// True from host major version 24 on.
+bool IsExtendedHost(void);
+
+// ---- messages ----
+
+constexpr WCHAR PLUGIN_NAME[] = TEXT("Vivanta");
+constexpr DWORD ERROR_TEXT_SIZE = 1024;
+
+// Writes "Vivanta plugin: " (and "batchname [line]  " inside a batch file) to
+// standard error, without a line end: the message continues the line.
+int PrintErrorPrefix(void);
+// The system's text for `code` in `text` (ERROR_TEXT_SIZE characters),
+// without its trailing line break. -1 when `text` is null, else 0.
+int FormatWindowsError(DWORD code, LPWSTR text);
+// True when the shell is transient or runs in a pipe.
+bool IsTransientOrPiped(void);
+// The standard error handle, which every message goes to.
+HANDLE ErrorHandle(void);
+
+// The help text shared by Usage, Help and the command's "/?".
+constexpr size_t TOPIC_NAME_SIZE = 11;
+struct HelpTopic {
+    WCHAR name[TOPIC_NAME_SIZE];
+    LPCWSTR text;
+};
+extern const WCHAR HELP_TEXT[];
+// The topic whose name equals `name` (case ignored), or null.
+const HelpTopic *FindHelpTopic(LPCWSTR name);
+
+// ---- which front end shows the console ----
+
+enum ConsoleHostCode {
+    HOST_NONE = 0,
+    HOST_CONSOLE_WINDOW = 1,
+    HOST_TAKE_COMMAND = 2,
+    HOST_CONSOLE2 = 3,
+    HOST_CONEMU = 4,
+    HOST_WINDOWS_TERMINAL = 16,
+};
+
+// Returns the front end's window (null for HOST_NONE). The searches that only
+// serve the display window run only when `displayWindowOut` is given.
+HWND ClassifyConsoleHost(ConsoleHostCode *codeOut, HWND *displayWindowOut);
+
+// Reads "window handle as decimal digits" answers; null when there are none
+// or when they name no window.
+HWND WindowFromDecimal(LPCWSTR text);
+
+// How to look for the child window that shows the console's title: the
+// marker title's format (given the process id and a random number), the
+// class the child's name begins with (null: any), a pause before the title
+// is set, then up to `attempts` looks, `waitMs` apart.
+struct ViewTitleSearch {
+    LPCWSTR markerFormat;
+    LPCWSTR classPrefix;
+    DWORD settleMs;
+    int attempts;
+    DWORD waitMs;
+};
+// Gives the console window a marker title until a child of `mainWindow`
+// shows it, then puts the console's own title back. Take Command's console
+// view copies the console title, so this finds the view; null when no child
+// takes the title on.
+HWND FindViewByTitle(HWND mainWindow, const ViewTitleSearch *search);

@@ -2,7 +2,7 @@
 // OSD windows on the screen, and console backgrounds of a chosen colour.
 #pragma once
 
-#include "hotkey/key_handler.h"
+#include "hotkey/hotkey.h"
 #include "osd/osd.h"
 #include "support/palette_fixture.h"
 

@@ -3,8 +3,6 @@
 #include <vector>
 
 #include "base/alloc.h"
-#include "hotkey/hotkey.h"
-#include "schemes/scheme_list.h"
 
 const char16_t TEST_MODULE_PATH[] = u"/opt/vivanta/Vivanta.so";
 
@@ -51,9 +49,7 @@ void PluginTest::SetUp() {
     HostCtlReset();
     HostCtlCapture(1);
     MemResetCounts();
-    ResetPluginState();
-    FreeSchemeList();
-    g_hostMajorVersion = 0;
+    ResetPlugin();
     AttachPlugin(sim::FakeModule(TEST_MODULE_PATH), DLL_PROCESS_ATTACH);
 }
 

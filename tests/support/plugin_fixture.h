@@ -8,8 +8,8 @@
 #include <string>
 
 #include "host_control.h"
-#include "plugin/plugin.h"
-#include "plugin/state.h"
+#include "plugin/entry.h"
+#include "plugin/host.h"
 
 // The module file name the attached plugin reports.
 extern const char16_t TEST_MODULE_PATH[];
@@ -28,6 +28,11 @@ class PluginTest : public ::testing::Test {
     std::u16string Err() const { return HostOutput(2); }
     // Starts the plugin and clears what start-up printed.
     void StartPlugin();
+    // Reads the host version as start-up does, from a %_4ver of `version`.
+    static void UseHost(const char16_t *version) {
+        HostCtlSetVariable(u"_4ver", version);
+        ReadHostVersion();
+    }
 
     bool started_ = false;
 };

@@ -1,17 +1,21 @@
-// Start-up decides whether the plugin loads at all; shutdown releases what
-// start-up took. Both run their stages in a fixed order.
-#include "../base/number.h"
+// The seven exports the host calls. Start-up decides whether the plugin
+// loads at all; shutdown releases what start-up took. Both run their stages
+// in a fixed order. This is the only part of the plugin that reaches every
+// subsystem.
+#include "entry.h"
+
+#include "../base/format.h"
 #include "../base/wstr.h"
+#include "../command/command.h"
 #include "../hotkey/hotkey.h"
 #include "../osd/osd.h"
 #include "../schemes/scheme_list.h"
-#include "console_host.h"
 #include "host.h"
-#include "messages.h"
-#include "plugin.h"
-#include "state.h"
+#include "vivanta_version.h"
 
 namespace {
+
+PluginInfo g_info;
 
 // A refusal explains itself unless the shell wants silence.
 void ExplainRefusal(LPCWSTR message) {
@@ -20,33 +24,33 @@ void ExplainRefusal(LPCWSTR message) {
     Qprintf(ErrorHandle(), message, PLUGIN_NAME);
 }
 
-int RefuseUnsupportedHost(void) {
-    int code = HOST_NONE;
+bool RefuseUnsupportedHost(void) {
+    ConsoleHostCode code = HOST_NONE;
     ClassifyConsoleHost(&code, nullptr);
     switch (code) {
         case HOST_CONSOLE2:
             ExplainRefusal(TEXT("Console2 is not supported.\r\n%s plugin not loaded.\r\n"));
-            return 1;
+            return true;
         case HOST_CONEMU:
             ExplainRefusal(TEXT("ConEmu is not supported.\r\n%s plugin not loaded.\r\n"));
-            return 1;
+            return true;
         case HOST_WINDOWS_TERMINAL:
             ExplainRefusal(TEXT("Windows Terminal is not supported.\r\n%s plugin not loaded.\r\n"));
-            return 1;
+            return true;
         default:
-            return 0;
+            return false;
     }
 }
 
-int OpenConsoleHandle(void) {
+bool OpenConsoleHandle(void) {
     HANDLE console = CreateFileW(TEXT("conout$"), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
                                  OPEN_EXISTING, 0, nullptr);
     if (console == nullptr || console == INVALID_HANDLE_VALUE) {
         ExplainRefusal(TEXT("Can\u2019t open console handle!\r\n%s plugin not loaded.\r\n"));
-        return 1;
+        return false;
     }
     g_plugin.console = console;
-    return 0;
+    return true;
 }
 
 void CloseConsoleHandle(void) {
@@ -54,7 +58,7 @@ void CloseConsoleHandle(void) {
     g_plugin.console = INVALID_HANDLE_VALUE;
 }
 
-int ResolveBufferFunctions(void) {
+bool ResolveBufferFunctions(void) {
     HMODULE kernel = GetModuleHandleW(TEXT("Kernel32.dll"));
     FARPROC get = kernel ? GetProcAddress(kernel, "GetConsoleScreenBufferInfoEx") : nullptr;
     FARPROC set = kernel ? GetProcAddress(kernel, "SetConsoleScreenBufferInfoEx") : nullptr;
@@ -67,11 +71,11 @@ int ResolveBufferFunctions(void) {
             Qprintf(err, TEXT("%s plugin not loaded.\r\n"), PLUGIN_NAME);
         }
         CloseConsoleHandle();
-        return 1;
+        return false;
     }
     g_plugin.getBufferInfoEx = reinterpret_cast<GetConsoleScreenBufferInfoExFn>(reinterpret_cast<void *>(get));
     g_plugin.setBufferInfoEx = reinterpret_cast<SetConsoleScreenBufferInfoExFn>(reinterpret_cast<void *>(set));
-    return 0;
+    return true;
 }
 
 // The banner names the hotkey; transient and piped shells, and users who set
@@ -82,34 +86,15 @@ void PrintLoadingBanner(void) {
     ExpandVariables(buffer, 1);
     if (StrCompare(buffer, TEXT("00")) != 0) return;
     FormatHotkey(buffer);
-    Printf(TEXT("%s v%u.%u.%u loaded.   Hotkey: %s\r\n"), PLUGIN_NAME, 0u, 39u, 0u, buffer);
+    Printf(TEXT("%s v%s loaded.   Hotkey: %s\r\n"), PLUGIN_NAME, VIVANTA_VERSION_TEXT, buffer);
 }
 
 }  // namespace
 
-LPCWSTR ExpandHostVersion(LPWSTR buffer) {
-    StrCopy(buffer, HOST_VERSION_TEXT_SIZE, TEXT("%_4ver"));
-    ExpandVariables(buffer, 1);
-    LPCWSTR p = buffer;
-    while (IsWhiteSpace(*p)) ++p;
-    return p;
-}
-
-DWORD ReadHostVersionNumber(void) {
-    WCHAR buffer[HOST_VERSION_TEXT_SIZE];
-    LPCWSTR p = ExpandHostVersion(buffer);
-    // Digits up to the first non-digit; too many digits read as the largest
-    // value, as the C runtime's conversion does.
-    DWORD version = 0;
-    if (IsAsciiDigit(*p)) ScanUnsigned32(p, 10, &version, nullptr);
-    return version;
-}
-
 PLUGIN_API int WINAPI InitializePlugin(void) {
     if (RefuseUnsupportedHost()) return 1;
-    if (OpenConsoleHandle()) return 1;
-    if (ResolveBufferFunctions()) return 1;
-    g_plugin.hostVersion = ReadHostVersionNumber();
+    if (!OpenConsoleHandle()) return 1;
+    if (!ResolveBufferFunctions()) return 1;
     ReadHostVersion();
     InitOsd();
     LoadDefaultSchemeFile();
@@ -123,4 +108,54 @@ PLUGIN_API int WINAPI ShutdownPlugin(void) {
     FreeSchemeList();
     ShutdownOsd();
     return 0;
+}
+
+void ResetPlugin(void) {
+    ResetPluginState();
+    ResetOsd();
+    ResetArgumentList();
+    FreeSchemeList();
+}
+
+PLUGIN_API PluginInfo *WINAPI GetPluginInfo(void) {
+    g_info.name = PLUGIN_NAME;
+    g_info.author = TEXT("The Vivanta developers");
+    g_info.email = TEXT("vivanta@example.org");
+    g_info.webPage = TEXT("https://example.org/vivanta");
+    g_info.description = TEXT("Color schemes for TCC, TCC/LE, and Take Command v28+.");
+    g_info.implements = TEXT("vivanta,*key");
+    g_info.major = VIVANTA_VERSION_MAJOR;
+    g_info.minor = VIVANTA_VERSION_MINOR;
+    g_info.build = VIVANTA_VERSION_PATCH;
+    return &g_info;
+}
+
+PLUGIN_API int WINAPI Usage(LPCWSTR name, LPWSTR out) {
+    if (!name || !out) return 0;
+    // Functions and internal variables are never this plugin's.
+    if (name[0] == TEXT('@') || name[0] == TEXT('_')) return 0;
+    const HelpTopic *topic = FindHelpTopic(name);
+    if (!topic) return 0;
+    LPCWSTR syntax = StrFindChar(topic->text, TEXT('\n'));
+    if (!syntax) syntax = topic->text + StrLen(topic->text);
+    while (*syntax == TEXT('\n')) ++syntax;
+    StrCopy(out, 1024, syntax);
+    return 1;
+}
+
+PLUGIN_API int WINAPI Help(LPCWSTR name) {
+    WCHAR caption[64];
+    Format(caption, 64, TEXT("%s Plugin Help"), PLUGIN_NAME);
+    const HelpTopic *topic = FindHelpTopic(name);
+    if (!topic) return 0;
+    MessageBoxW(GetForegroundWindow(), topic->text, caption, MB_OK);
+    return 1;
+}
+
+PLUGIN_API int WINAPI vivanta(LPCWSTR arguments) {
+    return RunVivantaCommand(arguments);
+}
+
+PLUGIN_API int WINAPI key(KeyInfo *info) {
+    return HandleKeystroke(info);
 }

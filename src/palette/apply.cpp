@@ -1,0 +1,211 @@
+// Applying a scheme, step by step in a fixed order. Only an unreadable
+// console stops it; every later step that fails is passed over, so that as
+// much of the scheme as possible takes effect. Text already on the screen
+// keeps its look relative to the new scheme, and the windows that show the
+// console are told to repaint at once in the new palette.
+#include "../base/alloc.h"
+#include "../base/format.h"
+#include "../base/wstr.h"
+#include "../plugin/host.h"
+#include "palette.h"
+
+namespace {
+
+constexpr size_t KEY_NAME_SIZE = 1024;
+constexpr int32_t ENTER_KEY_CODE = 13;
+constexpr DWORD WINDOW_TEXT_SIZE = 1024;          // IPC answers
+constexpr LONG RECOLOUR_BAND_ROWS = 128;          // rows re-coloured per read and write
+constexpr DWORD FIRST_DIRECTIVE_24_VERSION = 24;  // hosts that know SelectedColors
+constexpr DWORD FIRST_VIEW_HOST_VERSION = 28;     // hosts with a Take Command view to repaint
+constexpr WORD NO_CHANGE = 0xFFFF;
+constexpr UINT REPAINT_FLAGS = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN;
+
+// ---- what the previous application left ----
+
+WORD PreviousAttribute(LPCWSTR name, WORD attributeByte, LONG base) {
+    DWORD value = static_cast<DWORD>(QueryAttributeOption(name, base)) & 0xFFFF;
+    if (value == 0) return attributeByte;
+    // An attribute the console could not show (equal nibbles) or that no
+    // cell can hold (above 255, an overflow) must never match a cell.
+    if (value > 0xFF || (value & 0x0F) == (value >> 4)) return 0xFFFF;
+    return static_cast<WORD>(value);
+}
+
+// ---- re-colouring the text on the screen ----
+
+// New low attribute byte for every old one, or NO_CHANGE. StdColors wins
+// over InputColors, which wins over ErrorColors, when two were the same.
+void BuildRecolourTable(const PreviousAttributes *previous, const ColorScheme *scheme, WORD table[256]) {
+    for (int i = 0; i < 256; ++i) table[i] = NO_CHANGE;
+    const WORD from[3] = {previous->error, previous->input, previous->std};
+    const WORD to[3] = {scheme->ErrorColors, scheme->InputColors, scheme->StdColors};
+    for (int i = 0; i < 3; ++i) {
+        // A cell's byte 0 is compared as 7, so 0 itself never matches.
+        if (from[i] != 0 && from[i] <= 0xFF) table[from[i]] = to[i] & 0xFF;
+    }
+    table[0] = table[7];
+}
+
+// True when at least one cell changed.
+bool RecolourBand(WORD *cells, DWORD count, const WORD table[256]) {
+    bool changed = false;
+    for (DWORD i = 0; i < count; ++i) {
+        WORD cell = cells[i];
+        WORD replacement = table[cell & 0xFF];
+        if (replacement == NO_CHANGE) continue;
+        // The high byte (grid lines, reverse video) stays as it was.
+        WORD updated = static_cast<WORD>((cell & 0xFF00) | replacement);
+        if (updated != cell) {
+            cells[i] = updated;
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+// ---- the steps of an application ----
+
+// The console keeps every field it reported except the colours; the window
+// rectangle goes back with its right and bottom edges one further out,
+// because the set call reads them as exclusive where the get call reports
+// them inclusive.
+void WriteSchemeToConsole(CONSOLE_SCREEN_BUFFER_INFOEX *info, const ColorScheme *scheme) {
+    for (int i = 0; i < 16; ++i) info->ColorTable[i] = scheme->palette[i];
+    info->wAttributes = scheme->StdColors;
+    ++info->srWindow.Right;
+    ++info->srWindow.Bottom;
+    if (g_plugin.setBufferInfoEx) g_plugin.setBufferInfoEx(g_plugin.console, info);
+}
+
+void SetHostDirectives(const ColorScheme *scheme) {
+    // Hosts before version 24 have no SelectedColors directive.
+    int count = g_plugin.hostVersion >= FIRST_DIRECTIVE_24_VERSION ? DIRECTIVE_COUNT : DIRECTIVE_COUNT - 1;
+    WCHAR line[OPTION_TEXT_SIZE];
+    for (int i = 0; i < count; ++i) {
+        Format(line, OPTION_TEXT_SIZE, TEXT("option //%s=%d"), DIRECTIVE_NAMES[i],
+               static_cast<int>(SchemeDirective(scheme, i)));
+        Command(line, 0);
+    }
+}
+
+// A scheme without directory colours leaves no variable behind rather than
+// an empty one.
+void SetColorDirVariable(const ColorScheme *scheme) {
+    SetEnvironmentVariableW(TEXT("ColorDir"), scheme->ColorDir[0] ? scheme->ColorDir : nullptr);
+}
+
+// The hotkey's keystroke becomes Enter on an emptied command line, so that
+// the host draws a fresh prompt in the new colours.
+void TurnKeystrokeIntoEnter(KeyInfo *key) {
+    if (IsExtendedHost()) {
+        if (key->keyName) StrCopy(key->keyName, KEY_NAME_SIZE, TEXT("Enter"));
+        key->keyCode = 0;
+    } else {
+        key->keyCode = ENTER_KEY_CODE;
+    }
+    if (key->position[0] != 0) --key->position[0];
+    ClearEditLine(key->line);
+    if (key->line) key->line[0] = 0;
+    key->cursor = key->line;
+    key->redraw = 1;
+}
+
+// ---- repainting ----
+
+int Repaint(HWND window) {
+    if (!window || !IsWindowVisible(window)) return 0;
+    return RedrawWindow(window, nullptr, nullptr, REPAINT_FLAGS) ? 1 : 0;
+}
+
+// The window that shows the console inside Take Command's `mainWindow`:
+// the parent of the view the host names, else the child found by title.
+HWND FindConsoleDisplay(HWND mainWindow, LPWSTR reply) {
+    reply[0] = 0;
+    TakeCommandIPC(TEXT("HVIEW"), reply);
+    reply[WINDOW_TEXT_SIZE - 1] = 0;
+    HWND view = WindowFromDecimal(reply);
+    if (view) {
+        HWND parent = GetParent(view);
+        if (parent && parent != view && parent != mainWindow) return parent;
+    }
+    return FindViewByTitle(mainWindow, &CONSOLE_VIEW_SEARCH);
+}
+
+}  // namespace
+
+// Take Command's console view shows the console's title a moment after it
+// changes: a title nobody else uses picks the view out of the main window's
+// children.
+const ViewTitleSearch CONSOLE_VIEW_SEARCH = {TEXT("\u2039%08X-%04X\u203A"), nullptr, 30, 200, 10};
+
+void ReadPreviousAttributes(WORD currentAttribute, PreviousAttributes *previous) {
+    WORD attributeByte = currentAttribute & 0xFF;
+    LONG base = attributeByte ? attributeByte : 7;
+    previous->std = PreviousAttribute(DIRECTIVE_NAMES[0], attributeByte, base);
+    previous->input = PreviousAttribute(DIRECTIVE_NAMES[1], attributeByte, base);
+    previous->error = PreviousAttribute(DIRECTIVE_NAMES[2], attributeByte, base);
+}
+
+int RecolourScreen(SHORT columns, SHORT rows, const PreviousAttributes *previous, const ColorScheme *scheme) {
+    if (columns <= 0 || rows <= 0) return 0;
+    // One band buffer whatever the buffer's height: a 9999-row scroll-back
+    // costs no more memory than a 128-row one.
+    DWORD bandCells = static_cast<DWORD>(columns) * RECOLOUR_BAND_ROWS;
+    WORD *band = static_cast<WORD *>(MemAlloc(bandCells * sizeof(WORD)));
+    if (!band) return -1;
+
+    WORD table[256];
+    BuildRecolourTable(previous, scheme, table);
+    int bandsWritten = 0;
+    for (LONG top = 0; top < rows; top += RECOLOUR_BAND_ROWS) {
+        LONG bandRows = rows - top < RECOLOUR_BAND_ROWS ? rows - top : RECOLOUR_BAND_ROWS;
+        DWORD length = static_cast<DWORD>(columns) * static_cast<DWORD>(bandRows);
+        COORD start = {0, static_cast<SHORT>(top)};
+        DWORD read = 0;
+        if (!ReadConsoleOutputAttribute(g_plugin.console, band, length, start, &read) || read == 0) continue;
+        if (read > length) read = length;
+        if (!RecolourBand(band, read, table)) continue;
+        DWORD written = 0;
+        if (WriteConsoleOutputAttribute(g_plugin.console, band, read, start, &written)) ++bandsWritten;
+    }
+    MemFree(band);
+    return bandsWritten;
+}
+
+int ApplyScheme(const ColorScheme *scheme, KeyInfo *key) {
+    if (!scheme) return APPLY_NO_SCHEME;
+    CONSOLE_SCREEN_BUFFER_INFOEX info;
+    if (!ReadConsoleInfo(&info)) return APPLY_NO_CONSOLE;
+
+    // Read before anything changes: the host's options still describe the
+    // colours of the text on the screen.
+    PreviousAttributes previous;
+    ReadPreviousAttributes(info.wAttributes, &previous);
+    SHORT columns = info.dwSize.X, rows = info.dwSize.Y;
+
+    WriteSchemeToConsole(&info, scheme);
+    RecolourScreen(columns, rows, &previous, scheme);
+    SetHostDirectives(scheme);
+    SetColorDirVariable(scheme);
+    if (key) TurnKeystrokeIntoEnter(key);
+    RepaintConsoleWindows();
+    return APPLY_DONE;
+}
+
+int RepaintConsoleWindows(void) {
+    int count = Repaint(GetConsoleWindow());
+    if (g_plugin.hostVersion < FIRST_VIEW_HOST_VERSION) return count;
+
+    WCHAR reply[WINDOW_TEXT_SIZE];
+    reply[0] = 0;
+    // Take Command reloads the console's colours on this request.
+    TakeCommandIPC(TEXT("COLOR"), reply);
+    reply[0] = 0;
+    TakeCommandIPC(TEXT("HWND"), reply);
+    reply[WINDOW_TEXT_SIZE - 1] = 0;
+    HWND mainWindow = WindowFromDecimal(reply);
+    if (!mainWindow || !IsWindowVisible(mainWindow)) return count;
+
+    count += Repaint(FindConsoleDisplay(mainWindow, reply));
+    return count;
+}
