@@ -15,7 +15,7 @@ BENCH := build/bench
 COVERAGE := build/coverage
 PACKAGE := build/package
 
-.PHONY: all setup demo test bench windows package fuzz coverage clean
+.PHONY: all setup demo test bench windows package fuzz coverage format clean
 
 all: $(RELEASE)/.built
 
@@ -61,6 +61,10 @@ bench: setup
 	@cmake -S . -B $(BENCH) -DCMAKE_BUILD_TYPE=Release -DVIVANTA_BENCH=ON $(CMAKE_QUIET) >/dev/null
 	@cmake --build $(BENCH) -j$(JOBS) >/dev/null
 	@bash tools/run_benchmarks.sh $(BENCH)/bench
+
+# Formats the C++ sources with the root .clang-format; make test checks it.
+format: setup
+	@bash tools/format.sh
 
 clean:
 	rm -rf build

@@ -19,6 +19,8 @@ have_file /usr/lib/wine/wine64 || need+=(wine64)
 have_cmd script || need+=(bsdutils)
 have_cmd gcovr || need+=(gcovr)
 have_cmd clang++ || need+=(clang)
+have_cmd clang-format || need+=(clang-format)
+have_cmd python3 || need+=(python3)
 have_file /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzzer-x86_64.a || need+=(libclang-rt-14-dev)
 
 if [ ${#need[@]} -eq 0 ]; then
