@@ -12,11 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "base/alloc.h"
-#include "base/wstr.h"
+#include "base/base.h"
 #include "sim.h"
-#include "textio/line_reader.h"
-#include "textio/text_source.h"
+#include "textio/textio.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "base/number.h"
+#include "base/base.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "base/utf8.h"
+#include "base/base.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include <string>
 #include <vector>
 
-#include "base/alloc.h"
-#include "schemes/scheme_list.h"
+#include "base/base.h"
+#include "schemes/schemes.h"
 #include "support/plugin_fixture.h"
 
 namespace {

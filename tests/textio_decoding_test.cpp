@@ -1,5 +1,5 @@
 #include "support/textio_fixture.h"
-#include "textio/codepage_tables.h"
+#include "textio/char_decoder.h"
 
 namespace {
 

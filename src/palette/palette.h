@@ -4,32 +4,12 @@
 
 #include "../platform.h"
 #include "../plugin/plugin.h"
-#include "../schemes/scheme_list.h"
+#include "../schemes/schemes.h"
 
-#define OPTION_TEXT_SIZE 1024      // the host's option value buffer
 #define WINDOW_TEXT_SIZE 1024      // window titles and IPC answers
-#define COLOR_DIR_TEXT_SIZE 8192   // the ColorDir variable as read back
 #define RECOLOUR_BAND_ROWS 128     // rows re-coloured per read and write
 #define FIRST_DIRECTIVE_24_VERSION 24  // hosts that know SelectedColors
 #define FIRST_VIEW_HOST_VERSION 28     // hosts with a Take Command view to repaint
-
-// The host's colour directives in the order they are set and shown.
-#define DIRECTIVE_COUNT 9
-extern const LPCWSTR DIRECTIVE_NAMES[DIRECTIVE_COUNT];
-// The scheme's value of directive `index` (0-8, in DIRECTIVE_NAMES order).
-WORD SchemeDirective(const ColorScheme *scheme, int index);
-
-// A host option read as a number: decimal, or hexadecimal after "0x".
-// Text that does not start with a digit, and 0, give `defaultValue`; a
-// number too large for 32 bits gives -1; a missing or empty name gives -1.
-LONG QueryAttributeOption(LPCWSTR name, LONG defaultValue);
-
-// Reads the console screen buffer information; FALSE when it cannot be read.
-BOOL ReadConsoleInfo(CONSOLE_SCREEN_BUFFER_INFOEX *info);
-// The ColorDir environment variable into `text` (COLOR_DIR_TEXT_SIZE
-// characters); empty when it is unset. FALSE (and empty) when it is too long
-// for the buffer.
-BOOL ReadColorDirVariable(LPWSTR text);
 
 // The attributes the previous StdColors, InputColors and ErrorColors had,
 // derived from the host's options and the buffer's current attribute;
@@ -62,6 +42,10 @@ HWND FindViewByTitle(HWND mainWindow);
 
 // The first listed scheme that equals the colours in effect, or null.
 ColorScheme *IdentifyCurrentScheme(void);
+// The /W argument carried out with the scheme in effect recognised here.
+inline int WriteCurrentScheme(LPCWSTR argument, BOOL quiet) {
+    return WriteCurrentScheme(argument, quiet, IdentifyCurrentScheme);
+}
 
 // What ShowScheme prints: a scheme chosen by user text, or the settings
 // currently in effect.
