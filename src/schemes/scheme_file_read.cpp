@@ -55,25 +55,28 @@ size_t TrimBlanks(LPWSTR text) {
     return end - start;
 }
 
-int SplitKeyValue(LPCWSTR line, LPWSTR key, LPWSTR value) {
-    if (!key || !value) return 0;
+bool SplitKeyValue(LPCWSTR line, LPWSTR key, LPWSTR value) {
+    if (!key || !value) return false;
     key[0] = 0;
     value[0] = 0;
-    if (!line) return 0;
+    if (!line) return false;
     while (IsBlank(*line)) ++line;
     LPCWSTR equals = StrFindChar(line, TEXT('='));
-    if (!equals) return 0;
+    if (!equals) return false;
     LPCWSTR after = equals + 1;
     while (IsBlank(*after)) ++after;
     if (!TakePart(line, static_cast<size_t>(equals - line), key) || key[0] == 0 ||
         !TakePart(after, StrLen(after), value)) {
         key[0] = 0;
         value[0] = 0;
-        return 0;
+        return false;
     }
-    return 1;
+    return true;
 }
 
+// A header is "[" first and a "]" anywhere after it: the name ends at the
+// first "]" and whatever follows it is ignored. Comments and settings are
+// looked for only in other lines.
 SchemeLineKind ScanSchemeLine(LPCWSTR line, const SchemeLine *parts) {
     if (line[0] == TEXT('[')) {
         if (LPCWSTR close = StrFindChar(line, TEXT(']'))) {
@@ -228,7 +231,7 @@ int ReadSchemeFile(LPCWSTR name, int merge) {
 
     ReadLines(&source, &scheme, &reading);
     CloseTextSource(&source);
-    if (reading.count > 0) TakeOverSchemes(reading.head, &reading.names, merge);
+    if (reading.count > 0) TakeOverSchemes(reading.head, &reading.names, merge != 0);
     FreeSchemeNameIndex(&reading.names);
     return reading.count;
 }

@@ -11,6 +11,7 @@
 namespace {
 
 constexpr LONG CONSOLE_INFO_UNREADABLE = 42;  // WriteSchemeSection: the console could not be read
+constexpr WCHAR STANDARD_OUTPUT_NAME[] = TEXT("-");
 
 // ---- messages ----
 // How the writer reports a failure: the plugin's prefix and a line naming
@@ -258,7 +259,7 @@ SchemeWriteResult CreateSchemeFile(LPCWSTR path, LPCWSTR name) {
         return SCHEME_WRITE_FAILED;
     }
     LONG error = 0;
-    if (StrCompare(path, TEXT("-")) != 0) error = WriteBom(output);
+    if (StrCompare(path, STANDARD_OUTPUT_NAME) != 0) error = WriteBom(output);
     if (error == 0) error = WriteSchemeSection(output, name);
     bool open = true;
     if (error == 0) {
@@ -293,8 +294,6 @@ SchemeWriteResult RewriteSchemeFile(LPCWSTR path, LPCWSTR name) {
 // anything is written, then a new file or a rewrite of the existing one.
 
 namespace {
-
-constexpr WCHAR STANDARD_OUTPUT_NAME[] = TEXT("-");
 
 // The argument without its double quotes, into `file` (WRITE_PATH_SIZE),
 // split at the first "::"; the name part (cut to WRITE_NAME_SIZE - 1) goes

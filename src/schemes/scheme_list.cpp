@@ -178,7 +178,7 @@ void FreeSchemeNameIndex(SchemeNameIndex *index) {
 }
 
 // Putting the schemes of a file into the list, replacing it or merging.
-void TakeOverSchemes(ColorScheme *fileSchemes, const SchemeNameIndex *fileNames, int merge) {
+void TakeOverSchemes(ColorScheme *fileSchemes, const SchemeNameIndex *fileNames, bool merge) {
     if (!merge) {
         FreeSchemeList();
         g_schemes = fileSchemes;
@@ -212,7 +212,7 @@ namespace {
 
 // Palette entries are written #rrggbb-wise and stored as COLORREF.
 constexpr DWORD Rgb(DWORD rgb) {
-    return ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
+    return SwapRedAndBlue(rgb);
 }
 
 struct BuiltInScheme {
@@ -310,14 +310,14 @@ void Default(WORD *field, WORD value) {
 
 }  // namespace
 
-int CompleteScheme(ColorScheme *scheme, LPCWSTR name) {
-    if (!scheme || !name) return 0;
+bool CompleteScheme(ColorScheme *scheme, LPCWSTR name) {
+    if (!scheme || !name) return false;
     if (!IsValidAttribute(scheme->StdColors) || !IsValidAttribute(scheme->InputColors) ||
         !IsValidAttribute(scheme->ErrorColors)) {
-        return 0;
+        return false;
     }
     for (DWORD entry : scheme->palette) {
-        if (entry > 0xFFFFFF) return 0;
+        if (entry > 0xFFFFFF) return false;
     }
     // In this order, so that each default sees the ones before it.
     Default(&scheme->ListColors, scheme->StdColors);
@@ -327,7 +327,7 @@ int CompleteScheme(ColorScheme *scheme, LPCWSTR name) {
     Default(&scheme->SelectStatBarColors, InverseAttribute(scheme->SelectColors));
     Default(&scheme->SelectedColors, InverseAttribute(scheme->StdColors));
     scheme->dark = IsDarkScheme(scheme);
-    return 1;
+    return true;
 }
 
 // ---- name folding ----

@@ -79,10 +79,10 @@ DWORD IsDarkScheme(const ColorScheme *scheme);
 // for; returns how many were added.
 int SeedBuiltInSchemes(void);
 
-// 1 when `scheme` (a template being read) has the three required
+// True when `scheme` (a template being read) has the three required
 // directives and all sixteen palette entries; the optional directives then
-// get their defaults and `dark` is set. 0 when it is rejected.
-int CompleteScheme(ColorScheme *scheme, LPCWSTR name);
+// get their defaults and `dark` is set. False when it is rejected.
+bool CompleteScheme(ColorScheme *scheme, LPCWSTR name);
 
 // A hash of scheme names with A-Z folded to one case, so that a file of
 // thousands of schemes is read without comparing every name with every
@@ -113,10 +113,10 @@ ColorScheme *FindInSchemeNameIndex(const SchemeNameIndex *index, LPCWSTR name);
 void FreeSchemeNameIndex(SchemeNameIndex *index);
 
 // The end of a read that gave schemes: the list becomes `fileSchemes`
-// (merge 0), or keeps, in order, the listed schemes whose names `fileNames`
+// (no merge), or keeps, in order, the listed schemes whose names `fileNames`
 // does not hold, followed by `fileSchemes`. The records kept are relinked,
 // not copied, so that no listed scheme can be lost to a failed allocation.
-void TakeOverSchemes(ColorScheme *fileSchemes, const SchemeNameIndex *fileNames, int merge);
+void TakeOverSchemes(ColorScheme *fileSchemes, const SchemeNameIndex *fileNames, bool merge);
 
 // ---- the host's colour directives (directives.cpp) ----
 
@@ -187,7 +187,7 @@ LPCWSTR DescribeAttribute(DWORD attribute);
 
 // 0xRRGGBB <-> COLORREF (0x00BBGGRR): the red and blue bytes change places,
 // so the one function converts either way.
-inline DWORD SwapRedAndBlue(DWORD color) {
+constexpr DWORD SwapRedAndBlue(DWORD color) {
     return ((color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF);
 }
 
@@ -225,9 +225,9 @@ size_t TrimBlanks(LPWSTR text);
 // Strips white space at the end of `text` in place; returns the length.
 size_t TrimTrailingBlanks(LPWSTR text);
 // "key = value" into `key` and `value` (SETTING_TEXT_SIZE characters each),
-// both trimmed. 1 when split; 0 (both empty) without "=", with an empty
-// key, or when either part has 1024 characters or more.
-int SplitKeyValue(LPCWSTR line, LPWSTR key, LPWSTR value);
+// both trimmed. True when split; false (both empty) without "=", with an
+// empty key, or when either part has 1024 characters or more.
+bool SplitKeyValue(LPCWSTR line, LPWSTR key, LPWSTR value);
 
 // Appends the default scheme file's name to the directory in `path` of
 // `capacity` characters; false when there is no directory or the whole
