@@ -42,7 +42,7 @@ void ReadEveryWay(TextSource *source) {
     const DWORD encodings[] = {source->encoding, Ansi, Utf16Le, Utf16Be, Utf8, Utf32Le, Utf32Be};
     DWORD flags = 0;
     for (DWORD encoding : encodings) {
-        source->encoding = encoding;
+        source->encoding = static_cast<TextEncoding>(encoding);
         source->position = source->textStart;
         ReadAllLines(source, flags);
         flags ^= 1;

@@ -120,7 +120,7 @@ struct MemorySource {
         : bytes(content) {
         source.data = reinterpret_cast<const BYTE *>(bytes.data());
         source.size = bytes.size();
-        source.encoding = encoding;
+        source.encoding = static_cast<TextEncoding>(encoding);
         source.ansiCodePage = codePage;
         source.ansiTable = CodePageTableIndex(codePage);
         source.replacement = 0xFFFD;
@@ -226,7 +226,7 @@ Lines Read(const std::string &bytes, DWORD encoding, DWORD flags = 0) {
     TextSource source = TextSource();
     source.data = reinterpret_cast<const BYTE *>(bytes.data());
     source.size = bytes.size();
-    source.encoding = encoding;
+    source.encoding = static_cast<TextEncoding>(encoding);
     source.ansiTable = CodePageTableIndex(1252);
     source.replacement = 0xFFFD;
     Lines lines;

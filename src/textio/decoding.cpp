@@ -23,7 +23,7 @@ bool StartsWith(const TextSource *source, const BYTE *bytes, ULONGLONG count) {
     return true;
 }
 
-void Answer(TextSource *source, DWORD encoding, ULONGLONG textStart) {
+void Answer(TextSource *source, TextEncoding encoding, ULONGLONG textStart) {
     source->encoding = encoding;
     source->textStart = textStart;
 }

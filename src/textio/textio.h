@@ -12,8 +12,9 @@
 
 // ---- text sources (text_source.cpp) ----
 
-// Encoding kinds.
-enum TextEncoding {
+// Encoding kinds. Stored in 32 bits, so a record may hold any value; decoding
+// reads an unknown one as the end.
+enum TextEncoding : DWORD {
     Ansi = 0,  // the system ANSI code page, one byte per character
     Utf16Le = 1,
     Utf16Be = 2,
@@ -32,13 +33,13 @@ constexpr ULONGLONG DETECT_UTF8_SAMPLE = 262144;
 
 // One open source, owned by the caller. All fields zero is the empty record.
 struct TextSource {
-    const BYTE *data;     // the mapped view, or the clipboard text's copy
-    LPWSTR name;          // the name given, or for files the name opened
-    LPWSTR tempPath;      // the temporary copy of a stream source, or null
-    HANDLE file;          // null for clipboard text
-    HANDLE mapping;       // null for clipboard text
-    LONG lastError;       // kept across the close
-    DWORD encoding;       // a TextEncoding
+    const BYTE *data;  // the mapped view, or the clipboard text's copy
+    LPWSTR name;       // the name given, or for files the name opened
+    LPWSTR tempPath;   // the temporary copy of a stream source, or null
+    HANDLE file;       // null for clipboard text
+    HANDLE mapping;    // null for clipboard text
+    LONG lastError;    // kept across the close
+    TextEncoding encoding;
     ULONGLONG size;       // content bytes
     ULONGLONG position;   // next byte to decode
     ULONGLONG textStart;  // length of the byte-order mark
