@@ -16,12 +16,11 @@
 #include <string>
 #include <vector>
 
-#include "base/alloc.h"
+#include "base/base.h"
 #include "host_control.h"
 #include "hotkey/hotkey.h"
 #include "plugin/plugin.h"
-#include "plugin/state.h"
-#include "schemes/scheme_list.h"
+#include "schemes/schemes.h"
 
 namespace {
 

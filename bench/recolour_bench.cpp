@@ -17,12 +17,11 @@
 #include <string>
 #include <vector>
 
-#include "base/alloc.h"
+#include "base/base.h"
 #include "host_control.h"
 #include "palette/palette.h"
 #include "plugin/plugin.h"
-#include "plugin/state.h"
-#include "schemes/scheme_list.h"
+#include "schemes/schemes.h"
 
 namespace {
 

@@ -10,10 +10,9 @@
 #include <fstream>
 #include <string>
 
-#include "schemes/scheme_file.h"
+#include "schemes/schemes.h"
 #include "sim.h"
-#include "textio/line_reader.h"
-#include "textio/text_source.h"
+#include "textio/textio.h"
 
 namespace {
 

@@ -9,9 +9,7 @@
 #include <string>
 
 #include "sim.h"
-#include "textio/line_reader.h"
-#include "textio/output_file.h"
-#include "textio/text_source.h"
+#include "textio/textio.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "base/wstr.h"
+#include "base/base.h"
 #include "command/command.h"
 #include "host_control.h"
 

@@ -11,9 +11,8 @@
 
 #include <string>
 
-#include "base/alloc.h"
-#include "base/wstr.h"
-#include "schemes/scheme_file.h"
+#include "base/base.h"
+#include "schemes/schemes.h"
 #include "sim.h"
 
 namespace {

@@ -12,11 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "base/alloc.h"
-#include "base/wstr.h"
+#include "base/base.h"
 #include "sim.h"
-#include "textio/line_reader.h"
-#include "textio/text_source.h"
+#include "textio/textio.h"
 
 namespace {
 
@@ -44,7 +42,7 @@ void ReadEveryWay(TextSource *source) {
     const DWORD encodings[] = {source->encoding, Ansi, Utf16Le, Utf16Be, Utf8, Utf32Le, Utf32Be};
     DWORD flags = 0;
     for (DWORD encoding : encodings) {
-        source->encoding = encoding;
+        source->encoding = static_cast<TextEncoding>(encoding);
         source->position = source->textStart;
         ReadAllLines(source, flags);
         flags ^= 1;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "hotkey/hotkey.h"
-#include "schemes/color_values.h"
+#include "schemes/schemes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::vector<WCHAR> text(size / 2 + 1, 0);

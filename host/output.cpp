@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "base/format.h"
-#include "base/utf8.h"
+#include "base/base.h"
 #include "host_state.h"
 #include "plugin/host.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "base/alloc.h"
+#include "base/base.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "base/format.h"
+#include "base/base.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <set>
 #include <string>
 
-#include "base/wstr.h"
+#include "base/base.h"
 
 namespace {
 

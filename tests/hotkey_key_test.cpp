@@ -1,7 +1,7 @@
 // The keystroke handler: recognising the hotkey with the modifiers held,
 // measuring the background, picking and applying a scheme of the other
 // kind, and what happens when nothing can be applied.
-#include "base/alloc.h"
+#include "base/base.h"
 #include "support/osd_fixture.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "base/wstr.h"
+#include "base/base.h"
 #include "hotkey/hotkey.h"
 #include "support/plugin_fixture.h"
 

@@ -1,7 +1,7 @@
 // The OSD window in virtual time: its class, its look and place, its
 // display time and fade, the search that closes earlier windows, and
 // shutdown. Nothing is left behind: windows, GDI objects, memory, keys.
-#include "base/alloc.h"
+#include "base/base.h"
 #include "support/osd_fixture.h"
 
 #include "host_sim.h"

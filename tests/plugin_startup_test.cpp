@@ -1,4 +1,4 @@
-#include "base/wstr.h"
+#include "base/base.h"
 #include "support/plugin_fixture.h"
 
 namespace {

@@ -1,5 +1,5 @@
-#include "base/wstr.h"
-#include "schemes/color_values.h"
+#include "base/base.h"
+#include "schemes/schemes.h"
 #include "support/plugin_fixture.h"
 
 namespace {
@@ -12,11 +12,24 @@ TEST_F(ColorValuesTest, ParseNumberAcceptsOnlyWholeDecimalOrHexText) {
         int status;
         DWORD value;
     } cases[] = {
-        {u"15", 0, 15},          {u"0x0F", 0, 15},         {u"0X1f", 0, 31},  {u"007", 0, 7},
-        {u"0", 0, 0},            {u"4294967295", 0, 0xFFFFFFFF}, {u"0xFFFFFFFF", 0, 0xFFFFFFFF},
-        {u"4294967296", -1, 0},  {u"0x100000000", -1, 0}, {u"0x", -1, 0},    {u"0xg", -1, 0},
-        {u"1e", -1, 0},          {u" 5", -1, 0},          {u"5 ", -1, 0},    {u"+5", -1, 0},
-        {u"-5", -1, 0},          {u"", -1, 0},            {u"x10", -1, 0},
+        {u"15", 0, 15},
+        {u"0x0F", 0, 15},
+        {u"0X1f", 0, 31},
+        {u"007", 0, 7},
+        {u"0", 0, 0},
+        {u"4294967295", 0, 0xFFFFFFFF},
+        {u"0xFFFFFFFF", 0, 0xFFFFFFFF},
+        {u"4294967296", -1, 0},
+        {u"0x100000000", -1, 0},
+        {u"0x", -1, 0},
+        {u"0xg", -1, 0},
+        {u"1e", -1, 0},
+        {u" 5", -1, 0},
+        {u"5 ", -1, 0},
+        {u"+5", -1, 0},
+        {u"-5", -1, 0},
+        {u"", -1, 0},
+        {u"x10", -1, 0},
     };
     for (const Case &c : cases) {
         DWORD value = 12345;
@@ -62,11 +75,11 @@ TEST_F(ColorValuesTest, NamedTableHoldsTheKeywordValuesInOrder) {
         const char16_t *name;
         DWORD rgb;
     } rows[] = {
-        {0, u"AliceBlue", 0xF0F8FF},   {2, u"Aqua", 0x00FFFF},         {20, u"Cyan", 0x00FFFF},
-        {24, u"DarkGray", 0xA9A9A9},   {45, u"Fuchsia", 0xFF00FF},     {50, u"Gray", 0x808080},
-        {51, u"Green", 0x008000},      {54, u"Hotpink", 0xFF69B4},     {66, u"LightGoldenrodYellow", 0xFAFAD2},
-        {76, u"Lime", 0x00FF00},       {79, u"Magenta", 0xFF00FF},     {81, u"MediumAquaMarine", 0x66CDAA},
-        {122, u"Silver", 0xC0C0C0},    {139, u"YellowGreen", 0x9ACD32},
+        {0, u"AliceBlue", 0xF0F8FF}, {2, u"Aqua", 0x00FFFF},          {20, u"Cyan", 0x00FFFF},
+        {24, u"DarkGray", 0xA9A9A9}, {45, u"Fuchsia", 0xFF00FF},      {50, u"Gray", 0x808080},
+        {51, u"Green", 0x008000},    {54, u"Hotpink", 0xFF69B4},      {66, u"LightGoldenrodYellow", 0xFAFAD2},
+        {76, u"Lime", 0x00FF00},     {79, u"Magenta", 0xFF00FF},      {81, u"MediumAquaMarine", 0x66CDAA},
+        {122, u"Silver", 0xC0C0C0},  {139, u"YellowGreen", 0x9ACD32},
     };
     for (const Row &r : rows) {
         EXPECT_EQ(std::u16string(NAMED_COLORS[r.index].name), r.name) << r.index;
@@ -81,7 +94,7 @@ TEST_F(ColorValuesTest, NamedTableHoldsTheKeywordValuesInOrder) {
         // Every stored name finds a row with its own value (Aqua and Cyan share one).
         EXPECT_EQ(ParseColorValue(color.name), static_cast<LONG>(color.rgb)) << Narrow(name);
     }
-    for (int i = 1; i < NAMED_COLOR_COUNT; ++i) {
+    for (DWORD i = 1; i < NAMED_COLOR_COUNT; ++i) {
         EXPECT_LT(StrCompareI(NAMED_COLORS[i - 1].name, NAMED_COLORS[i].name), 0) << i;
     }
 }

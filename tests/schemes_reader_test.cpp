@@ -6,7 +6,7 @@
 #include <set>
 
 #include "support/scheme_file_fixture.h"
-#include "textio/text_source.h"
+#include "textio/textio.h"
 
 namespace {
 

@@ -109,11 +109,11 @@ TEST_F(WriterTest, ArgumentsAreCheckedBeforeAnythingIsWritten) {
     };
     for (const Case &c : cases) {
         HostCtlClearOutput();
-        EXPECT_EQ(WriteCurrentScheme(c.argument.c_str(), FALSE), 1) << Narrow(c.argument);
+        EXPECT_EQ(WriteCurrentScheme(c.argument.c_str(), false, IdentifyCurrentScheme), 1) << Narrow(c.argument);
         EXPECT_EQ(Narrow(Err()), "Vivanta plugin: " + c.err) << Narrow(c.argument);
         EXPECT_EQ(Out(), u"");
     }
-    EXPECT_EQ(WriteCurrentScheme(nullptr, FALSE), -1);
+    EXPECT_EQ(WriteCurrentScheme(nullptr, false, IdentifyCurrentScheme), -1);
     EXPECT_TRUE(Entries().empty());
 
     // Quotes anywhere are dropped; a directory gets Vivanta.ini; without a
@@ -122,11 +122,11 @@ TEST_F(WriterTest, ArgumentsAreCheckedBeforeAnythingIsWritten) {
     ASSERT_EQ(ApplyScheme(FindSchemeByName(g_schemes, u"Ice Palace"), nullptr), 1);
     HostCtlClearOutput();
     std::u16string quoted = u"\"" + Path("sub") + u"\"";
-    EXPECT_EQ(WriteCurrentScheme(quoted.c_str(), FALSE), 0);
+    EXPECT_EQ(WriteCurrentScheme(quoted.c_str(), false, IdentifyCurrentScheme), 0);
     EXPECT_EQ(Narrow(Out()), "Wrote current scheme to [Ice Palace] in \"" + Linux("sub") + "\\Vivanta.ini\".\r\n");
     EXPECT_EQ(Contents("sub/Vivanta.ini").substr(0, 17), BOM + "[Ice Palace]\r\n");
     HostCtlClearOutput();
-    EXPECT_EQ(WriteCurrentScheme((quoted + u"::\"Two Words\"").c_str(), TRUE), 0);
+    EXPECT_EQ(WriteCurrentScheme((quoted + u"::\"Two Words\"").c_str(), true, IdentifyCurrentScheme), 0);
     EXPECT_EQ(Out(), u"");
     EXPECT_NE(Contents("sub/Vivanta.ini").find("\r\n\r\n[Two Words]\r\n"), std::string::npos);
     EXPECT_EQ(Err(), u"");
@@ -134,7 +134,7 @@ TEST_F(WriterTest, ArgumentsAreCheckedBeforeAnythingIsWritten) {
 
 TEST_F(WriterTest, AMinusWritesToStandardOutputWithoutAMark) {
     sim::SetStdTarget(STD_OUTPUT_HANDLE, sim::StdTarget::Capture);
-    EXPECT_EQ(WriteCurrentScheme(u"-::Mine", FALSE), 0);
+    EXPECT_EQ(WriteCurrentScheme(u"-::Mine", false, IdentifyCurrentScheme), 0);
     EXPECT_EQ(sim::CapturedBytes(STD_OUTPUT_HANDLE), SectionText("Mine"));
     EXPECT_EQ(Out(), u"Wrote current scheme to [Mine] in \"-\".\r\n");
     EXPECT_TRUE(Entries().empty());
@@ -174,7 +174,7 @@ TEST_F(WriterTest, AnAppendedSectionFollowsOneEmptyLine) {
 
 TEST_F(WriterTest, AnEmptyFileCannotBeRewrittenAndStaysEmpty) {
     MakeFile("empty.ini", "");
-    EXPECT_EQ(WriteCurrentScheme((Path("empty.ini") + u"::Mine").c_str(), FALSE), 2);
+    EXPECT_EQ(WriteCurrentScheme((Path("empty.ini") + u"::Mine").c_str(), false, IdentifyCurrentScheme), 2);
     EXPECT_EQ(Narrow(Err()),
               "Vivanta plugin: Error opening input file \"" + Linux("empty.ini") + "\":\r\n   Error -100\r\n");
     EXPECT_EQ(Out(), u"");
@@ -272,14 +272,14 @@ TEST_F(WriterTest, AFileHeldOpenIsNotReplaced) {
         HostCtlClearOutput();
         HANDLE scanner = CreateFileW(Path("a.ini").c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(scanner, INVALID_HANDLE_VALUE);
-        EXPECT_EQ(WriteCurrentScheme((Path("a.ini") + u"::Mine").c_str(), FALSE), 2);
+        EXPECT_EQ(WriteCurrentScheme((Path("a.ini") + u"::Mine").c_str(), false, IdentifyCurrentScheme), 2);
         CloseHandle(scanner);
         EXPECT_EQ(MaskedErr(), "Vivanta plugin: Can\\u2019t rename output file \"" + Linux("VT_#.TMP") + "\" to \"" +
                                    Linux("a.ini") + "\":\r\n   Access is denied.\r\n");
         EXPECT_EQ(Out(), u"");
         ExpectUntouched("a.ini", "[Old]\r\n");
     }
-    EXPECT_EQ(WriteCurrentScheme((Path("a.ini") + u"::Mine").c_str(), TRUE), 0);
+    EXPECT_EQ(WriteCurrentScheme((Path("a.ini") + u"::Mine").c_str(), true, IdentifyCurrentScheme), 0);
     EXPECT_EQ(Contents("a.ini"), BOM + "[Old]\r\n\r\n" + SectionText("Mine"));
 }
 

@@ -1,5 +1,5 @@
 #include "support/textio_fixture.h"
-#include "textio/output_file.h"
+#include "textio/textio.h"
 
 namespace {
 

@@ -1,11 +1,13 @@
-#include "alloc.h"
+// Allocation through one counter, so that tests can make a chosen
+// allocation fail and see what is still held.
+#include "base.h"
 
 #include <stdlib.h>
 
 namespace {
 
 // One owner for the allocation counters: the module this file is linked into.
-long g_failAt = 0;      // the attempt number that fails first; 0: none
+long g_failAt = 0;  // the attempt number that fails first; 0: none
 long g_failTimes = 0;
 long g_attempts = 0;
 long g_live = 0;
@@ -43,9 +45,13 @@ void MemFailAllocation(long nth, long times) {
     g_failTimes = times < 1 ? 1 : times;
 }
 
-long MemAllocationCount(void) { return g_attempts; }
+long MemAllocationCount(void) {
+    return g_attempts;
+}
 
-long MemLiveCount(void) { return g_live; }
+long MemLiveCount(void) {
+    return g_live;
+}
 
 void MemResetCounts(void) {
     g_attempts = 0;

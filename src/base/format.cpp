@@ -1,4 +1,6 @@
-#include "format.h"
+// The one formatter of both targets: printf over UTF-16 with the Microsoft
+// meaning of the conversions.
+#include "base.h"
 
 #include <limits.h>
 
@@ -49,7 +51,7 @@ struct Spec {
     int width;
     int precision;  // -1: none
     Size size;
-    bool narrow;    // h on %s and %c: a char string or character
+    bool narrow;  // h on %s and %c: a char string or character
 };
 
 // Width and precision digits, saturating instead of overflowing.
@@ -95,8 +97,8 @@ void FormatText(Sink &s, const Spec &spec, LPCWSTR text, const char *narrow) {
     PadBack(s, spec, length);
 }
 
-void FormatInteger(Sink &s, const Spec &spec, uint64_t magnitude, bool negative, bool isSigned,
-                   unsigned base, bool upper) {
+void FormatInteger(Sink &s, const Spec &spec, uint64_t magnitude, bool negative, bool isSigned, unsigned base,
+                   bool upper) {
     const char *digitSet = upper ? "0123456789ABCDEF" : "0123456789abcdef";
     WCHAR digits[24];
     size_t count = 0;
@@ -194,21 +196,31 @@ void ParseSpec(LPCWSTR &p, va_list &args, Spec &spec) {
 
 uint64_t FetchUnsigned(va_list &args, Size size) {
     switch (size) {
-    case SIZE_64: return va_arg(args, unsigned long long);
-    case SIZE_PTR: return va_arg(args, size_t);
-    case SIZE_SHORT: return (unsigned short)va_arg(args, unsigned int);
-    case SIZE_CHAR: return (unsigned char)va_arg(args, unsigned int);
-    default: return va_arg(args, unsigned int);
+        case SIZE_64:
+            return va_arg(args, unsigned long long);
+        case SIZE_PTR:
+            return va_arg(args, size_t);
+        case SIZE_SHORT:
+            return (unsigned short)va_arg(args, unsigned int);
+        case SIZE_CHAR:
+            return (unsigned char)va_arg(args, unsigned int);
+        default:
+            return va_arg(args, unsigned int);
     }
 }
 
 int64_t FetchSigned(va_list &args, Size size) {
     switch (size) {
-    case SIZE_64: return va_arg(args, long long);
-    case SIZE_PTR: return (int64_t)va_arg(args, ptrdiff_t);
-    case SIZE_SHORT: return (short)va_arg(args, int);
-    case SIZE_CHAR: return (signed char)va_arg(args, int);
-    default: return va_arg(args, int);
+        case SIZE_64:
+            return va_arg(args, long long);
+        case SIZE_PTR:
+            return (int64_t)va_arg(args, ptrdiff_t);
+        case SIZE_SHORT:
+            return (short)va_arg(args, int);
+        case SIZE_CHAR:
+            return (signed char)va_arg(args, int);
+        default:
+            return va_arg(args, int);
     }
 }
 

@@ -1,4 +1,5 @@
-#include "wstr.h"
+// Strings and paths over UTF-16, with the same results on both targets.
+#include "base.h"
 
 // A null string reads as empty everywhere here: callers pass optional
 // arguments straight through, and a crash on a missing one helps nobody.
@@ -52,9 +53,13 @@ int StrCompareN(LPCWSTR a, LPCWSTR b, size_t count) {
     return 0;
 }
 
-WCHAR AsciiUpper(WCHAR c) { return (c >= TEXT('a') && c <= TEXT('z')) ? (WCHAR)(c - 0x20) : c; }
+WCHAR AsciiUpper(WCHAR c) {
+    return (c >= TEXT('a') && c <= TEXT('z')) ? (WCHAR)(c - 0x20) : c;
+}
 
-WCHAR AsciiLower(WCHAR c) { return (c >= TEXT('A') && c <= TEXT('Z')) ? (WCHAR)(c + 0x20) : c; }
+WCHAR AsciiLower(WCHAR c) {
+    return (c >= TEXT('A') && c <= TEXT('Z')) ? (WCHAR)(c + 0x20) : c;
+}
 
 // Folding to lower case orders "_" and "[" the way _wcsicmp does.
 int StrCompareI(LPCWSTR a, LPCWSTR b) {
@@ -77,7 +82,9 @@ void StrUpperAscii(LPWSTR text) {
     for (; *text; ++text) *text = AsciiUpper(*text);
 }
 
-bool IsAsciiDigit(WCHAR c) { return c >= TEXT('0') && c <= TEXT('9'); }
+bool IsAsciiDigit(WCHAR c) {
+    return c >= TEXT('0') && c <= TEXT('9');
+}
 
 bool IsHexDigit(WCHAR c) {
     return IsAsciiDigit(c) || (c >= TEXT('a') && c <= TEXT('f')) || (c >= TEXT('A') && c <= TEXT('F'));
@@ -92,17 +99,16 @@ struct CharRange {
 // What GetStringTypeW reports as C1_SPACE (and so iswspace on Windows): the
 // Unicode space, line and paragraph separators, the C0 controls TAB to CR,
 // and NEL. U+FEFF and U+200B are not in it. Sorted, for the early exit.
-const CharRange kWhiteSpace[] = {
-    {0x0009, 0x000D}, {0x0020, 0x0020}, {0x0085, 0x0085}, {0x00A0, 0x00A0},
-    {0x1680, 0x1680}, {0x2000, 0x200A}, {0x2028, 0x2029}, {0x202F, 0x202F},
-    {0x205F, 0x205F}, {0x3000, 0x3000},
+constexpr CharRange WHITE_SPACE_RANGES[] = {
+    {0x0009, 0x000D}, {0x0020, 0x0020}, {0x0085, 0x0085}, {0x00A0, 0x00A0}, {0x1680, 0x1680},
+    {0x2000, 0x200A}, {0x2028, 0x2029}, {0x202F, 0x202F}, {0x205F, 0x205F}, {0x3000, 0x3000},
 };
 
 }  // namespace
 
 bool IsWhiteSpace(WCHAR c) {
     WORD u = (WORD)c;
-    for (const CharRange &r : kWhiteSpace) {
+    for (const CharRange &r : WHITE_SPACE_RANGES) {
         if (u < r.first) return false;
         if (u <= r.last) return true;
     }
@@ -136,4 +142,37 @@ LPCWSTR StrFind(LPCWSTR text, LPCWSTR needle) {
         if (!needle[i]) return text;
     }
     return nullptr;
+}
+
+LPWSTR StrDuplicate(LPCWSTR text) {
+    size_t length = StrLen(text);
+    LPWSTR copy = static_cast<LPWSTR>(MemAlloc((length + 1) * sizeof(WCHAR)));
+    if (copy) StrCopy(copy, length + 1, text);
+    return copy;
+}
+
+namespace {
+
+bool IsPathSeparator(WCHAR c) {
+    return c == TEXT('\\') || c == TEXT('/') || c == TEXT(':');
+}
+
+}  // namespace
+
+size_t PathDirectoryLength(LPCWSTR path) {
+    LPCWSTR back = StrFindLastChar(path, TEXT('\\'));
+    LPCWSTR slash = StrFindLastChar(path, TEXT('/'));
+    LPCWSTR cut = back > slash ? back : slash;
+    if (!cut) cut = StrFindLastChar(path, TEXT(':'));
+    return cut ? static_cast<size_t>(cut - path) + 1 : 0;
+}
+
+bool AppendPathName(LPWSTR path, size_t capacity, LPCWSTR name) {
+    size_t length = StrLen(path);
+    if (length == 0) return false;
+    LPCWSTR separator = IsPathSeparator(path[length - 1]) ? TEXT("") : TEXT("\\");
+    if (length + StrLen(separator) + StrLen(name) >= capacity) return false;
+    StrAppend(path, capacity, separator);
+    StrAppend(path, capacity, name);
+    return true;
 }

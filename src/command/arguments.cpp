@@ -3,7 +3,7 @@
 // checks that make an argument an error. Values of /F, /W, /K and /O are
 // checked while the arguments are read, so that a bad value stops the
 // command before anything is carried out.
-#include "../base/wstr.h"
+#include "../base/base.h"
 #include "../hotkey/hotkey.h"
 #include "../plugin/host.h"
 #include "command.h"

@@ -3,10 +3,10 @@
 // the hotkey and OSD, the scheme, the display and the save. Each step of
 // /W, /F, /R and /S answers COMMAND_DONE when the command may go on, else
 // the result that ends it.
-#include "../base/wstr.h"
+#include "../base/base.h"
 #include "../hotkey/hotkey.h"
 #include "../plugin/host.h"
-#include "../schemes/scheme_file.h"
+#include "../schemes/schemes.h"
 #include "command.h"
 #include "vivanta_version.h"
 
@@ -30,7 +30,7 @@ void ShowSettingsScreen(const ColorScheme *applied) {
 
 // The scheme file writer answers with the command's own result codes.
 [[nodiscard]] CommandResult WriteSchemeStep(const CommandRequest *request) {
-    return static_cast<CommandResult>(WriteCurrentScheme(request->writeSpec, request->quiet ? TRUE : FALSE));
+    return static_cast<CommandResult>(WriteCurrentScheme(request->writeSpec, request->quiet, IdentifyCurrentScheme));
 }
 
 // A file that gives nothing ends the command: nothing after it is carried

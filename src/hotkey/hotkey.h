@@ -7,7 +7,7 @@
 
 #include "../platform.h"
 #include "../plugin/plugin.h"
-#include "../schemes/scheme_list.h"
+#include "../schemes/schemes.h"
 
 constexpr size_t HOTKEY_TEXT_SIZE = 1024;
 

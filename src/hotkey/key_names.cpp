@@ -1,6 +1,6 @@
 // Key names to hotkey codes and back in the table the host's generation puts
 // in force, the /L listing and the check of a code restored from the registry.
-#include "../base/wstr.h"
+#include "../base/base.h"
 #include "../plugin/host.h"
 #include "hotkey.h"
 

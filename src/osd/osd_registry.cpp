@@ -1,7 +1,6 @@
 // The shared OSD key and this instance's subkey. Nothing here is reported:
 // a key that cannot be created or deleted leaves the plugin working.
-#include "../base/format.h"
-#include "../base/wstr.h"
+#include "../base/base.h"
 #include "../plugin/plugin.h"
 #include "osd.h"
 

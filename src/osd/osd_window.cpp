@@ -3,9 +3,7 @@
 // where on the screen the console's text is; making, painting and placing a
 // window; its procedure, which shows it for three seconds, fades it and
 // closes it; and the search that finds this instance's windows again.
-#include "../base/alloc.h"
-#include "../base/format.h"
-#include "../base/wstr.h"
+#include "../base/base.h"
 #include "../plugin/plugin.h"
 #include "osd.h"
 

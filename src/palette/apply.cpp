@@ -3,9 +3,7 @@
 // much of the scheme as possible takes effect. Text already on the screen
 // keeps its look relative to the new scheme, and the windows that show the
 // console are told to repaint at once in the new palette.
-#include "../base/alloc.h"
-#include "../base/format.h"
-#include "../base/wstr.h"
+#include "../base/base.h"
 #include "../plugin/host.h"
 #include "palette.h"
 
@@ -140,7 +138,7 @@ const ViewTitleSearch CONSOLE_VIEW_SEARCH = {TEXT("\u2039%08X-%04X\u203A"), null
 
 void ReadPreviousAttributes(WORD currentAttribute, PreviousAttributes *previous) {
     WORD attributeByte = currentAttribute & 0xFF;
-    LONG base = attributeByte ? attributeByte : 7;
+    LONG base = AttributeOrDefault(currentAttribute);
     previous->std = PreviousAttribute(DIRECTIVE_NAMES[0], attributeByte, base);
     previous->input = PreviousAttribute(DIRECTIVE_NAMES[1], attributeByte, base);
     previous->error = PreviousAttribute(DIRECTIVE_NAMES[2], attributeByte, base);

@@ -4,28 +4,7 @@
 
 #include "../platform.h"
 #include "../plugin/plugin.h"
-#include "../schemes/scheme_list.h"
-
-constexpr DWORD OPTION_TEXT_SIZE = 1024;     // the host's option value buffer
-constexpr DWORD COLOR_DIR_TEXT_SIZE = 8192;  // the ColorDir variable as read back
-
-// The host's colour directives in the order they are set and shown.
-constexpr int DIRECTIVE_COUNT = 9;
-extern const LPCWSTR DIRECTIVE_NAMES[DIRECTIVE_COUNT];
-// The scheme's value of directive `index` (0-8, in DIRECTIVE_NAMES order).
-WORD SchemeDirective(const ColorScheme *scheme, int index);
-
-// A host option read as a number: decimal, or hexadecimal after "0x".
-// Text that does not start with a digit, and 0, give `defaultValue`; a
-// number too large for 32 bits gives -1; a missing or empty name gives -1.
-LONG QueryAttributeOption(LPCWSTR name, LONG defaultValue);
-
-// Reads the console screen buffer information; FALSE when it cannot be read.
-BOOL ReadConsoleInfo(CONSOLE_SCREEN_BUFFER_INFOEX *info);
-// The ColorDir environment variable into `text` (COLOR_DIR_TEXT_SIZE
-// characters); empty when it is unset. FALSE (and empty) when it is too long
-// for the buffer.
-BOOL ReadColorDirVariable(LPWSTR text);
+#include "../schemes/schemes.h"
 
 // ---- applying ----
 

@@ -3,9 +3,9 @@
 // the one whose colours the console and the host show now.
 #include <string.h>
 
-#include "../base/wstr.h"
+#include "../base/base.h"
 #include "../plugin/host.h"
-#include "../schemes/color_values.h"
+#include "../schemes/schemes.h"
 #include "palette.h"
 
 namespace {
@@ -73,12 +73,8 @@ void PrintPalette(const COLORREF palette[16]) {
 }
 
 void ReadComparedDirectives(WORD currentAttribute, WORD values[COMPARED_DIRECTIVES]) {
-    WORD base = currentAttribute & 0xFF;
-    if (base == 0) base = 7;
-    WORD swapped = static_cast<WORD>(((base & 0x0F) << 4) | (base >> 4));
     for (int i = 0; i < COMPARED_DIRECTIVES; ++i) {
-        // ListStatBarColors and ListInverseColors default to inverse video.
-        LONG fallback = i < 4 ? base : swapped;
+        LONG fallback = DirectiveDefault(i, currentAttribute);
         values[i] = static_cast<WORD>(QueryAttributeOption(DIRECTIVE_NAMES[i], fallback) & 0xFFFF);
     }
 }

@@ -3,10 +3,7 @@
 // the classification tries them in a fixed order.
 #include <stdlib.h>
 
-#include "../base/alloc.h"
-#include "../base/format.h"
-#include "../base/number.h"
-#include "../base/wstr.h"
+#include "../base/base.h"
 #include "host.h"
 #include "plugin.h"
 

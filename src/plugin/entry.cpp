@@ -4,12 +4,11 @@
 // subsystem.
 #include "entry.h"
 
-#include "../base/format.h"
-#include "../base/wstr.h"
+#include "../base/base.h"
 #include "../command/command.h"
 #include "../hotkey/hotkey.h"
 #include "../osd/osd.h"
-#include "../schemes/scheme_list.h"
+#include "../schemes/schemes.h"
 #include "host.h"
 #include "vivanta_version.h"
 

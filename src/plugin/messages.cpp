@@ -2,8 +2,7 @@
 // file and line when a batch file runs), the text of a Windows error code,
 // and the test for shells that want silence. Also the help text, which
 // Usage, Help and the command's "/?" all show.
-#include "../base/format.h"
-#include "../base/wstr.h"
+#include "../base/base.h"
 #include "host.h"
 #include "plugin.h"
 

@@ -1,7 +1,6 @@
 // The frame's process-wide state, written at attach and start-up and read
 // afterwards by every subsystem, and the host's version as %_4ver gives it.
-#include "../base/number.h"
-#include "../base/wstr.h"
+#include "../base/base.h"
 #include "host.h"
 #include "plugin.h"
 

@@ -1,8 +1,8 @@
-// Strict numbers and colour values as scheme files and the command write them.
-#include "color_values.h"
-
-#include "../base/number.h"
-#include "../base/wstr.h"
+// Strict numbers and colour values as scheme files and the command write
+// them, and console attributes in words, as the settings screen prints them
+// and as the host's colour syntax reads them back.
+#include "../base/base.h"
+#include "schemes.h"
 
 int ParseNumber(LPCWSTR text, DWORD *result) {
     if (!text || !result) return -1;
@@ -51,8 +51,8 @@ void BuildColorKey(LPCWSTR text, LPWSTR key) {
         if (IsWhiteSpace(c) || c == TEXT('-') || c == TEXT('_')) continue;
         // The neighbours are those of the text as written, so a separator
         // inside "GR-EY" keeps it from reading as gray.
-        if (c == TEXT('E') && i >= 2 && AsciiUpper(text[i - 2]) == TEXT('G') &&
-            AsciiUpper(text[i - 1]) == TEXT('R') && AsciiUpper(text[i + 1]) == TEXT('Y')) {
+        if (c == TEXT('E') && i >= 2 && AsciiUpper(text[i - 2]) == TEXT('G') && AsciiUpper(text[i - 1]) == TEXT('R') &&
+            AsciiUpper(text[i + 1]) == TEXT('Y')) {
             c = TEXT('A');
         }
         key[length++] = c;
@@ -73,4 +73,32 @@ LONG ParseColorValue(LPCWSTR text) {
         if (StrCompareI(key, color.name) == 0) return (LONG)color.rgb;
     }
     return -1;
+}
+
+// ---- attributes in words ----
+
+const LPCWSTR CONSOLE_COLOR_NAMES[16] = {
+    TEXT("Black"),        TEXT("Blue"),           TEXT("Green"),         TEXT("Cyan"),
+    TEXT("Red"),          TEXT("Magenta"),        TEXT("Yellow"),        TEXT("White"),
+    TEXT("Bright Black"), TEXT("Bright Blue"),    TEXT("Bright Green"),  TEXT("Bright Cyan"),
+    TEXT("Bright Red"),   TEXT("Bright Magenta"), TEXT("Bright Yellow"), TEXT("Bright White"),
+};
+
+namespace {
+
+WCHAR g_attributeText[ATTRIBUTE_TEXT_SIZE];
+
+}  // namespace
+
+LPCWSTR DescribeAttribute(DWORD attribute) {
+    WORD value = (WORD)(attribute & 0xFFFF);
+    if (value == 0) {
+        Format(g_attributeText, ATTRIBUTE_TEXT_SIZE, TEXT("not set"));
+    } else if (value < 256) {
+        Format(g_attributeText, ATTRIBUTE_TEXT_SIZE, TEXT("%s on %s"), CONSOLE_COLOR_NAMES[value & 0xF],
+               CONSOLE_COLOR_NAMES[(value >> 4) & 0xF]);
+    } else {
+        g_attributeText[0] = 0;
+    }
+    return g_attributeText;
 }

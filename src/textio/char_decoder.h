@@ -1,10 +1,25 @@
-// One character from a source's content at a byte offset, per encoding;
-// inline so that the line reader's loop decodes without a call per
-// character. Internal to the text I/O library.
+// The decoding internals of the text I/O library, not for its callers: the
+// single-byte code-page tables, and one character from a source's content
+// at a byte offset, per encoding, inline so that the line reader's loop
+// decodes without a call per character.
 #pragma once
 
-#include "codepage_tables.h"
-#include "line_reader.h"
+#include <type_traits>
+
+#include "textio.h"
+
+// The single-byte code pages text sources decode: for each, the characters
+// of bytes 0x80-0xFF (bytes below 0x80 are themselves). Unassigned bytes and
+// C1 controls give U+FFFD.
+constexpr DWORD CODEPAGE_TABLE_COUNT = 24;
+
+// The code pages in table order; index 0, code page 1252, stands in for
+// any code page not listed.
+extern const UINT CODEPAGE_TABLE_PAGES[CODEPAGE_TABLE_COUNT];
+extern const WCHAR CODEPAGE_TABLES[CODEPAGE_TABLE_COUNT][128];
+
+// The table index of `codePage`, 0 when it has none (decoding.cpp).
+DWORD CodePageTableIndex(UINT codePage);
 
 // What the decoders need, read once from the record.
 struct DecodeView {
@@ -93,4 +108,27 @@ inline LONG DecodeAt<Utf8>(const DecodeView &view, ULONGLONG at, ULONGLONG *next
     *next = at + length;
     if (value > 0xFFFF || (value >= 0xD800 && value <= 0xDFFF)) return view.replacement;
     return value;
+}
+
+// Calls `step` with `encoding` as a compile-time constant, so that each
+// encoding gets a loop of its own; `unknown` for an encoding no record
+// can have.
+template <typename Step>
+inline LONG WithEncoding(DWORD encoding, LONG unknown, Step step) {
+    switch (encoding) {
+        case Ansi:
+            return step(std::integral_constant<DWORD, Ansi>());
+        case Utf16Le:
+            return step(std::integral_constant<DWORD, Utf16Le>());
+        case Utf16Be:
+            return step(std::integral_constant<DWORD, Utf16Be>());
+        case Utf8:
+            return step(std::integral_constant<DWORD, Utf8>());
+        case Utf32Le:
+            return step(std::integral_constant<DWORD, Utf32Le>());
+        case Utf32Be:
+            return step(std::integral_constant<DWORD, Utf32Be>());
+        default:
+            return unknown;
+    }
 }

@@ -1,8 +1,7 @@
-// Creating and closing an output file.
-#include "output_file.h"
-
-#include "../base/alloc.h"
-#include "../base/wstr.h"
+// Output files: gathering text and writing it out as UTF-8, one WriteFile
+// per full buffer; creating and closing them.
+#include "../base/base.h"
+#include "textio.h"
 
 namespace {
 
@@ -10,6 +9,20 @@ void FreeOutput(OutputFile *output) {
     MemFree(output->pending);
     MemFree(output->bytes);
     MemFree(output);
+}
+
+bool IsHighSurrogate(WCHAR c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(WCHAR c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+void Append(OutputFile *output, LPCWSTR text, size_t length) {
+    LPWSTR end = output->pending + output->count;
+    for (size_t i = 0; i < length; ++i) end[i] = text[i];
+    end[length] = 0;
+    output->count += static_cast<DWORD>(length);
 }
 
 }  // namespace
@@ -35,16 +48,16 @@ OutputFile *CreateOutputFile(LPCWSTR name) {
     output->pending[0] = 0;
     if (StrCompare(name, TEXT("-")) == 0) {
         output->file = GetStdHandle(STD_OUTPUT_HANDLE);
-        output->isStdOut = TRUE;
+        output->isStdOut = true;
     } else {
         output->file = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL, nullptr);
     }
     if (!output->file || output->file == INVALID_HANDLE_VALUE) {
-        DWORD error = GetLastError();
-        FreeOutput(output);
         // A process without standard output has no error to report.
-        SetLastError(error != 0 ? error : ERROR_INVALID_HANDLE);
+        DWORD error = LastErrorOr(ERROR_INVALID_HANDLE);
+        FreeOutput(output);
+        SetLastError(error);
         return nullptr;
     }
     return output;
@@ -56,4 +69,63 @@ LONG CloseOutputFile(OutputFile *output) {
     if (!output->isStdOut) CloseHandle(output->file);
     FreeOutput(output);
     return result;
+}
+
+LONG FlushOutput(OutputFile *output) {
+    if (!output) return -1;
+    if (output->count == 0) return 0;
+    // The terminator goes through too, so the conversion says where it ends.
+    int converted = WideCharToMultiByte(output->codePage, 0, output->pending, static_cast<int>(output->count + 1),
+                                        reinterpret_cast<LPSTR>(output->bytes), static_cast<int>(output->bytesSize),
+                                        nullptr, nullptr);
+    if (converted <= 0) return LastErrorOr(ERROR_INVALID_DATA);
+    DWORD total = static_cast<DWORD>(converted - 1);
+    DWORD done = 0;
+    while (done < total) {
+        DWORD written = 0;
+        if (!WriteFile(output->file, output->bytes + done, total - done, &written, nullptr)) {
+            return LastErrorOr(ERROR_WRITE_FAULT);
+        }
+        // A write that moves nothing would loop for ever.
+        if (written == 0) return ERROR_WRITE_FAULT;
+        done += written;
+    }
+    output->count = 0;
+    output->pending[0] = 0;
+    return 0;
+}
+
+LONG WriteText(OutputFile *output, LPCWSTR text) {
+    if (!output || !text) return -1;
+    size_t length = StrLen(text);
+    if (output->count + length >= output->capacity) {
+        LONG error = FlushOutput(output);
+        if (error != 0) return error;
+    }
+    // Too long for the buffer: handed over in chunks of seven eighths of it,
+    // one unit shorter where a chunk would end between the halves of a
+    // surrogate pair.
+    while (length >= output->capacity) {
+        size_t chunk = output->capacity / 8 * 7;
+        if (IsHighSurrogate(text[chunk - 1]) && IsLowSurrogate(text[chunk])) --chunk;
+        output->count = 0;
+        Append(output, text, chunk);
+        LONG error = FlushOutput(output);
+        if (error != 0) return error;
+        text += chunk;
+        length -= chunk;
+    }
+    Append(output, text, length);
+    return 0;
+}
+
+LONG WriteBom(OutputFile *output) {
+    if (!output) return -1;
+    if (output->count + 1 >= output->capacity) {
+        LONG error = FlushOutput(output);
+        if (error != 0) return error;
+    }
+    static const WCHAR MARK[] = {0xFEFF, 0};
+    Append(output, MARK, 1);
+    return 0;
 }

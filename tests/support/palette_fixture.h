@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "base/alloc.h"
+#include "base/base.h"
 #include "palette/palette.h"
-#include "schemes/scheme_list.h"
+#include "schemes/schemes.h"
 #include "support/plugin_fixture.h"
 
 class PaletteTest : public PluginTest {

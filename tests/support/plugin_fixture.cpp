@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "base/alloc.h"
+#include "base/base.h"
 
 const char16_t TEST_MODULE_PATH[] = u"/opt/vivanta/Vivanta.so";
 

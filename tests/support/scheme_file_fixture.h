@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "schemes/scheme_file.h"
+#include "schemes/schemes.h"
 #include "support/palette_fixture.h"
 #include "support/test_directory.h"
 

@@ -5,11 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "base/alloc.h"
+#include "base/base.h"
 #include "support/plugin_fixture.h"
 #include "support/test_directory.h"
-#include "textio/line_reader.h"
-#include "textio/text_source.h"
+#include "textio/textio.h"
 
 class TextioTest : public PluginTest, protected TestDirectory {
   protected:

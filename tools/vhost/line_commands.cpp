@@ -1,8 +1,7 @@
 // The lines vhost understands, and the text helpers its files share.
 #include <vector>
 
-#include "base/number.h"
-#include "base/utf8.h"
+#include "base/base.h"
 #include "plugin/host.h"
 #include "vhost.h"
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "base/utf8.h"
+#include "base/base.h"
 #include "vhost.h"
 
 namespace vhost {

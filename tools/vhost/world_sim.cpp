@@ -5,7 +5,7 @@
 
 #include <fstream>
 
-#include "base/utf8.h"
+#include "base/base.h"
 
 #include "host_control.h"
 #include "host_sim.h"

@@ -4,13 +4,97 @@
 // gives nothing leaves it as it was.
 #include <string.h>
 
-#include "../base/wstr.h"
-#include "../palette/palette.h"
+#include "../base/base.h"
 #include "../plugin/host.h"
-#include "../textio/line_reader.h"
-#include "color_values.h"
-#include "scheme_file.h"
-#include "scheme_name_index.h"
+#include "../plugin/plugin.h"
+#include "../textio/textio.h"
+#include "schemes.h"
+
+// ---- lines ----
+// The line work of scheme files: trimming, and splitting a setting into its
+// key and value. White space is the table of src/base, the same on both
+// targets.
+
+namespace {
+
+// No character from "!" to U+0084 is white space: most characters of a
+// scheme file are decided without the table.
+bool IsBlank(WCHAR c) {
+    return (c <= 0x20 || c >= 0x85) && IsWhiteSpace(c);
+}
+
+// Copies `count` characters of `from` into `to` (SETTING_TEXT_SIZE) and
+// trims its end; false when they would not fit.
+bool TakePart(LPCWSTR from, size_t count, LPWSTR to) {
+    if (count >= SETTING_TEXT_SIZE) return false;
+    while (count > 0 && IsBlank(from[count - 1])) --count;
+    for (size_t i = 0; i < count; ++i) to[i] = from[i];
+    to[count] = 0;
+    return true;
+}
+
+}  // namespace
+
+size_t TrimTrailingBlanks(LPWSTR text) {
+    if (!text) return 0;
+    size_t length = StrLen(text);
+    while (length > 0 && IsBlank(text[length - 1])) --length;
+    text[length] = 0;
+    return length;
+}
+
+size_t TrimBlanks(LPWSTR text) {
+    if (!text) return 0;
+    size_t end = StrLen(text);
+    size_t start = 0;
+    while (start < end && IsBlank(text[start])) ++start;
+    while (end > start && IsBlank(text[end - 1])) --end;
+    // Moved down in place: the text only ever gets shorter.
+    for (size_t i = start; i < end; ++i) text[i - start] = text[i];
+    text[end - start] = 0;
+    return end - start;
+}
+
+bool SplitKeyValue(LPCWSTR line, LPWSTR key, LPWSTR value) {
+    if (!key || !value) return false;
+    key[0] = 0;
+    value[0] = 0;
+    if (!line) return false;
+    while (IsBlank(*line)) ++line;
+    LPCWSTR equals = StrFindChar(line, TEXT('='));
+    if (!equals) return false;
+    LPCWSTR after = equals + 1;
+    while (IsBlank(*after)) ++after;
+    if (!TakePart(line, static_cast<size_t>(equals - line), key) || key[0] == 0 ||
+        !TakePart(after, StrLen(after), value)) {
+        key[0] = 0;
+        value[0] = 0;
+        return false;
+    }
+    return true;
+}
+
+// A header is "[" first and a "]" anywhere after it: the name ends at the
+// first "]" and whatever follows it is ignored. Comments and settings are
+// looked for only in other lines.
+SchemeLineKind ScanSchemeLine(LPCWSTR line, const SchemeLine *parts) {
+    if (line[0] == TEXT('[')) {
+        if (LPCWSTR close = StrFindChar(line, TEXT(']'))) {
+            size_t length = static_cast<size_t>(close - (line + 1));
+            for (size_t i = 0; i < length; ++i) parts->section[i] = line[1 + i];
+            parts->section[length] = 0;
+            return SCHEME_LINE_SECTION;
+        }
+    }
+    if (line[0] == 0 || line[0] == TEXT(';') || !parts->key) return SCHEME_LINE_OTHER;
+    return SplitKeyValue(line, parts->key, parts->value) ? SCHEME_LINE_SETTING : SCHEME_LINE_OTHER;
+}
+
+bool AppendDefaultSchemeFile(LPWSTR path, size_t capacity) {
+    return AppendPathName(path, capacity, DEFAULT_SCHEME_FILE);
+}
+
+// ---- reading ----
 
 namespace {
 
@@ -21,21 +105,14 @@ struct FileReading {
     ColorScheme **tail;  // the link the next one goes into
     SchemeNameIndex names;
     int count;
-    BOOL sectionRead;    // the current section's settings count
+    bool sectionRead;  // the current section's settings count
     WCHAR sectionName[LINE_BUFFER_SIZE];
+    WCHAR header[LINE_BUFFER_SIZE];  // the name of the header just read, until its section begins
     WCHAR colorDir[SETTING_TEXT_SIZE];
     WCHAR key[SETTING_TEXT_SIZE];
     WCHAR value[SETTING_TEXT_SIZE];
     WCHAR line[LINE_BUFFER_SIZE];
 };
-
-// The directive fields in DIRECTIVE_NAMES order.
-WORD *DirectiveField(ColorScheme *scheme, int index) {
-    WORD *fields[DIRECTIVE_COUNT] = {&scheme->StdColors,   &scheme->InputColors,         &scheme->ErrorColors,
-                                     &scheme->ListColors,  &scheme->ListStatBarColors,   &scheme->ListInverseColors,
-                                     &scheme->SelectColors, &scheme->SelectStatBarColors, &scheme->SelectedColors};
-    return fields[index];
-}
 
 // Nothing set: every directive and palette entry holds its "not read" mark.
 void ResetTemplate(ColorScheme *scheme, FileReading *reading) {
@@ -64,13 +141,10 @@ void FinishSection(ColorScheme *scheme, FileReading *reading) {
     ++reading->count;
 }
 
-// "[name]" and anything after the first "]": the name trimmed at both ends.
-void BeginSection(LPCWSTR line, ColorScheme *scheme, FileReading *reading) {
+// A section header: the name in reading->header, trimmed at both ends.
+void BeginSection(ColorScheme *scheme, FileReading *reading) {
     FinishSection(scheme, reading);
-    LPCWSTR close = StrFindChar(line, TEXT(']'));
-    size_t length = static_cast<size_t>(close - (line + 1));
-    for (size_t i = 0; i < length; ++i) reading->sectionName[i] = line[1 + i];
-    reading->sectionName[length] = 0;
+    StrCopy(reading->sectionName, LINE_BUFFER_SIZE, reading->header);
     TrimBlanks(reading->sectionName);
     LPCWSTR name = reading->sectionName;
     // Empty names, switched-off schemes ("!") and names this file already
@@ -122,11 +196,17 @@ void ReadLines(TextSource *source, ColorScheme *scheme, FileReading *reading) {
     LPWSTR line = reading->line;
     while (ReadLine(source, line, READ_LINE_SKIP_BLANK) == 0) {
         TrimBlanks(line);
-        if (line[0] == 0 || line[0] == TEXT(';')) continue;
-        if (line[0] == TEXT('[') && StrFindChar(line, TEXT(']'))) {
-            BeginSection(line, scheme, reading);
-        } else if (reading->sectionRead && SplitKeyValue(line, reading->key, reading->value)) {
-            ApplySetting(scheme, reading);
+        // Settings are split only where they count.
+        const SchemeLine parts = {reading->header, reading->sectionRead ? reading->key : nullptr, reading->value};
+        switch (ScanSchemeLine(line, &parts)) {
+            case SCHEME_LINE_SECTION:
+                BeginSection(scheme, reading);
+                break;
+            case SCHEME_LINE_SETTING:
+                ApplySetting(scheme, reading);
+                break;
+            case SCHEME_LINE_OTHER:
+                break;
         }
     }
     FinishSection(scheme, reading);
@@ -144,14 +224,35 @@ int ReadSchemeFile(LPCWSTR name, int merge) {
     reading.tail = &reading.head;
     InitSchemeNameIndex(&reading.names, &reading.head);
     reading.count = 0;
-    reading.sectionRead = FALSE;
+    reading.sectionRead = false;
     reading.sectionName[0] = 0;
     ColorScheme scheme;
     ResetTemplate(&scheme, &reading);
 
     ReadLines(&source, &scheme, &reading);
     CloseTextSource(&source);
-    if (reading.count > 0) TakeOverSchemes(reading.head, &reading.names, merge);
+    if (reading.count > 0) TakeOverSchemes(reading.head, &reading.names, merge != 0);
     FreeSchemeNameIndex(&reading.names);
     return reading.count;
+}
+
+// ---- the default scheme file ----
+// The scheme file read at start-up: Vivanta.ini beside the plugin, or else
+// beside the host's command processor.
+
+int LoadDefaultSchemeFile(void) {
+    WCHAR path[MODULE_PATH_SIZE];
+    DWORD length = GetModuleFileNameW(g_plugin.module, path, MODULE_PATH_SIZE);
+    // A cut-off name would lead to some other directory.
+    if (length == 0 || length >= MODULE_PATH_SIZE) return 0;
+    path[length] = 0;
+    path[PathDirectoryLength(path)] = 0;
+    if (AppendDefaultSchemeFile(path, MODULE_PATH_SIZE) && QueryIsFile(path)) return ReadSchemeFile(path, 0);
+
+    // The host's directory. Without one there is nothing to look at: a bare
+    // file name would be read from whatever the current directory is.
+    StrCopy(path, MODULE_PATH_SIZE, TEXT("%@path[%_cmdspec]"));
+    ExpandVariables(path, 1);
+    if (AppendDefaultSchemeFile(path, MODULE_PATH_SIZE) && QueryIsFile(path)) return ReadSchemeFile(path, 0);
+    return 0;
 }

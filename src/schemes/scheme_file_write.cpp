@@ -1,0 +1,365 @@
+// Writing scheme files: the /W argument checked before anything is
+// written, then a new file holding just the one section, or a rewrite of
+// the existing one with that section replaced or added; the section itself
+// made from what is in effect now; and how failures are reported.
+#include "../base/base.h"
+#include "../plugin/host.h"
+#include "../plugin/plugin.h"
+#include "../textio/textio.h"
+#include "schemes.h"
+
+namespace {
+
+constexpr LONG CONSOLE_INFO_UNREADABLE = 42;  // WriteSchemeSection: the console could not be read
+constexpr WCHAR STANDARD_OUTPUT_NAME[] = TEXT("-");
+
+// ---- messages ----
+// How the writer reports a failure: the plugin's prefix and a line naming
+// the file (or two), then the error's text indented on its own line.
+
+void PrintErrorText(DWORD code) {
+    WCHAR text[ERROR_TEXT_SIZE];
+    FormatWindowsError(code, text);
+    Qprintf(ErrorHandle(), TEXT("   %s\r\n"), text);
+}
+
+// `format` takes one file name.
+void ReportFileFailure(LPCWSTR format, LPCWSTR name, DWORD code) {
+    PrintErrorPrefix();
+    Qprintf(ErrorHandle(), format, name);
+    PrintErrorText(code);
+}
+
+// `format` takes two file names.
+void ReportFileFailure2(LPCWSTR format, LPCWSTR first, LPCWSTR second, DWORD code) {
+    PrintErrorPrefix();
+    Qprintf(ErrorHandle(), format, first, second);
+    PrintErrorText(code);
+}
+
+// An argument the writer refuses: the prefix and `format` with `text`
+// (which may be null when the format takes nothing).
+void ReportRefusal(LPCWSTR format, LPCWSTR text) {
+    PrintErrorPrefix();
+    Qprintf(ErrorHandle(), format, text);
+}
+
+// ---- the section ----
+// One scheme section as the writer emits it, made from what is in effect
+// now: the host's nine colour directives, ColorDir and the console palette.
+
+// Writes the pieces in order; the first error ends it.
+LONG WritePieces(OutputFile *output, LPCWSTR first, LPCWSTR second, LPCWSTR third) {
+    LONG error = WriteText(output, first);
+    if (error == 0) error = WriteText(output, second);
+    if (error == 0) error = WriteText(output, third);
+    return error;
+}
+
+// The ColorDir variable when it is set and not empty, else the host's
+// ColorDir option, into `text` (COLOR_DIR_TEXT_SIZE characters).
+void ReadColorDirText(LPWSTR text) {
+    if (ReadColorDirVariable(text) && text[0] != 0) return;
+    WCHAR option[OPTION_TEXT_SIZE];
+    option[0] = 0;
+    QueryOptionValue(TEXT("ColorDir"), option);
+    option[OPTION_TEXT_SIZE - 1] = 0;
+    StrCopy(text, COLOR_DIR_TEXT_SIZE, option);
+}
+
+// The section `name` with the colours in effect: 0, CONSOLE_INFO_UNREADABLE
+// (nothing written), or the error of the first failed write.
+LONG WriteSchemeSection(OutputFile *output, LPCWSTR name) {
+    CONSOLE_SCREEN_BUFFER_INFOEX info;
+    if (!ReadConsoleInfo(&info)) return CONSOLE_INFO_UNREADABLE;
+    WCHAR colorDir[COLOR_DIR_TEXT_SIZE];
+    ReadColorDirText(colorDir);
+
+    LONG error = WritePieces(output, TEXT("["), name, TEXT("]\r\n"));
+    for (int i = 0; i < DIRECTIVE_COUNT && error == 0; ++i) {
+        LONG value = QueryAttributeOption(DIRECTIVE_NAMES[i], DirectiveDefault(i, info.wAttributes));
+        // Written as described, even when that is nothing (an overflow).
+        error = WritePieces(output, DIRECTIVE_NAMES[i], TEXT("="), DescribeAttribute(static_cast<DWORD>(value)));
+        if (error == 0) error = WriteText(output, TEXT("\r\n"));
+    }
+    if (error == 0) error = WritePieces(output, TEXT("ColorDir="), colorDir, TEXT("\r\n"));
+    WCHAR line[32];
+    for (int i = 0; i < 16 && error == 0; ++i) {
+        Format(line, 32, TEXT("Color %d=#%06x\r\n"), i, static_cast<unsigned>(SwapRedAndBlue(info.ColorTable[i])));
+        error = WriteText(output, line);
+    }
+    if (error == 0) error = WriteText(output, TEXT("\r\n"));
+    return error;
+}
+
+// Whether two section names are one scheme name: folded, then compared with
+// A-Z taken without case.
+bool SameSchemeName(LPCWSTR a, LPCWSTR b) {
+    if (!a || !b) return false;
+    WCHAR foldedA[SECTION_NAME_FOLD_SIZE];
+    WCHAR foldedB[SECTION_NAME_FOLD_SIZE];
+    // A name too long to fold is compared as it stands.
+    if (FoldSchemeNameInto(a, foldedA, SECTION_NAME_FOLD_SIZE) < 0 ||
+        FoldSchemeNameInto(b, foldedB, SECTION_NAME_FOLD_SIZE) < 0) {
+        return StrCompareI(a, b) == 0;
+    }
+    return StrCompareI(foldedA, foldedB) == 0;
+}
+
+// ---- rewriting ----
+// Rewriting an existing scheme file with one section replaced or added.
+// Everything is written to a temporary file beside it, which then takes
+// the file's name in one step: until that step succeeds the user's file is
+// untouched, and after it the new content is complete.
+
+struct Rewrite {
+    LPCWSTR path;
+    LPCWSTR name;
+    WCHAR temp[MAX_PATH];  // empty until the temporary file exists
+    TextSource source;
+    OutputFile *output;
+    WCHAR line[LINE_BUFFER_SIZE];
+    WCHAR section[LINE_BUFFER_SIZE];  // a header's name as the file spells it
+    WCHAR trimmed[LINE_BUFFER_SIZE];  // and as the reader takes it
+};
+
+// Made in the file's own directory, so that the final rename never has to
+// cross volumes. 0, or the error that kept it from being made.
+DWORD CreateTempFile(Rewrite *rewrite) {
+    rewrite->temp[0] = 0;
+    size_t length = PathDirectoryLength(rewrite->path);
+    WCHAR directory[MAX_PATH];
+    if (length >= MAX_PATH) return ERROR_BUFFER_OVERFLOW;
+    StrCopy(directory, length + 1, rewrite->path);
+    if (GetTempFileNameW(directory, TEXT("VT_"), 0, rewrite->temp) != 0) return 0;
+    rewrite->temp[0] = 0;
+    return LastErrorOr(ERROR_FILE_NOT_FOUND);
+}
+
+// The input closed (harmless when it is not open) and the temporary file
+// removed, so that a failure leaves nothing behind.
+void CleanUp(Rewrite *rewrite) {
+    CloseTextSource(&rewrite->source);
+    if (rewrite->temp[0] != 0 && QueryIsFile(rewrite->temp)) DeleteFileW(rewrite->temp);
+}
+
+// Whether a section of that spelling is the scheme being written. The name
+// is compared trimmed, as the reader takes it: "[ Night ]" is Night.
+bool IsRequestedSection(Rewrite *rewrite) {
+    StrCopy(rewrite->trimmed, LINE_BUFFER_SIZE, rewrite->section);
+    TrimBlanks(rewrite->trimmed);
+    return SameSchemeName(rewrite->trimmed, rewrite->name);
+}
+
+// Copies the file, trimmed, replacing the first section of the requested
+// name and dropping any later one; 0 or the error of the failed write.
+LONG CopyWithSection(Rewrite *rewrite) {
+    OutputFile *output = rewrite->output;
+    bool anyLine = false, written = false, skipping = false, lastEmpty = false;
+    while (ReadLine(&rewrite->source, rewrite->line, 0) == 0) {
+        anyLine = true;
+        lastEmpty = TrimBlanks(rewrite->line) == 0;
+        LONG error = 0;
+        const SchemeLine parts = {rewrite->section, nullptr, nullptr};
+        if (ScanSchemeLine(rewrite->line, &parts) == SCHEME_LINE_SECTION) {
+            skipping = IsRequestedSection(rewrite);
+            // The first section of that name is replaced where it stands,
+            // keeping its header's spelling; any later one is dropped.
+            if (skipping && !written) {
+                error = WriteSchemeSection(output, rewrite->section);
+                written = true;
+            }
+        }
+        if (error == 0 && !skipping) {
+            error = WriteText(output, rewrite->line);
+            if (error == 0) error = WriteText(output, TEXT("\r\n"));
+        }
+        if (error != 0) return error;
+    }
+    if (written) return 0;
+    // Appended after one empty line, the file's own or one added here.
+    if (!anyLine || !lastEmpty) {
+        LONG error = WriteText(output, TEXT("\r\n"));
+        if (error != 0) return error;
+    }
+    return WriteSchemeSection(output, rewrite->name);
+}
+
+// The temporary file's content made complete and durable before it
+// replaces anything; 0 or the error of the step that failed.
+DWORD FinishTempFile(Rewrite *rewrite) {
+    DWORD code = 0;
+    if (FlushOutput(rewrite->output) != 0 || !FlushFileBuffers(rewrite->output->file)) {
+        code = LastErrorOr(ERROR_WRITE_FAULT);
+    }
+    if (CloseOutputFile(rewrite->output) != 0 && code == 0) code = LastErrorOr(ERROR_WRITE_FAULT);
+    rewrite->output = nullptr;
+    return code;
+}
+
+SchemeWriteResult Fail(Rewrite *rewrite) {
+    CleanUp(rewrite);
+    return SCHEME_WRITE_FAILED;
+}
+
+SchemeWriteResult RunRewrite(Rewrite *rewrite) {
+    DWORD tempError = CreateTempFile(rewrite);
+    LONG opened = OpenTextSource(&rewrite->source, rewrite->path);
+    if (opened != 0) {
+        ReportFileFailure(TEXT("Error opening input file \"%s\":\r\n"), rewrite->path, static_cast<DWORD>(opened));
+        return Fail(rewrite);
+    }
+    if (tempError != 0) {
+        // No temporary name to show: the directory it was to go in says
+        // where the trouble is.
+        WCHAR directory[MAX_PATH];
+        size_t length = PathDirectoryLength(rewrite->path);
+        StrCopy(directory, length + 1 < MAX_PATH ? length + 1 : MAX_PATH, rewrite->path);
+        ReportFileFailure(TEXT("Error opening output file \"%s\":\r\n"), directory, tempError);
+        return Fail(rewrite);
+    }
+    rewrite->output = CreateOutputFile(rewrite->temp);
+    if (!rewrite->output) {
+        ReportFileFailure(TEXT("Error opening output file \"%s\":\r\n"), rewrite->temp, GetLastError());
+        return Fail(rewrite);
+    }
+    LONG error = WriteBom(rewrite->output);
+    if (error == 0) error = CopyWithSection(rewrite);
+    if (error != 0) {
+        ReportFileFailure(TEXT("Error writing to output file \"%s\"\r\n"), rewrite->temp, static_cast<DWORD>(error));
+        CloseOutputFile(rewrite->output);
+        return Fail(rewrite);
+    }
+    DWORD code = FinishTempFile(rewrite);
+    if (code != 0) {
+        ReportFileFailure(TEXT("Error closing output file \"%s\"\r\n"), rewrite->temp, code);
+        return Fail(rewrite);
+    }
+    // The input must be closed before its file can be replaced.
+    CloseTextSource(&rewrite->source);
+    if (!MoveFileExW(rewrite->temp, rewrite->path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ReportFileFailure2(TEXT("Can\u2019t rename output file \"%s\" to \"%s\":\r\n"), rewrite->temp, rewrite->path,
+                           GetLastError());
+        return Fail(rewrite);
+    }
+    return SCHEME_WRITE_DONE;
+}
+
+}  // namespace
+
+// ---- creating ----
+// A scheme file that does not exist yet, or standard output: just the one
+// section, UTF-8 with a byte-order mark (standard output without one).
+
+SchemeWriteResult CreateSchemeFile(LPCWSTR path, LPCWSTR name) {
+    if (!path || path[0] == 0 || !name || name[0] == 0) return SCHEME_WRITE_MISSING_ARGUMENT;
+    OutputFile *output = CreateOutputFile(path);
+    if (!output) {
+        ReportFileFailure(TEXT("Error opening output file \"%s\":\r\n"), path, GetLastError());
+        return SCHEME_WRITE_FAILED;
+    }
+    LONG error = 0;
+    if (StrCompare(path, STANDARD_OUTPUT_NAME) != 0) error = WriteBom(output);
+    if (error == 0) error = WriteSchemeSection(output, name);
+    bool open = true;
+    if (error == 0) {
+        // The close writes what is still buffered, so it can fail too; it
+        // frees the output either way and is never repeated.
+        open = false;
+        error = CloseOutputFile(output);
+        if (error == 0) return SCHEME_WRITE_DONE;
+    }
+    // The last error says why (for an unreadable console, why the console
+    // could not be read); a step that left none has its own code.
+    DWORD code = GetLastError();
+    if (code == 0 && error > 0) code = static_cast<DWORD>(error);
+    if (open) CloseOutputFile(output);
+    ReportFileFailure(TEXT("Error writing to output file \"%s\":\r\n"), path, code);
+    return SCHEME_WRITE_FAILED;
+}
+
+SchemeWriteResult RewriteSchemeFile(LPCWSTR path, LPCWSTR name) {
+    if (!path || path[0] == 0 || !name || name[0] == 0) return SCHEME_WRITE_MISSING_ARGUMENT;
+    Rewrite rewrite;
+    rewrite.path = path;
+    rewrite.name = name;
+    rewrite.temp[0] = 0;
+    rewrite.source = TextSource();
+    rewrite.output = nullptr;
+    return RunRewrite(&rewrite);
+}
+
+// ---- the /W argument ----
+// The /W argument: which file and which section name, checked before
+// anything is written, then a new file or a rewrite of the existing one.
+
+namespace {
+
+// The argument without its double quotes, into `file` (WRITE_PATH_SIZE),
+// split at the first "::"; the name part (cut to WRITE_NAME_SIZE - 1) goes
+// to `name`, empty when there is none.
+void SplitArgument(LPCWSTR argument, LPWSTR file, LPWSTR name) {
+    size_t length = 0;
+    for (LPCWSTR p = argument; *p != 0 && length < WRITE_PATH_SIZE - 1; ++p) {
+        if (*p != TEXT('"')) file[length++] = *p;
+    }
+    file[length] = 0;
+    name[0] = 0;
+    LPWSTR separator = const_cast<LPWSTR>(StrFind(file, TEXT("::")));
+    if (!separator) return;
+    StrCopy(name, WRITE_NAME_SIZE, separator + 2);
+    *separator = 0;
+}
+
+bool HasAnyOf(LPCWSTR text, LPCWSTR characters) {
+    for (; *characters != 0; ++characters) {
+        if (StrFindChar(text, *characters)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+SchemeWriteResult WriteCurrentScheme(LPCWSTR argument, bool quiet, CurrentSchemeFinder findCurrent) {
+    if (!argument) return SCHEME_WRITE_MISSING_ARGUMENT;
+    if (argument[0] == 0 || StrCompareN(argument, TEXT("::"), 2) == 0) {
+        ReportRefusal(TEXT("Missing filename\r\n"), nullptr);
+        return SCHEME_WRITE_REFUSED;
+    }
+    WCHAR file[WRITE_PATH_SIZE];
+    WCHAR name[WRITE_NAME_SIZE];
+    SplitArgument(argument, file, name);
+    // "-" is standard output, whatever the current directory holds.
+    bool toStandardOutput = StrCompare(file, STANDARD_OUTPUT_NAME) == 0;
+    if (!toStandardOutput) QueryTrueName(file, file);
+    file[WRITE_PATH_SIZE - 1] = 0;
+    if (file[0] == 0) {
+        ReportRefusal(TEXT("Bad filename: \"%s\"\r\n"), argument);
+        return SCHEME_WRITE_REFUSED;
+    }
+    if (HasAnyOf(file, TEXT("*?"))) {
+        ReportRefusal(TEXT("Wildcards not allowed: \"%s\"\r\n"), file);
+        return SCHEME_WRITE_REFUSED;
+    }
+    // A directory stands for the default scheme file in it.
+    if (!toStandardOutput && QueryIsDirectory(file) && !AppendDefaultSchemeFile(file, WRITE_PATH_SIZE)) {
+        ReportRefusal(TEXT("Bad filename: \"%s\"\r\n"), argument);
+        return SCHEME_WRITE_REFUSED;
+    }
+    if (name[0] == 0) {
+        const ColorScheme *current = findCurrent ? findCurrent() : nullptr;
+        if (!current) {
+            ReportRefusal(TEXT("Missing scheme name\r\n"), nullptr);
+            return SCHEME_WRITE_REFUSED;
+        }
+        StrCopy(name, WRITE_NAME_SIZE, current->name);
+    }
+    if (HasAnyOf(name, TEXT("?*[]"))) {
+        ReportRefusal(TEXT("Bad characters in scheme name: \"%s\"\r\n"), name);
+        return SCHEME_WRITE_REFUSED;
+    }
+    SchemeWriteResult result =
+        !toStandardOutput && QueryIsFile(file) ? RewriteSchemeFile(file, name) : CreateSchemeFile(file, name);
+    if (result == SCHEME_WRITE_DONE && !quiet) Printf(TEXT("Wrote current scheme to [%s] in \"%s\".\r\n"), name, file);
+    return result;
+}

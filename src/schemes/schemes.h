@@ -1,0 +1,276 @@
+// Colour schemes: the scheme record and the one process-wide list of loaded
+// schemes (the four built-in schemes and whatever the scheme files
+// supplied), the nine host colour directives a scheme carries, the small
+// value syntaxes of scheme files and of what the plugin prints, and the
+// scheme files themselves: the .INI-style files that hold schemes beyond the
+// built-in ones. The reader fills the scheme list from one; the writer
+// stores what is in effect now as a section of one, creating the file or
+// rewriting it.
+#pragma once
+
+#include "../platform.h"
+
+// ---- the scheme record and list (scheme_list.cpp) ----
+
+constexpr DWORD SCHEME_NAME_SIZE = 40;       // at most 39 characters and the NUL
+constexpr DWORD FOLDED_NAME_SIZE = 1024;     // folded names stay below 1024 characters
+constexpr WORD UNSET_ATTRIBUTE = 0xFFFF;     // a directive not yet read
+constexpr DWORD UNSET_COLOR = 0xFFFFFFFF;    // a palette entry not yet read
+constexpr DWORD DARK_LUMINANCE_LIMIT = 500;  // below it a background is dark
+
+// One heap block: the fixed fields, then the ColorDir text with its NUL.
+// The directive fields are console attributes (foreground in the low nibble,
+// background in the high one).
+struct ColorScheme {
+    ColorScheme *next;
+    WORD StdColors;
+    WORD InputColors;
+    WORD ErrorColors;
+    WORD ListColors;
+    WORD ListStatBarColors;
+    WORD ListInverseColors;
+    WORD SelectColors;
+    WORD SelectStatBarColors;
+    WORD SelectedColors;
+    DWORD dark;         // 1 dark, 0 light
+    DWORD palette[16];  // COLORREF 0x00BBGGRR
+    WCHAR name[SCHEME_NAME_SIZE];
+    WCHAR ColorDir[];  // as long as the block allows
+};
+
+// The head of the scheme list; null while it is empty. Lookups hand out
+// pointers that stay valid until the list is next replaced or freed.
+extern ColorScheme *g_schemes;
+
+// Appends a copy of `scheme` (directives, dark flag and palette) named `name`
+// (cut to 39 characters) with `colorDir`. 1 when added; 0 when the name is
+// missing or empty, `colorDir` or `list` is missing, or memory ran out.
+int AddScheme(const ColorScheme *scheme, LPCWSTR name, LPCWSTR colorDir, ColorScheme **list);
+
+// The first scheme from `first` on whose name equals `name`, A-Z compared
+// without case and everything else exactly; null when none.
+ColorScheme *FindSchemeByName(ColorScheme *first, LPCWSTR name);
+// The first scheme from `first` on whose name, as stored or folded, matches
+// the host's wildcard `pattern`; null when none.
+ColorScheme *FindSchemeByPattern(ColorScheme *first, LPCWSTR pattern);
+// The n-th scheme of the list, counting from 1; null for 0 or past the tail.
+ColorScheme *SchemeAtPosition(DWORD n);
+// A position ("3", "0x0A"; never 0) when the list has one there, else the
+// whole text as a name pattern.
+ColorScheme *SelectScheme(LPCWSTR text);
+// Frees every scheme and empties the list; returns how many were freed.
+int FreeSchemeList(void);
+
+// Accented Latin letters, the OE ligatures and curly quotes to plain
+// characters, into `folded` (FOLDED_NAME_SIZE characters). Returns the
+// folded length, or -1 (with `folded` empty) when it would not fit.
+int FoldSchemeName(LPCWSTR name, LPWSTR folded);
+// The same into `folded` of `capacity` characters.
+int FoldSchemeNameInto(LPCWSTR name, LPWSTR folded, size_t capacity);
+
+// (R*299 + G*587 + B*114) / 255 of a COLORREF: 0 to 1000.
+DWORD ColorLuminance(DWORD colorRef);
+// 1 when a background of that colour is dark, else 0.
+DWORD IsDarkColor(DWORD colorRef);
+// The rule applied to the scheme's StdColors background.
+DWORD IsDarkScheme(const ColorScheme *scheme);
+
+// Appends the built-in schemes that the list's dark and light counts call
+// for; returns how many were added.
+int SeedBuiltInSchemes(void);
+
+// True when `scheme` (a template being read) has the three required
+// directives and all sixteen palette entries; the optional directives then
+// get their defaults and `dark` is set. False when it is rejected.
+bool CompleteScheme(ColorScheme *scheme, LPCWSTR name);
+
+// A hash of scheme names with A-Z folded to one case, so that a file of
+// thousands of schemes is read without comparing every name with every
+// other. The index only speeds look-ups up: when its table cannot be
+// allocated it falls back to walking the list, with the same answers.
+// A slot keeps the name's hash beside the scheme, so that a probe passing
+// other names rarely has to read their records.
+struct SchemeNameSlot {
+    ColorScheme *scheme;  // null: free
+    DWORD hash;
+};
+
+struct SchemeNameIndex {
+    SchemeNameSlot *slots;  // open addressing
+    DWORD capacity;         // a power of two, or 0 without a table
+    DWORD count;
+    bool failed;         // no table: look-ups walk the list
+    ColorScheme **list;  // the list the index covers, for that walk
+};
+
+// An empty index over the list whose head is `*list`.
+void InitSchemeNameIndex(SchemeNameIndex *index, ColorScheme **list);
+// Records `scheme`, which must already be in the list. A name already
+// recorded keeps its first scheme, as a look-up from the head would.
+void AddToSchemeNameIndex(SchemeNameIndex *index, ColorScheme *scheme);
+// What FindSchemeByName from the list's head would return.
+ColorScheme *FindInSchemeNameIndex(const SchemeNameIndex *index, LPCWSTR name);
+void FreeSchemeNameIndex(SchemeNameIndex *index);
+
+// The end of a read that gave schemes: the list becomes `fileSchemes`
+// (no merge), or keeps, in order, the listed schemes whose names `fileNames`
+// does not hold, followed by `fileSchemes`. The records kept are relinked,
+// not copied, so that no listed scheme can be lost to a failed allocation.
+void TakeOverSchemes(ColorScheme *fileSchemes, const SchemeNameIndex *fileNames, bool merge);
+
+// ---- the host's colour directives (directives.cpp) ----
+
+constexpr DWORD OPTION_TEXT_SIZE = 1024;     // the host's option value buffer
+constexpr DWORD COLOR_DIR_TEXT_SIZE = 8192;  // the ColorDir variable as read back
+
+// The host's colour directives in the order they are set and shown.
+constexpr int DIRECTIVE_COUNT = 9;
+extern const LPCWSTR DIRECTIVE_NAMES[DIRECTIVE_COUNT];
+// The scheme's value of directive `index` (0-8, in DIRECTIVE_NAMES order).
+WORD SchemeDirective(const ColorScheme *scheme, int index);
+// The field of directive `index`, for filling a record in.
+WORD *DirectiveField(ColorScheme *scheme, int index);
+
+// The low byte of the console's attribute, 0 read as 7: what the host
+// takes for the colours in effect.
+WORD AttributeOrDefault(WORD currentAttribute);
+// Foreground and background of an attribute byte changed round: inverse video.
+WORD InverseAttribute(WORD attribute);
+// What the host assumes for directive `index` while its option is not set:
+// the attribute in effect, or for the directives that stand out from the
+// text around them its inverse.
+WORD DirectiveDefault(int index, WORD currentAttribute);
+
+// A host option read as a number: decimal, or hexadecimal after "0x".
+// Text that does not start with a digit, and 0, give `defaultValue`; a
+// number too large for 32 bits gives -1; a missing or empty name gives -1.
+LONG QueryAttributeOption(LPCWSTR name, LONG defaultValue);
+
+// Reads the console screen buffer information; FALSE when it cannot be read.
+BOOL ReadConsoleInfo(CONSOLE_SCREEN_BUFFER_INFOEX *info);
+// The ColorDir environment variable into `text` (COLOR_DIR_TEXT_SIZE
+// characters); empty when it is unset. FALSE (and empty) when it is too long
+// for the buffer.
+BOOL ReadColorDirVariable(LPWSTR text);
+
+// ---- values (color_values.cpp) ----
+// Strict numbers, colour values (#rgb, #rrggbb or one of 140 names), the
+// sixteen console colour names and the text form of a console attribute.
+
+constexpr DWORD NAMED_COLOR_COUNT = 140;
+constexpr DWORD NAMED_COLOR_NAME_SIZE = 21;  // at most 20 characters and the NUL
+constexpr DWORD ATTRIBUTE_TEXT_SIZE = 40;
+
+struct NamedColor {
+    WCHAR name[NAMED_COLOR_NAME_SIZE];
+    DWORD rgb;  // 0xRRGGBB
+};
+
+// Searched in this order; only the Gray spellings are stored (named_colors.cpp).
+extern const NamedColor NAMED_COLORS[NAMED_COLOR_COUNT];
+// Indexed by console colour index, in console palette order.
+extern const LPCWSTR CONSOLE_COLOR_NAMES[16];
+
+// The whole text as a decimal number or as "0x"/"0X" and hexadecimal digits,
+// no blanks, no sign, within 32 bits. 0 with *result set, or -1 with *result
+// untouched.
+int ParseNumber(LPCWSTR text, DWORD *result);
+
+// "#rrggbb", "#rgb" or a colour name (case, blanks, "-" and "_" ignored; grey
+// reads as gray) as 0xRRGGBB; -1 when the text is no colour.
+LONG ParseColorValue(LPCWSTR text);
+
+// "not set" for 0, "Fore on Back" for 1-255, empty text above, of the low 16
+// bits of `attribute`. The result lives in one buffer that the next call
+// overwrites.
+LPCWSTR DescribeAttribute(DWORD attribute);
+
+// 0xRRGGBB <-> COLORREF (0x00BBGGRR): the red and blue bytes change places,
+// so the one function converts either way.
+constexpr DWORD SwapRedAndBlue(DWORD color) {
+    return ((color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF);
+}
+
+// ---- scheme files ----
+
+constexpr WCHAR DEFAULT_SCHEME_FILE[] = TEXT("Vivanta.ini");
+constexpr DWORD SETTING_TEXT_SIZE = 1024;  // a key or a value, and a ColorDir read from a file
+constexpr DWORD MODULE_PATH_SIZE = 8192;   // the plugin's own file name
+constexpr DWORD WRITE_PATH_SIZE = 32768;   // the file part of a /W argument
+constexpr DWORD WRITE_NAME_SIZE = 1024;    // the scheme name of a /W argument: 1023 characters
+constexpr DWORD SECTION_NAME_FOLD_SIZE = 8192;
+
+// The kinds of line of a scheme file, as ScanSchemeLine tells them apart.
+enum SchemeLineKind {
+    SCHEME_LINE_OTHER,    // empty, a ";" comment, or anything else
+    SCHEME_LINE_SECTION,  // "[name]" and anything after the first "]"
+    SCHEME_LINE_SETTING,  // "key = value"
+};
+
+// Where ScanSchemeLine puts the parts of a line.
+struct SchemeLine {
+    LPWSTR section;  // a buffer as long as the line: the name between "[" and the first "]", untrimmed
+    LPWSTR key;      // SETTING_TEXT_SIZE characters, or null when settings are not wanted
+    LPWSTR value;    // SETTING_TEXT_SIZE characters
+};
+
+// Classifies `line` (trimmed at both ends), the one rule by which every
+// reader and rewriter of scheme files finds its sections and settings.
+// A section's name goes to `parts->section` as the file spells it; a
+// setting's key and value, trimmed, to `parts->key` and `parts->value`.
+[[nodiscard]] SchemeLineKind ScanSchemeLine(LPCWSTR line, const SchemeLine *parts);
+
+// Strips white space at both ends of `text` in place; returns the length.
+size_t TrimBlanks(LPWSTR text);
+// Strips white space at the end of `text` in place; returns the length.
+size_t TrimTrailingBlanks(LPWSTR text);
+// "key = value" into `key` and `value` (SETTING_TEXT_SIZE characters each),
+// both trimmed. True when split; false (both empty) without "=", with an
+// empty key, or when either part has 1024 characters or more.
+bool SplitKeyValue(LPCWSTR line, LPWSTR key, LPWSTR value);
+
+// Appends the default scheme file's name to the directory in `path` of
+// `capacity` characters; false when there is no directory or the whole
+// name would not fit.
+bool AppendDefaultSchemeFile(LPWSTR path, size_t capacity);
+
+// ---- reading (scheme_file_read.cpp) ----
+
+// Reads the scheme file `name`: merge 0 replaces the scheme list with the
+// file's schemes, any other value merges them into it (a scheme of the
+// file takes the place of a listed one of the same name, at the end).
+// Returns how many schemes the file gave (1 or more); 0 when it cannot be
+// opened or gives none, the list then unchanged; -1 for no or an empty name.
+int ReadSchemeFile(LPCWSTR name, int merge);
+
+// Start-up: reads Vivanta.ini from the plugin's own directory or, when
+// there is none there, from the host's, replacing the list. The result of
+// that read, or 0 when neither directory holds the file.
+int LoadDefaultSchemeFile(void);
+
+// ---- writing (scheme_file_write.cpp) ----
+
+// What the writer's operations return.
+enum SchemeWriteResult {
+    SCHEME_WRITE_MISSING_ARGUMENT = -1,
+    SCHEME_WRITE_DONE = 0,
+    SCHEME_WRITE_REFUSED = 1,  // an argument refused, reported
+    SCHEME_WRITE_FAILED = 2,   // reading or writing failed, reported
+};
+
+// The scheme in effect, for a /W argument that names no scheme; given by
+// the caller, which knows how to recognise it.
+typedef ColorScheme *(*CurrentSchemeFinder)(void);
+
+// Carries out the argument of /W (file::name, either part may be quoted;
+// the name may be left out, `findCurrent` then naming it). Messages are
+// printed; `quiet` keeps only the success message back.
+[[nodiscard]] SchemeWriteResult WriteCurrentScheme(LPCWSTR argument, bool quiet, CurrentSchemeFinder findCurrent);
+// Writes a new file (or standard output for "-") holding just the section
+// `name`: done, failed after a report, or a missing argument.
+[[nodiscard]] SchemeWriteResult CreateSchemeFile(LPCWSTR path, LPCWSTR name);
+// Replaces the section `name` of the existing file `path` where it stands,
+// or appends it, through a temporary file that then takes the file's place
+// in one step: done, failed after a report (the file then as it was), or a
+// missing argument.
+[[nodiscard]] SchemeWriteResult RewriteSchemeFile(LPCWSTR path, LPCWSTR name);

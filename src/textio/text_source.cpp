@@ -1,0 +1,304 @@
+// Text sources: opening the clipboard, standard input, or a file or device
+// by name; streams are copied first; what ends up in a file is mapped
+// read-only and its encoding detected. Closing, and the clean-up every
+// failed open shares with it.
+#include "../base/base.h"
+#include "../plugin/host.h"
+#include "../plugin/plugin.h"
+#include "char_decoder.h"
+
+namespace {
+
+constexpr DWORD TRUE_NAME_SIZE = 32768;  // what the host's QueryTrueName may fill
+constexpr DWORD STREAM_COPY_BLOCK = 8192;
+// Room for "Vivanta-" with up to eight hex digits and ".tmp".
+constexpr size_t TEMP_NAME_ROOM = 32;
+
+constexpr WCHAR CLIPBOARD_NAME[] = TEXT("clip:");
+constexpr WCHAR STANDARD_INPUT_NAME[] = TEXT("-");
+constexpr WCHAR VOLUME_PREFIX[] = TEXT("Volume{");
+constexpr WCHAR DEVICE_PREFIX[] = TEXT("\\\\.\\");
+constexpr WCHAR CONSOLE_PROMPT[] = TEXT("Reading text from the console: (^Z ends)\r\n");
+
+// ---- closing ----
+
+// The view goes before the mapping, the mapping before the file, and the
+// file before the temporary copy is deleted by name: Windows refuses to
+// delete a file that is still open or mapped.
+void ReleaseTextSource(TextSource *source) {
+    if (source->file || source->mapping) {
+        if (source->data) UnmapViewOfFile(source->data);
+    } else {
+        MemFree(const_cast<BYTE *>(source->data));
+    }
+    if (source->mapping) CloseHandle(source->mapping);
+    if (source->file) CloseHandle(source->file);
+    if (source->tempPath) {
+        DeleteFileW(source->tempPath);
+        MemFree(source->tempPath);
+    }
+    MemFree(source->name);
+    LONG lastError = source->lastError;
+    *source = TextSource();
+    source->lastError = lastError;
+}
+
+// ---- the clipboard ----
+// Its Unicode text, copied so that the clipboard is held only while the
+// copy is made.
+
+// Units of text before the terminator, never looking past the block:
+// another program may have left text without one.
+size_t MeasureText(const WCHAR *text, SIZE_T blockBytes) {
+    size_t limit = blockBytes / sizeof(WCHAR);
+    size_t length = 0;
+    while (length < limit && text[length] != 0) ++length;
+    return length;
+}
+
+bool CopyLockedText(TextSource *source, const WCHAR *text, SIZE_T blockBytes) {
+    size_t length = MeasureText(text, blockBytes);
+    if (length == 0) return false;
+    WCHAR *copy = static_cast<WCHAR *>(MemAlloc((length + 1) * sizeof(WCHAR)));
+    if (!copy) return false;
+    for (size_t i = 0; i < length; ++i) copy[i] = text[i];
+    copy[length] = 0;
+    source->data = reinterpret_cast<const BYTE *>(copy);
+    source->size = static_cast<ULONGLONG>(length) * sizeof(WCHAR);
+    source->encoding = Utf16Le;
+    source->textStart = 0;
+    source->position = 0;
+    return true;
+}
+
+// Puts the clipboard's Unicode text into the record as an owned copy; false
+// whatever went wrong. The clipboard is closed again either way.
+bool ReadClipboardText(TextSource *source) {
+    if (!OpenClipboard(GetConsoleWindow())) return false;
+    bool result = false;
+    HANDLE block = GetClipboardData(CF_UNICODETEXT);
+    if (block) {
+        const WCHAR *text = static_cast<const WCHAR *>(GlobalLock(block));
+        if (text) {
+            result = CopyLockedText(source, text, GlobalSize(block));
+            GlobalUnlock(block);
+        }
+    }
+    CloseClipboard();
+    return result;
+}
+
+// ---- streams ----
+// Streams (pipes, the console, character devices) cannot be mapped: their
+// bytes are copied to a temporary file named after the process, which is
+// mapped instead and deleted at the close.
+
+// The per-process temporary file's full name, or 0 with `error` set.
+LPWSTR MakeTempPath(LONG *error) {
+    WCHAR directory[MAX_PATH + 1];
+    DWORD length = GetTempPathW(MAX_PATH + 1, directory);
+    if (length == 0 || length > MAX_PATH) {
+        *error = LastErrorOr(ERROR_BUFFER_OVERFLOW);
+        return nullptr;
+    }
+    size_t capacity = length + 1 + TEMP_NAME_ROOM;
+    LPWSTR path = static_cast<LPWSTR>(MemAlloc(capacity * sizeof(WCHAR)));
+    if (!path) {
+        *error = ERROR_NOT_ENOUGH_MEMORY;
+        return nullptr;
+    }
+    WCHAR fileName[TEMP_NAME_ROOM];
+    Format(fileName, TEMP_NAME_ROOM, TEXT("%s-%04x.tmp"), PLUGIN_NAME, GetCurrentProcessId());
+    StrCopy(path, capacity, directory);
+    AppendPathName(path, capacity, fileName);
+    return path;
+}
+
+// Copies until the stream ends: a failed read or one that returns nothing
+// (a console does so when the user types ^Z) is the end, not an error.
+LONG CopyBlocks(HANDLE stream, HANDLE copy, BYTE *block) {
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(stream, block, STREAM_COPY_BLOCK, &got, nullptr) || got == 0) return 0;
+        DWORD written = 0;
+        if (!WriteFile(copy, block, got, &written, nullptr)) return LastErrorOr(ERROR_WRITE_FAULT);
+        if (written != got) return ERROR_WRITE_FAULT;
+    }
+}
+
+// Copies the stream `source->file` to the per-process temporary file,
+// which then replaces it in the record (the stream is closed); `info`
+// receives the copy's information. 0 or a Windows error code; on failure
+// the temporary file is gone and the stream still in the record.
+LONG CopyStreamToTempFile(TextSource *source, BY_HANDLE_FILE_INFORMATION *info) {
+    LONG error = 0;
+    LPWSTR path = MakeTempPath(&error);
+    if (!path) return error;
+    BYTE *block = static_cast<BYTE *>(MemAlloc(STREAM_COPY_BLOCK));
+    if (!block) {
+        MemFree(path);
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    HANDLE copy = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (copy == INVALID_HANDLE_VALUE || !copy) {
+        // Never delete by this name here: the file may be another source's copy.
+        error = LastErrorOr(ERROR_INVALID_HANDLE);
+        MemFree(block);
+        MemFree(path);
+        return error;
+    }
+    error = CopyBlocks(source->file, copy, block);
+    MemFree(block);
+    if (error != 0) {
+        CloseHandle(copy);
+        DeleteFileW(path);
+        MemFree(path);
+        return error;
+    }
+    // The stream is this library's own handle (standard input is read
+    // through a duplicate), so it is always closed here.
+    CloseHandle(source->file);
+    source->file = copy;
+    source->tempPath = path;
+    FlushFileBuffers(copy);
+    SetFilePointer(copy, 0, nullptr, FILE_BEGIN);
+    *info = BY_HANDLE_FILE_INFORMATION();
+    if (!GetFileInformationByHandle(copy, info)) *info = BY_HANDLE_FILE_INFORMATION();
+    return 0;
+}
+
+// ---- opening ----
+
+LONG FailOpen(TextSource *source, LONG code) {
+    ReleaseTextSource(source);
+    source->lastError = code;
+    return code;
+}
+
+// Straight to the console device, so that redirected output cannot hide it.
+void PromptAtConsole() {
+    HANDLE console = CreateFileW(TEXT("CONOUT$"), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr);
+    if (console == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteConsoleW(console, CONSOLE_PROMPT, static_cast<DWORD>(StrLen(CONSOLE_PROMPT)), &written, nullptr);
+    CloseHandle(console);
+}
+
+// Standard input belongs to the host, which goes on using and later closes
+// it: the source reads and closes a duplicate of its own.
+LONG OpenStandardInput(TextSource *source) {
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    HANDLE copy = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), input, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+        return LastErrorOr(ERROR_INVALID_HANDLE);
+    }
+    source->file = copy;
+    if (IsConsoleHandle(copy)) PromptAtConsole();
+    return 0;
+}
+
+// The host's full name for `name`, with a volume GUID name turned into a
+// device path; stored as the source's name.
+LONG ResolveName(TextSource *source, LPCWSTR name) {
+    LPWSTR full = static_cast<LPWSTR>(MemAlloc(TRUE_NAME_SIZE * sizeof(WCHAR)));
+    if (!full) return ERROR_NOT_ENOUGH_MEMORY;
+    // Should the host fail, the name as given is what gets opened.
+    StrCopy(full, TRUE_NAME_SIZE, name);
+    QueryTrueName(name, full);
+    full[TRUE_NAME_SIZE - 1] = 0;
+    bool volume = StrCompareN(full, VOLUME_PREFIX, 7) == 0 && IsHexDigit(full[7]);
+    size_t length = StrLen(full) + (volume ? 4 : 0);
+    LPWSTR resolved = static_cast<LPWSTR>(MemAlloc((length + 1) * sizeof(WCHAR)));
+    if (resolved) {
+        StrCopy(resolved, length + 1, volume ? DEVICE_PREFIX : TEXT(""));
+        StrAppend(resolved, length + 1, full);
+    }
+    MemFree(full);
+    if (!resolved) return ERROR_NOT_ENOUGH_MEMORY;
+    MemFree(source->name);
+    source->name = resolved;
+    return 0;
+}
+
+LONG OpenNamedSource(TextSource *source, LPCWSTR name) {
+    LONG error = ResolveName(source, name);
+    if (error != 0) return error;
+    HANDLE file = CreateFileW(source->name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    source->lastError = static_cast<LONG>(GetLastError());
+    if (file == INVALID_HANDLE_VALUE || !file) return LastErrorOr(ERROR_INVALID_HANDLE);
+    source->file = file;
+    return 0;
+}
+
+bool HasNoTimes(const BY_HANDLE_FILE_INFORMATION &info) {
+    const FILETIME *times[] = {&info.ftCreationTime, &info.ftLastAccessTime, &info.ftLastWriteTime};
+    for (const FILETIME *time : times) {
+        if (time->dwLowDateTime != 0 || time->dwHighDateTime != 0) return false;
+    }
+    return true;
+}
+
+LONG MapContent(TextSource *source) {
+    source->mapping = CreateFileMappingW(source->file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (!source->mapping) return LastErrorOr(ERROR_INVALID_HANDLE);
+    source->data = static_cast<const BYTE *>(MapViewOfFile(source->mapping, FILE_MAP_READ, 0, 0, 0));
+    if (!source->data) return LastErrorOr(ERROR_NOT_ENOUGH_MEMORY);
+    return 0;
+}
+
+// A file or stream in the record becomes mapped content.
+LONG OpenFileContent(TextSource *source) {
+    BY_HANDLE_FILE_INFORMATION info = BY_HANDLE_FILE_INFORMATION();
+    if (!GetFileInformationByHandle(source->file, &info)) info = BY_HANDLE_FILE_INFORMATION();
+    if (HasNoTimes(info)) {
+        LONG error = CopyStreamToTempFile(source, &info);
+        if (error != 0) return error;
+    }
+    source->size = (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    if (source->size == 0) return TEXT_SOURCE_EMPTY;
+    LONG error = MapContent(source);
+    if (error != 0) return error;
+    DetectEncoding(source);
+    return 0;
+}
+
+}  // namespace
+
+LONG OpenTextSource(TextSource *source, LPCWSTR name) {
+    if (!source || !name || !name[0]) return TEXT_SOURCE_BAD_ARGUMENT;
+    *source = TextSource();
+    source->ansiCodePage = GetACP();
+    source->ansiTable = CodePageTableIndex(source->ansiCodePage);
+    source->replacement = 0xFFFD;
+    source->name = StrDuplicate(name);
+    if (!source->name) return FailOpen(source, ERROR_NOT_ENOUGH_MEMORY);
+
+    if (StrCompareI(name, CLIPBOARD_NAME) == 0) {
+        if (ReadClipboardText(source)) return 0;
+        ReleaseTextSource(source);
+        return TEXT_SOURCE_BAD_ARGUMENT;
+    }
+    LONG error = StrCompare(name, STANDARD_INPUT_NAME) == 0 ? OpenStandardInput(source) : OpenNamedSource(source, name);
+    if (error == 0) error = OpenFileContent(source);
+    if (error != 0) return FailOpen(source, error);
+    return 0;
+}
+
+LONG CloseTextSource(TextSource *source) {
+    if (source) ReleaseTextSource(source);
+    return 0;
+}
+
+bool IsConsoleHandle(HANDLE handle) {
+    // The standard-handle numbers are not handles themselves.
+    LONG_PTR value = reinterpret_cast<LONG_PTR>(handle);
+    if (value == static_cast<LONG>(STD_INPUT_HANDLE) || value == static_cast<LONG>(STD_OUTPUT_HANDLE) ||
+        value == static_cast<LONG>(STD_ERROR_HANDLE)) {
+        handle = GetStdHandle(static_cast<DWORD>(value));
+    }
+    if (!handle) return false;
+    DWORD mode = 0xFFFFFFFF;
+    return GetConsoleMode(handle, &mode) && mode != 0xFFFFFFFF;
+}

@@ -1,0 +1,117 @@
+// Text in and out. A text source is a named source of text presented as one
+// read-only byte range with its encoding: a disk file (mapped as it stands),
+// a device or pipe reached by name or standard input (copied to a temporary
+// file first, then mapped), or the clipboard's text (copied into memory).
+// Its characters and lines are decoded in place, every character one UTF-16
+// unit, what cannot be decoded the source's replacement character. An output
+// file is buffered UTF-8 output of wide-character text to a new file or to
+// standard output.
+#pragma once
+
+#include "../platform.h"
+
+// ---- text sources (text_source.cpp) ----
+
+// Encoding kinds. Stored in 32 bits, so a record may hold any value; decoding
+// reads an unknown one as the end.
+enum TextEncoding : DWORD {
+    Ansi = 0,  // the system ANSI code page, one byte per character
+    Utf16Le = 1,
+    Utf16Be = 2,
+    Utf8 = 3,
+    Utf32Le = 32,
+    Utf32Be = 33,
+};
+
+// Results of OpenTextSource besides 0 and the Windows error codes.
+constexpr LONG TEXT_SOURCE_BAD_ARGUMENT = -1;  // also every clipboard failure
+constexpr LONG TEXT_SOURCE_EMPTY = -100;       // the source holds no bytes
+
+// Detection looks no further than these into the content.
+constexpr ULONGLONG DETECT_UTF16_SAMPLE = 131072;  // UTF-16 and UTF-32 statistics
+constexpr ULONGLONG DETECT_UTF8_SAMPLE = 262144;
+
+// One open source, owned by the caller. All fields zero is the empty record.
+struct TextSource {
+    const BYTE *data;  // the mapped view, or the clipboard text's copy
+    LPWSTR name;       // the name given, or for files the name opened
+    LPWSTR tempPath;   // the temporary copy of a stream source, or null
+    HANDLE file;       // null for clipboard text
+    HANDLE mapping;    // null for clipboard text
+    LONG lastError;    // kept across the close
+    TextEncoding encoding;
+    ULONGLONG size;       // content bytes
+    ULONGLONG position;   // next byte to decode
+    ULONGLONG textStart;  // length of the byte-order mark
+    UINT ansiCodePage;
+    DWORD ansiTable;    // index into the single-byte tables
+    WCHAR replacement;  // delivered for undecodable input
+};
+
+// Opens `name`: "clip:" (any case) for the clipboard, "-" for standard
+// input, anything else a file or device. 0 when open; -1 for a null record
+// or name, an empty name or any clipboard failure; otherwise the failure
+// code, also left in lastError. A failed open leaves nothing held.
+LONG OpenTextSource(TextSource *source, LPCWSTR name);
+// Releases what the record holds and empties it, keeping lastError. Safe on
+// an empty record. Always 0.
+LONG CloseTextSource(TextSource *source);
+// True for a console handle; the standard-handle values -10, -11 and -12
+// stand for the process's standard handles.
+bool IsConsoleHandle(HANDLE handle);
+
+// ---- decoding (decoding.cpp) ----
+
+constexpr DWORD LINE_BUFFER_SIZE = 8192;   // a line holds at most 8191 units and its NUL
+constexpr DWORD READ_LINE_SKIP_BLANK = 1;  // ReadLine flag: drop empty and white-space lines
+
+// Sets encoding and textStart from the content, and moves position up to
+// textStart.
+void DetectEncoding(TextSource *source);
+// The next character (0 for NUL), moving past it; -1 at the end or for a
+// null source.
+LONG ReadChar(TextSource *source);
+// The character ReadChar would return, without moving.
+LONG PeekChar(const TextSource *source);
+// The next line without its terminator into `buffer` (LINE_BUFFER_SIZE
+// units): 0, or -1 at the end or for a null argument. CR LF, LF CR, a lone
+// CR or LF, NEL and NUL each end a line; an overlong line keeps its first
+// 8191 units and the rest of it is skipped.
+LONG ReadLine(TextSource *source, LPWSTR buffer, DWORD flags);
+// The code point of the UTF-8 sequence at `bytes`, of which `available`
+// can be read; -1 when the sequence is malformed or cut off. Overlong forms
+// and surrogates are not checked here.
+LONG DecodeUtf8Sequence(const BYTE *bytes, ULONGLONG available);
+
+// ---- output files (output_file.cpp) ----
+// Text reaches the file when the buffer would overflow and at the close;
+// the caller writes its own line breaks.
+
+constexpr DWORD OUTPUT_CAPACITY = 8192;     // units of pending text, its NUL included
+constexpr DWORD OUTPUT_BYTES_SIZE = 24576;  // three UTF-8 bytes for each unit of a full buffer
+
+struct OutputFile {
+    LPWSTR pending;  // accepted, not yet written; always zero-terminated
+    BYTE *bytes;     // conversion buffer for one flush
+    DWORD capacity;
+    DWORD count;  // units in pending, at most capacity - 1
+    DWORD bytesSize;
+    HANDLE file;
+    bool isStdOut;  // standard output is never closed here
+    UINT codePage;
+};
+
+// Creates (or empties) the file `name`, or takes standard output for "-".
+// Null with the last error set: 13 for a null or empty name, 8 when memory
+// runs out, or the error of CreateFileW.
+OutputFile *CreateOutputFile(LPCWSTR name);
+// Appends `text` (any length); 0, the Windows error of a failed flush, or
+// -1 for a null argument.
+LONG WriteText(OutputFile *output, LPCWSTR text);
+// Appends U+FEFF, which is written as the UTF-8 byte-order mark.
+LONG WriteBom(OutputFile *output);
+// Writes the pending text; 0 or the Windows error, the text then kept.
+LONG FlushOutput(OutputFile *output);
+// Flushes, closes the file (never standard output) and frees the output
+// whatever happens; the result of the flush, or -1 for null.
+LONG CloseOutputFile(OutputFile *output);
