@@ -16,7 +16,7 @@
 
 namespace {
 
-const int kListSize = 10000;
+constexpr int LIST_SIZE = 10000;
 
 std::string &Directory() {
     static std::string dir;
@@ -28,19 +28,21 @@ std::string &Directory() {
     return dir;
 }
 
-std::string SchemeName(int n) { return "Scheme " + std::to_string(n); }
+std::string SchemeName(int n) {
+    return "Scheme " + std::to_string(n);
+}
 
 // One section as users collect them: a comment, every directive, a
 // ColorDir and the sixteen palette entries.
 std::string Section(int n) {
-    static const char *const kDirectives =
+    constexpr const char *DIRECTIVES =
         "StdColors=Bright White on Blue\r\nInputColors=Bright Yellow on Blue\r\nErrorColors=Bright Red on Blue\r\n"
         "ListColors=Bright White on Blue\r\nListStatBarColors=Blue on Bright White\r\n"
         "ListInverseColors=Blue on Bright White\r\nSelectColors=Bright White on Blue\r\n"
         "SelectStatBarColors=Blue on Bright White\r\nSelectedColors=Blue on Bright White\r\n"
         "ColorDir=dirs:12;com exe:10;bat btm cmd:2;txt doc html:11;ini cfg:14;log:8;\r\n";
     std::string text = "; " + std::string(120, '-') + "\r\n; collected from somewhere, number " + std::to_string(n) +
-                       "\r\n[" + SchemeName(n) + "]\r\n" + kDirectives;
+                       "\r\n[" + SchemeName(n) + "]\r\n" + DIRECTIVES;
     for (int i = 0; i < 16; ++i) {
         char line[32];
         snprintf(line, sizeof line, "Color %d=#%02x%02x%02x\r\n", i, (n + i * 16) & 0xFF, (n >> 8) & 0xFF, i * 15);
@@ -73,8 +75,8 @@ void BuildList() {
     scheme.InputColors = 0x1E;
     scheme.ErrorColors = 0x1C;
     ColorScheme **tail = &g_schemes;
-    for (int n = 0; n < kListSize; ++n) {
-        std::string name = n < kListSize / 2 ? "Listed " + std::to_string(n) : SchemeName(n - kListSize / 2);
+    for (int n = 0; n < LIST_SIZE; ++n) {
+        std::string name = n < LIST_SIZE / 2 ? "Listed " + std::to_string(n) : SchemeName(n - LIST_SIZE / 2);
         std::u16string wide(name.begin(), name.end());
         if (AddScheme(&scheme, wide.c_str(), u"dirs:12;", tail)) tail = &(*tail)->next;
     }
@@ -82,7 +84,7 @@ void BuildList() {
 
 void BM_ReadSchemeFile(benchmark::State &state) {
     int count = static_cast<int>(state.range(0));
-    int merge = static_cast<int>(state.range(1));
+    bool merge = state.range(1) != 0;
     sim::Reset();
     size_t bytes = 0;
     std::u16string name = SchemeFile(count, &bytes);
@@ -122,7 +124,7 @@ void BM_ReadLinesOnly(benchmark::State &state) {
     for (auto _ : state) {
         TextSource source = TextSource();
         if (OpenTextSource(&source, name.c_str()) != 0) state.SkipWithError("open failed");
-        while (ReadLine(&source, line, READ_LINE_SKIP_BLANK) == 0) benchmark::DoNotOptimize(line[0]);
+        while (ReadLine(&source, line, READ_LINE_SKIP_BLANK)) benchmark::DoNotOptimize(line[0]);
         CloseTextSource(&source);
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes));

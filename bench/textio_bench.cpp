@@ -13,7 +13,7 @@
 
 namespace {
 
-const size_t kFileSize = 64u << 20;
+constexpr size_t TEXT_FILE_SIZE = 64u << 20;
 
 std::string &Directory() {
     static std::string dir;
@@ -55,8 +55,8 @@ std::u16string SampleFile(DWORD encoding) {
     std::ifstream probe(name);
     if (!probe) {
         std::string content = encoding == Utf16Le ? "\xFF\xFE" : "";
-        for (size_t n = 0; content.size() < kFileSize; ++n) content += Encode(SampleLine(n), encoding);
-        content.resize(kFileSize);
+        for (size_t n = 0; content.size() < TEXT_FILE_SIZE; ++n) content += Encode(SampleLine(n), encoding);
+        content.resize(TEXT_FILE_SIZE);
         std::ofstream(name, std::ios::binary) << content;
     }
     return std::u16string(name.begin(), name.end());
@@ -75,10 +75,10 @@ void BM_ReadLine(benchmark::State &state) {
             break;
         }
         lines = 0;
-        while (ReadLine(&source, buffer, READ_LINE_SKIP_BLANK) == 0) ++lines;
+        while (ReadLine(&source, buffer, READ_LINE_SKIP_BLANK)) ++lines;
         CloseTextSource(&source);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(kFileSize));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(TEXT_FILE_SIZE));
     state.counters["lines"] = static_cast<double>(lines);
 }
 BENCHMARK(BM_ReadLine)->Arg(Ansi)->Arg(Utf16Le)->Arg(Utf8)->Unit(benchmark::kMillisecond);
@@ -110,7 +110,7 @@ void BM_WriteText(benchmark::State &state) {
     std::string path = Directory() + "/written.txt";
     std::u16string name(path.begin(), path.end());
     std::u16string piece = u"Name=Ocean ; " + std::u16string(65, u'x') + u"\r\n";  // 80 characters
-    const size_t pieces = kFileSize / piece.size();
+    const size_t pieces = TEXT_FILE_SIZE / piece.size();
     int writes = 0;
     for (auto _ : state) {
         int before = sim::CallCount("WriteFile");

@@ -35,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (count > 0) {
         CommandRequest request;
         InitCommandRequest(&request);
-        ReadArguments(&request);
+        ReadOutcome outcome = ReadArguments(&request);
+        if (outcome != READ_OK && outcome != READ_HELP && outcome != READ_ERROR) __builtin_trap();
     }
     return 0;
 }

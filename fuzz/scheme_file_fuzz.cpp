@@ -21,14 +21,16 @@ void Check(bool condition) {
     if (!condition) __builtin_trap();
 }
 
-bool IsValidAttribute(WORD value) { return value < 256 && (value & 0x0F) != (value >> 4); }
+bool IsValidAttribute(WORD value) {
+    return value < 256 && (value & 0x0F) != (value >> 4);
+}
 
 void CheckList() {
     for (const ColorScheme *s = g_schemes; s; s = s->next) {
         size_t length = StrLen(s->name);
         Check(length >= 1 && length <= 39);
-        const WORD directives[9] = {s->StdColors,   s->InputColors,         s->ErrorColors,
-                                    s->ListColors,  s->ListStatBarColors,   s->ListInverseColors,
+        const WORD directives[9] = {s->StdColors,    s->InputColors,         s->ErrorColors,
+                                    s->ListColors,   s->ListStatBarColors,   s->ListInverseColors,
                                     s->SelectColors, s->SelectStatBarColors, s->SelectedColors};
         for (WORD value : directives) Check(IsValidAttribute(value));
         for (DWORD entry : s->palette) Check(entry <= 0xFFFFFF);
@@ -68,10 +70,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
     long live = MemLiveCount();
     SeedList();
-    int merged = ReadSchemeFile(name.c_str(), 1);
+    int merged = ReadSchemeFile(name.c_str(), true);
     Check(merged >= 0);
     CheckList();
-    int replaced = ReadSchemeFile(name.c_str(), 0);
+    int replaced = ReadSchemeFile(name.c_str(), false);
     Check(replaced == merged);
     CheckList();
     int listed = 0;

@@ -25,11 +25,11 @@ void Check(bool condition) {
 void ReadAllLines(TextSource *source, DWORD flags) {
     WCHAR buffer[LINE_BUFFER_SIZE];
     // Each line takes at least one unit of content, and the last call ends.
-    for (ULONGLONG lines = 0; ReadLine(source, buffer, flags) == 0; ++lines) {
+    for (ULONGLONG lines = 0; ReadLine(source, buffer, flags); ++lines) {
         Check(StrLen(buffer) < LINE_BUFFER_SIZE);
         Check(lines <= source->size);
     }
-    Check(ReadLine(source, buffer, flags) == -1);
+    Check(!ReadLine(source, buffer, flags));
     Check(source->position <= source->size);
 }
 

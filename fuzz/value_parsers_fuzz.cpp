@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         LONG code = ParseHotkeyNameIn(tables[i], text.data());
         if (code <= 0) continue;
         WCHAR name[HOTKEY_TEXT_SIZE];
-        if (FormatHotkeyCode(code, name) != 0) __builtin_trap();
+        if (!FormatHotkeyCode(code, name)) __builtin_trap();
         if (ParseHotkeyNameIn(tables[i], name) != code) __builtin_trap();
     }
     return 0;

@@ -13,9 +13,9 @@ struct Expected {
 };
 
 const Expected SAMPLE_SCHEMES[] = {
-    {u"Midnight Harbor", 1}, {u"Starless Sea", 1},  {u"Volcanic Ash", 1}, {u"Deep Forest Night", 1},
-    {u"Espresso Dark", 1},   {u"Northern Lights", 1}, {u"Plum Shadow", 1}, {u"Morning Paper", 0},
-    {u"Sea Salt", 0},        {u"Linen Light", 0},   {u"Spring Meadow", 0}, {u"Sandstone Noon", 0},
+    {u"Midnight Harbor", 1}, {u"Starless Sea", 1},    {u"Volcanic Ash", 1},  {u"Deep Forest Night", 1},
+    {u"Espresso Dark", 1},   {u"Northern Lights", 1}, {u"Plum Shadow", 1},   {u"Morning Paper", 0},
+    {u"Sea Salt", 0},        {u"Linen Light", 0},     {u"Spring Meadow", 0}, {u"Sandstone Noon", 0},
     {u"Cloud Nine", 0},      {u"Lemon Sorbet", 0},
 };
 
@@ -28,7 +28,7 @@ class SampleFileTest : public SchemeFileTest {};
 
 TEST_F(SampleFileTest, EverySchemeIsReadAndClassedAsItsNameSays) {
     const int expectedCount = sizeof SAMPLE_SCHEMES / sizeof SAMPLE_SCHEMES[0];
-    ASSERT_EQ(ReadSchemeFile(SampleFilePath().c_str(), 0), expectedCount);
+    ASSERT_EQ(ReadSchemeFile(SampleFilePath().c_str(), false), expectedCount);
 
     const ColorScheme *scheme = g_schemes;
     int dark = 0, light = 0;

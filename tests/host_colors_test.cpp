@@ -6,10 +6,10 @@ using HostColorsTest = HostTest;
 
 namespace {
 
-const char16_t *const kNames[16] = {
-    u"Black",        u"Blue",        u"Green",        u"Cyan",        u"Red",        u"Magenta",
-    u"Yellow",       u"White",       u"Bright Black", u"Bright Blue", u"Bright Green", u"Bright Cyan",
-    u"Bright Red",   u"Bright Magenta", u"Bright Yellow", u"Bright White"};
+constexpr const char16_t *COLOR_NAMES[16] = {u"Black",        u"Blue",           u"Green",         u"Cyan",
+                                             u"Red",          u"Magenta",        u"Yellow",        u"White",
+                                             u"Bright Black", u"Bright Blue",    u"Bright Green",  u"Bright Cyan",
+                                             u"Bright Red",   u"Bright Magenta", u"Bright Yellow", u"Bright White"};
 
 struct Parsed {
     bool ok;
@@ -31,7 +31,7 @@ TEST_F(HostColorsTest, EveryDescribedAttributeParsesBack) {
     for (int fg = 0; fg < 16; ++fg) {
         for (int bg = 0; bg < 16; ++bg) {
             if (fg == bg) continue;
-            std::u16string text = std::u16string(kNames[fg]) + u" on " + kNames[bg];
+            std::u16string text = std::u16string(COLOR_NAMES[fg]) + u" on " + COLOR_NAMES[bg];
             Parsed p = Parse(text);
             ASSERT_TRUE(p.ok) << Narrow(text);
             EXPECT_EQ(fg, p.fg) << Narrow(text);
@@ -73,8 +73,9 @@ TEST_F(HostColorsTest, ReturnsTheTextAfterTheSpecification) {
 }
 
 TEST_F(HostColorsTest, UnreadableForegroundLeavesOutputsAlone) {
-    const char16_t *texts[] = {u"", u"   ", u"Purple on Blue", u"Bright", u"Bright on Blue", u"Bl on Red",
-                               u"Blues on Red", u"Redd", u"Re", u"on Blue", u"31"};
+    const char16_t *texts[] = {u"",          u"   ",          u"Purple on Blue", u"Bright", u"Bright on Blue",
+                               u"Bl on Red", u"Blues on Red", u"Redd",           u"Re",     u"on Blue",
+                               u"31"};
     for (const char16_t *text : texts) {
         Parsed p = Parse(text);
         EXPECT_FALSE(p.ok) << Narrow(text);

@@ -6,11 +6,11 @@
 namespace {
 
 class HotkeyNamesTest : public PluginTest {
-  protected:
-    static std::u16string Format(LONG code, int *result = nullptr) {
+protected:
+    static std::u16string Format(LONG code, bool *named = nullptr) {
         WCHAR text[HOTKEY_TEXT_SIZE];
-        int r = FormatHotkeyCode(code, text);
-        if (result) *result = r;
+        bool r = FormatHotkeyCode(code, text);
+        if (named) *named = r;
         return text;
     }
 };
@@ -21,10 +21,13 @@ TEST_F(HotkeyNamesTest, HostVersionChoosesTheKeyTable) {
         DWORD version;
         bool extended;
     } cases[] = {
-        {u"23", 23, false},  {u"23.02", 23, false},  {u"24", 24, true},         {u"24.00.10", 24, true},
-        {u"100", 100, true}, {u"8", 8, false},       {u"7", 0, false},          {u"101", 0, false},
-        {u"", 0, false},     {u"TCC", 0, false},     {u"-28", 0, false},        {u"  28.01", 28, true},
-        {u"4294967296", 0, false},                   {u"99999999999999999999", 0, false},
+        {u"23", 23, false},        {u"23.02", 23, false},
+        {u"24", 24, true},         {u"24.00.10", 24, true},
+        {u"100", 100, true},       {u"8", 8, false},
+        {u"7", 0, false},          {u"101", 0, false},
+        {u"", 0, false},           {u"TCC", 0, false},
+        {u"-28", 0, false},        {u"  28.01", 28, true},
+        {u"4294967296", 0, false}, {u"99999999999999999999", 0, false},
         {u"4294967295", 0, false},
     };
     for (const Case &c : cases) {
@@ -60,8 +63,8 @@ TEST_F(HotkeyNamesTest, FailuresTellUnknownInvalidAndNotAllowedApart) {
     EXPECT_EQ(ParseHotkeyName(u"A"), KEY_NOT_ALLOWED);
     EXPECT_EQ(ParseHotkeyName(u"Shift-A"), KEY_NOT_ALLOWED);
     EXPECT_EQ(ParseHotkeyName(u"Ctrl-C"), KEY_INVALID);
-    for (const char16_t *unknown : {u"Alt-Shift-A", u"Ctrl-", u"", u"Ctrl-Foo", u"x-A", u"Ctrl-Alt-Shift-F1",
-                                    u"Alt-Z-", u"Ctrl-Alt-", u"Shift"}) {
+    for (const char16_t *unknown : {u"Alt-Shift-A", u"Ctrl-", u"", u"Ctrl-Foo", u"x-A", u"Ctrl-Alt-Shift-F1", u"Alt-Z-",
+                                    u"Ctrl-Alt-", u"Shift"}) {
         EXPECT_EQ(ParseHotkeyName(unknown), 0) << Narrow(unknown);
     }
     EXPECT_EQ(ParseHotkeyName(nullptr), 0);
@@ -121,21 +124,21 @@ TEST_F(HotkeyNamesTest, OverLongTokensAreCutWhileReadingGoesOn) {
 
 TEST_F(HotkeyNamesTest, FormattingNamesTheCellAndItsPrefix) {
     UseHost(u"23");
-    int result = 99;
-    EXPECT_EQ(Format(0, &result), u"None");
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(Format(0x1002C, &result), u"Alt-Z");
-    EXPECT_EQ(result, 0);
+    bool named = false;
+    EXPECT_EQ(Format(0, &named), u"None");
+    EXPECT_TRUE(named);
+    EXPECT_EQ(Format(0x1002C, &named), u"Alt-Z");
+    EXPECT_TRUE(named);
     EXPECT_EQ(Format(0x5005E), u"Ctrl-Alt-F1");
     EXPECT_EQ(Format(0x1003B), u"F1");
     EXPECT_EQ(Format(0x7F), u"Ctrl-BkSp");
-    EXPECT_EQ(Format(0x7005E, &result), u"(unknown)");
-    EXPECT_EQ(result, -1);
+    EXPECT_EQ(Format(0x7005E, &named), u"(unknown)");
+    EXPECT_FALSE(named);
     // The marks of unusable combinations name no key.
-    EXPECT_EQ(Format(KEY_INVALID, &result), u"(unknown)");
-    EXPECT_EQ(result, -1);
-    EXPECT_EQ(Format(KEY_NOT_ALLOWED, &result), u"(unknown)");
-    EXPECT_EQ(result, -1);
+    EXPECT_EQ(Format(KEY_INVALID, &named), u"(unknown)");
+    EXPECT_FALSE(named);
+    EXPECT_EQ(Format(KEY_NOT_ALLOWED, &named), u"(unknown)");
+    EXPECT_FALSE(named);
     UseHost(u"28");
     EXPECT_EQ(Format(0x7005E), u"Ctrl-Alt-Shift-F1");
     EXPECT_EQ(Format(0x7F), u"Ctrl-Backspace");
@@ -143,10 +146,10 @@ TEST_F(HotkeyNamesTest, FormattingNamesTheCellAndItsPrefix) {
 
     WCHAR text[HOTKEY_TEXT_SIZE];
     g_plugin.hotkey = 0;
-    EXPECT_EQ(FormatHotkey(text), 0);
+    EXPECT_TRUE(FormatHotkey(text));
     EXPECT_EQ(std::u16string(text), u"None");
     g_plugin.hotkey = DEFAULT_HOTKEY;
-    EXPECT_EQ(FormatHotkey(text), 0);
+    EXPECT_TRUE(FormatHotkey(text));
     EXPECT_EQ(std::u16string(text), u"Alt-Z");
 }
 

@@ -11,7 +11,7 @@
 namespace {
 
 class KeyTablesTest : public PluginTest {
-  protected:
+protected:
     static const KeyTable *Use(const KeyTable *table) {
         UseHost(table->extended ? u"28" : u"23");
         return table;
@@ -55,7 +55,7 @@ TEST_F(KeyTablesTest, EveryCellParsesBackFromItsNameAndEveryCodeFormatsBack) {
                 }
                 ++positive;
                 WCHAR text[HOTKEY_TEXT_SIZE];
-                EXPECT_EQ(FormatHotkeyCode(cell, text), 0);
+                EXPECT_TRUE(FormatHotkeyCode(cell, text));
                 EXPECT_EQ(std::u16string(text), name);
                 EXPECT_EQ(ParseHotkeyName(text), cell) << Narrow(name);
                 EXPECT_EQ(IsValidHotkey(cell), 1) << Narrow(name);
@@ -97,10 +97,10 @@ TEST_F(KeyTablesTest, ModifierBitsMatchTheirColumns) {
                 LONG cell = KeyCell(table, row, column);
                 if (cell <= 0) continue;
                 LONG bits = cell & 0x60000;
-                LONG expected = column == COLUMN_CTRL_SHIFT         ? HOTKEY_CTRL_SHIFT
-                                : column == COLUMN_CTRL_ALT         ? HOTKEY_CTRL_ALT
-                                : column == COLUMN_CTRL_ALT_SHIFT   ? HOTKEY_CTRL_ALT_SHIFT
-                                                                    : 0;
+                LONG expected = column == COLUMN_CTRL_SHIFT       ? HOTKEY_CTRL_SHIFT
+                                : column == COLUMN_CTRL_ALT       ? HOTKEY_CTRL_ALT
+                                : column == COLUMN_CTRL_ALT_SHIFT ? HOTKEY_CTRL_ALT_SHIFT
+                                                                  : 0;
                 EXPECT_EQ(bits, expected) << name << " " << column;
                 EXPECT_EQ(cell & ~0x7FFFF, 0) << name << " " << column;
             }
@@ -217,9 +217,9 @@ TEST_F(KeyTablesTest, CellsAgreeWithTheReferenceRows) {
 }
 
 TEST_F(KeyTablesTest, RowOrderIsTheListingOrder) {
-    const char16_t *classic[] = {u"F1", u"F2", u"F3", u"F4", u"F5", u"F6", u"F7", u"F8", u"F9", u"F10", u"F11",
-                                 u"F12", u"Home", u"End", u"PgUp", u"PgDn", u"Ins", u"Del", u"Up", u"Down",
-                                 u"Left", u"Right"};
+    const char16_t *classic[] = {u"F1",  u"F2",  u"F3",  u"F4",   u"F5",   u"F6",   u"F7",   u"F8",
+                                 u"F9",  u"F10", u"F11", u"F12",  u"Home", u"End",  u"PgUp", u"PgDn",
+                                 u"Ins", u"Del", u"Up",  u"Down", u"Left", u"Right"};
     for (int i = 0; i < 22; ++i) {
         EXPECT_EQ(std::u16string(KeyRowName(&CLASSIC_KEY_TABLE, i)), classic[i]);
         EXPECT_EQ(std::u16string(KeyRowName(&EXTENDED_KEY_TABLE, i)), classic[i]);
@@ -229,13 +229,13 @@ TEST_F(KeyTablesTest, RowOrderIsTheListingOrder) {
         EXPECT_EQ(RowOf(&CLASSIC_KEY_TABLE, letter.c_str()), 22 + i);
         EXPECT_EQ(RowOf(&EXTENDED_KEY_TABLE, letter.c_str()), 22 + i);
     }
-    const char16_t *classicTail[] = {u"1", u"2", u"3", u"4", u"5", u"6", u"7", u"8", u"9", u"0", u"BkSp",
-                                     u"Grave", u"-", u"=", u"[", u"]", u"\\", u";", u"'", u",", u".", u"/",
-                                     u"Num/", u"Num*", u"Num-", u"Num+"};
+    const char16_t *classicTail[] = {u"1", u"2",    u"3",     u"4", u"5",    u"6",    u"7",    u"8",   u"9",
+                                     u"0", u"BkSp", u"Grave", u"-", u"=",    u"[",    u"]",    u"\\",  u";",
+                                     u"'", u",",    u".",     u"/", u"Num/", u"Num*", u"Num-", u"Num+"};
     for (int i = 0; i < 26; ++i) EXPECT_EQ(std::u16string(KeyRowName(&CLASSIC_KEY_TABLE, 48 + i)), classicTail[i]);
-    const char16_t *extendedTail[] = {u"1", u"2", u"3", u"4", u"5", u"6", u"7", u"8", u"9", u"0", u"Backspace",
-                                      u"`", u"Minus", u"Plus", u"Enter", u"[", u"]", u"\\", u"Divide", u"*",
-                                      u";", u"'", u",", u"Decimal"};
+    const char16_t *extendedTail[] = {u"1", u"2",  u"3",         u"4", u"5",     u"6",    u"7",     u"8",
+                                      u"9", u"0",  u"Backspace", u"`", u"Minus", u"Plus", u"Enter", u"[",
+                                      u"]", u"\\", u"Divide",    u"*", u";",     u"'",    u",",     u"Decimal"};
     for (int i = 0; i < 24; ++i) EXPECT_EQ(std::u16string(KeyRowName(&EXTENDED_KEY_TABLE, 48 + i)), extendedTail[i]);
 }
 

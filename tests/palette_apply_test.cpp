@@ -16,10 +16,10 @@ TEST_F(ApplyTest, AttributeOptionsReadAsNumbers) {
         const char16_t *value;  // null: the option is not set
         LONG expected;
     } cases[] = {
-        {nullptr, 99},        {u"31", 31},          {u"0x1F", 31},       {u"0X1f", 31},
-        {u"31abc", 31},       {u"abc", 99},         {u"0", 99},          {u"0x", 99},
-        {u"0xZ", 99},         {u" 31", 99},         {u"-5", 99},         {u"2147483647", 2147483647},
-        {u"2147483648", -1},  {u"99999999999", -1}, {u"0xFFFFFFFF", -1}, {u"0x100000000", -1},
+        {nullptr, 99},         {u"31", 31},          {u"0x1F", 31},       {u"0X1f", 31},
+        {u"31abc", 31},        {u"abc", 99},         {u"0", 99},          {u"0x", 99},
+        {u"0xZ", 99},          {u" 31", 99},         {u"-5", 99},         {u"2147483647", 2147483647},
+        {u"2147483648", -1},   {u"99999999999", -1}, {u"0xFFFFFFFF", -1}, {u"0x100000000", -1},
         {u"0x10000", 0x10000},
     };
     for (const Case &c : cases) {
@@ -67,7 +67,7 @@ TEST_F(ApplyTest, RecolouringKeepsTheHighByteAndReadsZeroAsSeven) {
     sim::SetCellAttribute(2, 0, 0x000A);
     sim::SetCellAttribute(3, 0, 0x400C);
     sim::SetCellAttribute(4, 0, 0x0017);
-    ASSERT_EQ(ApplyScheme(scheme, nullptr), 1);
+    ASSERT_EQ(ApplyScheme(scheme, nullptr), APPLY_DONE);
     EXPECT_EQ(sim::CellAttribute(0, 0), 0x801F);
     EXPECT_EQ(sim::CellAttribute(1, 0), 0x001F);
     EXPECT_EQ(sim::CellAttribute(2, 0), 0x001A);
@@ -82,7 +82,7 @@ TEST_F(ApplyTest, StdColorsWinsWhenTwoPreviousAttributesAgree) {
     HostCtlSetOption(u"InputColors", u"7");
     HostCtlSetOption(u"ErrorColors", u"7");
     FillScreen(0x07);
-    ApplyScheme(scheme, nullptr);
+    ASSERT_EQ(ApplyScheme(scheme, nullptr), APPLY_DONE);
     EXPECT_EQ(sim::CellAttribute(10, 10), 0x1F);
 }
 
@@ -92,7 +92,7 @@ TEST_F(ApplyTest, AnOverflowingOptionMatchesNoCell) {
     HostCtlSetOption(u"StdColors", u"99999999999");
     FillScreen(0x07);
     sim::SetCellAttribute(0, 0, 0xFF);
-    ApplyScheme(scheme, nullptr);
+    ASSERT_EQ(ApplyScheme(scheme, nullptr), APPLY_DONE);
     // Input and error still default to 7; only the standard colours are lost.
     EXPECT_EQ(sim::CellAttribute(1, 1), 0x1A);
     EXPECT_EQ(sim::CellAttribute(0, 0), 0xFF);
@@ -106,7 +106,7 @@ TEST_F(ApplyTest, ThreeHundredRowsGoInBandsOf128And128And44) {
     // The second band cannot be read: exactly its rows keep their colours.
     sim::FailCall("ReadConsoleOutputAttribute", ERROR_INVALID_HANDLE, 2);
     MemResetCounts();
-    ASSERT_EQ(ApplyScheme(scheme, nullptr), 1);
+    ASSERT_EQ(ApplyScheme(scheme, nullptr), APPLY_DONE);
     EXPECT_EQ(sim::CallCount("ReadConsoleOutputAttribute"), 3);
     EXPECT_EQ(sim::CallCount("WriteConsoleOutputAttribute"), 2);
     EXPECT_EQ(sim::CellAttribute(79, 127), 0x1F);
@@ -125,12 +125,12 @@ TEST_F(ApplyTest, OnlyBandsWithAChangedCellAreWrittenBack) {
     ColorScheme *scheme = AddTestScheme(u"Target", 0x1F, 0x1A, 0x1C);
     FillScreen(0x30);
     sim::SetCellAttribute(5, 200, 0x07);
-    ApplyScheme(scheme, nullptr);
+    ASSERT_EQ(ApplyScheme(scheme, nullptr), APPLY_DONE);
     EXPECT_EQ(sim::CallCount("WriteConsoleOutputAttribute"), 1);
     EXPECT_EQ(sim::CellAttribute(5, 200), 0x1F);
 
     // Applying the same scheme again changes no cell at all.
-    ApplyScheme(scheme, nullptr);
+    ASSERT_EQ(ApplyScheme(scheme, nullptr), APPLY_DONE);
     EXPECT_EQ(sim::CallCount("WriteConsoleOutputAttribute"), 1);
 }
 
@@ -139,7 +139,7 @@ TEST_F(ApplyTest, WithoutMemoryTheTextKeepsItsColoursAndTheRestIsApplied) {
     ColorScheme *scheme = AddTestScheme(u"Target", 0x1F, 0x1A, 0x1C);
     FillScreen(0x07);
     MemFailAllocation(1);
-    EXPECT_EQ(ApplyScheme(scheme, nullptr), 1);
+    EXPECT_EQ(ApplyScheme(scheme, nullptr), APPLY_DONE);
     EXPECT_EQ(sim::CellAttribute(0, 0), 0x07);
     EXPECT_EQ(sim::ConsoleInfo().wAttributes, 0x1F);
     EXPECT_EQ(CommandLines().size(), 9u);
@@ -150,7 +150,7 @@ TEST_F(ApplyTest, TheConsoleGetsThePaletteAndKeepsItsWindow) {
     Start();
     ColorScheme *scheme = AddTestScheme(u"Target", 0x1F, 0x1A, 0x1C);
     CONSOLE_SCREEN_BUFFER_INFOEX before = sim::ConsoleInfo();
-    ASSERT_EQ(ApplyScheme(scheme, nullptr), 1);
+    ASSERT_EQ(ApplyScheme(scheme, nullptr), APPLY_DONE);
     CONSOLE_SCREEN_BUFFER_INFOEX after = sim::ConsoleInfo();
     for (int i = 0; i < 16; ++i) EXPECT_EQ(after.ColorTable[i], 0x100000u + i);
     EXPECT_EQ(after.wAttributes, 0x1F);
@@ -166,9 +166,9 @@ TEST_F(ApplyTest, TheConsoleGetsThePaletteAndKeepsItsWindow) {
 TEST_F(ApplyTest, AnUnreadableConsoleChangesNothing) {
     Start();
     ColorScheme *scheme = AddTestScheme(u"Target", 0x1F, 0x1A, 0x1C);
-    EXPECT_EQ(ApplyScheme(nullptr, nullptr), -1);
+    EXPECT_EQ(ApplyScheme(nullptr, nullptr), APPLY_NO_SCHEME);
     sim::FailCall("GetConsoleScreenBufferInfoEx", ERROR_INVALID_HANDLE);
-    EXPECT_EQ(ApplyScheme(scheme, nullptr), 0);
+    EXPECT_EQ(ApplyScheme(scheme, nullptr), APPLY_NO_CONSOLE);
     EXPECT_EQ(sim::CallCount("SetConsoleScreenBufferInfoEx"), 0);
     EXPECT_EQ(HostCommandLog(), u"");
     EXPECT_EQ(sim::Environment(u"ColorDir"), u"");
@@ -183,7 +183,7 @@ TEST_F(ApplyTest, LaterFailuresDoNotStopTheApplication) {
     sim::FailCall("WriteConsoleOutputAttribute", ERROR_INVALID_HANDLE);
     sim::FailCall("SetEnvironmentVariableW", ERROR_NOT_ENOUGH_MEMORY);
     sim::FailCall("RedrawWindow", ERROR_INVALID_WINDOW_HANDLE);
-    EXPECT_EQ(ApplyScheme(scheme, nullptr), 1);
+    EXPECT_EQ(ApplyScheme(scheme, nullptr), APPLY_DONE);
     EXPECT_EQ(CommandLines().size(), 9u);
 }
 
@@ -196,11 +196,11 @@ TEST_F(ApplyTest, DirectivesGoToTheHostInOrderWithSelectedColorsFrom24) {
         SetUp();
         Start(c.version);
         ColorScheme *scheme = AddTestScheme(u"Target", 31, 0x1A, 0x1C);
-        ApplyScheme(scheme, nullptr);
+        ASSERT_EQ(ApplyScheme(scheme, nullptr), APPLY_DONE);
         std::vector<std::u16string> expected = {
-            u"option //StdColors=31",         u"option //InputColors=26",       u"option //ErrorColors=28",
-            u"option //ListColors=31",        u"option //ListStatBarColors=47", u"option //ListInverseColors=63",
-            u"option //SelectColors=79",      u"option //SelectStatBarColors=95", u"option //SelectedColors=111",
+            u"option //StdColors=31",    u"option //InputColors=26",         u"option //ErrorColors=28",
+            u"option //ListColors=31",   u"option //ListStatBarColors=47",   u"option //ListInverseColors=63",
+            u"option //SelectColors=79", u"option //SelectStatBarColors=95", u"option //SelectedColors=111",
         };
         expected.resize(c.commands);
         EXPECT_EQ(CommandLines(), expected) << Narrow(c.version);
@@ -213,9 +213,9 @@ TEST_F(ApplyTest, ColorDirIsSetOrRemoved) {
     Start();
     ColorScheme *withDir = AddTestScheme(u"With", 0x1F, 0x1A, 0x1C, u"dirs:12;");
     ColorScheme *without = AddTestScheme(u"Without", 0x1F, 0x1A, 0x1C, u"");
-    ApplyScheme(withDir, nullptr);
+    ASSERT_EQ(ApplyScheme(withDir, nullptr), APPLY_DONE);
     EXPECT_EQ(sim::Environment(u"ColorDir"), u"dirs:12;");
-    ApplyScheme(without, nullptr);
+    ASSERT_EQ(ApplyScheme(without, nullptr), APPLY_DONE);
     WCHAR buffer[16];
     EXPECT_EQ(GetEnvironmentVariableW(u"ColorDir", buffer, 16), 0u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ENVVAR_NOT_FOUND));
@@ -239,7 +239,7 @@ TEST_F(ApplyTest, TheHotkeyRecordBecomesEnterOnAnEmptyLine) {
         key.line = line;
         key.cursor = line + 6;
         key.keyName = keyName;
-        ASSERT_EQ(ApplyScheme(scheme, &key), 1);
+        ASSERT_EQ(ApplyScheme(scheme, &key), APPLY_DONE);
         EXPECT_EQ(key.keyCode, c.keyCode) << Narrow(c.version);
         EXPECT_EQ(std::u16string(keyName), c.keyName);
         EXPECT_EQ(key.position[0], 5);
@@ -252,7 +252,7 @@ TEST_F(ApplyTest, TheHotkeyRecordBecomesEnterOnAnEmptyLine) {
 
         // A position already at 0 stays there.
         key.position[0] = 0;
-        ApplyScheme(scheme, &key);
+        ASSERT_EQ(ApplyScheme(scheme, &key), APPLY_DONE);
         EXPECT_EQ(key.position[0], 0);
         TearDown();
     }

@@ -7,7 +7,7 @@
 namespace {
 
 class ShowTest : public PaletteTest {
-  protected:
+protected:
     void SetUp() override {
         PaletteTest::SetUp();
         Start();
@@ -20,15 +20,15 @@ TEST_F(ShowTest, TheAppliedSchemeIsRecognisedAndTheEarlierTwinWins) {
     ColorScheme *twin = AddTestScheme(u"Twin", 0x1F, 0x1A, 0x1C);
     ColorScheme *other = AddTestScheme(u"Other", 0x2F, 0x2A, 0x2C, u"", 0x200000);
     EXPECT_EQ(IdentifyCurrentScheme(), nullptr);
-    ApplyScheme(twin, nullptr);
+    ASSERT_EQ(ApplyScheme(twin, nullptr), APPLY_DONE);
     EXPECT_EQ(IdentifyCurrentScheme(), first);
-    ApplyScheme(other, nullptr);
+    ASSERT_EQ(ApplyScheme(other, nullptr), APPLY_DONE);
     EXPECT_EQ(IdentifyCurrentScheme(), other);
 }
 
 TEST_F(ShowTest, SelectionDirectivesPlayNoPartButPaletteAndColorDirDo) {
     ColorScheme *scheme = AddTestScheme(u"Scheme", 0x1F, 0x1A, 0x1C, u"dirs:12;");
-    ApplyScheme(scheme, nullptr);
+    ASSERT_EQ(ApplyScheme(scheme, nullptr), APPLY_DONE);
     HostCtlSetOption(u"SelectColors", u"0x70");
     HostCtlSetOption(u"SelectedColors", u"0x71");
     EXPECT_EQ(IdentifyCurrentScheme(), scheme);
@@ -43,11 +43,11 @@ TEST_F(ShowTest, SelectionDirectivesPlayNoPartButPaletteAndColorDirDo) {
     // Only schemes without ColorDir match an unset variable, and none
     // matches one too long to read.
     ColorScheme *bare = AddTestScheme(u"Bare", 0x1F, 0x1A, 0x1C, u"");
-    ApplyScheme(bare, nullptr);
+    ASSERT_EQ(ApplyScheme(bare, nullptr), APPLY_DONE);
     EXPECT_EQ(IdentifyCurrentScheme(), bare);
     SetEnvironmentVariableW(u"ColorDir", std::u16string(9000, u'x').c_str());
     EXPECT_EQ(IdentifyCurrentScheme(), nullptr);
-    ApplyScheme(scheme, nullptr);
+    ASSERT_EQ(ApplyScheme(scheme, nullptr), APPLY_DONE);
 
     HostCtlSetOption(u"ListInverseColors", u"0x3E");
     EXPECT_EQ(IdentifyCurrentScheme(), nullptr);
@@ -68,7 +68,7 @@ TEST_F(ShowTest, UnsetOptionsDefaultToTheConsoleAttributeAndItsInverse) {
     scheme.ListStatBarColors = scheme.ListInverseColors = 0xE1;
     CONSOLE_SCREEN_BUFFER_INFOEX info = sim::ConsoleInfo();
     for (int i = 0; i < 16; ++i) scheme.palette[i] = info.ColorTable[i];
-    ASSERT_EQ(AddScheme(&scheme, u"Plain", u"", &g_schemes), 1);
+    ASSERT_TRUE(AddScheme(&scheme, u"Plain", u"", &g_schemes));
     sim::SetConsoleAttribute(0x1E);
     EXPECT_EQ(IdentifyCurrentScheme(), g_schemes);
     sim::FailCall("GetConsoleScreenBufferInfoEx", ERROR_INVALID_HANDLE);
@@ -124,15 +124,16 @@ TEST_F(ShowTest, ASchemeIsShownWithItsDirectivesAndPalette) {
 TEST_F(ShowTest, CurrentSettingsShowWhatTheHostAndConsoleHold) {
     ColorScheme *scheme = AddTestScheme(u"Scheme", 0x1F, 0x1A, 0x1C, u"");
     scheme->palette[1] = RGB(0xFF, 0xFF, 0xFF);  // a light blue background
-    ApplyScheme(scheme, nullptr);
+    ASSERT_EQ(ApplyScheme(scheme, nullptr), APPLY_DONE);
     HostCtlSetOption(u"SelectColors", u"Bright White on Blue");  // no number
     HostCtlSetOption(u"SelectedColors", u"99999999999");         // overflow
     SchemeView view = {VIEW_CURRENT, nullptr};
     EXPECT_EQ(ShowScheme(&view), 1);
     std::u16string out = Out();
-    std::u16string head = u"\r\nColor scheme name:    (current)\r\n"
-                          u"StdColors:            Bright White on Blue\r\n"
-                          u"InputColors:          Bright Green on Blue\r\n";
+    std::u16string head =
+        u"\r\nColor scheme name:    (current)\r\n"
+        u"StdColors:            Bright White on Blue\r\n"
+        u"InputColors:          Bright Green on Blue\r\n";
     EXPECT_EQ(out.substr(0, head.size()), head);
     EXPECT_NE(out.find(u"SelectColors:         not set\r\n"), std::u16string::npos);
     EXPECT_NE(out.find(u"SelectedColors:       \r\n"), std::u16string::npos);
@@ -159,11 +160,12 @@ TEST_F(ShowTest, TheListMarksOneSchemeAndCountsDarkAndLight) {
     ColorScheme *light = AddTestScheme(u"Paper", 0xF0, 0xF1, 0xF4);
     light->dark = 0;
     EXPECT_EQ(ListSchemes(marked), 3);
-    EXPECT_EQ(Out(), u"\r\n"
-                     u"  1:   Abyss                      (dark)\r\n"
-                     u"  2: * An unusually long scheme name  (dark)\r\n"
-                     u"  3:   Paper                      (light)\r\n"
-                     u"\r\n3 color schemes loaded (2 dark, 1 light).\r\n");
+    EXPECT_EQ(Out(),
+              u"\r\n"
+              u"  1:   Abyss                      (dark)\r\n"
+              u"  2: * An unusually long scheme name  (dark)\r\n"
+              u"  3:   Paper                      (light)\r\n"
+              u"\r\n3 color schemes loaded (2 dark, 1 light).\r\n");
 }
 
 }  // namespace

@@ -19,26 +19,26 @@ TEST_F(MessagesTest, PrefixInsideABatchFilePrintsItsNameLiterally) {
 
 TEST_F(MessagesTest, WindowsErrorTexts) {
     WCHAR text[ERROR_TEXT_SIZE];
-    EXPECT_EQ(FormatWindowsError(0xFFFFFFFF, text), 0);
+    EXPECT_TRUE(FormatWindowsError(0xFFFFFFFF, text));
     EXPECT_EQ(std::u16string(text), u"Unknown error");
 
     // The system's message comes back without the line break it ends in.
-    EXPECT_EQ(FormatWindowsError(ERROR_FILE_NOT_FOUND, text), 0);
+    EXPECT_TRUE(FormatWindowsError(ERROR_FILE_NOT_FOUND, text));
     EXPECT_EQ(std::u16string(text), u"The system cannot find the file specified.");
 
     // A code Windows cannot describe is shown as a signed number.
-    EXPECT_EQ(FormatWindowsError(0x80001234, text), 0);
+    EXPECT_TRUE(FormatWindowsError(0x80001234, text));
     EXPECT_EQ(std::u16string(text), u"Error -2147478988");
-    EXPECT_EQ(FormatWindowsError(77777, text), 0);
+    EXPECT_TRUE(FormatWindowsError(77777, text));
     EXPECT_EQ(std::u16string(text), u"Error 77777");
 
-    EXPECT_EQ(FormatWindowsError(2, nullptr), -1);
+    EXPECT_FALSE(FormatWindowsError(2, nullptr));
 }
 
 TEST_F(MessagesTest, MessageTableFailureFallsBackToTheNumber) {
     sim::FailCall("FormatMessageW", ERROR_NOT_ENOUGH_MEMORY);
     WCHAR text[ERROR_TEXT_SIZE];
-    EXPECT_EQ(FormatWindowsError(ERROR_ACCESS_DENIED, text), 0);
+    EXPECT_TRUE(FormatWindowsError(ERROR_ACCESS_DENIED, text));
     EXPECT_EQ(std::u16string(text), u"Error 5");
 }
 

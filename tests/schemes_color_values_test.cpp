@@ -9,35 +9,35 @@ using ColorValuesTest = PluginTest;
 TEST_F(ColorValuesTest, ParseNumberAcceptsOnlyWholeDecimalOrHexText) {
     struct Case {
         const char16_t *text;
-        int status;
+        bool parsed;
         DWORD value;
     } cases[] = {
-        {u"15", 0, 15},
-        {u"0x0F", 0, 15},
-        {u"0X1f", 0, 31},
-        {u"007", 0, 7},
-        {u"0", 0, 0},
-        {u"4294967295", 0, 0xFFFFFFFF},
-        {u"0xFFFFFFFF", 0, 0xFFFFFFFF},
-        {u"4294967296", -1, 0},
-        {u"0x100000000", -1, 0},
-        {u"0x", -1, 0},
-        {u"0xg", -1, 0},
-        {u"1e", -1, 0},
-        {u" 5", -1, 0},
-        {u"5 ", -1, 0},
-        {u"+5", -1, 0},
-        {u"-5", -1, 0},
-        {u"", -1, 0},
-        {u"x10", -1, 0},
+        {u"15", true, 15},
+        {u"0x0F", true, 15},
+        {u"0X1f", true, 31},
+        {u"007", true, 7},
+        {u"0", true, 0},
+        {u"4294967295", true, 0xFFFFFFFF},
+        {u"0xFFFFFFFF", true, 0xFFFFFFFF},
+        {u"4294967296", false, 0},
+        {u"0x100000000", false, 0},
+        {u"0x", false, 0},
+        {u"0xg", false, 0},
+        {u"1e", false, 0},
+        {u" 5", false, 0},
+        {u"5 ", false, 0},
+        {u"+5", false, 0},
+        {u"-5", false, 0},
+        {u"", false, 0},
+        {u"x10", false, 0},
     };
     for (const Case &c : cases) {
         DWORD value = 12345;
-        EXPECT_EQ(ParseNumber(c.text, &value), c.status) << Narrow(c.text);
-        EXPECT_EQ(value, c.status == 0 ? c.value : 12345u) << Narrow(c.text);
+        EXPECT_EQ(ParseNumber(c.text, &value), c.parsed) << Narrow(c.text);
+        EXPECT_EQ(value, c.parsed ? c.value : 12345u) << Narrow(c.text);
     }
     DWORD value = 0;
-    EXPECT_EQ(ParseNumber(nullptr, &value), -1);
+    EXPECT_FALSE(ParseNumber(nullptr, &value));
 }
 
 TEST_F(ColorValuesTest, HexTriplesNeedExactlySixOrThreeDigits) {

@@ -33,7 +33,7 @@ protected:
 
     static void Add(const char16_t *name, bool dark = true) {
         ColorScheme scheme = Template(dark);
-        ASSERT_EQ(AddScheme(&scheme, name, u"", &g_schemes), 1) << Narrow(name);
+        ASSERT_TRUE(AddScheme(&scheme, name, u"", &g_schemes)) << Narrow(name);
     }
 
     static std::vector<std::u16string> Names() {
@@ -48,7 +48,7 @@ TEST_F(SchemeListTest, AddAppendsACopyWithItsColorDirInOneBlock) {
     scheme.ErrorColors = 0x4F;
     scheme.palette[15] = 0x123456;
     scheme.next = reinterpret_cast<ColorScheme *>(&scheme);  // must not leak into the list
-    ASSERT_EQ(AddScheme(&scheme, u"First", u"dirs:12;", &g_schemes), 1);
+    ASSERT_TRUE(AddScheme(&scheme, u"First", u"dirs:12;", &g_schemes));
     ASSERT_NE(g_schemes, nullptr);
     ColorScheme *first = g_schemes;
     EXPECT_EQ(first->next, nullptr);
@@ -58,7 +58,7 @@ TEST_F(SchemeListTest, AddAppendsACopyWithItsColorDirInOneBlock) {
     EXPECT_EQ(std::u16string(first->ColorDir), u"dirs:12;");
     EXPECT_EQ(MemLiveCount(), 1);
 
-    ASSERT_EQ(AddScheme(&scheme, u"Second", u"", &g_schemes), 1);
+    ASSERT_TRUE(AddScheme(&scheme, u"Second", u"", &g_schemes));
     EXPECT_EQ(g_schemes, first);
     ASSERT_NE(first->next, nullptr);
     EXPECT_EQ(std::u16string(first->next->ColorDir), u"");
@@ -66,7 +66,7 @@ TEST_F(SchemeListTest, AddAppendsACopyWithItsColorDirInOneBlock) {
 
     // A long ColorDir lives in the same block, after the fixed fields.
     std::u16string longDir(5000, u'x');
-    ASSERT_EQ(AddScheme(&scheme, u"Third", longDir.c_str(), &g_schemes), 1);
+    ASSERT_TRUE(AddScheme(&scheme, u"Third", longDir.c_str(), &g_schemes));
     EXPECT_EQ(std::u16string(first->next->next->ColorDir), longDir);
     EXPECT_EQ(MemLiveCount(), 3);
     EXPECT_EQ(FreeSchemeList(), 3);
@@ -84,14 +84,14 @@ TEST_F(SchemeListTest, NamesAreCutTo39Characters) {
 TEST_F(SchemeListTest, AddRefusesMissingPartsAndSurvivesAllocationFailure) {
     ColorScheme scheme = Template(true);
     Add(u"Kept");
-    EXPECT_EQ(AddScheme(&scheme, nullptr, u"", &g_schemes), 0);
-    EXPECT_EQ(AddScheme(&scheme, u"", u"", &g_schemes), 0);
-    EXPECT_EQ(AddScheme(&scheme, u"Name", nullptr, &g_schemes), 0);
-    EXPECT_EQ(AddScheme(&scheme, u"Name", u"", nullptr), 0);
-    EXPECT_EQ(AddScheme(nullptr, u"Name", u"", &g_schemes), 0);
+    EXPECT_FALSE(AddScheme(&scheme, nullptr, u"", &g_schemes));
+    EXPECT_FALSE(AddScheme(&scheme, u"", u"", &g_schemes));
+    EXPECT_FALSE(AddScheme(&scheme, u"Name", nullptr, &g_schemes));
+    EXPECT_FALSE(AddScheme(&scheme, u"Name", u"", nullptr));
+    EXPECT_FALSE(AddScheme(nullptr, u"Name", u"", &g_schemes));
 
     MemFailAllocation(1);
-    EXPECT_EQ(AddScheme(&scheme, u"Lost", u"dirs:1;", &g_schemes), 0);
+    EXPECT_FALSE(AddScheme(&scheme, u"Lost", u"dirs:1;", &g_schemes));
     EXPECT_EQ(Names(), std::vector<std::u16string>{u"Kept"});
     EXPECT_EQ(g_schemes->next, nullptr);
     EXPECT_EQ(MemLiveCount(), 1);
@@ -194,9 +194,9 @@ TEST_F(SchemeListTest, SelectReadsPositionsThenFallsBackToPatterns) {
 
 TEST_F(SchemeListTest, DarkBelowLuminance500) {
     EXPECT_EQ(ColorLuminance(RGB(0x80, 0x80, 0x80)), 501u);
-    EXPECT_EQ(IsDarkColor(RGB(0x80, 0x80, 0x80)), 0u);
+    EXPECT_FALSE(IsDarkColor(RGB(0x80, 0x80, 0x80)));
     EXPECT_EQ(ColorLuminance(RGB(0x7F, 0x7F, 0x7F)), 498u);
-    EXPECT_EQ(IsDarkColor(RGB(0x7F, 0x7F, 0x7F)), 1u);
+    EXPECT_TRUE(IsDarkColor(RGB(0x7F, 0x7F, 0x7F)));
     EXPECT_EQ(ColorLuminance(RGB(255, 255, 255)), 1000u);
     EXPECT_EQ(ColorLuminance(RGB(0, 0, 0)), 0u);
     // Red weighs least after blue; the bytes must not be swapped.
@@ -207,9 +207,9 @@ TEST_F(SchemeListTest, DarkBelowLuminance500) {
     ColorScheme scheme = Template(true);
     scheme.StdColors = 0xF0;
     scheme.palette[15] = RGB(0x80, 0x80, 0x80);
-    EXPECT_EQ(IsDarkScheme(&scheme), 0u);
+    EXPECT_FALSE(IsDarkScheme(&scheme));
     scheme.palette[15] = RGB(0x7F, 0x7F, 0x7F);
-    EXPECT_EQ(IsDarkScheme(&scheme), 1u);
+    EXPECT_TRUE(IsDarkScheme(&scheme));
 }
 
 // ---- the built-in schemes ----
@@ -231,7 +231,7 @@ protected:
         ColorScheme scheme;
         std::memset(&scheme, 0, sizeof scheme);
         scheme.dark = dark ? 1 : 0;
-        ASSERT_EQ(AddScheme(&scheme, name, u"", &g_schemes), 1);
+        ASSERT_TRUE(AddScheme(&scheme, name, u"", &g_schemes));
     }
 
     static std::vector<std::u16string> Names() {

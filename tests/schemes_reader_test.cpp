@@ -11,14 +11,14 @@
 namespace {
 
 class ReaderTest : public SchemeFileTest {
-  protected:
+protected:
     const ColorScheme *Scheme(const char16_t *name) const { return FindSchemeByName(g_schemes, name); }
 };
 
 TEST_F(ReaderTest, OptionalDirectivesFollowTheRequiredOnes) {
     std::u16string file = MakeFile("a.ini", "; comment\r\nStdColors=Red on Black\r\n" + Section("Night") +
                                                 Section("Lists", "ListColors=Black on Cyan\r\nColorDir=dirs:12;\r\n"));
-    ASSERT_EQ(ReadSchemeFile(file.c_str(), 0), 2);
+    ASSERT_EQ(ReadSchemeFile(file.c_str(), false), 2);
     const ColorScheme *night = Scheme(u"Night");
     ASSERT_NE(night, nullptr);
     EXPECT_EQ(night->StdColors, 0x1F);
@@ -49,52 +49,52 @@ TEST_F(ReaderTest, IncompleteSwitchedOffAndRepeatedSectionsAreSkipped) {
     noColor7.replace(noColor7.find("Color 7=#000007\r\n"), 17, "");
     std::string whiteOnWhite = Section("Day", "InputColors=White on White\r\n");
     whiteOnWhite.replace(whiteOnWhite.find("InputColors=Yellow on Blue\r\n"), 28, "");
-    std::u16string file =
-        MakeFile("a.ini", noColor7 + whiteOnWhite + Section("!Off") + Section("") + Section(" Night ") +
-                              Section("NIGHT", "ColorDir=second\r\n") + Section("Day") + Section("  ") +
-                              Section("Dawn", "[tail] section\r\n"));
+    std::u16string file = MakeFile("a.ini", noColor7 + whiteOnWhite + Section("!Off") + Section("") +
+                                                Section(" Night ") + Section("NIGHT", "ColorDir=second\r\n") +
+                                                Section("Day") + Section("  ") + Section("Dawn", "[tail] section\r\n"));
     // The first Night was incomplete and does not block the second.
-    EXPECT_EQ(ReadSchemeFile(file.c_str(), 0), 3);
+    EXPECT_EQ(ReadSchemeFile(file.c_str(), false), 3);
     EXPECT_EQ(ListedNames(), u"Night,Day,Dawn");
     EXPECT_EQ(std::u16string(Scheme(u"night")->ColorDir), u"");
 }
 
 TEST_F(ReaderTest, SettingLinesAndTheirKeys) {
-    std::string text = Section("Keys", "Color 3 = #abc\r\n"
-                                       "color0x0A=Red\r\n"
-                                       "Colors5=#ffffff\r\nColor16=#ffffff\r\nColor-1=#ffffff\r\n"
-                                       "Color 4=NoSuchColour\r\n"
-                                       "ColorDir=old\r\nCOLORDIR  =\r\n"
-                                       "ListColors\r\n= Black on Red\r\nselectcolors = bright green on black ; x\r\n"
-                                       "ErrorColors=Blue on Blue\r\n");
-    ASSERT_EQ(ReadSchemeFile(MakeFile("a.ini", text).c_str(), 0), 1);
+    std::string text = Section("Keys",
+                               "Color 3 = #abc\r\n"
+                               "color0x0A=Red\r\n"
+                               "Colors5=#ffffff\r\nColor16=#ffffff\r\nColor-1=#ffffff\r\n"
+                               "Color 4=NoSuchColour\r\n"
+                               "ColorDir=old\r\nCOLORDIR  =\r\n"
+                               "ListColors\r\n= Black on Red\r\nselectcolors = bright green on black ; x\r\n"
+                               "ErrorColors=Blue on Blue\r\n");
+    ASSERT_EQ(ReadSchemeFile(MakeFile("a.ini", text).c_str(), false), 1);
     const ColorScheme *scheme = g_schemes;
     EXPECT_EQ(scheme->palette[3], 0xCCBBAAu);
     EXPECT_EQ(scheme->palette[10], 0x0000FFu);
     EXPECT_EQ(scheme->palette[4], 0x040000u);
     EXPECT_EQ(scheme->palette[5], 0x050000u);
     EXPECT_EQ(std::u16string(scheme->ColorDir), u"");
-    EXPECT_EQ(scheme->ListColors, 0x1F);      // the bare key changed nothing
-    EXPECT_EQ(scheme->SelectColors, 0x0A);    // the host reads up to the comment
-    EXPECT_EQ(scheme->ErrorColors, 0x1C);     // equal colours change nothing
+    EXPECT_EQ(scheme->ListColors, 0x1F);    // the bare key changed nothing
+    EXPECT_EQ(scheme->SelectColors, 0x0A);  // the host reads up to the comment
+    EXPECT_EQ(scheme->ErrorColors, 0x1C);   // equal colours change nothing
 
     // An entry whose only value is no colour leaves the scheme incomplete.
     std::string unset = Section("Unset");
     unset.replace(unset.find("Color 3=#000003"), 15, "Color3=NoSuchColour");
-    EXPECT_EQ(ReadSchemeFile(MakeFile("b.ini", unset).c_str(), 0), 0);
+    EXPECT_EQ(ReadSchemeFile(MakeFile("b.ini", unset).c_str(), false), 0);
 }
 
 TEST_F(ReaderTest, LongNamesAreCutAndRepeatCutNamesCount) {
     std::string name(45, 'n');
     std::u16string file = MakeFile("a.ini", Section(name) + Section(name.substr(0, 39) + "xyz") + Section("short"));
-    EXPECT_EQ(ReadSchemeFile(file.c_str(), 0), 2);
+    EXPECT_EQ(ReadSchemeFile(file.c_str(), false), 2);
     EXPECT_EQ(ListedNames(), Widen16(name.substr(0, 39)) + u",short");
 }
 
 TEST_F(ReaderTest, LightFromLuminance501AndDarkFrom498) {
-    std::u16string file = MakeFile("a.ini", Section("Light", "", "Black on Blue", "#808080") +
-                                                Section("Dark", "", "Black on Blue", "#7f7f7f"));
-    ASSERT_EQ(ReadSchemeFile(file.c_str(), 0), 2);
+    std::u16string file = MakeFile(
+        "a.ini", Section("Light", "", "Black on Blue", "#808080") + Section("Dark", "", "Black on Blue", "#7f7f7f"));
+    ASSERT_EQ(ReadSchemeFile(file.c_str(), false), 2);
     EXPECT_EQ(Scheme(u"Light")->dark, 0u);
     EXPECT_EQ(Scheme(u"Dark")->dark, 1u);
 }
@@ -106,20 +106,20 @@ TEST_F(ReaderTest, ReplacingAndMerging) {
     const ColorScheme *alpha = g_schemes;
     std::u16string file = MakeFile("a.ini", Section("NIGHT") + Section("Dawn"));
     // A merged file's scheme goes to the end, in the file's order.
-    EXPECT_EQ(ReadSchemeFile(file.c_str(), 1), 2);
+    EXPECT_EQ(ReadSchemeFile(file.c_str(), true), 2);
     EXPECT_EQ(ListedNames(), u"Alpha,Omega,NIGHT,Dawn");
     EXPECT_EQ(g_schemes, alpha);
     EXPECT_EQ(Scheme(u"night")->palette[15], 0x0F0000u);
 
     // Nothing acceptable, nothing to open, no name: the list stays.
-    EXPECT_EQ(ReadSchemeFile(MakeFile("empty.ini", "[Only]\r\nStdColors=Red on Black\r\n").c_str(), 0), 0);
-    EXPECT_EQ(ReadSchemeFile(Path("missing.ini").c_str(), 0), 0);
-    EXPECT_EQ(ReadSchemeFile(MakeFile("zero.ini", "").c_str(), 1), 0);
-    EXPECT_EQ(ReadSchemeFile(u"", 0), -1);
-    EXPECT_EQ(ReadSchemeFile(nullptr, 0), -1);
+    EXPECT_EQ(ReadSchemeFile(MakeFile("empty.ini", "[Only]\r\nStdColors=Red on Black\r\n").c_str(), false), 0);
+    EXPECT_EQ(ReadSchemeFile(Path("missing.ini").c_str(), false), 0);
+    EXPECT_EQ(ReadSchemeFile(MakeFile("zero.ini", "").c_str(), true), 0);
+    EXPECT_EQ(ReadSchemeFile(u"", false), -1);
+    EXPECT_EQ(ReadSchemeFile(nullptr, false), -1);
     EXPECT_EQ(ListedNames(), u"Alpha,Omega,NIGHT,Dawn");
 
-    EXPECT_EQ(ReadSchemeFile(file.c_str(), 0), 2);
+    EXPECT_EQ(ReadSchemeFile(file.c_str(), false), 2);
     EXPECT_EQ(ListedNames(), u"NIGHT,Dawn");
     EXPECT_EQ(sim::OpenHandleCount(), 0);
     EXPECT_EQ(sim::MappedViewCount(), 0);
@@ -129,7 +129,7 @@ TEST_F(ReaderTest, AnyEncodingTheTextReaderTakes) {
     std::u16string text = u"\uFEFF" + Widen16(Section("x")).replace(1, 1, u"Cr\u00e8me Br\u00fbl\u00e9e");
     std::string bytes;
     for (char16_t c : text) bytes += {static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)};
-    ASSERT_EQ(ReadSchemeFile(MakeFile("be.ini", bytes).c_str(), 0), 1);
+    ASSERT_EQ(ReadSchemeFile(MakeFile("be.ini", bytes).c_str(), false), 1);
     EXPECT_EQ(ListedNames(), u"Cr\u00e8me Br\u00fbl\u00e9e");
 }
 
@@ -149,14 +149,14 @@ TEST_F(ReaderTest, AllocationFailuresDropSchemesButNeverBreakTheList) {
     CloseTextSource(&source);
     long opening = MemAllocationCount();
     MemFailAllocation(0);
-    ASSERT_EQ(ReadSchemeFile(file.c_str(), 1), 40);
+    ASSERT_EQ(ReadSchemeFile(file.c_str(), true), 40);
     long allocations = MemAllocationCount();
     FreeSchemeList();
     for (long n = 1; n <= allocations; ++n) {
         AddTestScheme(u"S3", 0x1F, 0x1E, 0x1C);
         AddTestScheme(u"Kept", 0x1F, 0x1E, 0x1C);
         MemFailAllocation(n);
-        int count = ReadSchemeFile(file.c_str(), 1);
+        int count = ReadSchemeFile(file.c_str(), true);
         MemFailAllocation(0);
         std::set<std::u16string> seen;
         int listed = 0;

@@ -12,7 +12,7 @@ namespace {
 const std::string BOM = "\xEF\xBB\xBF";
 
 class WriterTest : public SchemeFileTest {
-  protected:
+protected:
     void SetUp() override {
         SchemeFileTest::SetUp();
         Start();
@@ -29,9 +29,9 @@ class WriterTest : public SchemeFileTest {
     // options and no ColorDir.
     static std::string SectionText(const std::string &name) {
         std::string text = "[" + name + "]\r\n";
-        const char *names[9] = {"StdColors",         "InputColors",  "ErrorColors",         "ListColors",
-                                "ListStatBarColors", "ListInverseColors", "SelectColors", "SelectStatBarColors",
-                                "SelectedColors"};
+        const char *names[9] = {"StdColors",    "InputColors",         "ErrorColors",
+                                "ListColors",   "ListStatBarColors",   "ListInverseColors",
+                                "SelectColors", "SelectStatBarColors", "SelectedColors"};
         for (int i = 0; i < 9; ++i) {
             bool inverse = i == 4 || i == 5 || i == 7 || i == 8;
             text += std::string(names[i]) + (inverse ? "=Blue on Bright White\r\n" : "=Bright White on Blue\r\n");
@@ -119,7 +119,7 @@ TEST_F(WriterTest, ArgumentsAreCheckedBeforeAnythingIsWritten) {
     // Quotes anywhere are dropped; a directory gets Vivanta.ini; without a
     // name the scheme in effect gives its own.
     ASSERT_EQ(mkdir(Linux("sub").c_str(), 0755), 0);
-    ASSERT_EQ(ApplyScheme(FindSchemeByName(g_schemes, u"Ice Palace"), nullptr), 1);
+    ASSERT_EQ(ApplyScheme(FindSchemeByName(g_schemes, u"Ice Palace"), nullptr), APPLY_DONE);
     HostCtlClearOutput();
     std::u16string quoted = u"\"" + Path("sub") + u"\"";
     EXPECT_EQ(WriteCurrentScheme(quoted.c_str(), false, IdentifyCurrentScheme), 0);
@@ -141,8 +141,9 @@ TEST_F(WriterTest, AMinusWritesToStandardOutputWithoutAMark) {
 }
 
 TEST_F(WriterTest, RewritingReplacesTheFirstSectionOfTheNameAndDropsTheOthers) {
-    std::u16string text = u"\uFEFF  ; top  \r\n[A]\r\nStdColors=Red on Black\r\n\r\n [B] \r\n  key = v  \r\n\t\r\n"
-                          u"[a]\r\nold=1\r\n\r\n[Cr\u00e8me Br\u00fbl\u00e9e] ; x\r\nold=2\r\n[ Night ]\r\nold=3\r\n";
+    std::u16string text =
+        u"\uFEFF  ; top  \r\n[A]\r\nStdColors=Red on Black\r\n\r\n [B] \r\n  key = v  \r\n\t\r\n"
+        u"[a]\r\nold=1\r\n\r\n[Cr\u00e8me Br\u00fbl\u00e9e] ; x\r\nold=2\r\n[ Night ]\r\nold=3\r\n";
     MakeFile("a.ini", [&] {
         std::string bytes;
         for (char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
@@ -152,7 +153,9 @@ TEST_F(WriterTest, RewritingReplacesTheFirstSectionOfTheNameAndDropsTheOthers) {
     ASSERT_EQ(RewriteSchemeFile(Path("a.ini").c_str(), u"Creme Brulee"), 0);
     ASSERT_EQ(RewriteSchemeFile(Path("a.ini").c_str(), u"Night"), 0);
     EXPECT_EQ(Contents("a.ini"), BOM + "; top\r\n" + SectionText("A") + "[B]\r\nkey = v\r\n\r\n" +
-                                     SectionText("Cr\xC3\xA8me Br\xC3\xBBl\xC3\xA9" "e") + SectionText(" Night "));
+                                     SectionText("Cr\xC3\xA8me Br\xC3\xBBl\xC3\xA9"
+                                                 "e") +
+                                     SectionText(" Night "));
     EXPECT_EQ(Entries(), std::vector<std::string>{"a.ini"});
     EXPECT_EQ(Err(), u"");
 }
@@ -191,10 +194,11 @@ TEST_F(WriterTest, CreationFailures) {
     EXPECT_EQ(CreateSchemeFile(Path("console.ini").c_str(), u"Mine"), 2);
     EXPECT_EQ(Narrow(Err()), "Vivanta plugin: Error opening output file \"" + Windows("new.ini") +
                                  "\":\r\n   Access is denied.\r\n"
-                                 "Vivanta plugin: Error writing to output file \"" + Windows("full.ini") +
+                                 "Vivanta plugin: Error writing to output file \"" +
+                                 Windows("full.ini") +
                                  "\":\r\n   There is not enough space on the disk.\r\n"
-                                 "Vivanta plugin: Error writing to output file \"" + Windows("console.ini") +
-                                 "\":\r\n   The handle is invalid.\r\n");
+                                 "Vivanta plugin: Error writing to output file \"" +
+                                 Windows("console.ini") + "\":\r\n   The handle is invalid.\r\n");
     EXPECT_EQ(sim::OpenHandleCount(), 1);
     EXPECT_EQ(MemLiveCount(), live_);
 }

@@ -231,8 +231,8 @@ Lines Read(const std::string &bytes, DWORD encoding, DWORD flags = 0) {
     source.replacement = 0xFFFD;
     Lines lines;
     WCHAR buffer[LINE_BUFFER_SIZE];
-    while (ReadLine(&source, buffer, flags) == 0) lines.push_back(buffer);
-    EXPECT_EQ(ReadLine(&source, buffer, flags), -1);
+    while (ReadLine(&source, buffer, flags)) lines.push_back(buffer);
+    EXPECT_FALSE(ReadLine(&source, buffer, flags));
     EXPECT_EQ(buffer[0], 0);
     return lines;
 }
@@ -312,10 +312,10 @@ TEST(TextioLines, EveryEncodingSplitsTheSameLines) {
 
 TEST(TextioLines, NullArguments) {
     WCHAR buffer[LINE_BUFFER_SIZE];
-    EXPECT_EQ(ReadLine(nullptr, buffer, 0), -1);
+    EXPECT_FALSE(ReadLine(nullptr, buffer, 0));
     TextSource source = TextSource();
-    EXPECT_EQ(ReadLine(&source, nullptr, 0), -1);
-    EXPECT_EQ(ReadLine(&source, buffer, 0), -1);  // an empty record is at its end
+    EXPECT_FALSE(ReadLine(&source, nullptr, 0));
+    EXPECT_FALSE(ReadLine(&source, buffer, 0));  // an empty record is at its end
 }
 
 }  // namespace

@@ -74,11 +74,11 @@ enum NumberScanResult {
 // Reads the digits at the very start of `text` (no blanks, no sign) in base
 // 10 or 16 as an unsigned 32-bit value. `end` (may be null) receives the first
 // character after the digits. On overflow every digit is still consumed and
-// the value is 0xFFFFFFFF. A NumberScanResult.
-int ScanUnsigned32(LPCWSTR text, unsigned base, DWORD *value, LPCWSTR *end);
+// the value is 0xFFFFFFFF.
+[[nodiscard]] NumberScanResult ScanUnsigned32(LPCWSTR text, unsigned base, DWORD *value, LPCWSTR *end);
 // Optional + or - followed by decimal digits, as a signed 32-bit value;
 // overflow gives LONG's limit on that side.
-int ScanSigned32(LPCWSTR text, LONG *value, LPCWSTR *end);
+[[nodiscard]] NumberScanResult ScanSigned32(LPCWSTR text, LONG *value, LPCWSTR *end);
 
 // UTF-8 <-> UTF-16 conversion. Ill-formed input (lone surrogates, bad UTF-8
 // sequences) becomes U+FFFD, as Windows' converters do.

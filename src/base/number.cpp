@@ -38,7 +38,7 @@ NumberScanResult ScanMagnitude(LPCWSTR text, unsigned base, uint64_t limit, uint
 
 }  // namespace
 
-int ScanUnsigned32(LPCWSTR text, unsigned base, DWORD *value, LPCWSTR *end) {
+NumberScanResult ScanUnsigned32(LPCWSTR text, unsigned base, DWORD *value, LPCWSTR *end) {
     uint64_t v = 0;
     LPCWSTR stop = text;
     NumberScanResult result = NUMBER_NO_DIGITS;
@@ -48,7 +48,7 @@ int ScanUnsigned32(LPCWSTR text, unsigned base, DWORD *value, LPCWSTR *end) {
     return result;
 }
 
-int ScanSigned32(LPCWSTR text, LONG *value, LPCWSTR *end) {
+NumberScanResult ScanSigned32(LPCWSTR text, LONG *value, LPCWSTR *end) {
     uint64_t v = 0;
     LPCWSTR stop = text;
     NumberScanResult result = NUMBER_NO_DIGITS;

@@ -252,7 +252,7 @@ LPWSTR OptionValue(LPWSTR argument) {
 
 // Arguments are read in order; an error or the help ends the reading at
 // once, so later arguments are never looked at.
-int ReadArguments(CommandRequest *request) {
+ReadOutcome ReadArguments(CommandRequest *request) {
     for (LONG n = 0; n < g_argumentList.count; ++n) {
         ReadOutcome outcome = ReadArgument(g_argumentList.arguments[n], g_argumentList.lengths[n], request);
         if (outcome != READ_OK) return outcome;

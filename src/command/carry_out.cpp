@@ -28,15 +28,28 @@ void ShowSettingsScreen(const ColorScheme *applied) {
 
 // ---- /W and /F (with /M) ----
 
-// The scheme file writer answers with the command's own result codes.
+// The scheme file writer's answers as the command's result codes: a refused
+// argument is the command's refusal, a failed read or write its failure.
 [[nodiscard]] CommandResult WriteSchemeStep(const CommandRequest *request) {
-    return static_cast<CommandResult>(WriteCurrentScheme(request->writeSpec, request->quiet, IdentifyCurrentScheme));
+    switch (WriteCurrentScheme(request->writeSpec, request->quiet, IdentifyCurrentScheme)) {
+        case SCHEME_WRITE_DONE:
+            return COMMAND_DONE;
+        case SCHEME_WRITE_REFUSED:
+            return COMMAND_REFUSED;
+        case SCHEME_WRITE_FAILED:
+            return COMMAND_FAILED;
+        case SCHEME_WRITE_MISSING_ARGUMENT:
+            break;
+    }
+    // Never met: the command hands the writer an argument whenever it calls
+    // it. The code passes through unchanged, as every other one does.
+    return static_cast<CommandResult>(SCHEME_WRITE_MISSING_ARGUMENT);
 }
 
 // A file that gives nothing ends the command: nothing after it is carried
 // out, so no setting changes on the strength of a file that was not read.
 [[nodiscard]] CommandResult ReadSchemeFileStep(CommandRequest *request) {
-    int count = ReadSchemeFile(request->schemeFile, request->merge ? 1 : 0);
+    int count = ReadSchemeFile(request->schemeFile, request->merge);
     if (count < 1) {
         StrUpperAscii(request->schemeFile);
         PrintErrorPrefix();
@@ -123,7 +136,7 @@ void ApplySchemeArgument(CommandRequest *request) {
         request->result = COMMAND_FAILED;
         return;
     }
-    if (ApplyScheme(scheme, nullptr) < 1) {
+    if (ApplyScheme(scheme, nullptr) != APPLY_DONE) {
         PrintErrorPrefix();
         Qprintf(ErrorHandle(), TEXT("Error applying color scheme \"%s\"\r\n"), scheme->name);
         request->result = COMMAND_FAILED;

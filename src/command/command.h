@@ -26,8 +26,9 @@ void ResetArgumentList(void);
 
 enum SaveRoot { SAVE_NONE = 0, SAVE_CURRENT_USER = 1, SAVE_LOCAL_MACHINE = 2 };
 
-// Result codes returned to the host.
-enum CommandResult {
+// Result codes returned to the host. Held in an int, so that the scheme
+// writer's code for a missing argument, passed through, stays well defined.
+enum CommandResult : int {
     COMMAND_DONE = 0,
     COMMAND_REFUSED = 1,  // argument error or forbidden combination
     COMMAND_FAILED = 2,   // something that was carried out failed
@@ -59,6 +60,6 @@ void InitCommandRequest(CommandRequest *request);
 // Reads every argument into `request`. READ_OK, READ_HELP after the help was
 // shown, or READ_ERROR after an argument error was reported.
 enum ReadOutcome { READ_OK = 0, READ_HELP = 1, READ_ERROR = 2 };
-int ReadArguments(CommandRequest *request);
+[[nodiscard]] ReadOutcome ReadArguments(CommandRequest *request);
 // The text after an option's two characters and one ":" or "=".
 LPWSTR OptionValue(LPWSTR argument);

@@ -74,10 +74,10 @@ LONG ParseHotkeyNameIn(const KeyTable *table, LPCWSTR text);
 LONG ParseHotkeyName(LPCWSTR text);
 
 // The name of `code` in the table in force into `text` (HOTKEY_TEXT_SIZE
-// characters): "None" for 0; "(unknown)" and -1 for a code no cell holds.
-int FormatHotkeyCode(LONG code, LPWSTR text);
+// characters): "None" for 0; "(unknown)" and false for a code no cell holds.
+bool FormatHotkeyCode(LONG code, LPWSTR text);
 // The name of the configured hotkey.
-int FormatHotkey(LPWSTR text);
+bool FormatHotkey(LPWSTR text);
 
 // Writes every usable combination of the table in force, one key per line.
 void ListHotkeys(void);
@@ -91,8 +91,8 @@ enum BackgroundClass { BACKGROUND_UNKNOWN = -1, BACKGROUND_DARK = 0, BACKGROUND_
 // The `key` export: applies a scheme of the other kind than the console's
 // background and announces it when the keystroke, with the modifiers held
 // now, is the configured hotkey; the system's error sound when nothing could
-// be applied. Always 0.
-int HandleKeystroke(KeyInfo *info);
+// be applied.
+void HandleKeystroke(KeyInfo *info);
 // Whether the console's current background is dark or light.
 BackgroundClass MeasureBackground(void);
 // A scheme of `list` picked at random for a background of that class:

@@ -48,7 +48,7 @@ void PlayErrorSound(void) {
 
 void ApplyRandomScheme(KeyInfo *info) {
     ColorScheme *scheme = PickRandomScheme(g_schemes, MeasureBackground());
-    if (!scheme || ApplyScheme(scheme, info) <= 0) {
+    if (!scheme || ApplyScheme(scheme, info) != APPLY_DONE) {
         PlayErrorSound();
         return;
     }
@@ -76,19 +76,19 @@ LONG SetDword(HKEY key, LPCWSTR name, DWORD value) {
 
 }  // namespace
 
-int HandleKeystroke(KeyInfo *info) {
-    if (!info) return 0;
+void HandleKeystroke(KeyInfo *info) {
+    if (!info) return;
     bool extended = IsExtendedHost();
     LONG code = info->keyCode;
     if (code == 0) {
         // Newer hosts report some keys by name alone. A name that is not
         // usable (negative) goes on but can match no hotkey.
-        if (!extended || !info->keyName) return 0;
+        if (!extended || !info->keyName) return;
         code = ParseHotkeyName(info->keyName);
-        if (code == 0) return 0;
+        if (code == 0) return;
     }
     LONG hotkey = static_cast<LONG>(g_plugin.hotkey);
-    if (!CouldMatch(code, hotkey, extended)) return 0;
+    if (!CouldMatch(code, hotkey, extended)) return;
 
     bool shift = IsHeld(VK_SHIFT);
     bool ctrl = IsHeld(VK_CONTROL);
@@ -103,7 +103,6 @@ int HandleKeystroke(KeyInfo *info) {
         code |= HOTKEY_CTRL_ALT_SHIFT;
     }
     if (code == hotkey) ApplyRandomScheme(info);
-    return 0;
 }
 
 BackgroundClass MeasureBackground(void) {

@@ -98,10 +98,10 @@ LONG ParseHotkeyName(LPCWSTR text) {
     return ParseHotkeyNameIn(ActiveKeyTable(), text);
 }
 
-int FormatHotkeyCode(LONG code, LPWSTR text) {
+bool FormatHotkeyCode(LONG code, LPWSTR text) {
     if (code == 0) {
         StrCopy(text, HOTKEY_TEXT_SIZE, TEXT("None"));
-        return 0;
+        return true;
     }
     const KeyTable *table = ActiveKeyTable();
     int foundRow = -1, foundColumn = -1;
@@ -116,14 +116,14 @@ int FormatHotkeyCode(LONG code, LPWSTR text) {
     }
     if (foundRow < 0) {
         StrCopy(text, HOTKEY_TEXT_SIZE, TEXT("(unknown)"));
-        return -1;
+        return false;
     }
     StrCopy(text, HOTKEY_TEXT_SIZE, HOTKEY_PREFIXES[foundColumn]);
     StrAppend(text, HOTKEY_TEXT_SIZE, KeyRowName(table, foundRow));
-    return 0;
+    return true;
 }
 
-int FormatHotkey(LPWSTR text) {
+bool FormatHotkey(LPWSTR text) {
     return FormatHotkeyCode(static_cast<LONG>(g_plugin.hotkey), text);
 }
 

@@ -170,7 +170,7 @@ int RecolourScreen(SHORT columns, SHORT rows, const PreviousAttributes *previous
     return bandsWritten;
 }
 
-int ApplyScheme(const ColorScheme *scheme, KeyInfo *key) {
+ApplyResult ApplyScheme(const ColorScheme *scheme, KeyInfo *key) {
     if (!scheme) return APPLY_NO_SCHEME;
     CONSOLE_SCREEN_BUFFER_INFOEX info;
     if (!ReadConsoleInfo(&info)) return APPLY_NO_CONSOLE;

@@ -31,7 +31,7 @@ enum ApplyResult { APPLY_NO_SCHEME = -1, APPLY_NO_CONSOLE = 0, APPLY_DONE = 1 };
 // from the command) and the windows that show the console. APPLY_DONE when
 // applied, APPLY_NO_CONSOLE when the console could not be read (nothing
 // changed), APPLY_NO_SCHEME without scheme.
-int ApplyScheme(const ColorScheme *scheme, KeyInfo *key);
+[[nodiscard]] ApplyResult ApplyScheme(const ColorScheme *scheme, KeyInfo *key);
 
 // Redraws the console window and, under Take Command, the window that shows
 // the console; returns how many windows were redrawn.

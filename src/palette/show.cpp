@@ -51,7 +51,7 @@ void PrintPalette(const COLORREF palette[16]) {
 
 [[nodiscard]] ShowResult ShowCurrentSettings(void) {
     CONSOLE_SCREEN_BUFFER_INFOEX info;
-    bool haveConsole = ReadConsoleInfo(&info) != FALSE;
+    bool haveConsole = ReadConsoleInfo(&info);
     WCHAR colorDir[COLOR_DIR_TEXT_SIZE];
     ReadColorDirVariable(colorDir);
 

@@ -131,7 +131,7 @@ HWND FindWindowFromVariable(LPCWSTR variable) {
 
     DWORD value = 0;
     LPCWSTR end = nullptr;
-    int scan;
+    NumberScanResult scan;
     if (text[0] == TEXT('0') && (text[1] == TEXT('x') || text[1] == TEXT('X')) && IsHexDigit(text[2])) {
         scan = ScanUnsigned32(text + 2, 16, &value, &end);
     } else {

@@ -156,5 +156,6 @@ PLUGIN_API int WINAPI vivanta(LPCWSTR arguments) {
 }
 
 PLUGIN_API int WINAPI key(KeyInfo *info) {
-    return HandleKeystroke(info);
+    HandleKeystroke(info);
+    return 0;
 }

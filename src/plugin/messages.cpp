@@ -10,7 +10,7 @@ HANDLE ErrorHandle(void) {
     return GetStdHandle(STD_ERROR_HANDLE);
 }
 
-int PrintErrorPrefix(void) {
+void PrintErrorPrefix(void) {
     HANDLE err = ErrorHandle();
     Qprintf(err, TEXT("%s plugin: "), PLUGIN_NAME);
 
@@ -23,14 +23,13 @@ int PrintErrorPrefix(void) {
         // A batch file's name may hold a percent sign: never use it as a format.
         Qprintf(err, TEXT("%s"), buffer);
     }
-    return 0;
 }
 
-int FormatWindowsError(DWORD code, LPWSTR text) {
-    if (!text) return -1;
+bool FormatWindowsError(DWORD code, LPWSTR text) {
+    if (!text) return false;
     if (code == 0xFFFFFFFF) {
         StrCopy(text, ERROR_TEXT_SIZE, TEXT("Unknown error"));
-        return 0;
+        return true;
     }
     DWORD flags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK;
     if (!FormatMessageW(flags, nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, ERROR_TEXT_SIZE,
@@ -39,7 +38,7 @@ int FormatWindowsError(DWORD code, LPWSTR text) {
     }
     size_t length = StrLen(text);
     while (length > 0 && IsWhiteSpace(text[length - 1])) text[--length] = 0;
-    return 0;
+    return true;
 }
 
 bool IsTransientOrPiped(void) {

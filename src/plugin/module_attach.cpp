@@ -6,5 +6,5 @@
 #include "plugin.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    return AttachPlugin(instance, reason);
+    return AttachPlugin(instance, reason) ? TRUE : FALSE;
 }

@@ -92,7 +92,8 @@ struct PluginState {
 extern PluginState g_plugin;
 
 // The library attach notification (reason 1 stores the module handle).
-BOOL AttachPlugin(HMODULE module, DWORD reason);
+// Always true: nothing at attach can fail.
+bool AttachPlugin(HMODULE module, DWORD reason);
 // Back to the state of a freshly attached library; the module stays known.
 void ResetPluginState(void);
 
@@ -112,10 +113,10 @@ constexpr DWORD ERROR_TEXT_SIZE = 1024;
 
 // Writes "Vivanta plugin: " (and "batchname [line]  " inside a batch file) to
 // standard error, without a line end: the message continues the line.
-int PrintErrorPrefix(void);
+void PrintErrorPrefix(void);
 // The system's text for `code` in `text` (ERROR_TEXT_SIZE characters),
-// without its trailing line break. -1 when `text` is null, else 0.
-int FormatWindowsError(DWORD code, LPWSTR text);
+// without its trailing line break. False when `text` is null.
+bool FormatWindowsError(DWORD code, LPWSTR text);
 // True when the shell is transient or runs in a pipe.
 bool IsTransientOrPiped(void);
 // The standard error handle, which every message goes to.

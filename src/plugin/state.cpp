@@ -27,7 +27,8 @@ LPCWSTR ExpandHostVersion(LPWSTR buffer) {
 // value, as the C runtime's conversion does.
 DWORD LeadingNumber(LPCWSTR p) {
     DWORD version = 0;
-    if (IsAsciiDigit(*p)) ScanUnsigned32(p, 10, &version, nullptr);
+    // An overflow leaves the largest value, which is the reading wanted here.
+    if (IsAsciiDigit(*p)) (void)ScanUnsigned32(p, 10, &version, nullptr);
     return version;
 }
 
@@ -43,9 +44,9 @@ DWORD MajorVersion(LPCWSTR p) {
 
 }  // namespace
 
-BOOL AttachPlugin(HMODULE module, DWORD reason) {
+bool AttachPlugin(HMODULE module, DWORD reason) {
     if (reason == DLL_PROCESS_ATTACH) g_plugin.module = module;
-    return TRUE;
+    return true;
 }
 
 void ResetPluginState(void) {

@@ -4,21 +4,21 @@
 #include "../base/base.h"
 #include "schemes.h"
 
-int ParseNumber(LPCWSTR text, DWORD *result) {
-    if (!text || !result) return -1;
+bool ParseNumber(LPCWSTR text, DWORD *result) {
+    if (!text || !result) return false;
     DWORD value = 0;
     LPCWSTR end = text;
-    int status;
+    NumberScanResult status;
     if (text[0] == TEXT('0') && (text[1] == TEXT('x') || text[1] == TEXT('X')) && IsHexDigit(text[2])) {
         status = ScanUnsigned32(text + 2, 16, &value, &end);
     } else if (IsAsciiDigit(text[0])) {
         status = ScanUnsigned32(text, 10, &value, &end);
     } else {
-        return -1;
+        return false;
     }
-    if (status != NUMBER_OK || *end != 0) return -1;
+    if (status != NUMBER_OK || *end != 0) return false;
     *result = value;
-    return 0;
+    return true;
 }
 
 namespace {

@@ -77,7 +77,7 @@ LONG QueryAttributeOption(LPCWSTR name, LONG defaultValue) {
     if (!IsAsciiDigit(text[0])) return defaultValue;
 
     LONG value = 0;
-    int status;
+    NumberScanResult status;
     // Conversion stops at the first character that belongs to no number:
     // "31abc" reads as 31.
     if (text[0] == TEXT('0') && (text[1] == TEXT('x') || text[1] == TEXT('X')) && IsHexDigit(text[2])) {
@@ -91,21 +91,21 @@ LONG QueryAttributeOption(LPCWSTR name, LONG defaultValue) {
     return value == 0 ? defaultValue : value;
 }
 
-BOOL ReadConsoleInfo(CONSOLE_SCREEN_BUFFER_INFOEX *info) {
+bool ReadConsoleInfo(CONSOLE_SCREEN_BUFFER_INFOEX *info) {
     memset(info, 0, sizeof *info);
     info->cbSize = sizeof *info;
     // Before start-up (or after a refused one) there is no function to ask.
-    if (!g_plugin.getBufferInfoEx) return FALSE;
-    return g_plugin.getBufferInfoEx(g_plugin.console, info) ? TRUE : FALSE;
+    if (!g_plugin.getBufferInfoEx) return false;
+    return g_plugin.getBufferInfoEx(g_plugin.console, info) != FALSE;
 }
 
-BOOL ReadColorDirVariable(LPWSTR text) {
+bool ReadColorDirVariable(LPWSTR text) {
     DWORD length = GetEnvironmentVariableW(TEXT("ColorDir"), text, COLOR_DIR_TEXT_SIZE);
     if (length < COLOR_DIR_TEXT_SIZE) {
         if (length == 0) text[0] = 0;
-        return TRUE;
+        return true;
     }
     // Too long for the buffer, which Windows then leaves untouched.
     text[0] = 0;
-    return FALSE;
+    return false;
 }

@@ -167,7 +167,7 @@ LONG PaletteIndex(LPCWSTR key) {
     LPCWSTR number = key + 5;
     while (*number != 0 && IsWhiteSpace(*number)) ++number;
     DWORD index = 0;
-    if (!IsAsciiDigit(number[0]) || ParseNumber(number, &index) != 0 || index > 15) return -1;
+    if (!IsAsciiDigit(number[0]) || !ParseNumber(number, &index) || index > 15) return -1;
     return static_cast<LONG>(index);
 }
 
@@ -194,7 +194,7 @@ void ApplySetting(ColorScheme *scheme, FileReading *reading) {
 
 void ReadLines(TextSource *source, ColorScheme *scheme, FileReading *reading) {
     LPWSTR line = reading->line;
-    while (ReadLine(source, line, READ_LINE_SKIP_BLANK) == 0) {
+    while (ReadLine(source, line, READ_LINE_SKIP_BLANK)) {
         TrimBlanks(line);
         // Settings are split only where they count.
         const SchemeLine parts = {reading->header, reading->sectionRead ? reading->key : nullptr, reading->value};
@@ -214,7 +214,7 @@ void ReadLines(TextSource *source, ColorScheme *scheme, FileReading *reading) {
 
 }  // namespace
 
-int ReadSchemeFile(LPCWSTR name, int merge) {
+int ReadSchemeFile(LPCWSTR name, bool merge) {
     if (!name || name[0] == 0) return -1;
     TextSource source = TextSource();
     if (OpenTextSource(&source, name) != 0) return 0;
@@ -231,7 +231,7 @@ int ReadSchemeFile(LPCWSTR name, int merge) {
 
     ReadLines(&source, &scheme, &reading);
     CloseTextSource(&source);
-    if (reading.count > 0) TakeOverSchemes(reading.head, &reading.names, merge != 0);
+    if (reading.count > 0) TakeOverSchemes(reading.head, &reading.names, merge);
     FreeSchemeNameIndex(&reading.names);
     return reading.count;
 }
@@ -247,12 +247,12 @@ int LoadDefaultSchemeFile(void) {
     if (length == 0 || length >= MODULE_PATH_SIZE) return 0;
     path[length] = 0;
     path[PathDirectoryLength(path)] = 0;
-    if (AppendDefaultSchemeFile(path, MODULE_PATH_SIZE) && QueryIsFile(path)) return ReadSchemeFile(path, 0);
+    if (AppendDefaultSchemeFile(path, MODULE_PATH_SIZE) && QueryIsFile(path)) return ReadSchemeFile(path, false);
 
     // The host's directory. Without one there is nothing to look at: a bare
     // file name would be read from whatever the current directory is.
     StrCopy(path, MODULE_PATH_SIZE, TEXT("%@path[%_cmdspec]"));
     ExpandVariables(path, 1);
-    if (AppendDefaultSchemeFile(path, MODULE_PATH_SIZE) && QueryIsFile(path)) return ReadSchemeFile(path, 0);
+    if (AppendDefaultSchemeFile(path, MODULE_PATH_SIZE) && QueryIsFile(path)) return ReadSchemeFile(path, false);
     return 0;
 }

@@ -156,7 +156,7 @@ bool IsRequestedSection(Rewrite *rewrite) {
 LONG CopyWithSection(Rewrite *rewrite) {
     OutputFile *output = rewrite->output;
     bool anyLine = false, written = false, skipping = false, lastEmpty = false;
-    while (ReadLine(&rewrite->source, rewrite->line, 0) == 0) {
+    while (ReadLine(&rewrite->source, rewrite->line, 0)) {
         anyLine = true;
         lastEmpty = TrimBlanks(rewrite->line) == 0;
         LONG error = 0;

@@ -10,12 +10,12 @@
 
 ColorScheme *g_schemes = nullptr;
 
-int AddScheme(const ColorScheme *scheme, LPCWSTR name, LPCWSTR colorDir, ColorScheme **list) {
-    if (!scheme || !name || name[0] == 0 || !colorDir || !list) return 0;
+bool AddScheme(const ColorScheme *scheme, LPCWSTR name, LPCWSTR colorDir, ColorScheme **list) {
+    if (!scheme || !name || name[0] == 0 || !colorDir || !list) return false;
     size_t dirLength = StrLen(colorDir);
     size_t fixed = offsetof(ColorScheme, ColorDir);
     ColorScheme *added = static_cast<ColorScheme *>(MemAlloc(fixed + (dirLength + 1) * sizeof(WCHAR)));
-    if (!added) return 0;
+    if (!added) return false;
     memcpy(added, scheme, fixed);
     added->next = nullptr;
     StrCopy(added->name, SCHEME_NAME_SIZE, name);
@@ -24,7 +24,7 @@ int AddScheme(const ColorScheme *scheme, LPCWSTR name, LPCWSTR colorDir, ColorSc
     ColorScheme **link = list;
     while (*link) link = &(*link)->next;
     *link = added;
-    return 1;
+    return true;
 }
 
 ColorScheme *FindSchemeByName(ColorScheme *first, LPCWSTR name) {
@@ -58,7 +58,7 @@ ColorScheme *SchemeAtPosition(DWORD n) {
 ColorScheme *SelectScheme(LPCWSTR text) {
     if (!text) return nullptr;
     DWORD position = 0;
-    if (IsAsciiDigit(text[0]) && ParseNumber(text, &position) == 0 && position != 0) {
+    if (IsAsciiDigit(text[0]) && ParseNumber(text, &position) && position != 0) {
         ColorScheme *scheme = SchemeAtPosition(position);
         if (scheme) return scheme;
     }
@@ -81,11 +81,11 @@ DWORD ColorLuminance(DWORD colorRef) {
     return (r * 299 + g * 587 + b * 114) / 255;
 }
 
-DWORD IsDarkColor(DWORD colorRef) {
-    return ColorLuminance(colorRef) < DARK_LUMINANCE_LIMIT ? 1 : 0;
+bool IsDarkColor(DWORD colorRef) {
+    return ColorLuminance(colorRef) < DARK_LUMINANCE_LIMIT;
 }
 
-DWORD IsDarkScheme(const ColorScheme *scheme) {
+bool IsDarkScheme(const ColorScheme *scheme) {
     return IsDarkColor(scheme->palette[(scheme->StdColors >> 4) & 0xF]);
 }
 
@@ -263,7 +263,7 @@ const BuiltInScheme BUILT_IN_SCHEMES[4] = {
 };
 
 // Builds the record AddScheme copies from; the table itself stays untouched.
-int AddBuiltInScheme(const BuiltInScheme &source) {
+bool AddBuiltInScheme(const BuiltInScheme &source) {
     ColorScheme scheme;
     memset(&scheme, 0, sizeof scheme);
     for (int i = 0; i < DIRECTIVE_COUNT; ++i) *DirectiveField(&scheme, i) = source.directives[i];
@@ -286,10 +286,10 @@ int SeedBuiltInSchemes(void) {
     // The counts are taken once, before anything is added; a failed addition
     // just leaves that scheme out.
     int added = 0;
-    if (dark == 0) added += AddBuiltInScheme(BUILT_IN_SCHEMES[MARIANAS_TRENCH]);
-    if (light == 0) added += AddBuiltInScheme(BUILT_IN_SCHEMES[ICE_PALACE]);
-    if (dark < 2) added += AddBuiltInScheme(BUILT_IN_SCHEMES[FOREST_PRIMEVAL]);
-    if (light < 2) added += AddBuiltInScheme(BUILT_IN_SCHEMES[CREME_BRULEE]);
+    if (dark == 0 && AddBuiltInScheme(BUILT_IN_SCHEMES[MARIANAS_TRENCH])) ++added;
+    if (light == 0 && AddBuiltInScheme(BUILT_IN_SCHEMES[ICE_PALACE])) ++added;
+    if (dark < 2 && AddBuiltInScheme(BUILT_IN_SCHEMES[FOREST_PRIMEVAL])) ++added;
+    if (light < 2 && AddBuiltInScheme(BUILT_IN_SCHEMES[CREME_BRULEE])) ++added;
     return added;
 }
 
@@ -326,7 +326,7 @@ bool CompleteScheme(ColorScheme *scheme, LPCWSTR name) {
     Default(&scheme->SelectColors, scheme->StdColors);
     Default(&scheme->SelectStatBarColors, InverseAttribute(scheme->SelectColors));
     Default(&scheme->SelectedColors, InverseAttribute(scheme->StdColors));
-    scheme->dark = IsDarkScheme(scheme);
+    scheme->dark = IsDarkScheme(scheme) ? 1 : 0;
     return true;
 }
 

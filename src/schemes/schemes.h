@@ -43,9 +43,9 @@ struct ColorScheme {
 extern ColorScheme *g_schemes;
 
 // Appends a copy of `scheme` (directives, dark flag and palette) named `name`
-// (cut to 39 characters) with `colorDir`. 1 when added; 0 when the name is
-// missing or empty, `colorDir` or `list` is missing, or memory ran out.
-int AddScheme(const ColorScheme *scheme, LPCWSTR name, LPCWSTR colorDir, ColorScheme **list);
+// (cut to 39 characters) with `colorDir`. True when added; false when the
+// name is missing or empty, `colorDir` or `list` is missing, or memory ran out.
+bool AddScheme(const ColorScheme *scheme, LPCWSTR name, LPCWSTR colorDir, ColorScheme **list);
 
 // The first scheme from `first` on whose name equals `name`, A-Z compared
 // without case and everything else exactly; null when none.
@@ -70,10 +70,10 @@ int FoldSchemeNameInto(LPCWSTR name, LPWSTR folded, size_t capacity);
 
 // (R*299 + G*587 + B*114) / 255 of a COLORREF: 0 to 1000.
 DWORD ColorLuminance(DWORD colorRef);
-// 1 when a background of that colour is dark, else 0.
-DWORD IsDarkColor(DWORD colorRef);
+// True when a background of that colour is dark.
+bool IsDarkColor(DWORD colorRef);
 // The rule applied to the scheme's StdColors background.
-DWORD IsDarkScheme(const ColorScheme *scheme);
+bool IsDarkScheme(const ColorScheme *scheme);
 
 // Appends the built-in schemes that the list's dark and light counts call
 // for; returns how many were added.
@@ -146,12 +146,12 @@ WORD DirectiveDefault(int index, WORD currentAttribute);
 // number too large for 32 bits gives -1; a missing or empty name gives -1.
 LONG QueryAttributeOption(LPCWSTR name, LONG defaultValue);
 
-// Reads the console screen buffer information; FALSE when it cannot be read.
-BOOL ReadConsoleInfo(CONSOLE_SCREEN_BUFFER_INFOEX *info);
+// Reads the console screen buffer information; false when it cannot be read.
+bool ReadConsoleInfo(CONSOLE_SCREEN_BUFFER_INFOEX *info);
 // The ColorDir environment variable into `text` (COLOR_DIR_TEXT_SIZE
-// characters); empty when it is unset. FALSE (and empty) when it is too long
+// characters); empty when it is unset. False (and empty) when it is too long
 // for the buffer.
-BOOL ReadColorDirVariable(LPWSTR text);
+bool ReadColorDirVariable(LPWSTR text);
 
 // ---- values (color_values.cpp) ----
 // Strict numbers, colour values (#rgb, #rrggbb or one of 140 names), the
@@ -172,9 +172,9 @@ extern const NamedColor NAMED_COLORS[NAMED_COLOR_COUNT];
 extern const LPCWSTR CONSOLE_COLOR_NAMES[16];
 
 // The whole text as a decimal number or as "0x"/"0X" and hexadecimal digits,
-// no blanks, no sign, within 32 bits. 0 with *result set, or -1 with *result
-// untouched.
-int ParseNumber(LPCWSTR text, DWORD *result);
+// no blanks, no sign, within 32 bits. True with *result set, or false with
+// *result untouched.
+bool ParseNumber(LPCWSTR text, DWORD *result);
 
 // "#rrggbb", "#rgb" or a colour name (case, blanks, "-" and "_" ignored; grey
 // reads as gray) as 0xRRGGBB; -1 when the text is no colour.
@@ -236,12 +236,12 @@ bool AppendDefaultSchemeFile(LPWSTR path, size_t capacity);
 
 // ---- reading (scheme_file_read.cpp) ----
 
-// Reads the scheme file `name`: merge 0 replaces the scheme list with the
-// file's schemes, any other value merges them into it (a scheme of the
-// file takes the place of a listed one of the same name, at the end).
+// Reads the scheme file `name`: without `merge` the file's schemes replace
+// the scheme list, with it they are merged into it (a scheme of the file
+// takes the place of a listed one of the same name, at the end).
 // Returns how many schemes the file gave (1 or more); 0 when it cannot be
 // opened or gives none, the list then unchanged; -1 for no or an empty name.
-int ReadSchemeFile(LPCWSTR name, int merge);
+int ReadSchemeFile(LPCWSTR name, bool merge);
 
 // Start-up: reads Vivanta.ini from the plugin's own directory or, when
 // there is none there, from the host's, replacing the list. The result of

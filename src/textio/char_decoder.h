@@ -113,8 +113,8 @@ inline LONG DecodeAt<Utf8>(const DecodeView &view, ULONGLONG at, ULONGLONG *next
 // Calls `step` with `encoding` as a compile-time constant, so that each
 // encoding gets a loop of its own; `unknown` for an encoding no record
 // can have.
-template <typename Step>
-inline LONG WithEncoding(DWORD encoding, LONG unknown, Step step) {
+template <typename Result, typename Step>
+inline Result WithEncoding(DWORD encoding, Result unknown, Step step) {
     switch (encoding) {
         case Ansi:
             return step(std::integral_constant<DWORD, Ansi>());

@@ -158,7 +158,7 @@ namespace {
 LONG DecodeNext(const TextSource *source, ULONGLONG *next) {
     DecodeView view = ViewOf(source);
     ULONGLONG at = source->position;
-    return WithEncoding(source->encoding, -1,
+    return WithEncoding(source->encoding, static_cast<LONG>(-1),
                         [&](auto encoding) { return DecodeAt<decltype(encoding)::value>(view, at, next); });
 }
 
@@ -203,7 +203,7 @@ bool EndsLine(LONG c) {
 }
 
 template <DWORD Encoding>
-LONG ReadLineAs(TextSource *source, LPWSTR buffer, DWORD flags) {
+bool ReadLineAs(TextSource *source, LPWSTR buffer, DWORD flags) {
     const DecodeView view = ViewOf(source);
     ULONGLONG at = source->position;
     for (;;) {
@@ -222,7 +222,7 @@ LONG ReadLineAs(TextSource *source, LPWSTR buffer, DWORD flags) {
         buffer[length] = 0;
         if (c < 0) {
             source->position = at;
-            return length > 0 ? 0 : -1;
+            return length > 0;
         }
         // CR LF and LF CR end one line together; CR CR ends two.
         if (c == 0x0D || c == 0x0A) {
@@ -231,16 +231,16 @@ LONG ReadLineAs(TextSource *source, LPWSTR buffer, DWORD flags) {
         }
         if ((flags & READ_LINE_SKIP_BLANK) && blank) continue;
         source->position = at;
-        return 0;
+        return true;
     }
 }
 
 }  // namespace
 
-LONG ReadLine(TextSource *source, LPWSTR buffer, DWORD flags) {
-    if (!source || !buffer) return -1;
+bool ReadLine(TextSource *source, LPWSTR buffer, DWORD flags) {
+    if (!source || !buffer) return false;
     // An encoding no record can have reads as the end.
     buffer[0] = 0;
-    return WithEncoding(source->encoding, -1,
+    return WithEncoding(source->encoding, false,
                         [&](auto encoding) { return ReadLineAs<decltype(encoding)::value>(source, buffer, flags); });
 }

@@ -74,10 +74,10 @@ LONG ReadChar(TextSource *source);
 // The character ReadChar would return, without moving.
 LONG PeekChar(const TextSource *source);
 // The next line without its terminator into `buffer` (LINE_BUFFER_SIZE
-// units): 0, or -1 at the end or for a null argument. CR LF, LF CR, a lone
+// units): true, or false at the end or for a null argument. CR LF, LF CR, a lone
 // CR or LF, NEL and NUL each end a line; an overlong line keeps its first
 // 8191 units and the rest of it is skipped.
-LONG ReadLine(TextSource *source, LPWSTR buffer, DWORD flags);
+bool ReadLine(TextSource *source, LPWSTR buffer, DWORD flags);
 // The code point of the UTF-8 sequence at `bytes`, of which `available`
 // can be read; -1 when the sequence is malformed or cut off. Overlong forms
 // and surrogates are not checked here.

@@ -11,7 +11,7 @@
 #include "textio/textio.h"
 
 class TextioTest : public PluginTest, protected TestDirectory {
-  protected:
+protected:
     void SetUp() override {
         PluginTest::SetUp();
         CreateTestDirectory("vivanta_textio");
@@ -44,7 +44,7 @@ class TextioTest : public PluginTest, protected TestDirectory {
     static std::vector<std::u16string> Lines(TextSource *source, DWORD flags = 0) {
         std::vector<std::u16string> lines;
         WCHAR buffer[LINE_BUFFER_SIZE];
-        while (ReadLine(source, buffer, flags) == 0) lines.push_back(buffer);
+        while (ReadLine(source, buffer, flags)) lines.push_back(buffer);
         return lines;
     }
 
@@ -52,7 +52,9 @@ class TextioTest : public PluginTest, protected TestDirectory {
 };
 
 // ASCII (or UTF-8 without non-ASCII) text as UTF-16.
-inline std::u16string Widen(const std::string &text) { return std::u16string(text.begin(), text.end()); }
+inline std::u16string Widen(const std::string &text) {
+    return std::u16string(text.begin(), text.end());
+}
 
 // UTF-16 little-endian bytes of `text`.
 inline std::string Utf16LeBytes(const std::u16string &text) {
