@@ -25,8 +25,6 @@ const uintptr_t kStandardValues[3] = {0x50, 0x54, 0x58};
 // places a new console.
 const RECT kConsoleRect = {200, 120, 1193, 639};
 
-World *g_world = nullptr;
-
 void BuildConsole(World &world) {
     Console &console = world.console;
     for (int i = 0; i < 16; ++i) console.colors[i] = kDefaultColors[i];
@@ -74,12 +72,14 @@ void BuildDefaultWorld(World &world) {
 }  // namespace
 
 World &W() {
-    if (!g_world) {
-        // Never destroyed: module destructors may still call in at exit.
-        g_world = new World();
-        BuildDefaultWorld(*g_world);
-    }
-    return *g_world;
+    return AreaState<World>();
+}
+
+void BuildMachineOnce() {
+    static bool built = false;
+    if (built) return;
+    built = true;
+    sim::Reset();
 }
 
 HANDLE AddHandle(HandleObject object) {
@@ -130,6 +130,8 @@ void Reset() {
     for (auto &entry : world.handles) {
         if (entry.second.kind == winsim::HandleKind::File && entry.second.fd >= 0) close(entry.second.fd);
     }
+    winsim::ResetCalls();
+    winsim::ResetModules();
     world = winsim::World();
     winsim::BuildDefaultWorld(world);
 }
@@ -153,57 +155,86 @@ WINSIM_API void WINAPI SetLastError(DWORD code) {
 // report, and the chosen calls of that function fail as Windows would.
 namespace {
 
+// A call site's counter, found by the address of its function-name literal
+// so that counting a call costs no string comparison.
+struct CallSlot {
+    const char *name = nullptr;
+    int *count = nullptr;
+};
+constexpr size_t CALL_CACHE_SIZE = 1024;
+
+struct Fault {
+    std::string function;
+    DWORD error;
+    int first;  // call numbers, counted from Reset, that fail
+    int last;
+};
+
+struct CallRecord {
+    std::map<std::string, int> calls;
+    std::vector<Fault> faults;
+    CallSlot callCache[CALL_CACHE_SIZE];
+};
+
+CallRecord &Calls() {
+    return winsim::AreaState<CallRecord>();
+}
+
 // Every call of every function passes here, so the counter is found by the
 // address of the caller's name literal first; the name map (which CallCount
 // reads) is searched only the first time a literal is seen. Map nodes stay
 // put, and Reset clears the cache with the map.
-int *CallCounter(winsim::World &world, const char *function) {
+int *CallCounter(CallRecord &record, const char *function) {
     uintptr_t key = reinterpret_cast<uintptr_t>(function);
-    size_t slot = (key ^ (key >> 10)) % winsim::CALL_CACHE_SIZE;
+    size_t slot = (key ^ (key >> 10)) % CALL_CACHE_SIZE;
     for (size_t probe = 0; probe < 8; ++probe) {
-        winsim::CallSlot &entry = world.callCache[(slot + probe) % winsim::CALL_CACHE_SIZE];
+        CallSlot &entry = record.callCache[(slot + probe) % CALL_CACHE_SIZE];
         if (entry.name == function) return entry.count;
         if (!entry.name) {
             entry.name = function;
-            entry.count = &world.calls[function];
+            entry.count = &record.calls[function];
             return entry.count;
         }
     }
-    return &world.calls[function];
+    return &record.calls[function];
 }
 
 }  // namespace
+
+void winsim::ResetCalls() {
+    Calls() = CallRecord();
+}
 
 namespace sim {
 
 void FailCall(const char *function, DWORD error, int nth, int times) {
     if (!function || nth < 1 || times < 1) return;
-    winsim::World &world = winsim::W();
-    int done = world.calls[function];
-    world.faults.push_back({function, error, done + nth, done + nth + times - 1});
+    CallRecord &record = Calls();
+    int done = record.calls[function];
+    record.faults.push_back({function, error, done + nth, done + nth + times - 1});
 }
 
 void ClearFaults() {
-    winsim::W().faults.clear();
+    Calls().faults.clear();
 }
 
 int CallCount(const char *function) {
-    winsim::World &world = winsim::W();
-    auto found = world.calls.find(function ? function : "");
-    return found == world.calls.end() ? 0 : found->second;
+    CallRecord &record = Calls();
+    auto found = record.calls.find(function ? function : "");
+    return found == record.calls.end() ? 0 : found->second;
 }
 
 int TotalCallCount() {
     int total = 0;
-    for (const auto &entry : winsim::W().calls) total += entry.second;
+    for (const auto &entry : Calls().calls) total += entry.second;
     return total;
 }
 
 bool ShouldFail(const char *function) {
-    winsim::World &world = winsim::W();
-    int call = ++*CallCounter(world, function);
-    if (world.faults.empty()) return false;
-    for (const winsim::Fault &fault : world.faults) {
+    CallRecord &record = Calls();
+    int call = ++*CallCounter(record, function);
+    if (record.faults.empty()) return false;
+    for (const Fault &fault : record.faults) {
         if (fault.function == function && call >= fault.first && call <= fault.last) {
             SetLastError(fault.error);
             return true;

@@ -244,14 +244,6 @@ struct UiState {
     uint64_t randomState = 0x5EED5EED5EED5EEDull;
 };
 
-// A call site's counter, found by the address of its function-name literal
-// so that counting a call costs no string comparison.
-struct CallSlot {
-    const char *name = nullptr;
-    int *count = nullptr;
-};
-const size_t CALL_CACHE_SIZE = 1024;
-
 // ---- the world ----
 // ---- console ----
 struct Cell {
@@ -354,24 +346,7 @@ struct Process {
     std::u16string exeName;
 };
 
-struct Module {
-    HMODULE handle = nullptr;
-    std::string path;         // Linux form, "/" separators
-    std::u16string fileName;  // what GetModuleFileNameW reports
-    void *library = nullptr;  // dlopen handle, when loaded for real
-    int loads = 0;            // LoadLibraryW calls not yet freed
-};
-
-struct Fault {
-    std::string function;
-    DWORD error;
-    int first;  // call numbers, counted from Reset, that fail
-    int last;
-};
-
 struct World {
-    std::map<std::string, int> calls;
-    std::vector<Fault> faults;
     ULONGLONG now = 0;
 
     Console console;
@@ -390,19 +365,30 @@ struct World {
     DWORD processId = 4196;
     std::vector<Process> processes;
     std::vector<std::pair<std::u16string, std::u16string>> environment;
-
-    std::vector<Module> modules;
-    uintptr_t nextModule = 0x180000000ull;
-    std::u16string exeFileName;  // override for GetModuleFileNameW(NULL)
     std::map<DWORD, std::u16string> messages;
 
     Registry registry;
     IoState io;
     UiState ui;
-    CallSlot callCache[CALL_CACHE_SIZE];
 };
 
 World &W();
+
+// Builds the default machine the first time any area's state is used.
+void BuildMachineOnce();
+
+// One area's state in its own file: made at first use and never destroyed,
+// since module destructors may still call in at process exit.
+template <typename State>
+State &AreaState() {
+    static State *state = new State();
+    BuildMachineOnce();
+    return *state;
+}
+
+// Each area back to a fresh machine; sim::Reset calls them all.
+void ResetCalls();
+void ResetModules();
 
 // machine.cpp: the handle table
 HANDLE AddHandle(HandleObject object);
