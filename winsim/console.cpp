@@ -55,7 +55,7 @@ WINSIM_API DWORD WINAPI GetConsoleProcessList(LPDWORD list, DWORD count) {
         return 0;
     }
     const Console &console = W().console;
-    std::vector<DWORD> ids = console.processesSet ? console.processes : std::vector<DWORD>{W().processId};
+    std::vector<DWORD> ids = console.processesSet ? console.processes : std::vector<DWORD>{CurrentProcessId()};
     // Too little room: Windows answers the count it needs and stores nothing.
     if (ids.size() > count) return static_cast<DWORD>(ids.size());
     for (size_t i = 0; i < ids.size(); ++i) list[i] = ids[i];

@@ -19,7 +19,7 @@ RECT OnScreen(LONG left, LONG top, LONG width, LONG height) {
 }
 
 DWORD UnusedPid(DWORD candidate) {
-    while (FindProcess(candidate) || candidate == W().processId) candidate += 4;
+    while (IsKnownProcess(candidate) || candidate == CurrentProcessId()) candidate += 4;
     return candidate;
 }
 
@@ -27,7 +27,7 @@ DWORD UnusedPid(DWORD candidate) {
 // started the shell (or started what started it).
 DWORD InsertAncestor(DWORD candidate, const std::u16string &exeName) {
     DWORD pid = UnusedPid(candidate);
-    DWORD current = W().processId;
+    DWORD current = CurrentProcessId();
     sim::AddProcess(pid, ParentOf(current), exeName);
     sim::SetCurrentProcess(current, pid);
     return pid;
@@ -61,7 +61,7 @@ HWND ShapeConsoleWindow(const std::u16string &className, bool visible, RECT rect
 
 DWORD ConsoleOwner() {
     Window *window = LookUpWindow(ConsoleWindow());
-    return window ? window->processId : W().processId;
+    return window ? window->processId : CurrentProcessId();
 }
 
 sim::FrontEndWindows ClassicConsole(bool onScreen) {
@@ -85,7 +85,7 @@ sim::FrontEndWindows TakeCommand() {
     HWND view = MakeWindow(u"Afx:00400000:8", W().console.title, tabs, tc, true, OnScreen(52, 124, 1176, 692));
     sim::FollowConsoleTitle(view, 100);
     // Take Command attached to the console before it started the shell.
-    sim::SetConsoleProcesses({tc, W().processId});
+    sim::SetConsoleProcesses({tc, CurrentProcessId()});
     sim::SetForegroundWindowForTest(frame);
     return {console, frame, view, tc};
 }

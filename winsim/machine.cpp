@@ -50,18 +50,10 @@ void BuildStandardHandles(World &world) {
     }
 }
 
-void BuildProcesses(World &world) {
-    world.processId = 4196;
-    world.processes = {
-        {0, 0, u"[System Process]"}, {4, 0, u"System"}, {4000, 0, u"explorer.exe"}, {4196, 4000, u"tcc.exe"}};
-}
-
 void BuildDefaultWorld(World &world) {
     BuildConsole(world);
     BuildStandardHandles(world);
-    BuildProcesses(world);
     world.monitors = {{0, 0, 1920, 1080}};
-    LoadSystemMessages(world.messages);
 
     sim::WindowSpec spec;
     spec.className = u"ConsoleWindowClass";
@@ -82,11 +74,16 @@ void BuildMachineOnce() {
     sim::Reset();
 }
 
-HANDLE AddHandle(HandleObject object) {
+uintptr_t NewHandleValue() {
     World &world = W();
     uintptr_t value = world.nextHandle;
     world.nextHandle += 4;
-    world.handles[value] = std::move(object);
+    return value;
+}
+
+HANDLE AddHandle(HandleObject object) {
+    uintptr_t value = NewHandleValue();
+    W().handles[value] = std::move(object);
     return reinterpret_cast<HANDLE>(value);
 }
 
@@ -132,6 +129,8 @@ void Reset() {
     }
     winsim::ResetCalls();
     winsim::ResetModules();
+    winsim::ResetProcess();
+    winsim::ResetRegistry();
     world = winsim::World();
     winsim::BuildDefaultWorld(world);
 }

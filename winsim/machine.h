@@ -106,72 +106,6 @@ bool IsFileMapped(dev_t device, ino_t inode);
 // GENERIC_* rights turned into the specific rights of a file.
 DWORD SpecificFileRights(DWORD access);
 
-// The simulated registry's state: two trees of keys with typed values, the
-// open key handles, and the keys a test has made refuse access. Part of the
-// World, so that sim::Reset empties it.
-struct RegValue {
-    std::u16string name;
-    DWORD type = REG_NONE;
-    std::vector<BYTE> data;
-};
-
-struct RegKey {
-    std::u16string name;  // as created; the roots carry their HKEY_ name
-    std::u16string path;  // from the root's name down, "\" separated
-    RegKey *parent = nullptr;
-    // Kept in the registry's order: names compared upper-cased.
-    std::vector<std::shared_ptr<RegKey>> subkeys;
-    // In the order they were first set, as Windows enumerates them.
-    std::vector<RegValue> values;
-    bool isVolatile = false;
-    bool deleted = false;  // handles to it stay valid but answer ERROR_KEY_DELETED
-};
-
-struct RegHandle {
-    std::shared_ptr<RegKey> key;
-    REGSAM access = 0;
-};
-
-struct Registry {
-    std::shared_ptr<RegKey> currentUser;
-    std::shared_ptr<RegKey> localMachine;
-    std::map<uintptr_t, RegHandle> handles;
-    // Folded key path -> sim::RegistryDenial bits.
-    std::map<std::u16string, unsigned> denials;
-};
-
-// registry.cpp: the trees
-// The tree of a predefined handle, or null for any other value.
-RegKey *RootOf(HKEY root);
-// Upper-cases as the registry compares names.
-std::u16string FoldName(const std::u16string &name);
-// Splits a relative path into its names; false for a path that begins with
-// "\" (Windows' ERROR_BAD_PATHNAME). Empty names between separators vanish.
-bool SplitKeyPath(const std::u16string &path, std::vector<std::u16string> *names);
-RegKey *FindSubkey(RegKey *key, const std::u16string &name, size_t *index = nullptr);
-// Adds a subkey in the registry's order and returns it.
-RegKey *AddSubkey(RegKey *parent, const std::u16string &name, bool isVolatile);
-// Walks `names` from `key`; null when one is missing.
-RegKey *WalkKeys(RegKey *key, const std::vector<std::u16string> &names);
-// Creates what is missing below `key` without any check (the control API).
-RegKey *CreateKeys(RegKey *key, const std::vector<std::u16string> &names);
-// Removes `key` from its parent and marks it and everything below deleted.
-void RemoveKey(RegKey *key);
-std::shared_ptr<RegKey> SharedKey(RegKey *key);
-// sim::RegistryDenial bits for a key's full path (root name first).
-unsigned DenialsAt(const std::u16string &path);
-unsigned DenialsOf(const RegKey *key);
-RegValue *FindValue(RegKey *key, const std::u16string &name);
-
-// registry.cpp: key handles
-HKEY AddKeyHandle(RegKey *key, REGSAM access);
-// The key behind an open or predefined handle; `access` receives what the
-// handle may do. Returns 0, ERROR_INVALID_HANDLE or ERROR_KEY_DELETED.
-LSTATUS ResolveKey(HKEY handle, RegKey **key, REGSAM *access = nullptr);
-// An injected failure of the named call: its error, or 0 for none. The last
-// error is left as it was, since registry calls report through their result.
-LSTATUS InjectedRegistryError(const char *function);
-
 // The state behind the windows a program makes itself: classes, the
 // message queue, timers, GDI objects and device contexts, the keyboard,
 // sounds and the secure random source. Part of the World, so Reset clears it.
@@ -239,9 +173,6 @@ struct UiState {
 
     bool heldKeys[256] = {};
     std::vector<sim::SoundRecord> sounds;
-
-    std::deque<unsigned> randomValues;  // given by a test, used first
-    uint64_t randomState = 0x5EED5EED5EED5EEDull;
 };
 
 // ---- the world ----
@@ -339,13 +270,6 @@ struct Window {
     int scrollLineButton[2] = {0, 0};
 };
 
-// ---- processes, modules, faults ----
-struct Process {
-    DWORD pid;
-    DWORD parent;
-    std::u16string exeName;
-};
-
 struct World {
     ULONGLONG now = 0;
 
@@ -362,12 +286,6 @@ struct World {
     std::vector<sim::RedrawRecord> redraws;
     std::vector<sim::MessageBoxRecord> messageBoxes;
 
-    DWORD processId = 4196;
-    std::vector<Process> processes;
-    std::vector<std::pair<std::u16string, std::u16string>> environment;
-    std::map<DWORD, std::u16string> messages;
-
-    Registry registry;
     IoState io;
     UiState ui;
 };
@@ -389,8 +307,12 @@ State &AreaState() {
 // Each area back to a fresh machine; sim::Reset calls them all.
 void ResetCalls();
 void ResetModules();
+void ResetProcess();
+void ResetRegistry();
 
 // machine.cpp: the handle table
+// The next handle value; registry keys draw from the same numbers.
+uintptr_t NewHandleValue();
 HANDLE AddHandle(HandleObject object);
 HandleObject *FindHandle(HANDLE handle);
 HANDLE StandardHandleValue(DWORD which);  // the fixed value of a standard handle
@@ -443,17 +365,15 @@ bool IsVisibleWithAncestors(const Window &window);
 HWND ConsoleWindow();
 
 // process.cpp
-Process *FindProcess(DWORD pid);
+bool IsKnownProcess(DWORD pid);
 DWORD ParentOf(DWORD pid);
+DWORD CurrentProcessId();
 
 // time.cpp: the clock
 void AdvanceClock(ULONGLONG ms);
 
 // process.cpp: a variable set by the machine itself, not by a call
 void PutEnvironment(const std::u16string &name, const std::u16string &value);
-
-// process.cpp: the system message table
-void LoadSystemMessages(std::map<DWORD, std::u16string> &messages);
 
 // windows.cpp: the primary screen's work area; false without screens
 bool PrimaryWorkArea(RECT *area);

@@ -206,7 +206,7 @@ WINSIM_API UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMER
             SetLastError(ERROR_INVALID_WINDOW_HANDLE);
             return 0;
         }
-        if (found->processId != world.processId) {
+        if (found->processId != CurrentProcessId()) {
             SetLastError(ERROR_ACCESS_DENIED);
             return 0;
         }

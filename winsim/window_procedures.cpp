@@ -211,7 +211,7 @@ WINSIM_API BOOL WINAPI DestroyWindow(HWND window) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
-    if (found->processId != W().processId) {
+    if (found->processId != CurrentProcessId()) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
@@ -324,7 +324,7 @@ WINSIM_API LONG_PTR WINAPI SetWindowLongPtrW(HWND window, int index, LONG_PTR va
     if (sim::ShouldFail("SetWindowLongPtrW")) return 0;
     Window *found = WindowOrError(window);
     if (!found) return 0;
-    if (found->processId != W().processId) {
+    if (found->processId != CurrentProcessId()) {
         SetLastError(ERROR_ACCESS_DENIED);
         return 0;
     }

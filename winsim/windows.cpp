@@ -72,7 +72,7 @@ HWND CreateSimWindow(const WindowSpec &spec) {
     window.className = spec.className;
     window.title = spec.title;
     window.parent = spec.parent;
-    window.processId = spec.processId ? spec.processId : world.processId;
+    window.processId = spec.processId ? spec.processId : CurrentProcessId();
     window.visible = spec.visible;
     window.rect = spec.rect;
     world.windows[value] = window;
