@@ -504,7 +504,7 @@ namespace winsim {
 void ChangeConsoleTitle(const std::u16string &title) {
     World &world = W();
     world.console.title = title;
-    world.console.titleHistory.push_back({world.now, title});
+    world.console.titleHistory.push_back({Now(), title});
 }
 
 }  // namespace winsim

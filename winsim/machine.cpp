@@ -131,6 +131,8 @@ void Reset() {
     winsim::ResetModules();
     winsim::ResetProcess();
     winsim::ResetRegistry();
+    winsim::ResetGdi();
+    winsim::ResetTime();
     world = winsim::World();
     winsim::BuildDefaultWorld(world);
 }

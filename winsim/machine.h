@@ -117,59 +117,9 @@ struct WindowClass {
     int windowExtra = 0;
 };
 
-struct Timer {
-    HWND window = nullptr;
-    UINT_PTR id = 0;
-    UINT elapse = 0;
-    TIMERPROC proc = nullptr;
-    ULONGLONG due = 0;
-    ULONGLONG order = 0;  // when due times tie, the earlier armed fires first
-};
-
-struct PostedMessage {
-    HWND window;
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-};
-
-enum class GdiKind { Font, Brush };
-
-struct GdiObject {
-    GdiKind kind = GdiKind::Font;
-    bool stock = false;
-    int selections = 0;  // device contexts that hold it selected
-    sim::FontRecord font;
-    COLORREF brushColor = 0;
-};
-
-struct DeviceContext {
-    HWND window = nullptr;
-    HGDIOBJ font = nullptr;
-    HGDIOBJ brush = nullptr;
-    COLORREF textColor = 0x000000;
-    COLORREF backgroundColor = 0xFFFFFF;
-    int backgroundMode = OPAQUE;
-};
-
 struct UiState {
     std::vector<WindowClass> classes;
     WORD nextAtom = 0xC000;
-
-    std::deque<PostedMessage> posted;
-    std::vector<sim::MessageRecord> messageLog;  // SendMessageW and PostMessageW calls
-    std::vector<int> quitCodes;
-
-    std::vector<Timer> timers;
-    ULONGLONG timerOrder = 0;
-    UINT_PTR nextThreadTimer = 1;
-
-    std::map<uintptr_t, GdiObject> gdiObjects;
-    uintptr_t nextGdiObject = 0x0A010000;
-    std::map<uintptr_t, DeviceContext> dcs;
-    uintptr_t nextDc = 0x01010000;
-    std::vector<sim::DrawRecord> draws;
-    int bitsPerPixel = 32;
 
     bool heldKeys[256] = {};
     std::vector<sim::SoundRecord> sounds;
@@ -271,8 +221,6 @@ struct Window {
 };
 
 struct World {
-    ULONGLONG now = 0;
-
     Console console;
     std::map<uintptr_t, HandleObject> handles;
     uintptr_t nextHandle = 0x100;
@@ -309,6 +257,8 @@ void ResetCalls();
 void ResetModules();
 void ResetProcess();
 void ResetRegistry();
+void ResetGdi();
+void ResetTime();
 
 // machine.cpp: the handle table
 // The next handle value; registry keys draw from the same numbers.
@@ -371,6 +321,10 @@ DWORD CurrentProcessId();
 
 // time.cpp: the clock
 void AdvanceClock(ULONGLONG ms);
+ULONGLONG Now();
+// time.cpp: what a destroyed window leaves in the queue and the timers
+void DropPostedMessages(HWND window);
+void ForgetWindowTimers(HWND window);
 
 // process.cpp: a variable set by the machine itself, not by a call
 void PutEnvironment(const std::u16string &name, const std::u16string &value);
@@ -388,13 +342,6 @@ void DestroyWindowTree(HWND window);
 LRESULT CallProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Dispatches posted messages and fires due timers until the clock reads `until`.
 void ProcessMessagesUntil(ULONGLONG until);
-// gdi.cpp: the object or device context a handle names (stock
-// objects too), or null
-GdiObject *FindGdiObject(HGDIOBJ object);
-DeviceContext *FindDeviceContext(HDC dc);
-// time.cpp: timers
-Timer *NextDueTimer(ULONGLONG until);
-void ForgetWindowTimers(HWND window);
 
 // ---- reads and writes by kind of handle ----
 // The Linux descriptor behind a file handle, or -1.

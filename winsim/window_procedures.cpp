@@ -118,13 +118,6 @@ std::vector<HWND> WindowAndDescendants(HWND window) {
     return doomed;
 }
 
-void DropPostedMessages(HWND window) {
-    std::deque<PostedMessage> &posted = W().ui.posted;
-    for (auto it = posted.begin(); it != posted.end();) {
-        it = it->window == window ? posted.erase(it) : it + 1;
-    }
-}
-
 }  // namespace
 
 namespace winsim {

@@ -34,7 +34,7 @@ std::u16string WindowTitle(const Window &window) {
     if (window.follows) {
         const std::vector<TitleChange> &history = world.console.titleHistory;
         for (size_t i = history.size(); i > window.followFrom; --i) {
-            if (history[i - 1].at + window.followDelay <= world.now) return history[i - 1].title;
+            if (history[i - 1].at + window.followDelay <= Now()) return history[i - 1].title;
         }
     }
     return window.title;
