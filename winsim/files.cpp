@@ -265,9 +265,7 @@ std::set<const FileObject *> LiveFiles() {
     for (const auto &entry : W().handles) {
         if (entry.second.file) files.insert(entry.second.file.get());
     }
-    for (const auto &entry : W().io.views) {
-        if (entry.second->file) files.insert(entry.second->file.get());
-    }
+    for (const FileObject *file : FilesHeldByViews()) files.insert(file);
     return files;
 }
 
@@ -317,8 +315,8 @@ bool IsFileMapped(dev_t device, ino_t inode) {
         const HandleObject &object = entry.second;
         if (object.kind == HandleKind::Mapping && object.file && SameFile(*object.file, device, inode)) return true;
     }
-    for (const auto &entry : W().io.views) {
-        if (entry.second->file && SameFile(*entry.second->file, device, inode)) return true;
+    for (const FileObject *file : FilesHeldByViews()) {
+        if (SameFile(*file, device, inode)) return true;
     }
     return false;
 }

@@ -123,7 +123,8 @@ WINSIM_API int WINAPI ReleaseDC(HWND window, HDC dc) {
 WINSIM_API int WINAPI GetDeviceCaps(HDC dc, int index) {
     if (sim::ShouldFail("GetDeviceCaps")) return 0;
     if (!FindDeviceContext(dc)) return 0;
-    RECT screen = W().monitors.empty() ? RECT{0, 0, 0, 0} : W().monitors[0];
+    RECT screen = RECT{0, 0, 0, 0};
+    PrimaryMonitor(&screen);
     switch (index) {
         case PLANES:
             return 1;

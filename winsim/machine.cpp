@@ -13,30 +13,9 @@ namespace winsim {
 
 namespace {
 
-// The Windows 10 console's default palette, in console colour order.
-const COLORREF kDefaultColors[16] = {0x0C0C0C, 0xDA3700, 0x0EA113, 0xDD963A, 0x1F0FC5, 0x981788, 0x009CC1, 0xCCCCCC,
-                                     0x767676, 0xFF783B, 0x0CC616, 0xD6D661, 0x5648E7, 0x9E00B4, 0xA5F1F9, 0xF2F2F2};
-
 // Console handles of a Windows 8+ process are small multiples of four;
 // everything the program opens itself starts above them.
 const uintptr_t kStandardValues[3] = {0x50, 0x54, 0x58};
-
-// A console window of 120 columns in the default font, placed as Windows
-// places a new console.
-const RECT kConsoleRect = {200, 120, 1193, 639};
-
-void BuildConsole(World &world) {
-    Console &console = world.console;
-    for (int i = 0; i < 16; ++i) console.colors[i] = kDefaultColors[i];
-    console.attribute = 0x07;
-    console.popupAttribute = 0xF5;
-    console.inputMode = ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT | 0x01F0;
-    console.outputMode = ENABLE_PROCESSED_OUTPUT | ENABLE_WRAP_AT_EOL_OUTPUT;
-    console.title = u"TCC";
-    ResizeScreen(120, 30);
-    console.view = {0, 0, 119, 29};
-    console.cursor = {0, 0};
-}
 
 void BuildStandardHandles(World &world) {
     for (int i = 0; i < 3; ++i) {
@@ -48,17 +27,6 @@ void BuildStandardHandles(World &world) {
         world.handles[kStandardValues[i]] = object;
         world.standard[i] = reinterpret_cast<HANDLE>(kStandardValues[i]);
     }
-}
-
-void BuildDefaultWorld(World &world) {
-    BuildConsole(world);
-    BuildStandardHandles(world);
-    world.monitors = {{0, 0, 1920, 1080}};
-
-    sim::WindowSpec spec;
-    spec.className = u"ConsoleWindowClass";
-    spec.rect = kConsoleRect;
-    world.console.window = sim::CreateSimWindow(spec);
 }
 
 }  // namespace
@@ -133,8 +101,14 @@ void Reset() {
     winsim::ResetRegistry();
     winsim::ResetGdi();
     winsim::ResetTime();
+    winsim::ResetClipboard();
+    winsim::ResetCodePages();
+    winsim::ResetFileSystem();
+    winsim::ResetWindows();
+    winsim::ResetWindowClasses();
     world = winsim::World();
-    winsim::BuildDefaultWorld(world);
+    winsim::BuildStandardHandles(world);
+    winsim::ResetConsole();
 }
 
 }  // namespace sim

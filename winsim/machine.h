@@ -48,114 +48,17 @@ struct PipeObject {
     size_t next = 0;
 };
 
-struct MappedView {
-    void *address = nullptr;
-    size_t length = 0;
-    std::shared_ptr<FileObject> file;
-
-    MappedView() = default;
-    MappedView(const MappedView &) = delete;
-    MappedView &operator=(const MappedView &) = delete;
-    ~MappedView();
-};
-
-// The default temporary directory, made at first need and removed with
-// everything in it when the world is reset or the process ends.
-struct TempDirectory {
-    std::string path;  // Linux form, no trailing slash
-
-    TempDirectory() = default;
-    TempDirectory(const TempDirectory &) = delete;
-    TempDirectory &operator=(const TempDirectory &) = delete;
-    ~TempDirectory();
-};
-
-struct GlobalBlock {
-    std::vector<char> bytes;
-    int locks = 0;
-};
-
-struct IoState {
-    std::map<uintptr_t, std::shared_ptr<MappedView>> views;  // by address
-
-    std::shared_ptr<TempDirectory> tempDirectory;
-    std::u16string tempPath;  // set by a test; empty: tempDirectory
-    UINT tempFilesMade = 0;
-
-    // What the user types at the console, "\x1A" being ^Z; consumed by reads.
-    std::u16string typed;
-    size_t typedNext = 0;
-    UINT consoleInputCodePage = 437;
-
-    bool clipboardOpen = false;
-    bool clipboardHeldElsewhere = false;
-    std::map<UINT, HGLOBAL> clipboard;  // format -> block owned by the clipboard
-
-    std::map<uintptr_t, GlobalBlock> globals;
-    uintptr_t nextGlobal = 0x7A0000;
-
-    UINT ansiCodePage = 1252;
-    UINT oemCodePage = 437;
-};
-
 // files.cpp: Windows' share-mode check for a new open of `path`
 // asking for the specific rights `access`; 0 or ERROR_SHARING_VIOLATION.
 DWORD CheckShareAccess(dev_t device, ino_t inode, DWORD access, DWORD share);
+// file_system.cpp: the file objects mapped views hold.
+std::vector<const FileObject *> FilesHeldByViews();
 // True while a mapping object or a view holds the file.
 bool IsFileMapped(dev_t device, ino_t inode);
 // GENERIC_* rights turned into the specific rights of a file.
 DWORD SpecificFileRights(DWORD access);
 
-// The state behind the windows a program makes itself: classes, the
-// message queue, timers, GDI objects and device contexts, the keyboard,
-// sounds and the secure random source. Part of the World, so Reset clears it.
-struct WindowClass {
-    ATOM atom = 0;
-    std::u16string name;
-    HINSTANCE instance = nullptr;
-    WNDPROC procedure = nullptr;
-    int windowExtra = 0;
-};
-
-struct UiState {
-    std::vector<WindowClass> classes;
-    WORD nextAtom = 0xC000;
-
-    bool heldKeys[256] = {};
-    std::vector<sim::SoundRecord> sounds;
-};
-
 // ---- the world ----
-// ---- console ----
-struct Cell {
-    WCHAR ch;
-    WORD attribute;
-};
-
-struct TitleChange {
-    ULONGLONG at;
-    std::u16string title;
-};
-
-struct Console {
-    SHORT columns = 0;
-    SHORT rows = 0;
-    std::vector<Cell> cells;
-    COORD cursor = {0, 0};
-    SMALL_RECT view = {0, 0, 0, 0};  // the window rectangle, inclusive
-    WORD attribute = 0x07;
-    WORD popupAttribute = 0xF5;
-    COLORREF colors[16] = {};
-    DWORD inputMode = 0;
-    DWORD outputMode = 0;
-    std::u16string title;
-    std::vector<TitleChange> titleHistory;  // every change, for windows that follow it
-    std::u16string log;
-    std::vector<DWORD> processes;
-    bool processesSet = false;  // false: the list is the current process alone
-    HWND window = nullptr;
-};
-
 // ---- handles ----
 enum class HandleKind { ConsoleInput, ConsoleOutput, Standard, File, Snapshot, Pipe, Mapping };
 
@@ -221,21 +124,9 @@ struct Window {
 };
 
 struct World {
-    Console console;
     std::map<uintptr_t, HandleObject> handles;
     uintptr_t nextHandle = 0x100;
     HANDLE standard[3] = {};  // what GetStdHandle answers: input, output, error
-
-    std::map<uintptr_t, Window> windows;  // key order = creation order
-    DWORD windowsCreated = 0;
-    HWND foreground = nullptr;
-    bool foregroundSet = false;
-    std::vector<RECT> monitors;
-    std::vector<sim::RedrawRecord> redraws;
-    std::vector<sim::MessageBoxRecord> messageBoxes;
-
-    IoState io;
-    UiState ui;
 };
 
 World &W();
@@ -259,6 +150,12 @@ void ResetProcess();
 void ResetRegistry();
 void ResetGdi();
 void ResetTime();
+void ResetClipboard();
+void ResetCodePages();
+void ResetFileSystem();
+void ResetWindows();
+void ResetWindowClasses();
+void ResetConsole();
 
 // machine.cpp: the handle table
 // The next handle value; registry keys draw from the same numbers.
@@ -287,23 +184,22 @@ DWORD CopyTruncated(const std::u16string &text, LPWSTR buffer, DWORD size);
 DWORD MissingPathError(const std::string &path);
 DWORD FileErrorFromErrno(int error, const std::string &path);
 
-// console.cpp: the screen buffer
-Cell &CellAt(SHORT x, SHORT y);
-void ResizeScreen(SHORT columns, SHORT rows);
-// Writes text at the cursor as the console device does; `logged` adds it to
-// the console log (text the program wrote, not vhost's mirror).
-void WriteToScreen(const std::u16string &text, bool logged);
-
 // console.cpp: writes to the console and the standard streams
 void WriteConsoleBytes(HandleObject &object, const std::string &bytes, bool logged);
 BOOL WriteStandardStream(HandleObject &object, const char *bytes, DWORD count);
 BOOL ReadStandardStream(HandleObject &object, void *buffer, DWORD size, DWORD *read);
 
-// console.cpp: what GetConsoleScreenBufferInfoEx reports
-void FillBufferInfo(CONSOLE_SCREEN_BUFFER_INFOEX &info);
-
-// console.cpp: the title
+// console.cpp: the console window, made anew by each reset, and the title
+HWND ConsoleWindow();
+void SetConsoleWindow(HWND window);
+const std::u16string &CurrentConsoleTitle();
 void ChangeConsoleTitle(const std::u16string &title);
+// How many title changes there have been; a window that follows the title
+// counts only the later ones.
+size_t ConsoleTitleChangeCount();
+// The latest title change after the first `from` that is at least `delay`
+// old on the clock, if there is one.
+bool FollowedConsoleTitle(size_t from, DWORD delay, std::u16string *title);
 
 // windows.cpp
 Window *LookUpWindow(HWND window);
@@ -312,7 +208,6 @@ Window *WindowOrError(HWND window);
 std::u16string WindowTitle(const Window &window);
 void SetWindowTitle(Window &window, const std::u16string &title);
 bool IsVisibleWithAncestors(const Window &window);
-HWND ConsoleWindow();
 
 // process.cpp
 bool IsKnownProcess(DWORD pid);
@@ -329,11 +224,12 @@ void ForgetWindowTimers(HWND window);
 // process.cpp: a variable set by the machine itself, not by a call
 void PutEnvironment(const std::u16string &name, const std::u16string &value);
 
-// windows.cpp: the primary screen's work area; false without screens
+// windows.cpp: the primary screen and its work area; false without screens
+bool PrimaryMonitor(RECT *screen);
 bool PrimaryWorkArea(RECT *area);
+// windows.cpp: every window, in creation order
+std::vector<Window *> AllWindows();
 
-// window_procedures.cpp: a registered class by name or atom and module instance
-const WindowClass *LookUpClass(LPCWSTR name, HINSTANCE instance);
 // window_procedures.cpp: destruction with WM_DESTROY and WM_NCDESTROY, whoever
 // owns the window
 void DestroyWindowTree(HWND window);
