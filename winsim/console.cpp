@@ -43,6 +43,8 @@ struct Console {
     std::u16string typed;
     size_t typedNext = 0;
     UINT consoleInputCodePage = 437;
+
+    HANDLE standard[3] = {};  // what GetStdHandle answers: input, output, error
 };
 
 Console &C() {
@@ -557,6 +559,11 @@ void ChangeConsoleTitle(const std::u16string &title) {
     console.titleHistory.push_back({Now(), title});
 }
 
+void SetStandardHandle(DWORD which, HANDLE handle) {
+    int index = StandardIndex(which);
+    if (index >= 0) C().standard[index] = handle;
+}
+
 HWND ConsoleWindow() {
     return C().window;
 }
@@ -610,6 +617,18 @@ void ResetConsole() {
     ResizeScreen(120, 30);
     console.view = {0, 0, 119, 29};
     console.cursor = {0, 0};
+
+    // The standard handles, at the values a console process starts with.
+    for (int i = 0; i < 3; ++i) {
+        DWORD which = static_cast<DWORD>(-10 - i);
+        HandleObject object;
+        object.kind = HandleKind::Standard;
+        object.counted = false;
+        object.which = which;
+        object.target = i == 0 ? sim::StdTarget::Console : sim::StdTarget::Capture;
+        console.standard[i] = StandardHandleValue(which);
+        PutHandle(console.standard[i], object);
+    }
 
     sim::WindowSpec spec;
     spec.className = u"ConsoleWindowClass";
@@ -731,7 +750,7 @@ WINSIM_API HANDLE WINAPI GetStdHandle(DWORD which) {
         SetLastError(ERROR_INVALID_HANDLE);
         return INVALID_HANDLE_VALUE;
     }
-    return W().standard[index];
+    return C().standard[index];
 }
 
 // ---- SetStdHandle ----
@@ -742,7 +761,7 @@ WINSIM_API BOOL WINAPI SetStdHandle(DWORD which, HANDLE handle) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    W().standard[index] = handle;
+    C().standard[index] = handle;
     return TRUE;
 }
 
@@ -759,8 +778,8 @@ void SetStdTarget(DWORD which, StdTarget target, int fd, bool mirror) {
     object.fd = target == StdTarget::Fd ? fd : -1;
     object.mirror = target == StdTarget::Fd && mirror;
     HANDLE value = StandardHandleValue(which);
-    W().handles[reinterpret_cast<uintptr_t>(value)] = object;
-    W().standard[index] = value;
+    PutHandle(value, object);
+    C().standard[index] = value;
 }
 
 std::string CapturedBytes(DWORD which) {

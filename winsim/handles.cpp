@@ -22,7 +22,7 @@ WINSIM_API BOOL WINAPI CloseHandle(HANDLE handle) {
         return FALSE;
     }
     if (object->kind == HandleKind::File && object->fd >= 0) close(object->fd);
-    W().handles.erase(reinterpret_cast<uintptr_t>(handle));
+    RemoveHandle(handle);
     return TRUE;
 }
 
@@ -30,7 +30,7 @@ namespace sim {
 
 int OpenHandleCount() {
     int count = 0;
-    for (const auto &entry : W().handles) count += entry.second.counted ? 1 : 0;
+    for (const HandleObject *object : AllHandles()) count += object->counted ? 1 : 0;
     return count;
 }
 
@@ -80,7 +80,7 @@ WINSIM_API BOOL WINAPI DuplicateHandle(HANDLE sourceProcess, HANDLE source, HAND
     }
     HandleObject copy = Duplicate(*object, source);
     if (!(options & DUPLICATE_SAME_ACCESS)) copy.access = access;
-    if (options & DUPLICATE_CLOSE_SOURCE) W().handles.erase(reinterpret_cast<uintptr_t>(source));
+    if (options & DUPLICATE_CLOSE_SOURCE) RemoveHandle(source);
     if (target) *target = AddHandle(copy);
     return TRUE;
 }
@@ -95,9 +95,8 @@ namespace {
 // Handles still open on the given end of a pipe.
 int OpenEnds(const PipeObject *pipe, bool writer) {
     int count = 0;
-    for (const auto &entry : W().handles) {
-        const HandleObject &object = entry.second;
-        if (object.kind == HandleKind::Pipe && object.pipe.get() == pipe && object.pipeWriter == writer) ++count;
+    for (const HandleObject *object : AllHandles()) {
+        if (object->kind == HandleKind::Pipe && object->pipe.get() == pipe && object->pipeWriter == writer) ++count;
     }
     return count;
 }
@@ -176,8 +175,8 @@ void SetStdInputPipe(const std::string &bytes) {
     object.pipe = std::make_shared<PipeObject>();
     object.pipe->data = bytes;
     HANDLE value = StandardHandleValue(STD_INPUT_HANDLE);
-    W().handles[reinterpret_cast<uintptr_t>(value)] = object;
-    W().standard[0] = value;
+    PutHandle(value, object);
+    SetStandardHandle(STD_INPUT_HANDLE, value);
 }
 
 bool SetStdInputFile(const std::string &path) {
@@ -203,8 +202,8 @@ bool SetStdInputFile(const std::string &path) {
     object.path = path;
     object.file = file;
     HANDLE value = StandardHandleValue(STD_INPUT_HANDLE);
-    W().handles[reinterpret_cast<uintptr_t>(value)] = object;
-    W().standard[0] = value;
+    PutHandle(value, object);
+    SetStandardHandle(STD_INPUT_HANDLE, value);
     return true;
 }
 

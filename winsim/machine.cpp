@@ -17,23 +17,17 @@ namespace {
 // everything the program opens itself starts above them.
 const uintptr_t kStandardValues[3] = {0x50, 0x54, 0x58};
 
-void BuildStandardHandles(World &world) {
-    for (int i = 0; i < 3; ++i) {
-        HandleObject object;
-        object.kind = HandleKind::Standard;
-        object.counted = false;
-        object.which = static_cast<DWORD>(-10 - i);
-        object.target = i == 0 ? sim::StdTarget::Console : sim::StdTarget::Capture;
-        world.handles[kStandardValues[i]] = object;
-        world.standard[i] = reinterpret_cast<HANDLE>(kStandardValues[i]);
-    }
+// The handle table: every handle the program holds, by value.
+struct HandleTable {
+    std::map<uintptr_t, HandleObject> handles;
+    uintptr_t nextHandle = 0x100;
+};
+
+HandleTable &Table() {
+    return AreaState<HandleTable>();
 }
 
 }  // namespace
-
-World &W() {
-    return AreaState<World>();
-}
 
 void BuildMachineOnce() {
     static bool built = false;
@@ -43,21 +37,45 @@ void BuildMachineOnce() {
 }
 
 uintptr_t NewHandleValue() {
-    World &world = W();
-    uintptr_t value = world.nextHandle;
-    world.nextHandle += 4;
+    HandleTable &table = Table();
+    uintptr_t value = table.nextHandle;
+    table.nextHandle += 4;
     return value;
 }
 
 HANDLE AddHandle(HandleObject object) {
     uintptr_t value = NewHandleValue();
-    W().handles[value] = std::move(object);
+    Table().handles[value] = std::move(object);
     return reinterpret_cast<HANDLE>(value);
 }
 
+void PutHandle(HANDLE handle, HandleObject object) {
+    Table().handles[reinterpret_cast<uintptr_t>(handle)] = std::move(object);
+}
+
+bool RemoveHandle(HANDLE handle) {
+    return Table().handles.erase(reinterpret_cast<uintptr_t>(handle)) != 0;
+}
+
+std::vector<HandleObject *> AllHandles() {
+    std::vector<HandleObject *> all;
+    for (auto &entry : Table().handles) all.push_back(&entry.second);
+    return all;
+}
+
+// Descriptors a handle holds itself (not through a file object) are closed
+// here, as the process would close them when it ends.
+void ResetHandles() {
+    HandleTable &table = Table();
+    for (auto &entry : table.handles) {
+        if (entry.second.kind == HandleKind::File && entry.second.fd >= 0) close(entry.second.fd);
+    }
+    table = HandleTable();
+}
+
 HandleObject *FindHandle(HANDLE handle) {
-    auto found = W().handles.find(reinterpret_cast<uintptr_t>(handle));
-    return found == W().handles.end() ? nullptr : &found->second;
+    auto found = Table().handles.find(reinterpret_cast<uintptr_t>(handle));
+    return found == Table().handles.end() ? nullptr : &found->second;
 }
 
 int StandardIndex(DWORD which) {
@@ -91,10 +109,7 @@ bool IsConsoleInput(const HandleObject *object) {
 namespace sim {
 
 void Reset() {
-    winsim::World &world = winsim::W();
-    for (auto &entry : world.handles) {
-        if (entry.second.kind == winsim::HandleKind::File && entry.second.fd >= 0) close(entry.second.fd);
-    }
+    winsim::ResetHandles();
     winsim::ResetCalls();
     winsim::ResetModules();
     winsim::ResetProcess();
@@ -106,8 +121,6 @@ void Reset() {
     winsim::ResetFileSystem();
     winsim::ResetWindows();
     winsim::ResetWindowClasses();
-    world = winsim::World();
-    winsim::BuildStandardHandles(world);
     winsim::ResetConsole();
 }
 

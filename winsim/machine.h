@@ -1,6 +1,7 @@
 // What winsim's areas share, never seen outside the library: the handle
-// table, the state each area keeps for the others to read, and the few calls
-// between areas. sim::Reset() rebuilds it all from scratch.
+// table, the records more than one area reads, and the few calls between
+// areas. Each area keeps its own state in its own file; sim::Reset() resets
+// every area to a fresh machine.
 #pragma once
 
 #include <sys/types.h>
@@ -18,12 +19,9 @@
 
 namespace winsim {
 
-// The simulated machine's I/O objects beyond console and window state: open
-// files with their share modes, pipes, mapped views, the temporary
-// directory, typed console input, the clipboard, global memory blocks and
-// the code pages. Part of the World, so that sim::Reset empties it; the
-// objects that hold real resources (descriptors, mappings, directories)
-// release them when the last reference goes.
+// The objects handles of several areas share: open files with their share
+// modes, and pipes. Those that hold real resources (descriptors) release
+// them when the last reference goes.
 // One successful CreateFileW: what Windows calls the file object. Handles
 // made by DuplicateHandle, mapping objects and their views share it, and
 // its share-mode claim lasts as long as any of them does.
@@ -58,7 +56,6 @@ bool IsFileMapped(dev_t device, ino_t inode);
 // GENERIC_* rights turned into the specific rights of a file.
 DWORD SpecificFileRights(DWORD access);
 
-// ---- the world ----
 // ---- handles ----
 enum class HandleKind { ConsoleInput, ConsoleOutput, Standard, File, Snapshot, Pipe, Mapping };
 
@@ -123,14 +120,6 @@ struct Window {
     int scrollLineButton[2] = {0, 0};
 };
 
-struct World {
-    std::map<uintptr_t, HandleObject> handles;
-    uintptr_t nextHandle = 0x100;
-    HANDLE standard[3] = {};  // what GetStdHandle answers: input, output, error
-};
-
-World &W();
-
 // Builds the default machine the first time any area's state is used.
 void BuildMachineOnce();
 
@@ -144,6 +133,7 @@ State &AreaState() {
 }
 
 // Each area back to a fresh machine; sim::Reset calls them all.
+void ResetHandles();
 void ResetCalls();
 void ResetModules();
 void ResetProcess();
@@ -161,9 +151,15 @@ void ResetConsole();
 // The next handle value; registry keys draw from the same numbers.
 uintptr_t NewHandleValue();
 HANDLE AddHandle(HandleObject object);
+// Puts a handle at a fixed value (the standard handles).
+void PutHandle(HANDLE handle, HandleObject object);
+bool RemoveHandle(HANDLE handle);
+std::vector<HandleObject *> AllHandles();
 HandleObject *FindHandle(HANDLE handle);
 HANDLE StandardHandleValue(DWORD which);  // the fixed value of a standard handle
-int StandardIndex(DWORD which);           // 0..2, or -1
+// console.cpp: what GetStdHandle answers for STD_*_HANDLE
+void SetStandardHandle(DWORD which, HANDLE handle);
+int StandardIndex(DWORD which);  // 0..2, or -1
 bool IsConsoleOutput(const HandleObject *object);
 bool IsConsoleInput(const HandleObject *object);
 
