@@ -303,6 +303,12 @@ std::shared_ptr<FileObject> PagingFileSection(ULONGLONG size) {
     return file;
 }
 
+// A mapping object's size and page protection.
+struct Section : RecordOf<Section> {
+    ULONGLONG mappingSize = 0;
+    DWORD protect = 0;
+};
+
 }  // namespace
 
 // ---- CreateFileMappingW ----
@@ -317,9 +323,11 @@ WINSIM_API HANDLE WINAPI CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES s
         return nullptr;
     }
     ULONGLONG requested = (static_cast<ULONGLONG>(sizeHigh) << 32) | sizeLow;
+    auto *record = new Section;
+    record->protect = page;
     HandleObject section;
     section.kind = HandleKind::Mapping;
-    section.protect = page;
+    section.record = OwnedRecord(record);
     if (file == INVALID_HANDLE_VALUE) {
         if (requested == 0) {
             SetLastError(ERROR_INVALID_PARAMETER);
@@ -330,7 +338,7 @@ WINSIM_API HANDLE WINAPI CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES s
             SetLastError(ERROR_NOT_ENOUGH_MEMORY);
             return nullptr;
         }
-        section.mappingSize = requested;
+        record->mappingSize = requested;
         SetLastError(ERROR_SUCCESS);
         return AddHandle(section);
     }
@@ -364,7 +372,7 @@ WINSIM_API HANDLE WINAPI CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES s
         }
     }
     section.file = object->file;
-    section.mappingSize = requested;
+    record->mappingSize = requested;
     SetLastError(ERROR_SUCCESS);
     return AddHandle(section);
 }
@@ -377,9 +385,10 @@ WINSIM_API LPVOID WINAPI MapViewOfFile(HANDLE mapping, DWORD access, DWORD offse
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
+    const Section &record = *section->record.As<Section>();
     bool write = (access & FILE_MAP_WRITE) != 0;
     bool copy = (access & FILE_MAP_COPY) != 0 && !write;
-    if ((write && !Writable(section->protect)) || !(access & (FILE_MAP_READ | FILE_MAP_WRITE | FILE_MAP_COPY))) {
+    if ((write && !Writable(record.protect)) || !(access & (FILE_MAP_READ | FILE_MAP_WRITE | FILE_MAP_COPY))) {
         SetLastError(ERROR_ACCESS_DENIED);
         return nullptr;
     }
@@ -388,11 +397,11 @@ WINSIM_API LPVOID WINAPI MapViewOfFile(HANDLE mapping, DWORD access, DWORD offse
         SetLastError(ERROR_MAPPED_ALIGNMENT);
         return nullptr;
     }
-    if (offset >= section->mappingSize || bytes > section->mappingSize - offset) {
+    if (offset >= record.mappingSize || bytes > record.mappingSize - offset) {
         SetLastError(ERROR_ACCESS_DENIED);
         return nullptr;
     }
-    size_t length = bytes ? bytes : static_cast<size_t>(section->mappingSize - offset);
+    size_t length = bytes ? bytes : static_cast<size_t>(record.mappingSize - offset);
     int protection = PROT_READ | (write || copy ? PROT_WRITE : 0);
     void *address = mmap(nullptr, length, protection, copy ? MAP_PRIVATE : MAP_SHARED, section->file->fd,
                          static_cast<off_t>(offset));

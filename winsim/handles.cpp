@@ -92,24 +92,52 @@ namespace winsim {
 
 namespace {
 
+// An anonymous pipe: the bytes written and not yet read.
+struct PipeObject {
+    std::string data;
+    size_t next = 0;
+};
+
+// A pipe handle: the buffer both ends share, and which end this is.
+struct PipeEnd : RecordOf<PipeEnd> {
+    std::shared_ptr<PipeObject> pipe;
+    bool writer = false;
+};
+
+PipeEnd &EndOf(const HandleObject &object) {
+    return *object.record.As<PipeEnd>();
+}
+
 // Handles still open on the given end of a pipe.
 int OpenEnds(const PipeObject *pipe, bool writer) {
     int count = 0;
     for (const HandleObject *object : AllHandles()) {
-        if (object->kind == HandleKind::Pipe && object->pipe.get() == pipe && object->pipeWriter == writer) ++count;
+        if (object->kind == HandleKind::Pipe && EndOf(*object).pipe.get() == pipe && EndOf(*object).writer == writer) {
+            ++count;
+        }
     }
     return count;
+}
+
+HandleObject PipeHandle(const std::shared_ptr<PipeObject> &pipe, bool writer) {
+    auto *end = new PipeEnd;
+    end->pipe = pipe;
+    end->writer = writer;
+    HandleObject object;
+    object.kind = HandleKind::Pipe;
+    object.record = OwnedRecord(end);
+    return object;
 }
 
 }  // namespace
 
 BOOL ReadPipe(HandleObject &object, void *buffer, DWORD size, DWORD *read) {
     *read = 0;
-    if (object.pipeWriter) {
+    if (EndOf(object).writer) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
-    PipeObject &pipe = *object.pipe;
+    PipeObject &pipe = *EndOf(object).pipe;
     size_t available = pipe.data.size() - pipe.next;
     if (available == 0) {
         if (OpenEnds(&pipe, true) > 0) return TRUE;
@@ -128,15 +156,16 @@ BOOL ReadPipe(HandleObject &object, void *buffer, DWORD size, DWORD *read) {
 }
 
 BOOL WritePipe(HandleObject &object, const char *bytes, DWORD count) {
-    if (!object.pipeWriter) {
+    PipeEnd &end = EndOf(object);
+    if (!end.writer) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
-    if (OpenEnds(object.pipe.get(), false) == 0) {
+    if (OpenEnds(end.pipe.get(), false) == 0) {
         SetLastError(ERROR_NO_DATA);  // the reading end is closed
         return FALSE;
     }
-    object.pipe->data.append(bytes, count);
+    end.pipe->data.append(bytes, count);
     return TRUE;
 }
 
@@ -153,27 +182,25 @@ WINSIM_API BOOL WINAPI CreatePipe(PHANDLE readPipe, PHANDLE writePipe, LPSECURIT
         SetLastError(ERROR_NOACCESS);
         return FALSE;
     }
-    HandleObject end;
-    end.kind = HandleKind::Pipe;
-    end.pipe = std::make_shared<PipeObject>();
-    end.access = GENERIC_READ;
-    *readPipe = AddHandle(end);
-    end.pipeWriter = true;
-    end.access = GENERIC_WRITE;
-    *writePipe = AddHandle(end);
+    auto pipe = std::make_shared<PipeObject>();
+    HandleObject reader = PipeHandle(pipe, false);
+    reader.access = GENERIC_READ;
+    *readPipe = AddHandle(reader);
+    HandleObject writer = PipeHandle(pipe, true);
+    writer.access = GENERIC_WRITE;
+    *writePipe = AddHandle(writer);
     return TRUE;
 }
 
 namespace sim {
 
 void SetStdInputPipe(const std::string &bytes) {
-    HandleObject object;
-    object.kind = HandleKind::Pipe;
+    auto pipe = std::make_shared<PipeObject>();
+    pipe->data = bytes;
+    HandleObject object = PipeHandle(pipe, false);
     object.counted = false;
     object.which = STD_INPUT_HANDLE;
     object.access = GENERIC_READ;
-    object.pipe = std::make_shared<PipeObject>();
-    object.pipe->data = bytes;
     HANDLE value = StandardHandleValue(STD_INPUT_HANDLE);
     PutHandle(value, object);
     SetStandardHandle(STD_INPUT_HANDLE, value);

@@ -40,12 +40,6 @@ struct FileObject {
     ~FileObject();
 };
 
-// An anonymous pipe: the bytes written and not yet read.
-struct PipeObject {
-    std::string data;
-    size_t next = 0;
-};
-
 // files.cpp: Windows' share-mode check for a new open of `path`
 // asking for the specific rights `access`; 0 or ERROR_SHARING_VIOLATION.
 DWORD CheckShareAccess(dev_t device, ino_t inode, DWORD access, DWORD share);
@@ -59,6 +53,42 @@ DWORD SpecificFileRights(DWORD access);
 // ---- handles ----
 enum class HandleKind { ConsoleInput, ConsoleOutput, Standard, File, Snapshot, Pipe, Mapping };
 
+// What an area keeps for a handle of its kind beyond what every handle has.
+// The handle owns it, and a duplicate handle gets a copy of its own.
+struct HandleRecord {
+    virtual ~HandleRecord() = default;
+    virtual HandleRecord *Copy() const = 0;
+};
+
+// An area's record type derives from RecordOf<itself>.
+template <typename Record>
+struct RecordOf : HandleRecord {
+    HandleRecord *Copy() const override { return new Record(static_cast<const Record &>(*this)); }
+};
+
+class OwnedRecord {
+public:
+    OwnedRecord() = default;
+    explicit OwnedRecord(HandleRecord *record) : record_(record) {}
+    OwnedRecord(const OwnedRecord &other) : record_(other.record_ ? other.record_->Copy() : nullptr) {}
+    OwnedRecord &operator=(const OwnedRecord &other) {
+        if (this != &other) record_.reset(other.record_ ? other.record_->Copy() : nullptr);
+        return *this;
+    }
+    OwnedRecord(OwnedRecord &&) = default;
+    OwnedRecord &operator=(OwnedRecord &&) = default;
+
+    // The record as its area's type; only the area that made it asks, after
+    // checking the handle's kind.
+    template <typename Record>
+    Record *As() const {
+        return static_cast<Record *>(record_.get());
+    }
+
+private:
+    std::unique_ptr<HandleRecord> record_;
+};
+
 struct HandleObject {
     HandleKind kind = HandleKind::File;
     bool counted = true;  // standard handles are not counted as opened by the program
@@ -71,21 +101,14 @@ struct HandleObject {
     int fd = -1;
     DWORD access = 0;
     std::string path;
-    // Snapshot
-    std::vector<PROCESSENTRY32W> entries;
-    size_t next = 0;
     // UTF-8 bytes of a character split across two writes to the console
     std::string pendingUtf8;
     // File (opened by CreateFileW) and Mapping: the file object they share
     std::shared_ptr<FileObject> file;
-    // Pipe: the buffer both ends share, and which end this is
-    std::shared_ptr<PipeObject> pipe;
-    bool pipeWriter = false;
-    // Mapping: the section's size and page protection
-    ULONGLONG mappingSize = 0;
-    DWORD protect = 0;
     // Standard, duplicated: the standard handle whose capture it writes to
     uintptr_t aliasOf = 0;
+    // Snapshot, Pipe, Mapping: the record of the area that made the handle
+    OwnedRecord record;
 };
 
 // ---- windows ----

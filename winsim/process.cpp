@@ -110,6 +110,12 @@ using namespace winsim;
 
 namespace {
 
+// A snapshot handle's copy of the table and how far the walk has got.
+struct Snapshot : RecordOf<Snapshot> {
+    std::vector<PROCESSENTRY32W> entries;
+    size_t next = 0;
+};
+
 PROCESSENTRY32W EntryFor(const Process &process) {
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof entry;
@@ -133,13 +139,14 @@ BOOL NextEntry(HANDLE snapshot, LPPROCESSENTRY32W entry, bool first) {
         SetLastError(ERROR_BAD_LENGTH);
         return FALSE;
     }
-    if (first) object->next = 0;
-    if (object->next >= object->entries.size()) {
+    Snapshot &walk = *object->record.As<Snapshot>();
+    if (first) walk.next = 0;
+    if (walk.next >= walk.entries.size()) {
         SetLastError(ERROR_NO_MORE_FILES);
         return FALSE;
     }
     DWORD size = entry->dwSize;
-    *entry = object->entries[object->next++];
+    *entry = walk.entries[walk.next++];
     entry->dwSize = size;
     return TRUE;
 }
@@ -150,11 +157,13 @@ BOOL NextEntry(HANDLE snapshot, LPPROCESSENTRY32W entry, bool first) {
 WINSIM_API HANDLE WINAPI CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
     (void)processId;
     if (sim::ShouldFail("CreateToolhelp32Snapshot")) return INVALID_HANDLE_VALUE;
+    auto *snapshot = new Snapshot;
+    if (flags & TH32CS_SNAPPROCESS) {
+        for (const Process &process : State().processes) snapshot->entries.push_back(EntryFor(process));
+    }
     HandleObject object;
     object.kind = HandleKind::Snapshot;
-    if (flags & TH32CS_SNAPPROCESS) {
-        for (const Process &process : State().processes) object.entries.push_back(EntryFor(process));
-    }
+    object.record = OwnedRecord(snapshot);
     return AddHandle(object);
 }
 
