@@ -1,5 +1,37 @@
 // The clipboard and the global memory blocks that are its currency.
+#include <map>
+
 #include "machine.h"
+
+namespace winsim {
+
+namespace {
+
+struct GlobalBlock {
+    std::vector<char> bytes;
+    int locks = 0;
+};
+
+struct ClipboardState {
+    bool clipboardOpen = false;
+    bool clipboardHeldElsewhere = false;
+    std::map<UINT, HGLOBAL> clipboard;  // format -> block owned by the clipboard
+
+    std::map<uintptr_t, GlobalBlock> globals;
+    uintptr_t nextGlobal = 0x7A0000;
+};
+
+ClipboardState &State() {
+    return AreaState<ClipboardState>();
+}
+
+}  // namespace
+
+void ResetClipboard() {
+    State() = ClipboardState();
+}
+
+}  // namespace winsim
 
 // The clipboard: opened and closed around reads, its data held in global
 // blocks that belong to it. Tests put text on it, or hold it open as
@@ -9,9 +41,9 @@ using namespace winsim;
 namespace {
 
 void FreeClipboardData() {
-    IoState &io = W().io;
-    for (const auto &entry : io.clipboard) io.globals.erase(reinterpret_cast<uintptr_t>(entry.second));
-    io.clipboard.clear();
+    ClipboardState &state = State();
+    for (const auto &entry : state.clipboard) state.globals.erase(reinterpret_cast<uintptr_t>(entry.second));
+    state.clipboard.clear();
 }
 
 }  // namespace
@@ -20,37 +52,37 @@ void FreeClipboardData() {
 WINSIM_API BOOL WINAPI OpenClipboard(HWND owner) {
     (void)owner;
     if (sim::ShouldFail("OpenClipboard")) return FALSE;
-    IoState &io = W().io;
-    if (io.clipboardHeldElsewhere) {
+    ClipboardState &state = State();
+    if (state.clipboardHeldElsewhere) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
-    io.clipboardOpen = true;
+    state.clipboardOpen = true;
     return TRUE;
 }
 
 // ---- CloseClipboard ----
 WINSIM_API BOOL WINAPI CloseClipboard(void) {
     if (sim::ShouldFail("CloseClipboard")) return FALSE;
-    IoState &io = W().io;
-    if (!io.clipboardOpen) {
+    ClipboardState &state = State();
+    if (!state.clipboardOpen) {
         SetLastError(ERROR_CLIPBOARD_NOT_OPEN);
         return FALSE;
     }
-    io.clipboardOpen = false;
+    state.clipboardOpen = false;
     return TRUE;
 }
 
 // ---- GetClipboardData ----
 WINSIM_API HANDLE WINAPI GetClipboardData(UINT format) {
     if (sim::ShouldFail("GetClipboardData")) return nullptr;
-    IoState &io = W().io;
-    if (!io.clipboardOpen) {
+    ClipboardState &state = State();
+    if (!state.clipboardOpen) {
         SetLastError(ERROR_CLIPBOARD_NOT_OPEN);
         return nullptr;
     }
-    auto found = io.clipboard.find(format);
-    if (found == io.clipboard.end()) {
+    auto found = state.clipboard.find(format);
+    if (found == state.clipboard.end()) {
         SetLastError(ERROR_SUCCESS);
         return nullptr;
     }
@@ -60,19 +92,19 @@ WINSIM_API HANDLE WINAPI GetClipboardData(UINT format) {
 // ---- IsClipboardFormatAvailable ----
 WINSIM_API BOOL WINAPI IsClipboardFormatAvailable(UINT format) {
     if (sim::ShouldFail("IsClipboardFormatAvailable")) return FALSE;
-    return W().io.clipboard.count(format) != 0;
+    return State().clipboard.count(format) != 0;
 }
 
 namespace sim {
 
 void SetClipboardBytes(UINT format, const std::string &bytes) {
-    IoState &io = W().io;
-    auto found = io.clipboard.find(format);
-    if (found != io.clipboard.end()) io.globals.erase(reinterpret_cast<uintptr_t>(found->second));
-    uintptr_t value = io.nextGlobal;
-    io.nextGlobal += 8;
-    io.globals[value].bytes.assign(bytes.begin(), bytes.end());
-    io.clipboard[format] = reinterpret_cast<HGLOBAL>(value);
+    ClipboardState &state = State();
+    auto found = state.clipboard.find(format);
+    if (found != state.clipboard.end()) state.globals.erase(reinterpret_cast<uintptr_t>(found->second));
+    uintptr_t value = state.nextGlobal;
+    state.nextGlobal += 8;
+    state.globals[value].bytes.assign(bytes.begin(), bytes.end());
+    state.clipboard[format] = reinterpret_cast<HGLOBAL>(value);
 }
 
 void SetClipboardText(const std::u16string &text) {
@@ -87,11 +119,11 @@ void ClearClipboard() {
 }
 
 void HoldClipboard(bool held) {
-    W().io.clipboardHeldElsewhere = held;
+    State().clipboardHeldElsewhere = held;
 }
 
 bool IsClipboardOpen() {
-    return W().io.clipboardOpen;
+    return State().clipboardOpen;
 }
 
 }  // namespace sim
@@ -103,7 +135,7 @@ using namespace winsim;
 namespace {
 
 GlobalBlock *FindBlock(HGLOBAL block) {
-    auto &globals = W().io.globals;
+    auto &globals = State().globals;
     auto found = globals.find(reinterpret_cast<uintptr_t>(block));
     return found == globals.end() ? nullptr : &found->second;
 }
@@ -114,10 +146,10 @@ GlobalBlock *FindBlock(HGLOBAL block) {
 WINSIM_API HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes) {
     (void)flags;  // every block is moveable here: callers must lock it
     if (sim::ShouldFail("GlobalAlloc")) return nullptr;
-    IoState &io = W().io;
-    uintptr_t value = io.nextGlobal;
-    io.nextGlobal += 8;
-    io.globals[value].bytes.assign(bytes, 0);
+    ClipboardState &state = State();
+    uintptr_t value = state.nextGlobal;
+    state.nextGlobal += 8;
+    state.globals[value].bytes.assign(bytes, 0);
     return reinterpret_cast<HGLOBAL>(value);
 }
 
@@ -129,7 +161,7 @@ WINSIM_API HGLOBAL WINAPI GlobalFree(HGLOBAL block) {
         SetLastError(ERROR_INVALID_HANDLE);
         return block;
     }
-    W().io.globals.erase(reinterpret_cast<uintptr_t>(block));
+    State().globals.erase(reinterpret_cast<uintptr_t>(block));
     return nullptr;
 }
 
@@ -181,12 +213,12 @@ WINSIM_API SIZE_T WINAPI GlobalSize(HGLOBAL block) {
 namespace sim {
 
 int GlobalBlockCount() {
-    return static_cast<int>(W().io.globals.size());
+    return static_cast<int>(State().globals.size());
 }
 
 int GlobalLockCount() {
     int locks = 0;
-    for (const auto &entry : W().io.globals) locks += entry.second.locks;
+    for (const auto &entry : State().globals) locks += entry.second.locks;
     return locks;
 }
 

@@ -7,6 +7,61 @@
 #include <errno.h>
 #include <unistd.h>
 
+namespace winsim {
+
+namespace {
+
+struct Cell {
+    WCHAR ch;
+    WORD attribute;
+};
+
+struct TitleChange {
+    ULONGLONG at;
+    std::u16string title;
+};
+
+struct Console {
+    SHORT columns = 0;
+    SHORT rows = 0;
+    std::vector<Cell> cells;
+    COORD cursor = {0, 0};
+    SMALL_RECT view = {0, 0, 0, 0};  // the window rectangle, inclusive
+    WORD attribute = 0x07;
+    WORD popupAttribute = 0xF5;
+    COLORREF colors[16] = {};
+    DWORD inputMode = 0;
+    DWORD outputMode = 0;
+    std::u16string title;
+    std::vector<TitleChange> titleHistory;  // every change, for windows that follow it
+    std::u16string log;
+    std::vector<DWORD> processes;
+    bool processesSet = false;  // false: the list is the current process alone
+    HWND window = nullptr;
+
+    // What the user types at the console, "\x1A" being ^Z; consumed by reads.
+    std::u16string typed;
+    size_t typedNext = 0;
+    UINT consoleInputCodePage = 437;
+
+    HANDLE standard[3] = {};  // what GetStdHandle answers: input, output, error
+};
+
+Console &C() {
+    return AreaState<Console>();
+}
+
+// The screen buffer.
+Cell &CellAt(SHORT x, SHORT y);
+void ResizeScreen(SHORT columns, SHORT rows);
+// Writes text at the cursor as the console device does; `logged` adds it to
+// the console log (text the program wrote, not vhost's mirror).
+void WriteToScreen(const std::u16string &text, bool logged);
+
+}  // namespace
+
+}  // namespace winsim
+
 // Console state calls: the window, attached processes, modes, and the
 // screen buffer information with its colour table.
 namespace winsim {
@@ -22,10 +77,9 @@ SHORT Smaller(SHORT a, SHORT b) {
     return a < b ? a : b;
 }
 
-}  // namespace
-
+// What GetConsoleScreenBufferInfoEx reports.
 void FillBufferInfo(CONSOLE_SCREEN_BUFFER_INFOEX &info) {
-    const Console &console = W().console;
+    const Console &console = C();
     info.cbSize = sizeof(CONSOLE_SCREEN_BUFFER_INFOEX);
     info.dwSize = {console.columns, console.rows};
     info.dwCursorPosition = console.cursor;
@@ -37,6 +91,8 @@ void FillBufferInfo(CONSOLE_SCREEN_BUFFER_INFOEX &info) {
     for (int i = 0; i < 16; ++i) info.ColorTable[i] = console.colors[i];
 }
 
+}  // namespace
+
 }  // namespace winsim
 
 using namespace winsim;
@@ -44,7 +100,7 @@ using namespace winsim;
 // ---- GetConsoleWindow ----
 WINSIM_API HWND WINAPI GetConsoleWindow(void) {
     if (sim::ShouldFail("GetConsoleWindow")) return nullptr;
-    return W().console.window;
+    return C().window;
 }
 
 // ---- GetConsoleProcessList ----
@@ -54,8 +110,8 @@ WINSIM_API DWORD WINAPI GetConsoleProcessList(LPDWORD list, DWORD count) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    const Console &console = W().console;
-    std::vector<DWORD> ids = console.processesSet ? console.processes : std::vector<DWORD>{W().processId};
+    const Console &console = C();
+    std::vector<DWORD> ids = console.processesSet ? console.processes : std::vector<DWORD>{CurrentProcessId()};
     // Too little room: Windows answers the count it needs and stores nothing.
     if (ids.size() > count) return static_cast<DWORD>(ids.size());
     for (size_t i = 0; i < ids.size(); ++i) list[i] = ids[i];
@@ -74,7 +130,7 @@ WINSIM_API BOOL WINAPI GetConsoleMode(HANDLE console, LPDWORD mode) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    *mode = IsConsoleInput(object) ? W().console.inputMode : W().console.outputMode;
+    *mode = IsConsoleInput(object) ? C().inputMode : C().outputMode;
     return TRUE;
 }
 
@@ -86,7 +142,7 @@ WINSIM_API BOOL WINAPI SetConsoleMode(HANDLE console, DWORD mode) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    (IsConsoleInput(object) ? W().console.inputMode : W().console.outputMode) = mode;
+    (IsConsoleInput(object) ? C().inputMode : C().outputMode) = mode;
     return TRUE;
 }
 
@@ -144,7 +200,7 @@ WINSIM_API BOOL WINAPI SetConsoleScreenBufferInfoEx(HANDLE console, PCONSOLE_SCR
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    Console &state = W().console;
+    Console &state = C();
     if (info->dwSize.X != state.columns || info->dwSize.Y != state.rows) ResizeScreen(info->dwSize.X, info->dwSize.Y);
     for (int i = 0; i < 16; ++i) state.colors[i] = info->ColorTable[i];
     state.attribute = info->wAttributes;
@@ -178,7 +234,7 @@ WINSIM_API BOOL WINAPI SetConsoleTextAttribute(HANDLE console, WORD attributes) 
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    W().console.attribute = attributes;
+    C().attribute = attributes;
     return TRUE;
 }
 
@@ -187,10 +243,6 @@ WINSIM_API BOOL WINAPI SetConsoleTextAttribute(HANDLE console, WORD attributes) 
 namespace winsim {
 
 namespace {
-
-Console &C() {
-    return W().console;
-}
 
 void ScrollUp() {
     Console &console = C();
@@ -248,8 +300,6 @@ void KeepCursorVisible() {
 SHORT Clamp(SHORT value, SHORT low, SHORT high) {
     return value < low ? low : value > high ? high : value;
 }
-
-}  // namespace
 
 Cell &CellAt(SHORT x, SHORT y) {
     Console &console = C();
@@ -312,6 +362,8 @@ void WriteToScreen(const std::u16string &text, bool logged) {
     KeepCursorVisible();
 }
 
+}  // namespace
+
 }  // namespace winsim
 
 // Text and attribute output to the console screen buffer.
@@ -322,7 +374,7 @@ namespace {
 // Number of cells from `start` to the end of the buffer, or -1 when the
 // start lies outside it.
 long long CellsFrom(COORD start) {
-    const Console &console = W().console;
+    const Console &console = C();
     if (start.X < 0 || start.Y < 0 || start.X >= console.columns || start.Y >= console.rows) return -1;
     return static_cast<long long>(console.rows - start.Y) * console.columns - start.X;
 }
@@ -364,7 +416,7 @@ WINSIM_API BOOL WINAPI ReadConsoleOutputAttribute(HANDLE console, LPWORD attribu
     }
     long long available = CellsFrom(start);
     DWORD count = available < 0 ? 0 : available < length ? static_cast<DWORD>(available) : length;
-    const Console &state = W().console;
+    const Console &state = C();
     size_t first = static_cast<size_t>(start.Y) * static_cast<size_t>(state.columns) + static_cast<size_t>(start.X);
     for (DWORD i = 0; i < count; ++i) attributes[i] = state.cells[first + i].attribute;
     *read = count;
@@ -393,7 +445,7 @@ WINSIM_API BOOL WINAPI WriteConsoleOutputAttribute(HANDLE console, const WORD *a
         return FALSE;
     }
     DWORD count = available < length ? static_cast<DWORD>(available) : length;
-    Console &state = W().console;
+    Console &state = C();
     size_t first = static_cast<size_t>(start.Y) * static_cast<size_t>(state.columns) + static_cast<size_t>(start.X);
     for (DWORD i = 0; i < count; ++i) state.cells[first + i].attribute = attributes[i];
     *written = count;
@@ -411,13 +463,13 @@ namespace {
 const char16_t kCtrlZ = 0x1A;
 
 bool LineInput() {
-    return (W().console.inputMode & ENABLE_LINE_INPUT) != 0;
+    return (C().inputMode & ENABLE_LINE_INPUT) != 0;
 }
 
 // The next piece a read hands over: one line (Enter included) in line-input
 // mode, everything typed otherwise; at most `limit` characters.
 std::u16string NextPiece(size_t limit) {
-    IoState &io = W().io;
+    Console &io = C();
     size_t end = io.typed.size();
     if (LineInput()) {
         size_t lineEnd = io.typed.find(u"\r\n", io.typedNext);
@@ -431,7 +483,7 @@ std::u16string NextPiece(size_t limit) {
 
 BOOL ReadConsoleBytes(HandleObject &object, void *buffer, DWORD size, DWORD *read) {
     (void)object;
-    IoState &io = W().io;
+    Console &io = C();
     std::u16string piece = NextPiece(size);
     // Fewer characters when their bytes would not fit.
     std::string bytes;
@@ -445,7 +497,7 @@ BOOL ReadConsoleBytes(HandleObject &object, void *buffer, DWORD size, DWORD *rea
         taken += units;
     }
     io.typedNext += taken;
-    if (!bytes.empty() && bytes[0] == kCtrlZ && (W().console.inputMode & ENABLE_PROCESSED_INPUT)) bytes.clear();
+    if (!bytes.empty() && bytes[0] == kCtrlZ && (C().inputMode & ENABLE_PROCESSED_INPUT)) bytes.clear();
     bytes.copy(static_cast<char *>(buffer), bytes.size());
     *read = static_cast<DWORD>(bytes.size());
     return TRUE;
@@ -468,7 +520,7 @@ WINSIM_API BOOL WINAPI ReadConsoleW(HANDLE console, LPVOID buffer, DWORD count, 
         return FALSE;
     }
     std::u16string piece = NextPiece(count);
-    W().io.typedNext += piece.size();
+    C().typedNext += piece.size();
     piece.copy(static_cast<char16_t *>(buffer), piece.size());
     *read = static_cast<DWORD>(piece.size());
     return TRUE;
@@ -477,7 +529,7 @@ WINSIM_API BOOL WINAPI ReadConsoleW(HANDLE console, LPVOID buffer, DWORD count, 
 namespace sim {
 
 void TypeConsoleInput(const std::u16string &text) {
-    IoState &io = W().io;
+    Console &io = C();
     // Enter gives CR LF in line-input mode.
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r')) io.typed += u'\r';
@@ -487,13 +539,13 @@ void TypeConsoleInput(const std::u16string &text) {
 
 void SetStdInputConsole(const std::u16string &typed) {
     SetStdTarget(STD_INPUT_HANDLE, StdTarget::Console);
-    W().io.typed.clear();
-    W().io.typedNext = 0;
+    C().typed.clear();
+    C().typedNext = 0;
     TypeConsoleInput(typed);
 }
 
 void SetConsoleInputCodePage(UINT codePage) {
-    W().io.consoleInputCodePage = codePage;
+    C().consoleInputCodePage = codePage;
 }
 
 }  // namespace sim
@@ -502,9 +554,86 @@ void SetConsoleInputCodePage(UINT codePage) {
 namespace winsim {
 
 void ChangeConsoleTitle(const std::u16string &title) {
-    World &world = W();
-    world.console.title = title;
-    world.console.titleHistory.push_back({world.now, title});
+    Console &console = C();
+    console.title = title;
+    console.titleHistory.push_back({Now(), title});
+}
+
+void SetStandardHandle(DWORD which, HANDLE handle) {
+    int index = StandardIndex(which);
+    if (index >= 0) C().standard[index] = handle;
+}
+
+HWND ConsoleWindow() {
+    return C().window;
+}
+
+void SetConsoleWindow(HWND window) {
+    C().window = window;
+}
+
+const std::u16string &CurrentConsoleTitle() {
+    return C().title;
+}
+
+size_t ConsoleTitleChangeCount() {
+    return C().titleHistory.size();
+}
+
+bool FollowedConsoleTitle(size_t from, DWORD delay, std::u16string *title) {
+    const std::vector<TitleChange> &history = C().titleHistory;
+    for (size_t i = history.size(); i > from; --i) {
+        if (history[i - 1].at + delay <= Now()) {
+            *title = history[i - 1].title;
+            return true;
+        }
+    }
+    return false;
+}
+
+namespace {
+
+// The Windows 10 console's default palette, in console colour order.
+const COLORREF kDefaultColors[16] = {0x0C0C0C, 0xDA3700, 0x0EA113, 0xDD963A, 0x1F0FC5, 0x981788, 0x009CC1, 0xCCCCCC,
+                                     0x767676, 0xFF783B, 0x0CC616, 0xD6D661, 0x5648E7, 0x9E00B4, 0xA5F1F9, 0xF2F2F2};
+
+// A console window of 120 columns in the default font, placed as Windows
+// places a new console.
+const RECT kConsoleRect = {200, 120, 1193, 639};
+
+}  // namespace
+
+// A fresh classic console with its window, which the window table (reset
+// before it) holds.
+void ResetConsole() {
+    Console &console = C();
+    console = Console();
+    for (int i = 0; i < 16; ++i) console.colors[i] = kDefaultColors[i];
+    console.attribute = 0x07;
+    console.popupAttribute = 0xF5;
+    console.inputMode = ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT | 0x01F0;
+    console.outputMode = ENABLE_PROCESSED_OUTPUT | ENABLE_WRAP_AT_EOL_OUTPUT;
+    console.title = u"TCC";
+    ResizeScreen(120, 30);
+    console.view = {0, 0, 119, 29};
+    console.cursor = {0, 0};
+
+    // The standard handles, at the values a console process starts with.
+    for (int i = 0; i < 3; ++i) {
+        DWORD which = static_cast<DWORD>(-10 - i);
+        HandleObject object;
+        object.kind = HandleKind::Standard;
+        object.counted = false;
+        object.which = which;
+        object.target = i == 0 ? sim::StdTarget::Console : sim::StdTarget::Capture;
+        console.standard[i] = StandardHandleValue(which);
+        PutHandle(console.standard[i], object);
+    }
+
+    sim::WindowSpec spec;
+    spec.className = u"ConsoleWindowClass";
+    spec.rect = kConsoleRect;
+    console.window = sim::CreateSimWindow(spec);
 }
 
 }  // namespace winsim
@@ -518,7 +647,7 @@ WINSIM_API DWORD WINAPI GetConsoleTitleW(LPWSTR title, DWORD size) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    const std::u16string &current = W().console.title;
+    const std::u16string &current = C().title;
     CopyTruncated(current, title, size);
     return static_cast<DWORD>(current.size());
 }
@@ -621,7 +750,7 @@ WINSIM_API HANDLE WINAPI GetStdHandle(DWORD which) {
         SetLastError(ERROR_INVALID_HANDLE);
         return INVALID_HANDLE_VALUE;
     }
-    return W().standard[index];
+    return C().standard[index];
 }
 
 // ---- SetStdHandle ----
@@ -632,7 +761,7 @@ WINSIM_API BOOL WINAPI SetStdHandle(DWORD which, HANDLE handle) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    W().standard[index] = handle;
+    C().standard[index] = handle;
     return TRUE;
 }
 
@@ -649,8 +778,8 @@ void SetStdTarget(DWORD which, StdTarget target, int fd, bool mirror) {
     object.fd = target == StdTarget::Fd ? fd : -1;
     object.mirror = target == StdTarget::Fd && mirror;
     HANDLE value = StandardHandleValue(which);
-    W().handles[reinterpret_cast<uintptr_t>(value)] = object;
-    W().standard[index] = value;
+    PutHandle(value, object);
+    C().standard[index] = value;
 }
 
 std::string CapturedBytes(DWORD which) {
@@ -665,7 +794,7 @@ std::string CapturedBytes(DWORD which) {
 namespace {
 
 bool Inside(SHORT x, SHORT y) {
-    const winsim::Console &console = winsim::W().console;
+    const winsim::Console &console = winsim::C();
     return x >= 0 && y >= 0 && x < console.columns && y < console.rows;
 }
 
@@ -677,7 +806,7 @@ namespace sim {
 // window opened with a tall scroll-back buffer does.
 void SetConsoleSize(SHORT columns, SHORT rows) {
     if (columns <= 0 || rows <= 0) return;
-    winsim::Console &console = winsim::W().console;
+    winsim::Console &console = winsim::C();
     winsim::ResizeScreen(columns, rows);
     SHORT height = rows < 30 ? rows : 30;
     console.view = {0, 0, static_cast<SHORT>(columns - 1), static_cast<SHORT>(height - 1)};
@@ -691,11 +820,11 @@ CONSOLE_SCREEN_BUFFER_INFOEX ConsoleInfo() {
 }
 
 void SetConsoleAttribute(WORD attribute) {
-    winsim::W().console.attribute = attribute;
+    winsim::C().attribute = attribute;
 }
 
 void SetConsoleColorTable(const COLORREF table[16]) {
-    for (int i = 0; i < 16; ++i) winsim::W().console.colors[i] = table[i];
+    for (int i = 0; i < 16; ++i) winsim::C().colors[i] = table[i];
 }
 
 WCHAR CellChar(SHORT x, SHORT y) {
@@ -713,21 +842,21 @@ void SetCellAttribute(SHORT x, SHORT y, WORD attribute) {
 std::u16string RowText(SHORT y) {
     if (!Inside(0, y)) return std::u16string();
     std::u16string text;
-    for (SHORT x = 0; x < winsim::W().console.columns; ++x) text.push_back(winsim::CellAt(x, y).ch);
+    for (SHORT x = 0; x < winsim::C().columns; ++x) text.push_back(winsim::CellAt(x, y).ch);
     size_t end = text.find_last_not_of(u' ');
     return end == std::u16string::npos ? std::u16string() : text.substr(0, end + 1);
 }
 
 std::u16string ConsoleLog() {
-    return winsim::W().console.log;
+    return winsim::C().log;
 }
 
 std::u16string ConsoleTitle() {
-    return winsim::W().console.title;
+    return winsim::C().title;
 }
 
 void SetConsoleProcesses(const std::vector<DWORD> &pids) {
-    winsim::Console &console = winsim::W().console;
+    winsim::Console &console = winsim::C();
     console.processes = pids;
     console.processesSet = true;
 }

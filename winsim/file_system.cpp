@@ -110,37 +110,87 @@ namespace winsim {
 
 namespace {
 
+// The default temporary directory, made at first need and removed with
+// everything in it when the world is reset or the process ends.
+struct TempDirectory {
+    std::string path;  // Linux form, no trailing slash
+
+    TempDirectory() = default;
+    TempDirectory(const TempDirectory &) = delete;
+    TempDirectory &operator=(const TempDirectory &) = delete;
+    ~TempDirectory();
+};
+
+struct MappedView {
+    void *address = nullptr;
+    size_t length = 0;
+    std::shared_ptr<FileObject> file;
+
+    MappedView() = default;
+    MappedView(const MappedView &) = delete;
+    MappedView &operator=(const MappedView &) = delete;
+    ~MappedView();
+};
+
+struct FileSystemState {
+    std::map<uintptr_t, std::shared_ptr<MappedView>> views;  // by address
+
+    std::shared_ptr<TempDirectory> tempDirectory;
+    std::u16string tempPath;  // set by a test; empty: tempDirectory
+    UINT tempFilesMade = 0;
+};
+
+FileSystemState &State() {
+    return AreaState<FileSystemState>();
+}
+
 int RemoveEntry(const char *path, const struct stat *, int, struct FTW *) {
     return remove(path);
 }
 
 void RemoveLastDirectory() {
     // The world itself is never destroyed; its directory must still go.
-    W().io.tempDirectory.reset();
+    State().tempDirectory.reset();
 }
 
 std::string DefaultTempDirectory() {
-    IoState &io = W().io;
-    if (!io.tempDirectory) {
+    FileSystemState &state = State();
+    if (!state.tempDirectory) {
         char pattern[] = "/tmp/winsim-temp-XXXXXX";
         if (!mkdtemp(pattern)) return "/tmp";
-        io.tempDirectory = std::make_shared<TempDirectory>();
-        io.tempDirectory->path = pattern;
+        state.tempDirectory = std::make_shared<TempDirectory>();
+        state.tempDirectory->path = pattern;
         static bool registered = false;
         if (!registered) registered = atexit(RemoveLastDirectory) == 0;
     }
-    return io.tempDirectory->path;
+    return state.tempDirectory->path;
 }
-
-}  // namespace
 
 TempDirectory::~TempDirectory() {
     if (!path.empty()) nftw(path.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
 }
 
+MappedView::~MappedView() {
+    if (address) munmap(address, length);
+}
+
+}  // namespace
+
+void ResetFileSystem() {
+    State() = FileSystemState();
+}
+
+std::vector<const FileObject *> FilesHeldByViews() {
+    std::vector<const FileObject *> files;
+    for (const auto &entry : State().views) {
+        if (entry.second->file) files.push_back(entry.second->file.get());
+    }
+    return files;
+}
+
 // Windows always ends the temporary path with a separator.
 std::u16string TempPathText() {
-    std::u16string path = W().io.tempPath.empty() ? FromUtf8(DefaultTempDirectory()) : W().io.tempPath;
+    std::u16string path = State().tempPath.empty() ? FromUtf8(DefaultTempDirectory()) : State().tempPath;
     if (path.empty() || (path.back() != u'\\' && path.back() != u'/')) path += u'\\';
     return path;
 }
@@ -193,9 +243,9 @@ WINSIM_API UINT WINAPI GetTempFileNameW(LPCWSTR path, LPCWSTR prefix, UINT uniqu
         CopyTruncated(base + HexName(unique), buffer, MAX_PATH);
         return unique;
     }
-    IoState &io = W().io;
+    FileSystemState &state = State();
     for (int tries = 0; tries < 0x10000; ++tries) {
-        UINT number = (++io.tempFilesMade & 0xFFFF);
+        UINT number = (++state.tempFilesMade & 0xFFFF);
         if (number == 0) continue;
         std::u16string name = base + HexName(number);
         std::string target = LinuxPath(name.c_str());
@@ -217,7 +267,7 @@ WINSIM_API UINT WINAPI GetTempFileNameW(LPCWSTR path, LPCWSTR prefix, UINT uniqu
 namespace sim {
 
 void SetTempPath(const std::u16string &path) {
-    W().io.tempPath = path;
+    State().tempPath = path;
 }
 
 std::string TempDirectory() {
@@ -231,13 +281,6 @@ std::string TempDirectory() {
 // File mapping over mmap: section objects hold their file, views hold
 // their section's file, so the file stays claimed (and undeletable) until
 // the last view is unmapped.
-namespace winsim {
-
-MappedView::~MappedView() {
-    if (address) munmap(address, length);
-}
-
-}  // namespace winsim
 
 using namespace winsim;
 
@@ -260,6 +303,12 @@ std::shared_ptr<FileObject> PagingFileSection(ULONGLONG size) {
     return file;
 }
 
+// A mapping object's size and page protection.
+struct Section : RecordOf<Section> {
+    ULONGLONG mappingSize = 0;
+    DWORD protect = 0;
+};
+
 }  // namespace
 
 // ---- CreateFileMappingW ----
@@ -274,9 +323,11 @@ WINSIM_API HANDLE WINAPI CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES s
         return nullptr;
     }
     ULONGLONG requested = (static_cast<ULONGLONG>(sizeHigh) << 32) | sizeLow;
+    auto *record = new Section;
+    record->protect = page;
     HandleObject section;
     section.kind = HandleKind::Mapping;
-    section.protect = page;
+    section.record = OwnedRecord(record);
     if (file == INVALID_HANDLE_VALUE) {
         if (requested == 0) {
             SetLastError(ERROR_INVALID_PARAMETER);
@@ -287,7 +338,7 @@ WINSIM_API HANDLE WINAPI CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES s
             SetLastError(ERROR_NOT_ENOUGH_MEMORY);
             return nullptr;
         }
-        section.mappingSize = requested;
+        record->mappingSize = requested;
         SetLastError(ERROR_SUCCESS);
         return AddHandle(section);
     }
@@ -321,7 +372,7 @@ WINSIM_API HANDLE WINAPI CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES s
         }
     }
     section.file = object->file;
-    section.mappingSize = requested;
+    record->mappingSize = requested;
     SetLastError(ERROR_SUCCESS);
     return AddHandle(section);
 }
@@ -334,9 +385,10 @@ WINSIM_API LPVOID WINAPI MapViewOfFile(HANDLE mapping, DWORD access, DWORD offse
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
+    const Section &record = *section->record.As<Section>();
     bool write = (access & FILE_MAP_WRITE) != 0;
     bool copy = (access & FILE_MAP_COPY) != 0 && !write;
-    if ((write && !Writable(section->protect)) || !(access & (FILE_MAP_READ | FILE_MAP_WRITE | FILE_MAP_COPY))) {
+    if ((write && !Writable(record.protect)) || !(access & (FILE_MAP_READ | FILE_MAP_WRITE | FILE_MAP_COPY))) {
         SetLastError(ERROR_ACCESS_DENIED);
         return nullptr;
     }
@@ -345,11 +397,11 @@ WINSIM_API LPVOID WINAPI MapViewOfFile(HANDLE mapping, DWORD access, DWORD offse
         SetLastError(ERROR_MAPPED_ALIGNMENT);
         return nullptr;
     }
-    if (offset >= section->mappingSize || bytes > section->mappingSize - offset) {
+    if (offset >= record.mappingSize || bytes > record.mappingSize - offset) {
         SetLastError(ERROR_ACCESS_DENIED);
         return nullptr;
     }
-    size_t length = bytes ? bytes : static_cast<size_t>(section->mappingSize - offset);
+    size_t length = bytes ? bytes : static_cast<size_t>(record.mappingSize - offset);
     int protection = PROT_READ | (write || copy ? PROT_WRITE : 0);
     void *address = mmap(nullptr, length, protection, copy ? MAP_PRIVATE : MAP_SHARED, section->file->fd,
                          static_cast<off_t>(offset));
@@ -361,7 +413,7 @@ WINSIM_API LPVOID WINAPI MapViewOfFile(HANDLE mapping, DWORD access, DWORD offse
     view->address = address;
     view->length = length;
     view->file = section->file;
-    W().io.views[reinterpret_cast<uintptr_t>(address)] = view;
+    State().views[reinterpret_cast<uintptr_t>(address)] = view;
     return address;
 }
 
@@ -369,7 +421,7 @@ WINSIM_API LPVOID WINAPI MapViewOfFile(HANDLE mapping, DWORD access, DWORD offse
 // Any address inside a view names it, as with NtUnmapViewOfSection.
 WINSIM_API BOOL WINAPI UnmapViewOfFile(LPCVOID address) {
     if (sim::ShouldFail("UnmapViewOfFile")) return FALSE;
-    auto &views = W().io.views;
+    auto &views = State().views;
     uintptr_t at = reinterpret_cast<uintptr_t>(address);
     auto found = views.upper_bound(at);
     if (found == views.begin() || at >= (--found)->first + found->second->length) {
@@ -383,7 +435,7 @@ WINSIM_API BOOL WINAPI UnmapViewOfFile(LPCVOID address) {
 namespace sim {
 
 int MappedViewCount() {
-    return static_cast<int>(winsim::W().io.views.size());
+    return static_cast<int>(State().views.size());
 }
 
 }  // namespace sim

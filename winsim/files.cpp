@@ -262,12 +262,10 @@ namespace {
 // Every file object still alive: held by a handle, a mapping or a view.
 std::set<const FileObject *> LiveFiles() {
     std::set<const FileObject *> files;
-    for (const auto &entry : W().handles) {
-        if (entry.second.file) files.insert(entry.second.file.get());
+    for (const HandleObject *object : AllHandles()) {
+        if (object->file) files.insert(object->file.get());
     }
-    for (const auto &entry : W().io.views) {
-        if (entry.second->file) files.insert(entry.second->file.get());
-    }
+    for (const FileObject *file : FilesHeldByViews()) files.insert(file);
     return files;
 }
 
@@ -313,12 +311,11 @@ DWORD CheckShareAccess(dev_t device, ino_t inode, DWORD access, DWORD share) {
 }
 
 bool IsFileMapped(dev_t device, ino_t inode) {
-    for (const auto &entry : W().handles) {
-        const HandleObject &object = entry.second;
-        if (object.kind == HandleKind::Mapping && object.file && SameFile(*object.file, device, inode)) return true;
+    for (const HandleObject *object : AllHandles()) {
+        if (object->kind == HandleKind::Mapping && object->file && SameFile(*object->file, device, inode)) return true;
     }
-    for (const auto &entry : W().io.views) {
-        if (entry.second->file && SameFile(*entry.second->file, device, inode)) return true;
+    for (const FileObject *file : FilesHeldByViews()) {
+        if (SameFile(*file, device, inode)) return true;
     }
     return false;
 }

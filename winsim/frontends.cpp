@@ -14,12 +14,13 @@ const LONG kConsoleHeight = 519;
 const LONG kOffScreen = -32000;
 
 RECT OnScreen(LONG left, LONG top, LONG width, LONG height) {
-    RECT screen = W().monitors.empty() ? RECT{0, 0, 1920, 1080} : W().monitors[0];
+    RECT screen = RECT{0, 0, 1920, 1080};
+    PrimaryMonitor(&screen);
     return {screen.left + left, screen.top + top, screen.left + left + width, screen.top + top + height};
 }
 
 DWORD UnusedPid(DWORD candidate) {
-    while (FindProcess(candidate) || candidate == W().processId) candidate += 4;
+    while (IsKnownProcess(candidate) || candidate == CurrentProcessId()) candidate += 4;
     return candidate;
 }
 
@@ -27,7 +28,7 @@ DWORD UnusedPid(DWORD candidate) {
 // started the shell (or started what started it).
 DWORD InsertAncestor(DWORD candidate, const std::u16string &exeName) {
     DWORD pid = UnusedPid(candidate);
-    DWORD current = W().processId;
+    DWORD current = CurrentProcessId();
     sim::AddProcess(pid, ParentOf(current), exeName);
     sim::SetCurrentProcess(current, pid);
     return pid;
@@ -49,8 +50,8 @@ HWND MakeWindow(const std::u16string &className, const std::u16string &title, HW
 HWND ShapeConsoleWindow(const std::u16string &className, bool visible, RECT rect, DWORD owner) {
     Window *window = LookUpWindow(ConsoleWindow());
     if (!window) {
-        W().console.window = MakeWindow(className, u"", nullptr, owner, visible, rect);
-        return W().console.window;
+        SetConsoleWindow(MakeWindow(className, u"", nullptr, owner, visible, rect));
+        return ConsoleWindow();
     }
     window->className = className;
     window->visible = visible;
@@ -61,7 +62,7 @@ HWND ShapeConsoleWindow(const std::u16string &className, bool visible, RECT rect
 
 DWORD ConsoleOwner() {
     Window *window = LookUpWindow(ConsoleWindow());
-    return window ? window->processId : W().processId;
+    return window ? window->processId : CurrentProcessId();
 }
 
 sim::FrontEndWindows ClassicConsole(bool onScreen) {
@@ -82,10 +83,10 @@ sim::FrontEndWindows TakeCommand() {
     HWND frame = MakeWindow(u"XTPMainFrame", u"Take Command", nullptr, tc, true, OnScreen(40, 40, 1200, 800));
     MakeWindow(u"XTPToolBar", u"Standard", frame, tc, true, OnScreen(48, 70, 1184, 30));
     HWND tabs = MakeWindow(u"Afx:00400000:0", u"", frame, tc, true, OnScreen(48, 100, 1184, 720));
-    HWND view = MakeWindow(u"Afx:00400000:8", W().console.title, tabs, tc, true, OnScreen(52, 124, 1176, 692));
+    HWND view = MakeWindow(u"Afx:00400000:8", CurrentConsoleTitle(), tabs, tc, true, OnScreen(52, 124, 1176, 692));
     sim::FollowConsoleTitle(view, 100);
     // Take Command attached to the console before it started the shell.
-    sim::SetConsoleProcesses({tc, W().processId});
+    sim::SetConsoleProcesses({tc, CurrentProcessId()});
     sim::SetForegroundWindowForTest(frame);
     return {console, frame, view, tc};
 }
@@ -128,7 +129,7 @@ sim::FrontEndWindows Terminal() {
     sim::AddProcess(openConsole, terminal, u"OpenConsole.exe");
     sim::DestroySimWindow(ConsoleWindow());
     HWND pseudo = MakeWindow(u"PseudoConsoleWindow", u"", nullptr, openConsole, false, RECT{0, 0, 0, 0});
-    W().console.window = pseudo;
+    SetConsoleWindow(pseudo);
     HWND window = MakeWindow(u"CASCADIA_HOSTING_WINDOW_CLASS", u"Windows Terminal", nullptr, terminal, true,
                              OnScreen(100, 80, 1200, 800));
     sim::SetForegroundWindowForTest(window);

@@ -9,6 +9,38 @@ using namespace winsim;
 
 namespace {
 
+enum class GdiKind { Font, Brush };
+
+struct GdiObject {
+    GdiKind kind = GdiKind::Font;
+    bool stock = false;
+    int selections = 0;  // device contexts that hold it selected
+    sim::FontRecord font;
+    COLORREF brushColor = 0;
+};
+
+struct DeviceContext {
+    HWND window = nullptr;
+    HGDIOBJ font = nullptr;
+    HGDIOBJ brush = nullptr;
+    COLORREF textColor = 0x000000;
+    COLORREF backgroundColor = 0xFFFFFF;
+    int backgroundMode = OPAQUE;
+};
+
+struct GdiState {
+    std::map<uintptr_t, GdiObject> gdiObjects;
+    uintptr_t nextGdiObject = 0x0A010000;
+    std::map<uintptr_t, DeviceContext> dcs;
+    uintptr_t nextDc = 0x01010000;
+    std::vector<sim::DrawRecord> draws;
+    int bitsPerPixel = 32;
+};
+
+GdiState &State() {
+    return AreaState<GdiState>();
+}
+
 // The objects a fresh device context holds: never counted, never deleted.
 const uintptr_t kStockFont = 0x0A0000F0;
 const uintptr_t kStockBrush = 0x0A0000F4;
@@ -27,34 +59,27 @@ GdiObject &StockObject(uintptr_t handle) {
 }
 
 HGDIOBJ AddObject(const GdiObject &object) {
-    UiState &ui = W().ui;
-    uintptr_t handle = ui.nextGdiObject;
-    ui.nextGdiObject += 4;
-    ui.gdiObjects[handle] = object;
+    GdiState &state = State();
+    uintptr_t handle = state.nextGdiObject;
+    state.nextGdiObject += 4;
+    state.gdiObjects[handle] = object;
     return reinterpret_cast<HGDIOBJ>(handle);
 }
 
-}  // namespace
-
-namespace winsim {
-
+// The object or device context a handle names (stock objects too), or null.
 GdiObject *FindGdiObject(HGDIOBJ object) {
     uintptr_t handle = reinterpret_cast<uintptr_t>(object);
     if (handle == kStockFont || handle == kStockBrush) return &StockObject(handle);
-    auto found = W().ui.gdiObjects.find(handle);
-    return found == W().ui.gdiObjects.end() ? nullptr : &found->second;
+    auto found = State().gdiObjects.find(handle);
+    return found == State().gdiObjects.end() ? nullptr : &found->second;
 }
 
 DeviceContext *FindDeviceContext(HDC dc) {
-    auto found = W().ui.dcs.find(reinterpret_cast<uintptr_t>(dc));
-    if (found != W().ui.dcs.end()) return &found->second;
+    auto found = State().dcs.find(reinterpret_cast<uintptr_t>(dc));
+    if (found != State().dcs.end()) return &found->second;
     SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
 }
-
-}  // namespace winsim
-
-namespace {
 
 // Counts the device contexts that hold an object selected.
 void Hold(HGDIOBJ handle, int change) {
@@ -72,25 +97,25 @@ WINSIM_API HDC WINAPI GetDC(HWND window) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
-    UiState &ui = W().ui;
+    GdiState &state = State();
     DeviceContext dc;
     dc.window = window;
     dc.font = reinterpret_cast<HGDIOBJ>(kStockFont);
     dc.brush = reinterpret_cast<HGDIOBJ>(kStockBrush);
-    uintptr_t handle = ui.nextDc;
-    ui.nextDc += 4;
-    ui.dcs[handle] = dc;
+    uintptr_t handle = state.nextDc;
+    state.nextDc += 4;
+    state.dcs[handle] = dc;
     return reinterpret_cast<HDC>(handle);
 }
 
 // ---- ReleaseDC ----
 WINSIM_API int WINAPI ReleaseDC(HWND window, HDC dc) {
     if (sim::ShouldFail("ReleaseDC")) return 0;
-    auto found = W().ui.dcs.find(reinterpret_cast<uintptr_t>(dc));
-    if (found == W().ui.dcs.end() || found->second.window != window) return 0;
+    auto found = State().dcs.find(reinterpret_cast<uintptr_t>(dc));
+    if (found == State().dcs.end() || found->second.window != window) return 0;
     Hold(found->second.font, -1);
     Hold(found->second.brush, -1);
-    W().ui.dcs.erase(found);
+    State().dcs.erase(found);
     return 1;
 }
 
@@ -98,12 +123,13 @@ WINSIM_API int WINAPI ReleaseDC(HWND window, HDC dc) {
 WINSIM_API int WINAPI GetDeviceCaps(HDC dc, int index) {
     if (sim::ShouldFail("GetDeviceCaps")) return 0;
     if (!FindDeviceContext(dc)) return 0;
-    RECT screen = W().monitors.empty() ? RECT{0, 0, 0, 0} : W().monitors[0];
+    RECT screen = RECT{0, 0, 0, 0};
+    PrimaryMonitor(&screen);
     switch (index) {
         case PLANES:
             return 1;
         case BITSPIXEL:
-            return W().ui.bitsPerPixel;
+            return State().bitsPerPixel;
         case LOGPIXELSX:
         case LOGPIXELSY:
             return 96;
@@ -168,7 +194,7 @@ WINSIM_API BOOL WINAPI DeleteObject(HGDIOBJ object) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    W().ui.gdiObjects.erase(reinterpret_cast<uintptr_t>(object));
+    State().gdiObjects.erase(reinterpret_cast<uintptr_t>(object));
     return TRUE;
 }
 
@@ -224,18 +250,22 @@ WINSIM_API int WINAPI MulDiv(int number, int numerator, int denominator) {
     return static_cast<int>(result);
 }
 
+void winsim::ResetGdi() {
+    State() = GdiState();
+}
+
 namespace sim {
 
 int LiveGdiObjectCount() {
-    return static_cast<int>(winsim::W().ui.gdiObjects.size());
+    return static_cast<int>(State().gdiObjects.size());
 }
 
 int LiveDeviceContextCount() {
-    return static_cast<int>(winsim::W().ui.dcs.size());
+    return static_cast<int>(State().dcs.size());
 }
 
 void SetColorDepth(int bitsPerPixel) {
-    winsim::W().ui.bitsPerPixel = bitsPerPixel;
+    State().bitsPerPixel = bitsPerPixel;
 }
 
 }  // namespace sim
@@ -285,7 +315,7 @@ WINSIM_API int WINAPI FillRect(HDC dc, const RECT *rect, HBRUSH brush) {
         return 0;
     }
     sim::DrawRecord record = {context->window, sim::DrawKind::Fill, *rect, u"", 0, object->brushColor, 0, 0, {}};
-    W().ui.draws.push_back(record);
+    State().draws.push_back(record);
     return 1;
 }
 
@@ -314,18 +344,18 @@ WINSIM_API int WINAPI DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UI
     sim::DrawRecord record = {
         context->window,          sim::DrawKind::Text,     *rect, content, format, context->textColor,
         context->backgroundColor, context->backgroundMode, font};
-    W().ui.draws.push_back(record);
+    State().draws.push_back(record);
     return textHeight;
 }
 
 namespace sim {
 
 std::vector<DrawRecord> DrawCalls() {
-    return W().ui.draws;
+    return State().draws;
 }
 
 std::u16string LastDrawnText(HWND window) {
-    const std::vector<DrawRecord> &draws = W().ui.draws;
+    const std::vector<DrawRecord> &draws = State().draws;
     for (auto it = draws.rbegin(); it != draws.rend(); ++it) {
         if (it->window == window && it->kind == DrawKind::Text) return it->text;
     }

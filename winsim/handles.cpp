@@ -22,7 +22,7 @@ WINSIM_API BOOL WINAPI CloseHandle(HANDLE handle) {
         return FALSE;
     }
     if (object->kind == HandleKind::File && object->fd >= 0) close(object->fd);
-    W().handles.erase(reinterpret_cast<uintptr_t>(handle));
+    RemoveHandle(handle);
     return TRUE;
 }
 
@@ -30,7 +30,7 @@ namespace sim {
 
 int OpenHandleCount() {
     int count = 0;
-    for (const auto &entry : W().handles) count += entry.second.counted ? 1 : 0;
+    for (const HandleObject *object : AllHandles()) count += object->counted ? 1 : 0;
     return count;
 }
 
@@ -80,7 +80,7 @@ WINSIM_API BOOL WINAPI DuplicateHandle(HANDLE sourceProcess, HANDLE source, HAND
     }
     HandleObject copy = Duplicate(*object, source);
     if (!(options & DUPLICATE_SAME_ACCESS)) copy.access = access;
-    if (options & DUPLICATE_CLOSE_SOURCE) W().handles.erase(reinterpret_cast<uintptr_t>(source));
+    if (options & DUPLICATE_CLOSE_SOURCE) RemoveHandle(source);
     if (target) *target = AddHandle(copy);
     return TRUE;
 }
@@ -92,25 +92,52 @@ namespace winsim {
 
 namespace {
 
+// An anonymous pipe: the bytes written and not yet read.
+struct PipeObject {
+    std::string data;
+    size_t next = 0;
+};
+
+// A pipe handle: the buffer both ends share, and which end this is.
+struct PipeEnd : RecordOf<PipeEnd> {
+    std::shared_ptr<PipeObject> pipe;
+    bool writer = false;
+};
+
+PipeEnd &EndOf(const HandleObject &object) {
+    return *object.record.As<PipeEnd>();
+}
+
 // Handles still open on the given end of a pipe.
 int OpenEnds(const PipeObject *pipe, bool writer) {
     int count = 0;
-    for (const auto &entry : W().handles) {
-        const HandleObject &object = entry.second;
-        if (object.kind == HandleKind::Pipe && object.pipe.get() == pipe && object.pipeWriter == writer) ++count;
+    for (const HandleObject *object : AllHandles()) {
+        if (object->kind == HandleKind::Pipe && EndOf(*object).pipe.get() == pipe && EndOf(*object).writer == writer) {
+            ++count;
+        }
     }
     return count;
+}
+
+HandleObject PipeHandle(const std::shared_ptr<PipeObject> &pipe, bool writer) {
+    auto *end = new PipeEnd;
+    end->pipe = pipe;
+    end->writer = writer;
+    HandleObject object;
+    object.kind = HandleKind::Pipe;
+    object.record = OwnedRecord(end);
+    return object;
 }
 
 }  // namespace
 
 BOOL ReadPipe(HandleObject &object, void *buffer, DWORD size, DWORD *read) {
     *read = 0;
-    if (object.pipeWriter) {
+    if (EndOf(object).writer) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
-    PipeObject &pipe = *object.pipe;
+    PipeObject &pipe = *EndOf(object).pipe;
     size_t available = pipe.data.size() - pipe.next;
     if (available == 0) {
         if (OpenEnds(&pipe, true) > 0) return TRUE;
@@ -129,15 +156,16 @@ BOOL ReadPipe(HandleObject &object, void *buffer, DWORD size, DWORD *read) {
 }
 
 BOOL WritePipe(HandleObject &object, const char *bytes, DWORD count) {
-    if (!object.pipeWriter) {
+    PipeEnd &end = EndOf(object);
+    if (!end.writer) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
-    if (OpenEnds(object.pipe.get(), false) == 0) {
+    if (OpenEnds(end.pipe.get(), false) == 0) {
         SetLastError(ERROR_NO_DATA);  // the reading end is closed
         return FALSE;
     }
-    object.pipe->data.append(bytes, count);
+    end.pipe->data.append(bytes, count);
     return TRUE;
 }
 
@@ -154,30 +182,28 @@ WINSIM_API BOOL WINAPI CreatePipe(PHANDLE readPipe, PHANDLE writePipe, LPSECURIT
         SetLastError(ERROR_NOACCESS);
         return FALSE;
     }
-    HandleObject end;
-    end.kind = HandleKind::Pipe;
-    end.pipe = std::make_shared<PipeObject>();
-    end.access = GENERIC_READ;
-    *readPipe = AddHandle(end);
-    end.pipeWriter = true;
-    end.access = GENERIC_WRITE;
-    *writePipe = AddHandle(end);
+    auto pipe = std::make_shared<PipeObject>();
+    HandleObject reader = PipeHandle(pipe, false);
+    reader.access = GENERIC_READ;
+    *readPipe = AddHandle(reader);
+    HandleObject writer = PipeHandle(pipe, true);
+    writer.access = GENERIC_WRITE;
+    *writePipe = AddHandle(writer);
     return TRUE;
 }
 
 namespace sim {
 
 void SetStdInputPipe(const std::string &bytes) {
-    HandleObject object;
-    object.kind = HandleKind::Pipe;
+    auto pipe = std::make_shared<PipeObject>();
+    pipe->data = bytes;
+    HandleObject object = PipeHandle(pipe, false);
     object.counted = false;
     object.which = STD_INPUT_HANDLE;
     object.access = GENERIC_READ;
-    object.pipe = std::make_shared<PipeObject>();
-    object.pipe->data = bytes;
     HANDLE value = StandardHandleValue(STD_INPUT_HANDLE);
-    W().handles[reinterpret_cast<uintptr_t>(value)] = object;
-    W().standard[0] = value;
+    PutHandle(value, object);
+    SetStandardHandle(STD_INPUT_HANDLE, value);
 }
 
 bool SetStdInputFile(const std::string &path) {
@@ -203,8 +229,8 @@ bool SetStdInputFile(const std::string &path) {
     object.path = path;
     object.file = file;
     HANDLE value = StandardHandleValue(STD_INPUT_HANDLE);
-    W().handles[reinterpret_cast<uintptr_t>(value)] = object;
-    W().standard[0] = value;
+    PutHandle(value, object);
+    SetStandardHandle(STD_INPUT_HANDLE, value);
     return true;
 }
 

@@ -13,86 +13,69 @@ namespace winsim {
 
 namespace {
 
-// The Windows 10 console's default palette, in console colour order.
-const COLORREF kDefaultColors[16] = {0x0C0C0C, 0xDA3700, 0x0EA113, 0xDD963A, 0x1F0FC5, 0x981788, 0x009CC1, 0xCCCCCC,
-                                     0x767676, 0xFF783B, 0x0CC616, 0xD6D661, 0x5648E7, 0x9E00B4, 0xA5F1F9, 0xF2F2F2};
-
 // Console handles of a Windows 8+ process are small multiples of four;
 // everything the program opens itself starts above them.
 const uintptr_t kStandardValues[3] = {0x50, 0x54, 0x58};
 
-// A console window of 120 columns in the default font, placed as Windows
-// places a new console.
-const RECT kConsoleRect = {200, 120, 1193, 639};
+// The handle table: every handle the program holds, by value.
+struct HandleTable {
+    std::map<uintptr_t, HandleObject> handles;
+    uintptr_t nextHandle = 0x100;
+};
 
-World *g_world = nullptr;
-
-void BuildConsole(World &world) {
-    Console &console = world.console;
-    for (int i = 0; i < 16; ++i) console.colors[i] = kDefaultColors[i];
-    console.attribute = 0x07;
-    console.popupAttribute = 0xF5;
-    console.inputMode = ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT | 0x01F0;
-    console.outputMode = ENABLE_PROCESSED_OUTPUT | ENABLE_WRAP_AT_EOL_OUTPUT;
-    console.title = u"TCC";
-    ResizeScreen(120, 30);
-    console.view = {0, 0, 119, 29};
-    console.cursor = {0, 0};
-}
-
-void BuildStandardHandles(World &world) {
-    for (int i = 0; i < 3; ++i) {
-        HandleObject object;
-        object.kind = HandleKind::Standard;
-        object.counted = false;
-        object.which = static_cast<DWORD>(-10 - i);
-        object.target = i == 0 ? sim::StdTarget::Console : sim::StdTarget::Capture;
-        world.handles[kStandardValues[i]] = object;
-        world.standard[i] = reinterpret_cast<HANDLE>(kStandardValues[i]);
-    }
-}
-
-void BuildProcesses(World &world) {
-    world.processId = 4196;
-    world.processes = {
-        {0, 0, u"[System Process]"}, {4, 0, u"System"}, {4000, 0, u"explorer.exe"}, {4196, 4000, u"tcc.exe"}};
-}
-
-void BuildDefaultWorld(World &world) {
-    BuildConsole(world);
-    BuildStandardHandles(world);
-    BuildProcesses(world);
-    world.monitors = {{0, 0, 1920, 1080}};
-    LoadSystemMessages(world.messages);
-
-    sim::WindowSpec spec;
-    spec.className = u"ConsoleWindowClass";
-    spec.rect = kConsoleRect;
-    world.console.window = sim::CreateSimWindow(spec);
+HandleTable &Table() {
+    return AreaState<HandleTable>();
 }
 
 }  // namespace
 
-World &W() {
-    if (!g_world) {
-        // Never destroyed: module destructors may still call in at exit.
-        g_world = new World();
-        BuildDefaultWorld(*g_world);
-    }
-    return *g_world;
+void BuildMachineOnce() {
+    static bool built = false;
+    if (built) return;
+    built = true;
+    sim::Reset();
+}
+
+uintptr_t NewHandleValue() {
+    HandleTable &table = Table();
+    uintptr_t value = table.nextHandle;
+    table.nextHandle += 4;
+    return value;
 }
 
 HANDLE AddHandle(HandleObject object) {
-    World &world = W();
-    uintptr_t value = world.nextHandle;
-    world.nextHandle += 4;
-    world.handles[value] = std::move(object);
+    uintptr_t value = NewHandleValue();
+    Table().handles[value] = std::move(object);
     return reinterpret_cast<HANDLE>(value);
 }
 
+void PutHandle(HANDLE handle, HandleObject object) {
+    Table().handles[reinterpret_cast<uintptr_t>(handle)] = std::move(object);
+}
+
+bool RemoveHandle(HANDLE handle) {
+    return Table().handles.erase(reinterpret_cast<uintptr_t>(handle)) != 0;
+}
+
+std::vector<HandleObject *> AllHandles() {
+    std::vector<HandleObject *> all;
+    for (auto &entry : Table().handles) all.push_back(&entry.second);
+    return all;
+}
+
+// Descriptors a handle holds itself (not through a file object) are closed
+// here, as the process would close them when it ends.
+void ResetHandles() {
+    HandleTable &table = Table();
+    for (auto &entry : table.handles) {
+        if (entry.second.kind == HandleKind::File && entry.second.fd >= 0) close(entry.second.fd);
+    }
+    table = HandleTable();
+}
+
 HandleObject *FindHandle(HANDLE handle) {
-    auto found = W().handles.find(reinterpret_cast<uintptr_t>(handle));
-    return found == W().handles.end() ? nullptr : &found->second;
+    auto found = Table().handles.find(reinterpret_cast<uintptr_t>(handle));
+    return found == Table().handles.end() ? nullptr : &found->second;
 }
 
 int StandardIndex(DWORD which) {
@@ -126,12 +109,19 @@ bool IsConsoleInput(const HandleObject *object) {
 namespace sim {
 
 void Reset() {
-    winsim::World &world = winsim::W();
-    for (auto &entry : world.handles) {
-        if (entry.second.kind == winsim::HandleKind::File && entry.second.fd >= 0) close(entry.second.fd);
-    }
-    world = winsim::World();
-    winsim::BuildDefaultWorld(world);
+    winsim::ResetHandles();
+    winsim::ResetCalls();
+    winsim::ResetModules();
+    winsim::ResetProcess();
+    winsim::ResetRegistry();
+    winsim::ResetGdi();
+    winsim::ResetTime();
+    winsim::ResetClipboard();
+    winsim::ResetCodePages();
+    winsim::ResetFileSystem();
+    winsim::ResetWindows();
+    winsim::ResetWindowClasses();
+    winsim::ResetConsole();
 }
 
 }  // namespace sim
@@ -153,57 +143,86 @@ WINSIM_API void WINAPI SetLastError(DWORD code) {
 // report, and the chosen calls of that function fail as Windows would.
 namespace {
 
+// A call site's counter, found by the address of its function-name literal
+// so that counting a call costs no string comparison.
+struct CallSlot {
+    const char *name = nullptr;
+    int *count = nullptr;
+};
+constexpr size_t CALL_CACHE_SIZE = 1024;
+
+struct Fault {
+    std::string function;
+    DWORD error;
+    int first;  // call numbers, counted from Reset, that fail
+    int last;
+};
+
+struct CallRecord {
+    std::map<std::string, int> calls;
+    std::vector<Fault> faults;
+    CallSlot callCache[CALL_CACHE_SIZE];
+};
+
+CallRecord &Calls() {
+    return winsim::AreaState<CallRecord>();
+}
+
 // Every call of every function passes here, so the counter is found by the
 // address of the caller's name literal first; the name map (which CallCount
 // reads) is searched only the first time a literal is seen. Map nodes stay
 // put, and Reset clears the cache with the map.
-int *CallCounter(winsim::World &world, const char *function) {
+int *CallCounter(CallRecord &record, const char *function) {
     uintptr_t key = reinterpret_cast<uintptr_t>(function);
-    size_t slot = (key ^ (key >> 10)) % winsim::CALL_CACHE_SIZE;
+    size_t slot = (key ^ (key >> 10)) % CALL_CACHE_SIZE;
     for (size_t probe = 0; probe < 8; ++probe) {
-        winsim::CallSlot &entry = world.callCache[(slot + probe) % winsim::CALL_CACHE_SIZE];
+        CallSlot &entry = record.callCache[(slot + probe) % CALL_CACHE_SIZE];
         if (entry.name == function) return entry.count;
         if (!entry.name) {
             entry.name = function;
-            entry.count = &world.calls[function];
+            entry.count = &record.calls[function];
             return entry.count;
         }
     }
-    return &world.calls[function];
+    return &record.calls[function];
 }
 
 }  // namespace
+
+void winsim::ResetCalls() {
+    Calls() = CallRecord();
+}
 
 namespace sim {
 
 void FailCall(const char *function, DWORD error, int nth, int times) {
     if (!function || nth < 1 || times < 1) return;
-    winsim::World &world = winsim::W();
-    int done = world.calls[function];
-    world.faults.push_back({function, error, done + nth, done + nth + times - 1});
+    CallRecord &record = Calls();
+    int done = record.calls[function];
+    record.faults.push_back({function, error, done + nth, done + nth + times - 1});
 }
 
 void ClearFaults() {
-    winsim::W().faults.clear();
+    Calls().faults.clear();
 }
 
 int CallCount(const char *function) {
-    winsim::World &world = winsim::W();
-    auto found = world.calls.find(function ? function : "");
-    return found == world.calls.end() ? 0 : found->second;
+    CallRecord &record = Calls();
+    auto found = record.calls.find(function ? function : "");
+    return found == record.calls.end() ? 0 : found->second;
 }
 
 int TotalCallCount() {
     int total = 0;
-    for (const auto &entry : winsim::W().calls) total += entry.second;
+    for (const auto &entry : Calls().calls) total += entry.second;
     return total;
 }
 
 bool ShouldFail(const char *function) {
-    winsim::World &world = winsim::W();
-    int call = ++*CallCounter(world, function);
-    if (world.faults.empty()) return false;
-    for (const winsim::Fault &fault : world.faults) {
+    CallRecord &record = Calls();
+    int call = ++*CallCounter(record, function);
+    if (record.faults.empty()) return false;
+    for (const Fault &fault : record.faults) {
         if (fault.function == function && call >= fault.first && call <= fault.last) {
             SetLastError(fault.error);
             return true;

@@ -1,6 +1,7 @@
 // What winsim's areas share, never seen outside the library: the handle
-// table, the state each area keeps for the others to read, and the few calls
-// between areas. sim::Reset() rebuilds it all from scratch.
+// table, the records more than one area reads, and the few calls between
+// areas. Each area keeps its own state in its own file; sim::Reset() resets
+// every area to a fresh machine.
 #pragma once
 
 #include <sys/types.h>
@@ -18,12 +19,9 @@
 
 namespace winsim {
 
-// The simulated machine's I/O objects beyond console and window state: open
-// files with their share modes, pipes, mapped views, the temporary
-// directory, typed console input, the clipboard, global memory blocks and
-// the code pages. Part of the World, so that sim::Reset empties it; the
-// objects that hold real resources (descriptors, mappings, directories)
-// release them when the last reference goes.
+// The objects handles of several areas share: open files with their share
+// modes, and pipes. Those that hold real resources (descriptors) release
+// them when the last reference goes.
 // One successful CreateFileW: what Windows calls the file object. Handles
 // made by DuplicateHandle, mapping objects and their views share it, and
 // its share-mode claim lasts as long as any of them does.
@@ -42,249 +40,54 @@ struct FileObject {
     ~FileObject();
 };
 
-// An anonymous pipe: the bytes written and not yet read.
-struct PipeObject {
-    std::string data;
-    size_t next = 0;
-};
-
-struct MappedView {
-    void *address = nullptr;
-    size_t length = 0;
-    std::shared_ptr<FileObject> file;
-
-    MappedView() = default;
-    MappedView(const MappedView &) = delete;
-    MappedView &operator=(const MappedView &) = delete;
-    ~MappedView();
-};
-
-// The default temporary directory, made at first need and removed with
-// everything in it when the world is reset or the process ends.
-struct TempDirectory {
-    std::string path;  // Linux form, no trailing slash
-
-    TempDirectory() = default;
-    TempDirectory(const TempDirectory &) = delete;
-    TempDirectory &operator=(const TempDirectory &) = delete;
-    ~TempDirectory();
-};
-
-struct GlobalBlock {
-    std::vector<char> bytes;
-    int locks = 0;
-};
-
-struct IoState {
-    std::map<uintptr_t, std::shared_ptr<MappedView>> views;  // by address
-
-    std::shared_ptr<TempDirectory> tempDirectory;
-    std::u16string tempPath;  // set by a test; empty: tempDirectory
-    UINT tempFilesMade = 0;
-
-    // What the user types at the console, "\x1A" being ^Z; consumed by reads.
-    std::u16string typed;
-    size_t typedNext = 0;
-    UINT consoleInputCodePage = 437;
-
-    bool clipboardOpen = false;
-    bool clipboardHeldElsewhere = false;
-    std::map<UINT, HGLOBAL> clipboard;  // format -> block owned by the clipboard
-
-    std::map<uintptr_t, GlobalBlock> globals;
-    uintptr_t nextGlobal = 0x7A0000;
-
-    UINT ansiCodePage = 1252;
-    UINT oemCodePage = 437;
-};
-
 // files.cpp: Windows' share-mode check for a new open of `path`
 // asking for the specific rights `access`; 0 or ERROR_SHARING_VIOLATION.
 DWORD CheckShareAccess(dev_t device, ino_t inode, DWORD access, DWORD share);
+// file_system.cpp: the file objects mapped views hold.
+std::vector<const FileObject *> FilesHeldByViews();
 // True while a mapping object or a view holds the file.
 bool IsFileMapped(dev_t device, ino_t inode);
 // GENERIC_* rights turned into the specific rights of a file.
 DWORD SpecificFileRights(DWORD access);
 
-// The simulated registry's state: two trees of keys with typed values, the
-// open key handles, and the keys a test has made refuse access. Part of the
-// World, so that sim::Reset empties it.
-struct RegValue {
-    std::u16string name;
-    DWORD type = REG_NONE;
-    std::vector<BYTE> data;
-};
-
-struct RegKey {
-    std::u16string name;  // as created; the roots carry their HKEY_ name
-    std::u16string path;  // from the root's name down, "\" separated
-    RegKey *parent = nullptr;
-    // Kept in the registry's order: names compared upper-cased.
-    std::vector<std::shared_ptr<RegKey>> subkeys;
-    // In the order they were first set, as Windows enumerates them.
-    std::vector<RegValue> values;
-    bool isVolatile = false;
-    bool deleted = false;  // handles to it stay valid but answer ERROR_KEY_DELETED
-};
-
-struct RegHandle {
-    std::shared_ptr<RegKey> key;
-    REGSAM access = 0;
-};
-
-struct Registry {
-    std::shared_ptr<RegKey> currentUser;
-    std::shared_ptr<RegKey> localMachine;
-    std::map<uintptr_t, RegHandle> handles;
-    // Folded key path -> sim::RegistryDenial bits.
-    std::map<std::u16string, unsigned> denials;
-};
-
-// registry.cpp: the trees
-// The tree of a predefined handle, or null for any other value.
-RegKey *RootOf(HKEY root);
-// Upper-cases as the registry compares names.
-std::u16string FoldName(const std::u16string &name);
-// Splits a relative path into its names; false for a path that begins with
-// "\" (Windows' ERROR_BAD_PATHNAME). Empty names between separators vanish.
-bool SplitKeyPath(const std::u16string &path, std::vector<std::u16string> *names);
-RegKey *FindSubkey(RegKey *key, const std::u16string &name, size_t *index = nullptr);
-// Adds a subkey in the registry's order and returns it.
-RegKey *AddSubkey(RegKey *parent, const std::u16string &name, bool isVolatile);
-// Walks `names` from `key`; null when one is missing.
-RegKey *WalkKeys(RegKey *key, const std::vector<std::u16string> &names);
-// Creates what is missing below `key` without any check (the control API).
-RegKey *CreateKeys(RegKey *key, const std::vector<std::u16string> &names);
-// Removes `key` from its parent and marks it and everything below deleted.
-void RemoveKey(RegKey *key);
-std::shared_ptr<RegKey> SharedKey(RegKey *key);
-// sim::RegistryDenial bits for a key's full path (root name first).
-unsigned DenialsAt(const std::u16string &path);
-unsigned DenialsOf(const RegKey *key);
-RegValue *FindValue(RegKey *key, const std::u16string &name);
-
-// registry.cpp: key handles
-HKEY AddKeyHandle(RegKey *key, REGSAM access);
-// The key behind an open or predefined handle; `access` receives what the
-// handle may do. Returns 0, ERROR_INVALID_HANDLE or ERROR_KEY_DELETED.
-LSTATUS ResolveKey(HKEY handle, RegKey **key, REGSAM *access = nullptr);
-// An injected failure of the named call: its error, or 0 for none. The last
-// error is left as it was, since registry calls report through their result.
-LSTATUS InjectedRegistryError(const char *function);
-
-// The state behind the windows a program makes itself: classes, the
-// message queue, timers, GDI objects and device contexts, the keyboard,
-// sounds and the secure random source. Part of the World, so Reset clears it.
-struct WindowClass {
-    ATOM atom = 0;
-    std::u16string name;
-    HINSTANCE instance = nullptr;
-    WNDPROC procedure = nullptr;
-    int windowExtra = 0;
-};
-
-struct Timer {
-    HWND window = nullptr;
-    UINT_PTR id = 0;
-    UINT elapse = 0;
-    TIMERPROC proc = nullptr;
-    ULONGLONG due = 0;
-    ULONGLONG order = 0;  // when due times tie, the earlier armed fires first
-};
-
-struct PostedMessage {
-    HWND window;
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-};
-
-enum class GdiKind { Font, Brush };
-
-struct GdiObject {
-    GdiKind kind = GdiKind::Font;
-    bool stock = false;
-    int selections = 0;  // device contexts that hold it selected
-    sim::FontRecord font;
-    COLORREF brushColor = 0;
-};
-
-struct DeviceContext {
-    HWND window = nullptr;
-    HGDIOBJ font = nullptr;
-    HGDIOBJ brush = nullptr;
-    COLORREF textColor = 0x000000;
-    COLORREF backgroundColor = 0xFFFFFF;
-    int backgroundMode = OPAQUE;
-};
-
-struct UiState {
-    std::vector<WindowClass> classes;
-    WORD nextAtom = 0xC000;
-
-    std::deque<PostedMessage> posted;
-    std::vector<sim::MessageRecord> messageLog;  // SendMessageW and PostMessageW calls
-    std::vector<int> quitCodes;
-
-    std::vector<Timer> timers;
-    ULONGLONG timerOrder = 0;
-    UINT_PTR nextThreadTimer = 1;
-
-    std::map<uintptr_t, GdiObject> gdiObjects;
-    uintptr_t nextGdiObject = 0x0A010000;
-    std::map<uintptr_t, DeviceContext> dcs;
-    uintptr_t nextDc = 0x01010000;
-    std::vector<sim::DrawRecord> draws;
-    int bitsPerPixel = 32;
-
-    bool heldKeys[256] = {};
-    std::vector<sim::SoundRecord> sounds;
-
-    std::deque<unsigned> randomValues;  // given by a test, used first
-    uint64_t randomState = 0x5EED5EED5EED5EEDull;
-};
-
-// A call site's counter, found by the address of its function-name literal
-// so that counting a call costs no string comparison.
-struct CallSlot {
-    const char *name = nullptr;
-    int *count = nullptr;
-};
-const size_t CALL_CACHE_SIZE = 1024;
-
-// ---- the world ----
-// ---- console ----
-struct Cell {
-    WCHAR ch;
-    WORD attribute;
-};
-
-struct TitleChange {
-    ULONGLONG at;
-    std::u16string title;
-};
-
-struct Console {
-    SHORT columns = 0;
-    SHORT rows = 0;
-    std::vector<Cell> cells;
-    COORD cursor = {0, 0};
-    SMALL_RECT view = {0, 0, 0, 0};  // the window rectangle, inclusive
-    WORD attribute = 0x07;
-    WORD popupAttribute = 0xF5;
-    COLORREF colors[16] = {};
-    DWORD inputMode = 0;
-    DWORD outputMode = 0;
-    std::u16string title;
-    std::vector<TitleChange> titleHistory;  // every change, for windows that follow it
-    std::u16string log;
-    std::vector<DWORD> processes;
-    bool processesSet = false;  // false: the list is the current process alone
-    HWND window = nullptr;
-};
-
 // ---- handles ----
 enum class HandleKind { ConsoleInput, ConsoleOutput, Standard, File, Snapshot, Pipe, Mapping };
+
+// What an area keeps for a handle of its kind beyond what every handle has.
+// The handle owns it, and a duplicate handle gets a copy of its own.
+struct HandleRecord {
+    virtual ~HandleRecord() = default;
+    virtual HandleRecord *Copy() const = 0;
+};
+
+// An area's record type derives from RecordOf<itself>.
+template <typename Record>
+struct RecordOf : HandleRecord {
+    HandleRecord *Copy() const override { return new Record(static_cast<const Record &>(*this)); }
+};
+
+class OwnedRecord {
+public:
+    OwnedRecord() = default;
+    explicit OwnedRecord(HandleRecord *record) : record_(record) {}
+    OwnedRecord(const OwnedRecord &other) : record_(other.record_ ? other.record_->Copy() : nullptr) {}
+    OwnedRecord &operator=(const OwnedRecord &other) {
+        if (this != &other) record_.reset(other.record_ ? other.record_->Copy() : nullptr);
+        return *this;
+    }
+    OwnedRecord(OwnedRecord &&) = default;
+    OwnedRecord &operator=(OwnedRecord &&) = default;
+
+    // The record as its area's type; only the area that made it asks, after
+    // checking the handle's kind.
+    template <typename Record>
+    Record *As() const {
+        return static_cast<Record *>(record_.get());
+    }
+
+private:
+    std::unique_ptr<HandleRecord> record_;
+};
 
 struct HandleObject {
     HandleKind kind = HandleKind::File;
@@ -298,21 +101,14 @@ struct HandleObject {
     int fd = -1;
     DWORD access = 0;
     std::string path;
-    // Snapshot
-    std::vector<PROCESSENTRY32W> entries;
-    size_t next = 0;
     // UTF-8 bytes of a character split across two writes to the console
     std::string pendingUtf8;
     // File (opened by CreateFileW) and Mapping: the file object they share
     std::shared_ptr<FileObject> file;
-    // Pipe: the buffer both ends share, and which end this is
-    std::shared_ptr<PipeObject> pipe;
-    bool pipeWriter = false;
-    // Mapping: the section's size and page protection
-    ULONGLONG mappingSize = 0;
-    DWORD protect = 0;
     // Standard, duplicated: the standard handle whose capture it writes to
     uintptr_t aliasOf = 0;
+    // Snapshot, Pipe, Mapping: the record of the area that made the handle
+    OwnedRecord record;
 };
 
 // ---- windows ----
@@ -347,68 +143,46 @@ struct Window {
     int scrollLineButton[2] = {0, 0};
 };
 
-// ---- processes, modules, faults ----
-struct Process {
-    DWORD pid;
-    DWORD parent;
-    std::u16string exeName;
-};
+// Builds the default machine the first time any area's state is used.
+void BuildMachineOnce();
 
-struct Module {
-    HMODULE handle = nullptr;
-    std::string path;         // Linux form, "/" separators
-    std::u16string fileName;  // what GetModuleFileNameW reports
-    void *library = nullptr;  // dlopen handle, when loaded for real
-    int loads = 0;            // LoadLibraryW calls not yet freed
-};
+// One area's state in its own file: made at first use and never destroyed,
+// since module destructors may still call in at process exit.
+template <typename State>
+State &AreaState() {
+    static State *state = new State();
+    BuildMachineOnce();
+    return *state;
+}
 
-struct Fault {
-    std::string function;
-    DWORD error;
-    int first;  // call numbers, counted from Reset, that fail
-    int last;
-};
-
-struct World {
-    std::map<std::string, int> calls;
-    std::vector<Fault> faults;
-    ULONGLONG now = 0;
-
-    Console console;
-    std::map<uintptr_t, HandleObject> handles;
-    uintptr_t nextHandle = 0x100;
-    HANDLE standard[3] = {};  // what GetStdHandle answers: input, output, error
-
-    std::map<uintptr_t, Window> windows;  // key order = creation order
-    DWORD windowsCreated = 0;
-    HWND foreground = nullptr;
-    bool foregroundSet = false;
-    std::vector<RECT> monitors;
-    std::vector<sim::RedrawRecord> redraws;
-    std::vector<sim::MessageBoxRecord> messageBoxes;
-
-    DWORD processId = 4196;
-    std::vector<Process> processes;
-    std::vector<std::pair<std::u16string, std::u16string>> environment;
-
-    std::vector<Module> modules;
-    uintptr_t nextModule = 0x180000000ull;
-    std::u16string exeFileName;  // override for GetModuleFileNameW(NULL)
-    std::map<DWORD, std::u16string> messages;
-
-    Registry registry;
-    IoState io;
-    UiState ui;
-    CallSlot callCache[CALL_CACHE_SIZE];
-};
-
-World &W();
+// Each area back to a fresh machine; sim::Reset calls them all.
+void ResetHandles();
+void ResetCalls();
+void ResetModules();
+void ResetProcess();
+void ResetRegistry();
+void ResetGdi();
+void ResetTime();
+void ResetClipboard();
+void ResetCodePages();
+void ResetFileSystem();
+void ResetWindows();
+void ResetWindowClasses();
+void ResetConsole();
 
 // machine.cpp: the handle table
+// The next handle value; registry keys draw from the same numbers.
+uintptr_t NewHandleValue();
 HANDLE AddHandle(HandleObject object);
+// Puts a handle at a fixed value (the standard handles).
+void PutHandle(HANDLE handle, HandleObject object);
+bool RemoveHandle(HANDLE handle);
+std::vector<HandleObject *> AllHandles();
 HandleObject *FindHandle(HANDLE handle);
 HANDLE StandardHandleValue(DWORD which);  // the fixed value of a standard handle
-int StandardIndex(DWORD which);           // 0..2, or -1
+// console.cpp: what GetStdHandle answers for STD_*_HANDLE
+void SetStandardHandle(DWORD which, HANDLE handle);
+int StandardIndex(DWORD which);  // 0..2, or -1
 bool IsConsoleOutput(const HandleObject *object);
 bool IsConsoleInput(const HandleObject *object);
 
@@ -429,23 +203,22 @@ DWORD CopyTruncated(const std::u16string &text, LPWSTR buffer, DWORD size);
 DWORD MissingPathError(const std::string &path);
 DWORD FileErrorFromErrno(int error, const std::string &path);
 
-// console.cpp: the screen buffer
-Cell &CellAt(SHORT x, SHORT y);
-void ResizeScreen(SHORT columns, SHORT rows);
-// Writes text at the cursor as the console device does; `logged` adds it to
-// the console log (text the program wrote, not vhost's mirror).
-void WriteToScreen(const std::u16string &text, bool logged);
-
 // console.cpp: writes to the console and the standard streams
 void WriteConsoleBytes(HandleObject &object, const std::string &bytes, bool logged);
 BOOL WriteStandardStream(HandleObject &object, const char *bytes, DWORD count);
 BOOL ReadStandardStream(HandleObject &object, void *buffer, DWORD size, DWORD *read);
 
-// console.cpp: what GetConsoleScreenBufferInfoEx reports
-void FillBufferInfo(CONSOLE_SCREEN_BUFFER_INFOEX &info);
-
-// console.cpp: the title
+// console.cpp: the console window, made anew by each reset, and the title
+HWND ConsoleWindow();
+void SetConsoleWindow(HWND window);
+const std::u16string &CurrentConsoleTitle();
 void ChangeConsoleTitle(const std::u16string &title);
+// How many title changes there have been; a window that follows the title
+// counts only the later ones.
+size_t ConsoleTitleChangeCount();
+// The latest title change after the first `from` that is at least `delay`
+// old on the clock, if there is one.
+bool FollowedConsoleTitle(size_t from, DWORD delay, std::u16string *title);
 
 // windows.cpp
 Window *LookUpWindow(HWND window);
@@ -454,26 +227,28 @@ Window *WindowOrError(HWND window);
 std::u16string WindowTitle(const Window &window);
 void SetWindowTitle(Window &window, const std::u16string &title);
 bool IsVisibleWithAncestors(const Window &window);
-HWND ConsoleWindow();
 
 // process.cpp
-Process *FindProcess(DWORD pid);
+bool IsKnownProcess(DWORD pid);
 DWORD ParentOf(DWORD pid);
+DWORD CurrentProcessId();
 
 // time.cpp: the clock
 void AdvanceClock(ULONGLONG ms);
+ULONGLONG Now();
+// time.cpp: what a destroyed window leaves in the queue and the timers
+void DropPostedMessages(HWND window);
+void ForgetWindowTimers(HWND window);
 
 // process.cpp: a variable set by the machine itself, not by a call
 void PutEnvironment(const std::u16string &name, const std::u16string &value);
 
-// process.cpp: the system message table
-void LoadSystemMessages(std::map<DWORD, std::u16string> &messages);
-
-// windows.cpp: the primary screen's work area; false without screens
+// windows.cpp: the primary screen and its work area; false without screens
+bool PrimaryMonitor(RECT *screen);
 bool PrimaryWorkArea(RECT *area);
+// windows.cpp: every window, in creation order
+std::vector<Window *> AllWindows();
 
-// window_procedures.cpp: a registered class by name or atom and module instance
-const WindowClass *LookUpClass(LPCWSTR name, HINSTANCE instance);
 // window_procedures.cpp: destruction with WM_DESTROY and WM_NCDESTROY, whoever
 // owns the window
 void DestroyWindowTree(HWND window);
@@ -482,13 +257,6 @@ void DestroyWindowTree(HWND window);
 LRESULT CallProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Dispatches posted messages and fires due timers until the clock reads `until`.
 void ProcessMessagesUntil(ULONGLONG until);
-// gdi.cpp: the object or device context a handle names (stock
-// objects too), or null
-GdiObject *FindGdiObject(HGDIOBJ object);
-DeviceContext *FindDeviceContext(HDC dc);
-// time.cpp: timers
-Timer *NextDueTimer(ULONGLONG until);
-void ForgetWindowTimers(HWND window);
 
 // ---- reads and writes by kind of handle ----
 // The Linux descriptor behind a file handle, or -1.

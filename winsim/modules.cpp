@@ -79,13 +79,31 @@ const Export kUser32Exports[] = {
 };
 #undef WINSIM_EXPORT
 
+struct Module {
+    HMODULE handle = nullptr;
+    std::string path;         // Linux form, "/" separators
+    std::u16string fileName;  // what GetModuleFileNameW reports
+    void *library = nullptr;  // dlopen handle, when loaded for real
+    int loads = 0;            // LoadLibraryW calls not yet freed
+};
+
+struct ModuleTable {
+    std::vector<Module> modules;
+    uintptr_t nextModule = 0x180000000ull;
+    std::u16string exeFileName;  // override for GetModuleFileNameW(NULL)
+};
+
+ModuleTable &Modules() {
+    return AreaState<ModuleTable>();
+}
+
 std::string Canonical(const std::string &path) {
     char resolved[PATH_MAX];
     return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
 }
 
 Module *ModuleByHandle(HMODULE handle) {
-    for (Module &module : W().modules) {
+    for (Module &module : Modules().modules) {
         if (module.handle == handle) return &module;
     }
     return nullptr;
@@ -93,21 +111,21 @@ Module *ModuleByHandle(HMODULE handle) {
 
 Module *ModuleByPath(const std::string &path) {
     std::string wanted = Canonical(path);
-    for (Module &module : W().modules) {
+    for (Module &module : Modules().modules) {
         if (module.path == path || Canonical(module.path) == wanted) return &module;
     }
     return nullptr;
 }
 
 Module &AddModule(const std::string &path, const std::u16string &fileName) {
-    World &world = W();
+    ModuleTable &table = Modules();
     Module module;
-    module.handle = reinterpret_cast<HMODULE>(world.nextModule);
-    world.nextModule += 0x1000000;
+    module.handle = reinterpret_cast<HMODULE>(table.nextModule);
+    table.nextModule += 0x1000000;
     module.path = path;
     module.fileName = fileName;
-    world.modules.push_back(module);
-    return world.modules.back();
+    table.modules.push_back(module);
+    return table.modules.back();
 }
 
 // Windows' name rules: any case, "\" or "/", and ".dll" when the last
@@ -150,7 +168,7 @@ FARPROC FindExport(const Export *table, size_t count, const char *name) {
 }
 
 std::u16string ExecutablePath() {
-    if (!W().exeFileName.empty()) return W().exeFileName;
+    if (!Modules().exeFileName.empty()) return Modules().exeFileName;
     char path[PATH_MAX];
     ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
     return length > 0 ? FromUtf8(std::string(path, static_cast<size_t>(length))) : std::u16string(u"vhost");
@@ -190,7 +208,7 @@ BOOL CallEntryPoint(void *library, HMODULE module, DWORD reason) {
 }
 
 void RemoveModule(HMODULE handle) {
-    std::vector<Module> &modules = W().modules;
+    std::vector<Module> &modules = Modules().modules;
     for (size_t i = 0; i < modules.size(); ++i) {
         if (modules[i].handle == handle) {
             modules.erase(modules.begin() + static_cast<std::ptrdiff_t>(i));
@@ -209,7 +227,7 @@ WINSIM_API HMODULE WINAPI GetModuleHandleW(LPCWSTR name) {
     if (IsUser32(name)) return kUser32;
     std::u16string wanted = ModuleName(name);
     bool withPath = wanted.find(u'/') != std::u16string::npos;
-    for (const Module &module : W().modules) {
+    for (const Module &module : Modules().modules) {
         std::u16string path = LowerAscii(FromUtf8(module.path));
         size_t slash = path.find_last_of(u'/');
         std::u16string base = slash == std::u16string::npos ? path : path.substr(slash + 1);
@@ -335,10 +353,15 @@ HMODULE FakeModule(const std::u16string &path) {
 
 void SetModuleFileName(HMODULE module, const std::u16string &path) {
     if (!module || module == kExecutable) {
-        W().exeFileName = path;
+        Modules().exeFileName = path;
     } else if (Module *found = ModuleByHandle(module)) {
         found->fileName = path;
     }
 }
 
 }  // namespace sim
+
+// Loaded libraries are forgotten, not closed, as a fresh machine knows none.
+void winsim::ResetModules() {
+    Modules() = ModuleTable();
+}

@@ -3,22 +3,66 @@
 #define _CRT_RAND_S
 #include <errno.h>
 
+#include <deque>
+#include <map>
+
 #include "machine.h"
 
 // The process table: this process, its ancestors and whatever else a test
 // adds, which process snapshots and parent lookups read.
 namespace winsim {
 
+namespace {
+
+struct Process {
+    DWORD pid;
+    DWORD parent;
+    std::u16string exeName;
+};
+
+struct ProcessState {
+    DWORD processId = 4196;
+    std::vector<Process> processes = {
+        {0, 0, u"[System Process]"}, {4, 0, u"System"}, {4000, 0, u"explorer.exe"}, {4196, 4000, u"tcc.exe"}};
+    std::vector<std::pair<std::u16string, std::u16string>> environment;
+    std::map<DWORD, std::u16string> messages;
+
+    std::deque<unsigned> randomValues;  // given by a test, used first
+    uint64_t randomState = 0x5EED5EED5EED5EEDull;
+};
+
+ProcessState &State() {
+    return AreaState<ProcessState>();
+}
+
 Process *FindProcess(DWORD pid) {
-    for (Process &process : W().processes) {
+    for (Process &process : State().processes) {
         if (process.pid == pid) return &process;
     }
     return nullptr;
 }
 
+void LoadSystemMessages(std::map<DWORD, std::u16string> &messages);
+
+}  // namespace
+
+bool IsKnownProcess(DWORD pid) {
+    return FindProcess(pid) != nullptr;
+}
+
 DWORD ParentOf(DWORD pid) {
     Process *process = FindProcess(pid);
     return process ? process->parent : 0;
+}
+
+DWORD CurrentProcessId() {
+    return State().processId;
+}
+
+void ResetProcess() {
+    ProcessState &state = State();
+    state = ProcessState();
+    LoadSystemMessages(state.messages);
 }
 
 }  // namespace winsim
@@ -28,7 +72,7 @@ using namespace winsim;
 // ---- GetCurrentProcessId ----
 WINSIM_API DWORD WINAPI GetCurrentProcessId(void) {
     if (sim::ShouldFail("GetCurrentProcessId")) return 0;
-    return W().processId;
+    return State().processId;
 }
 
 // ---- GetCurrentProcess ----
@@ -46,16 +90,16 @@ void AddProcess(DWORD pid, DWORD parentPid, const std::u16string &exeName) {
         existing->exeName = exeName;
         return;
     }
-    W().processes.push_back({pid, parentPid, exeName});
+    State().processes.push_back({pid, parentPid, exeName});
 }
 
 void SetCurrentProcess(DWORD pid, DWORD parentPid) {
     if (Process *existing = FindProcess(pid)) {
         existing->parent = parentPid;
     } else {
-        W().processes.push_back({pid, parentPid, u"tcc.exe"});
+        State().processes.push_back({pid, parentPid, u"tcc.exe"});
     }
-    W().processId = pid;
+    State().processId = pid;
 }
 
 }  // namespace sim
@@ -65,6 +109,12 @@ void SetCurrentProcess(DWORD pid, DWORD parentPid) {
 using namespace winsim;
 
 namespace {
+
+// A snapshot handle's copy of the table and how far the walk has got.
+struct Snapshot : RecordOf<Snapshot> {
+    std::vector<PROCESSENTRY32W> entries;
+    size_t next = 0;
+};
 
 PROCESSENTRY32W EntryFor(const Process &process) {
     PROCESSENTRY32W entry = {};
@@ -89,13 +139,14 @@ BOOL NextEntry(HANDLE snapshot, LPPROCESSENTRY32W entry, bool first) {
         SetLastError(ERROR_BAD_LENGTH);
         return FALSE;
     }
-    if (first) object->next = 0;
-    if (object->next >= object->entries.size()) {
+    Snapshot &walk = *object->record.As<Snapshot>();
+    if (first) walk.next = 0;
+    if (walk.next >= walk.entries.size()) {
         SetLastError(ERROR_NO_MORE_FILES);
         return FALSE;
     }
     DWORD size = entry->dwSize;
-    *entry = object->entries[object->next++];
+    *entry = walk.entries[walk.next++];
     entry->dwSize = size;
     return TRUE;
 }
@@ -106,11 +157,13 @@ BOOL NextEntry(HANDLE snapshot, LPPROCESSENTRY32W entry, bool first) {
 WINSIM_API HANDLE WINAPI CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
     (void)processId;
     if (sim::ShouldFail("CreateToolhelp32Snapshot")) return INVALID_HANDLE_VALUE;
+    auto *snapshot = new Snapshot;
+    if (flags & TH32CS_SNAPPROCESS) {
+        for (const Process &process : State().processes) snapshot->entries.push_back(EntryFor(process));
+    }
     HandleObject object;
     object.kind = HandleKind::Snapshot;
-    if (flags & TH32CS_SNAPPROCESS) {
-        for (const Process &process : W().processes) object.entries.push_back(EntryFor(process));
-    }
+    object.record = OwnedRecord(snapshot);
     return AddHandle(object);
 }
 
@@ -133,7 +186,7 @@ using namespace winsim;
 namespace {
 
 std::pair<std::u16string, std::u16string> *FindVariable(const std::u16string &name) {
-    for (auto &variable : W().environment) {
+    for (auto &variable : State().environment) {
         if (EqualNoCase(variable.first, name)) return &variable;
     }
     return nullptr;
@@ -147,7 +200,7 @@ void PutEnvironment(const std::u16string &name, const std::u16string &value) {
     if (auto *variable = FindVariable(name)) {
         variable->second = value;
     } else {
-        W().environment.push_back({name, value});
+        State().environment.push_back({name, value});
     }
 }
 
@@ -183,7 +236,7 @@ WINSIM_API BOOL WINAPI SetEnvironmentVariableW(LPCWSTR name, LPCWSTR value) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    auto &environment = W().environment;
+    auto &environment = State().environment;
     auto *variable = FindVariable(name);
     if (!value) {
         if (variable) environment.erase(environment.begin() + (variable - environment.data()));
@@ -289,12 +342,12 @@ std::u16string JoinLines(const std::u16string &text) {
     return out;
 }
 
-}  // namespace
-
 void LoadSystemMessages(std::map<DWORD, std::u16string> &messages) {
     messages.clear();
     for (const auto &entry : kSystemMessages) messages[entry.code] = entry.text;
 }
+
+}  // namespace
 
 }  // namespace winsim
 
@@ -321,8 +374,8 @@ WINSIM_API DWORD WINAPI FormatMessageW(DWORD flags, LPCVOID source, DWORD messag
         SetLastError(ERROR_RESOURCE_LANG_NOT_FOUND);
         return 0;
     }
-    auto found = W().messages.find(messageId);
-    if (found == W().messages.end()) {
+    auto found = State().messages.find(messageId);
+    if (found == State().messages.end()) {
         SetLastError(ERROR_MR_MID_NOT_FOUND);
         return 0;
     }
@@ -342,7 +395,7 @@ WINSIM_API DWORD WINAPI FormatMessageW(DWORD flags, LPCVOID source, DWORD messag
 namespace sim {
 
 void SetSystemMessage(DWORD code, const std::u16string &text) {
-    W().messages[code] = text;
+    State().messages[code] = text;
 }
 
 }  // namespace sim
@@ -371,12 +424,12 @@ WINSIM_API errno_t rand_s(unsigned int *value) {
         return EINVAL;
     }
     if (!value) return EINVAL;
-    UiState &ui = W().ui;
-    if (!ui.randomValues.empty()) {
-        *value = ui.randomValues.front();
-        ui.randomValues.pop_front();
+    ProcessState &state = State();
+    if (!state.randomValues.empty()) {
+        *value = state.randomValues.front();
+        state.randomValues.pop_front();
     } else {
-        *value = NextGenerated(ui.randomState);
+        *value = NextGenerated(state.randomState);
     }
     return 0;
 }
@@ -384,11 +437,11 @@ WINSIM_API errno_t rand_s(unsigned int *value) {
 namespace sim {
 
 void SetRandomValues(const std::vector<unsigned> &values) {
-    W().ui.randomValues.assign(values.begin(), values.end());
+    State().randomValues.assign(values.begin(), values.end());
 }
 
 void SetRandomSeed(uint64_t seed) {
-    W().ui.randomState = seed;
+    State().randomState = seed;
 }
 
 }  // namespace sim

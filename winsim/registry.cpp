@@ -1,6 +1,8 @@
 // The registry: two trees of keys with typed values, key handles, the
 // program's calls with Windows' access checks and error codes, and the
 // control API for tests.
+#include "registry_tree.h"
+
 #include "machine.h"
 
 #include <algorithm>
@@ -11,6 +13,25 @@
 namespace winsim {
 
 namespace {
+
+// The registry's state: the two trees, the open key handles, and the keys a
+// test has made refuse access.
+struct RegHandle {
+    std::shared_ptr<RegKey> key;
+    REGSAM access = 0;
+};
+
+struct Registry {
+    std::shared_ptr<RegKey> currentUser;
+    std::shared_ptr<RegKey> localMachine;
+    std::map<uintptr_t, RegHandle> handles;
+    // Folded key path -> sim::RegistryDenial bits.
+    std::map<std::u16string, unsigned> denials;
+};
+
+Registry &State() {
+    return AreaState<Registry>();
+}
 
 std::shared_ptr<RegKey> MakeRoot(const char16_t *name) {
     auto root = std::make_shared<RegKey>();
@@ -34,7 +55,7 @@ void MarkDeleted(RegKey *key) {
 }  // namespace
 
 RegKey *RootOf(HKEY root) {
-    Registry &registry = W().registry;
+    Registry &registry = State();
     if (root == HKEY_CURRENT_USER) {
         if (!registry.currentUser) registry.currentUser = MakeRoot(u"HKEY_CURRENT_USER");
         return registry.currentUser.get();
@@ -73,7 +94,9 @@ bool SplitKeyPath(const std::u16string &path, std::vector<std::u16string> *names
     return true;
 }
 
-RegKey *FindSubkey(RegKey *key, const std::u16string &name, size_t *index) {
+namespace {
+
+RegKey *FindSubkey(RegKey *key, const std::u16string &name, size_t *index = nullptr) {
     std::u16string folded = FoldName(name);
     auto &subkeys = key->subkeys;
     auto at = std::lower_bound(
@@ -113,6 +136,8 @@ RegKey *CreateKeys(RegKey *key, const std::vector<std::u16string> &names) {
     return key;
 }
 
+}  // namespace
+
 void RemoveKey(RegKey *key) {
     RegKey *parent = key->parent;
     MarkDeleted(key);
@@ -122,8 +147,10 @@ void RemoveKey(RegKey *key) {
     if (FindSubkey(parent, key->name, &index) == key) parent->subkeys.erase(parent->subkeys.begin() + index);
 }
 
+namespace {
+
 std::shared_ptr<RegKey> SharedKey(RegKey *key) {
-    Registry &registry = W().registry;
+    Registry &registry = State();
     if (!key->parent) return key == registry.currentUser.get() ? registry.currentUser : registry.localMachine;
     size_t index = 0;
     FindSubkey(key->parent, key->name, &index);
@@ -131,7 +158,7 @@ std::shared_ptr<RegKey> SharedKey(RegKey *key) {
 }
 
 unsigned DenialsAt(const std::u16string &path) {
-    const auto &denials = W().registry.denials;
+    const auto &denials = State().denials;
     auto found = denials.find(FoldName(path));
     return found == denials.end() ? 0 : found->second;
 }
@@ -148,27 +175,23 @@ RegValue *FindValue(RegKey *key, const std::u16string &name) {
     return nullptr;
 }
 
-}  // namespace winsim
-
 // Key handles: the predefined roots, handles the program opened, closing
 // them, and the count a test checks for leaks.
-namespace winsim {
-
 HKEY AddKeyHandle(RegKey *key, REGSAM access) {
-    World &world = W();
-    uintptr_t value = world.nextHandle;
-    world.nextHandle += 4;
-    world.registry.handles[value] = RegHandle{SharedKey(key), access};
+    uintptr_t value = NewHandleValue();
+    State().handles[value] = RegHandle{SharedKey(key), access};
     return reinterpret_cast<HKEY>(value);
 }
 
-LSTATUS ResolveKey(HKEY handle, RegKey **key, REGSAM *access) {
+// The key behind an open or predefined handle; `access` receives what the
+// handle may do. Returns 0, ERROR_INVALID_HANDLE or ERROR_KEY_DELETED.
+LSTATUS ResolveKey(HKEY handle, RegKey **key, REGSAM *access = nullptr) {
     if (RegKey *root = RootOf(handle)) {
         *key = root;
         if (access) *access = KEY_ALL_ACCESS;
         return ERROR_SUCCESS;
     }
-    auto &handles = W().registry.handles;
+    auto &handles = State().handles;
     auto found = handles.find(reinterpret_cast<uintptr_t>(handle));
     if (found == handles.end()) return ERROR_INVALID_HANDLE;
     if (found->second.key->deleted) return ERROR_KEY_DELETED;
@@ -177,12 +200,20 @@ LSTATUS ResolveKey(HKEY handle, RegKey **key, REGSAM *access) {
     return ERROR_SUCCESS;
 }
 
+// An injected failure of the named call: its error, or 0 for none. The last
+// error is left as it was, since registry calls report through their result.
 LSTATUS InjectedRegistryError(const char *function) {
     DWORD saved = GetLastError();
     if (!sim::ShouldFail(function)) return ERROR_SUCCESS;
     LSTATUS error = static_cast<LSTATUS>(GetLastError());
     SetLastError(saved);
     return error;
+}
+
+}  // namespace
+
+void ResetRegistry() {
+    State() = Registry();
 }
 
 }  // namespace winsim
@@ -194,7 +225,7 @@ WINSIM_API LSTATUS WINAPI RegCloseKey(HKEY key) {
     if (LSTATUS error = InjectedRegistryError("RegCloseKey")) return error;
     if (!key) return ERROR_INVALID_HANDLE;
     if (RootOf(key)) return ERROR_SUCCESS;  // the predefined handles never close
-    auto &handles = W().registry.handles;
+    auto &handles = State().handles;
     if (handles.erase(reinterpret_cast<uintptr_t>(key)) == 0) return ERROR_INVALID_HANDLE;
     return ERROR_SUCCESS;
 }
@@ -202,7 +233,7 @@ WINSIM_API LSTATUS WINAPI RegCloseKey(HKEY key) {
 namespace sim {
 
 int OpenKeyCount() {
-    return static_cast<int>(W().registry.handles.size());
+    return static_cast<int>(State().handles.size());
 }
 
 }  // namespace sim
@@ -488,7 +519,7 @@ void DenyRegistryKey(HKEY root, const std::u16string &path, RegistryDenial denia
     if (!rootKey || !SplitKeyPath(path, &names)) return;
     std::u16string full = rootKey->path;
     for (const std::u16string &name : names) full += u"\\" + name;
-    auto &denials = W().registry.denials;
+    auto &denials = State().denials;
     if (denial == RegistryDenial::None) {
         denials.erase(FoldName(full));
     } else {

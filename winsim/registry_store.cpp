@@ -16,6 +16,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "registry_tree.h"
+
 #include "machine.h"
 
 using namespace winsim;

@@ -112,13 +112,13 @@ SIM_API void SetSystemMessage(DWORD code, const std::u16string &text);
 
 // ---- console front ends ----
 enum class FrontEnd {
-    None,                   // no console window at all
-    ClassicConsole,         // a visible console window on the screen
-    ClassicConsoleOffScreen,// a visible console window on no monitor
-    TakeCommand,            // Take Command: main frame, console view, hidden console
-    Console2,               // Console2 owned by an ancestor process, console off screen
-    ConEmu,                 // ConEmu, found through its environment variables
-    Terminal,               // Windows Terminal behind a pseudo console
+    None,                     // no console window at all
+    ClassicConsole,           // a visible console window on the screen
+    ClassicConsoleOffScreen,  // a visible console window on no monitor
+    TakeCommand,              // Take Command: main frame, console view, hidden console
+    Console2,                 // Console2 owned by an ancestor process, console off screen
+    ConEmu,                   // ConEmu, found through its environment variables
+    Terminal,                 // Windows Terminal behind a pseudo console
 };
 struct FrontEndWindows {
     HWND console = nullptr;  // the console window, if any
@@ -302,7 +302,7 @@ SIM_API void SetKeyHeld(int virtualKey, bool held);
 SIM_API void ReleaseAllKeys();
 
 struct SoundRecord {
-    ULONG_PTR sound;  // the alias identifier with SND_ALIAS_ID
+    ULONG_PTR sound;      // the alias identifier with SND_ALIAS_ID
     std::u16string name;  // otherwise the sound's name, if any
     HMODULE module;
     DWORD flags;

@@ -145,6 +145,15 @@ namespace winsim {
 
 namespace {
 
+struct CodePages {
+    UINT ansiCodePage = 1252;
+    UINT oemCodePage = 437;
+};
+
+CodePages &State() {
+    return AreaState<CodePages>();
+}
+
 // Code page 1252 at 0x80-0x9F; the five bytes it leaves unassigned map to
 // the C1 control of the same value, as Windows' table does. 0xA0-0xFF are
 // Latin-1.
@@ -162,8 +171,8 @@ int To1252(char16_t c) {
 }
 
 UINT Resolve(UINT codePage) {
-    if (codePage == CP_ACP || codePage == CP_THREAD_ACP) return W().io.ansiCodePage;
-    if (codePage == CP_OEMCP) return W().io.oemCodePage;
+    if (codePage == CP_ACP || codePage == CP_THREAD_ACP) return State().ansiCodePage;
+    if (codePage == CP_OEMCP) return State().oemCodePage;
     return codePage;
 }
 
@@ -278,13 +287,13 @@ using namespace winsim;
 // ---- GetACP ----
 WINSIM_API UINT WINAPI GetACP(void) {
     sim::ShouldFail("GetACP");  // cannot fail; counted all the same
-    return W().io.ansiCodePage;
+    return State().ansiCodePage;
 }
 
 // ---- GetOEMCP ----
 WINSIM_API UINT WINAPI GetOEMCP(void) {
     sim::ShouldFail("GetOEMCP");
-    return W().io.oemCodePage;
+    return State().oemCodePage;
 }
 
 // ---- WideCharToMultiByte ----
@@ -386,14 +395,18 @@ WINSIM_API int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR byt
     return Deliver(result, out, size);
 }
 
+void winsim::ResetCodePages() {
+    State() = CodePages();
+}
+
 namespace sim {
 
 void SetAnsiCodePage(UINT codePage) {
-    W().io.ansiCodePage = codePage;
+    State().ansiCodePage = codePage;
 }
 
 void SetOemCodePage(UINT codePage) {
-    W().io.oemCodePage = codePage;
+    State().oemCodePage = codePage;
 }
 
 }  // namespace sim

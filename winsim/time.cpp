@@ -6,11 +6,57 @@
 // the clock forward at once.
 namespace winsim {
 
+namespace {
+
+struct Timer {
+    HWND window = nullptr;
+    UINT_PTR id = 0;
+    UINT elapse = 0;
+    TIMERPROC proc = nullptr;
+    ULONGLONG due = 0;
+    ULONGLONG order = 0;  // when due times tie, the earlier armed fires first
+};
+
+struct PostedMessage {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+struct TimeState {
+    ULONGLONG now = 0;
+
+    std::deque<PostedMessage> posted;
+    std::vector<sim::MessageRecord> messageLog;  // SendMessageW and PostMessageW calls
+    std::vector<int> quitCodes;
+
+    std::vector<Timer> timers;
+    ULONGLONG timerOrder = 0;
+    UINT_PTR nextThreadTimer = 1;
+};
+
+TimeState &State() {
+    return AreaState<TimeState>();
+}
+
+Timer *NextDueTimer(ULONGLONG until);
+
+}  // namespace
+
+void ResetTime() {
+    State() = TimeState();
+}
+
+ULONGLONG Now() {
+    return State().now;
+}
+
 // Moves the clock without dispatching anything, as a thread that sleeps or
 // works without pumping messages; the timers that fell due meanwhile fire
 // (once each) at the next sim::RunFor, which lives with the message queue.
 void AdvanceClock(ULONGLONG ms) {
-    W().now += ms;
+    State().now += ms;
 }
 
 }  // namespace winsim
@@ -26,19 +72,19 @@ WINSIM_API void WINAPI Sleep(DWORD ms) {
 // ---- GetTickCount ----
 WINSIM_API DWORD WINAPI GetTickCount(void) {
     if (sim::ShouldFail("GetTickCount")) return 0;
-    return static_cast<DWORD>(W().now);
+    return static_cast<DWORD>(State().now);
 }
 
 // ---- GetTickCount64 ----
 WINSIM_API ULONGLONG WINAPI GetTickCount64(void) {
     if (sim::ShouldFail("GetTickCount64")) return 0;
-    return W().now;
+    return State().now;
 }
 
 namespace sim {
 
 ULONGLONG Now() {
-    return W().now;
+    return State().now;
 }
 
 }  // namespace sim
@@ -61,7 +107,7 @@ namespace {
 
 // Messages posted while dispatching are dispatched in the same pass.
 void DispatchPostedMessages() {
-    std::deque<PostedMessage> &posted = W().ui.posted;
+    std::deque<PostedMessage> &posted = State().posted;
     while (!posted.empty()) {
         PostedMessage message = posted.front();
         posted.pop_front();
@@ -73,14 +119,14 @@ void DispatchPostedMessages() {
 // Fires a timer that is due, re-arming it first so that the handler may
 // change or kill it.
 void FireTimer(Timer *timer) {
-    World &world = W();
-    if (timer->due > world.now) world.now = timer->due;
-    timer->due = world.now + timer->elapse;
-    timer->order = ++world.ui.timerOrder;
+    TimeState &state = State();
+    if (timer->due > state.now) state.now = timer->due;
+    timer->due = state.now + timer->elapse;
+    timer->order = ++state.timerOrder;
     HWND window = timer->window;
     UINT_PTR id = timer->id;
     TIMERPROC proc = timer->proc;
-    DWORD tick = static_cast<DWORD>(world.now);
+    DWORD tick = static_cast<DWORD>(state.now);
     if (proc) {
         proc(window, WM_TIMER, id, tick);
     } else if (window) {
@@ -97,7 +143,7 @@ void ProcessMessagesUntil(ULONGLONG until) {
         if (!timer) break;
         FireTimer(timer);
     }
-    if (W().now < until) W().now = until;
+    if (State().now < until) State().now = until;
 }
 
 }  // namespace winsim
@@ -109,7 +155,7 @@ WINSIM_API LRESULT WINAPI SendMessageW(HWND window, UINT message, WPARAM wParam,
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
-    W().ui.messageLog.push_back({window, message, wParam, lParam, false});
+    State().messageLog.push_back({window, message, wParam, lParam, false});
     return CallProcedure(window, message, wParam, lParam);
 }
 
@@ -121,8 +167,8 @@ WINSIM_API BOOL WINAPI PostMessageW(HWND window, UINT message, WPARAM wParam, LP
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
-    W().ui.messageLog.push_back({window, message, wParam, lParam, true});
-    W().ui.posted.push_back({window, message, wParam, lParam});
+    State().messageLog.push_back({window, message, wParam, lParam, true});
+    State().posted.push_back({window, message, wParam, lParam});
     return TRUE;
 }
 
@@ -131,21 +177,21 @@ WINSIM_API BOOL WINAPI PostMessageW(HWND window, UINT message, WPARAM wParam, LP
 // program's (or its host's) and winsim runs none of its own.
 WINSIM_API VOID WINAPI PostQuitMessage(int exitCode) {
     if (sim::ShouldFail("PostQuitMessage")) return;
-    W().ui.quitCodes.push_back(exitCode);
+    State().quitCodes.push_back(exitCode);
 }
 
 namespace sim {
 
 void RunFor(DWORD ms) {
-    ProcessMessagesUntil(W().now + ms);
+    ProcessMessagesUntil(State().now + ms);
 }
 
 std::vector<int> QuitMessages() {
-    return W().ui.quitCodes;
+    return State().quitCodes;
 }
 
 std::vector<MessageRecord> Messages() {
-    return W().ui.messageLog;
+    return State().messageLog;
 }
 
 }  // namespace sim
@@ -158,7 +204,7 @@ using namespace winsim;
 namespace {
 
 Timer *FindTimer(HWND window, UINT_PTR id) {
-    for (Timer &timer : W().ui.timers) {
+    for (Timer &timer : State().timers) {
         if (timer.window == window && timer.id == id) return &timer;
     }
     return nullptr;
@@ -168,10 +214,12 @@ Timer *FindTimer(HWND window, UINT_PTR id) {
 
 namespace winsim {
 
+namespace {
+
 // The earliest timer due by `until`; timers whose window has gone are
 // dropped on the way.
 Timer *NextDueTimer(ULONGLONG until) {
-    std::vector<Timer> &timers = W().ui.timers;
+    std::vector<Timer> &timers = State().timers;
     Timer *next = nullptr;
     for (size_t i = 0; i < timers.size();) {
         if (timers[i].window && !LookUpWindow(timers[i].window)) {
@@ -187,8 +235,17 @@ Timer *NextDueTimer(ULONGLONG until) {
     return next;
 }
 
+}  // namespace
+
+void DropPostedMessages(HWND window) {
+    std::deque<PostedMessage> &posted = State().posted;
+    for (auto it = posted.begin(); it != posted.end();) {
+        it = it->window == window ? posted.erase(it) : it + 1;
+    }
+}
+
 void ForgetWindowTimers(HWND window) {
-    std::vector<Timer> &timers = W().ui.timers;
+    std::vector<Timer> &timers = State().timers;
     for (size_t i = timers.size(); i > 0; --i) {
         if (timers[i - 1].window == window) timers.erase(timers.begin() + static_cast<long>(i - 1));
     }
@@ -199,14 +256,14 @@ void ForgetWindowTimers(HWND window) {
 // ---- SetTimer ----
 WINSIM_API UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc) {
     if (sim::ShouldFail("SetTimer")) return 0;
-    World &world = W();
+    TimeState &state = State();
     if (window) {
         Window *found = LookUpWindow(window);
         if (!found) {
             SetLastError(ERROR_INVALID_WINDOW_HANDLE);
             return 0;
         }
-        if (found->processId != world.processId) {
+        if (found->processId != CurrentProcessId()) {
             SetLastError(ERROR_ACCESS_DENIED);
             return 0;
         }
@@ -217,14 +274,14 @@ WINSIM_API UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMER
     if (!timer) {
         Timer fresh;
         fresh.window = window;
-        fresh.id = window ? id : world.ui.nextThreadTimer++;
-        world.ui.timers.push_back(fresh);
-        timer = &world.ui.timers.back();
+        fresh.id = window ? id : state.nextThreadTimer++;
+        state.timers.push_back(fresh);
+        timer = &state.timers.back();
     }
     timer->elapse = elapse;
     timer->proc = proc;
-    timer->due = world.now + elapse;
-    timer->order = ++world.ui.timerOrder;
+    timer->due = state.now + elapse;
+    timer->order = ++state.timerOrder;
     return window ? (timer->id ? timer->id : 1) : timer->id;
 }
 
@@ -233,7 +290,7 @@ WINSIM_API UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMER
 // nothing is left to fire after this.
 WINSIM_API BOOL WINAPI KillTimer(HWND window, UINT_PTR id) {
     if (sim::ShouldFail("KillTimer")) return FALSE;
-    std::vector<Timer> &timers = W().ui.timers;
+    std::vector<Timer> &timers = State().timers;
     for (auto it = timers.begin(); it != timers.end(); ++it) {
         if (it->window == window && it->id == id) {
             timers.erase(it);
@@ -248,7 +305,7 @@ namespace sim {
 
 int TimerCount() {
     NextDueTimer(0);  // drops the timers of windows that are gone
-    return static_cast<int>(W().ui.timers.size());
+    return static_cast<int>(State().timers.size());
 }
 
 UINT TimerPeriod(HWND window, UINT_PTR id) {

@@ -14,8 +14,25 @@ namespace {
 
 const size_t kMaxClassName = 256;
 
+struct WindowClass {
+    ATOM atom = 0;
+    std::u16string name;
+    HINSTANCE instance = nullptr;
+    WNDPROC procedure = nullptr;
+    int windowExtra = 0;
+};
+
+struct ClassTable {
+    std::vector<WindowClass> classes;
+    WORD nextAtom = 0xC000;
+};
+
+ClassTable &Classes() {
+    return AreaState<ClassTable>();
+}
+
 std::vector<WindowClass>::iterator FindClass(LPCWSTR name, HINSTANCE instance) {
-    std::vector<WindowClass> &classes = W().ui.classes;
+    std::vector<WindowClass> &classes = Classes().classes;
     for (auto it = classes.begin(); it != classes.end(); ++it) {
         if (it->instance != instance) continue;
         if (IS_INTRESOURCE(name) ? it->atom == static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(name))
@@ -41,18 +58,18 @@ WINSIM_API ATOM WINAPI RegisterClassExW(const WNDCLASSEXW *wc) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    UiState &ui = W().ui;
-    if (FindClass(wc->lpszClassName, wc->hInstance) != ui.classes.end()) {
+    ClassTable &table = Classes();
+    if (FindClass(wc->lpszClassName, wc->hInstance) != table.classes.end()) {
         SetLastError(ERROR_CLASS_ALREADY_EXISTS);
         return 0;
     }
     WindowClass entry;
-    entry.atom = ui.nextAtom++;
+    entry.atom = table.nextAtom++;
     entry.name = name;
     entry.instance = wc->hInstance;
     entry.procedure = wc->lpfnWndProc;
     entry.windowExtra = wc->cbWndExtra;
-    ui.classes.push_back(entry);
+    table.classes.push_back(entry);
     return entry.atom;
 }
 
@@ -65,33 +82,38 @@ WINSIM_API BOOL WINAPI UnregisterClassW(LPCWSTR className, HINSTANCE instance) {
         return FALSE;
     }
     auto found = FindClass(className, instance);
-    if (found == W().ui.classes.end()) {
+    if (found == Classes().classes.end()) {
         SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
         return FALSE;
     }
-    for (const auto &entry : W().windows) {
-        if (entry.second.classAtom == found->atom) {
+    for (const Window *window : AllWindows()) {
+        if (window->classAtom == found->atom) {
             SetLastError(ERROR_CLASS_HAS_WINDOWS);
             return FALSE;
         }
     }
-    W().ui.classes.erase(found);
+    Classes().classes.erase(found);
     return TRUE;
 }
 
-namespace winsim {
+namespace {
 
+// A registered class by name or atom and module instance.
 const WindowClass *LookUpClass(LPCWSTR name, HINSTANCE instance) {
     auto found = FindClass(name, instance);
-    return found == W().ui.classes.end() ? nullptr : &*found;
+    return found == Classes().classes.end() ? nullptr : &*found;
 }
 
-}  // namespace winsim
+}  // namespace
+
+void winsim::ResetWindowClasses() {
+    Classes() = ClassTable();
+}
 
 namespace sim {
 
 int RegisteredClassCount() {
-    return static_cast<int>(winsim::W().ui.classes.size());
+    return static_cast<int>(Classes().classes.size());
 }
 
 }  // namespace sim
@@ -111,18 +133,11 @@ int OrZero(int value) {
 std::vector<HWND> WindowAndDescendants(HWND window) {
     std::vector<HWND> doomed = {window};
     for (size_t i = 0; i < doomed.size(); ++i) {
-        for (const auto &entry : W().windows) {
-            if (entry.second.parent == doomed[i]) doomed.push_back(entry.second.handle);
+        for (const Window *entry : AllWindows()) {
+            if (entry->parent == doomed[i]) doomed.push_back(entry->handle);
         }
     }
     return doomed;
-}
-
-void DropPostedMessages(HWND window) {
-    std::deque<PostedMessage> &posted = W().ui.posted;
-    for (auto it = posted.begin(); it != posted.end();) {
-        it = it->window == window ? posted.erase(it) : it + 1;
-    }
 }
 
 }  // namespace
@@ -211,7 +226,7 @@ WINSIM_API BOOL WINAPI DestroyWindow(HWND window) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
-    if (found->processId != W().processId) {
+    if (found->processId != CurrentProcessId()) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
@@ -324,7 +339,7 @@ WINSIM_API LONG_PTR WINAPI SetWindowLongPtrW(HWND window, int index, LONG_PTR va
     if (sim::ShouldFail("SetWindowLongPtrW")) return 0;
     Window *found = WindowOrError(window);
     if (!found) return 0;
-    if (found->processId != W().processId) {
+    if (found->processId != CurrentProcessId()) {
         SetLastError(ERROR_ACCESS_DENIED);
         return 0;
     }

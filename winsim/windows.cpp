@@ -11,9 +11,40 @@
 // the test side that builds them.
 namespace winsim {
 
+namespace {
+
+struct WindowTable {
+    std::map<uintptr_t, Window> windows;  // key order = creation order
+    DWORD windowsCreated = 0;
+    HWND foreground = nullptr;
+    bool foregroundSet = false;
+    std::vector<RECT> monitors = {{0, 0, 1920, 1080}};
+    std::vector<sim::RedrawRecord> redraws;
+    std::vector<sim::MessageBoxRecord> messageBoxes;
+
+    bool heldKeys[256] = {};
+    std::vector<sim::SoundRecord> sounds;
+};
+
+WindowTable &Table() {
+    return AreaState<WindowTable>();
+}
+
+}  // namespace
+
+void ResetWindows() {
+    Table() = WindowTable();
+}
+
 Window *LookUpWindow(HWND window) {
-    auto found = W().windows.find(reinterpret_cast<uintptr_t>(window));
-    return window && found != W().windows.end() ? &found->second : nullptr;
+    auto found = Table().windows.find(reinterpret_cast<uintptr_t>(window));
+    return window && found != Table().windows.end() ? &found->second : nullptr;
+}
+
+std::vector<Window *> AllWindows() {
+    std::vector<Window *> all;
+    for (auto &entry : Table().windows) all.push_back(&entry.second);
+    return all;
 }
 
 Window *WindowOrError(HWND window) {
@@ -22,31 +53,22 @@ Window *WindowOrError(HWND window) {
     return found;
 }
 
-HWND ConsoleWindow() {
-    return W().console.window;
-}
-
 // The console window's caption is the console title. A window that follows
 // the console title shows the latest change that is at least its delay old.
 std::u16string WindowTitle(const Window &window) {
-    const World &world = W();
-    if (window.handle == world.console.window) return world.console.title;
-    if (window.follows) {
-        const std::vector<TitleChange> &history = world.console.titleHistory;
-        for (size_t i = history.size(); i > window.followFrom; --i) {
-            if (history[i - 1].at + window.followDelay <= world.now) return history[i - 1].title;
-        }
-    }
+    if (window.handle == ConsoleWindow()) return CurrentConsoleTitle();
+    std::u16string followed;
+    if (window.follows && FollowedConsoleTitle(window.followFrom, window.followDelay, &followed)) return followed;
     return window.title;
 }
 
 void SetWindowTitle(Window &window, const std::u16string &title) {
-    if (window.handle == W().console.window) {
+    if (window.handle == ConsoleWindow()) {
         ChangeConsoleTitle(title);
         return;
     }
     window.title = title;
-    if (window.follows) window.followFrom = W().console.titleHistory.size();
+    if (window.follows) window.followFrom = ConsoleTitleChangeCount();
 }
 
 bool IsVisibleWithAncestors(const Window &window) {
@@ -63,35 +85,35 @@ namespace sim {
 using namespace winsim;
 
 HWND CreateSimWindow(const WindowSpec &spec) {
-    World &world = W();
+    WindowTable &table = Table();
     if (spec.parent && !LookUpWindow(spec.parent)) return nullptr;
     // Window handles stay below 2^32: programs pass them around as 32-bit numbers.
-    uintptr_t value = 0x00010010u + 2u * world.windowsCreated++;
+    uintptr_t value = 0x00010010u + 2u * table.windowsCreated++;
     Window window;
     window.handle = reinterpret_cast<HWND>(value);
     window.className = spec.className;
     window.title = spec.title;
     window.parent = spec.parent;
-    window.processId = spec.processId ? spec.processId : world.processId;
+    window.processId = spec.processId ? spec.processId : CurrentProcessId();
     window.visible = spec.visible;
     window.rect = spec.rect;
-    world.windows[value] = window;
+    table.windows[value] = window;
     return window.handle;
 }
 
 void DestroySimWindow(HWND window) {
-    World &world = W();
+    WindowTable &table = Table();
     if (!LookUpWindow(window)) return;
     std::vector<HWND> doomed = {window};
     for (size_t i = 0; i < doomed.size(); ++i) {
-        for (const auto &entry : world.windows) {
+        for (const auto &entry : table.windows) {
             if (entry.second.parent == doomed[i]) doomed.push_back(entry.second.handle);
         }
     }
     for (HWND handle : doomed) {
-        world.windows.erase(reinterpret_cast<uintptr_t>(handle));
-        if (world.console.window == handle) world.console.window = nullptr;
-        if (world.foreground == handle) world.foreground = nullptr;
+        table.windows.erase(reinterpret_cast<uintptr_t>(handle));
+        if (ConsoleWindow() == handle) SetConsoleWindow(nullptr);
+        if (table.foreground == handle) table.foreground = nullptr;
     }
 }
 
@@ -101,27 +123,26 @@ void FollowConsoleTitle(HWND window, DWORD delayMs) {
     w->title = WindowTitle(*w);
     w->follows = true;
     w->followDelay = delayMs;
-    w->followFrom = W().console.titleHistory.size();
+    w->followFrom = ConsoleTitleChangeCount();
 }
 
 void SetForegroundWindowForTest(HWND window) {
-    W().foreground = window;
-    W().foregroundSet = true;
+    Table().foreground = window;
+    Table().foregroundSet = true;
 }
 
 void SetConsoleWindowForTest(HWND window) {
-    World &world = W();
     // The window that stops being the console keeps the caption it showed.
-    if (Window *old = LookUpWindow(world.console.window)) old->title = world.console.title;
-    world.console.window = window;
+    if (Window *old = LookUpWindow(ConsoleWindow())) old->title = CurrentConsoleTitle();
+    SetConsoleWindow(window);
 }
 
 std::vector<RedrawRecord> Redraws() {
-    return W().redraws;
+    return Table().redraws;
 }
 
 std::vector<MessageBoxRecord> MessageBoxes() {
-    return W().messageBoxes;
+    return Table().messageBoxes;
 }
 
 }  // namespace sim
@@ -375,7 +396,7 @@ namespace {
 
 std::vector<HWND> TopLevelWindows() {
     std::vector<HWND> list;
-    const auto &windows = W().windows;
+    const auto &windows = Table().windows;
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
         if (!it->second.parent) list.push_back(it->second.handle);
     }
@@ -384,7 +405,7 @@ std::vector<HWND> TopLevelWindows() {
 
 // Each child, then its own descendants, then the next child.
 void AppendDescendants(HWND parent, std::vector<HWND> &list) {
-    for (const auto &entry : W().windows) {
+    for (const auto &entry : Table().windows) {
         if (entry.second.parent != parent) continue;
         list.push_back(entry.second.handle);
         AppendDescendants(entry.second.handle, list);
@@ -476,7 +497,7 @@ long long Distance(const RECT &a, const RECT &b) {
 // gets null, the primary or the nearest one as the flags ask.
 WINSIM_API HMONITOR WINAPI MonitorFromWindow(HWND window, DWORD flags) {
     if (sim::ShouldFail("MonitorFromWindow")) return nullptr;
-    const std::vector<RECT> &monitors = W().monitors;
+    const std::vector<RECT> &monitors = Table().monitors;
     Window *found = LookUpWindow(window);
     if (found) {
         size_t best = monitors.size();
@@ -502,7 +523,7 @@ WINSIM_API HMONITOR WINAPI MonitorFromWindow(HWND window, DWORD flags) {
 // ---- GetMonitorInfoW ----
 WINSIM_API BOOL WINAPI GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info) {
     if (sim::ShouldFail("GetMonitorInfoW")) return FALSE;
-    const std::vector<RECT> &monitors = W().monitors;
+    const std::vector<RECT> &monitors = Table().monitors;
     size_t index = monitors.size();
     for (size_t i = 0; i < monitors.size(); ++i) {
         if (MonitorHandle(i) == monitor) index = i;
@@ -526,15 +547,22 @@ WINSIM_API BOOL WINAPI GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info) {
 namespace sim {
 
 void SetMonitors(const std::vector<RECT> &screens) {
-    W().monitors = screens;
+    Table().monitors = screens;
 }
 
 }  // namespace sim
 
 namespace winsim {
 
+bool PrimaryMonitor(RECT *screen) {
+    const std::vector<RECT> &monitors = Table().monitors;
+    if (monitors.empty()) return false;
+    *screen = monitors[0];
+    return true;
+}
+
 bool PrimaryWorkArea(RECT *area) {
-    const std::vector<RECT> &monitors = W().monitors;
+    const std::vector<RECT> &monitors = Table().monitors;
     if (monitors.empty()) return false;
     *area = monitors[0];
     area->bottom -= kTaskbarHeight;
@@ -550,7 +578,7 @@ using namespace winsim;
 // ---- GetForegroundWindow ----
 WINSIM_API HWND WINAPI GetForegroundWindow(void) {
     if (sim::ShouldFail("GetForegroundWindow")) return nullptr;
-    return W().foregroundSet ? W().foreground : W().console.window;
+    return Table().foregroundSet ? Table().foreground : ConsoleWindow();
 }
 
 // ---- RedrawWindow ----
@@ -562,7 +590,7 @@ WINSIM_API BOOL WINAPI RedrawWindow(HWND window, const RECT *update, void *regio
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
-    W().redraws.push_back({window, flags});
+    Table().redraws.push_back({window, flags});
     return TRUE;
 }
 
@@ -575,7 +603,7 @@ WINSIM_API int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UIN
         return 0;
     }
     // Windows captions a box without a caption "Error".
-    W().messageBoxes.push_back({owner, Str(text), caption ? Str(caption) : std::u16string(u"Error"), type});
+    Table().messageBoxes.push_back({owner, Str(text), caption ? Str(caption) : std::u16string(u"Error"), type});
     return IDOK;
 }
 
@@ -588,17 +616,17 @@ using namespace winsim;
 WINSIM_API SHORT WINAPI GetAsyncKeyState(int virtualKey) {
     if (sim::ShouldFail("GetAsyncKeyState")) return 0;
     if (virtualKey < 0 || virtualKey > 255) return 0;
-    return W().ui.heldKeys[virtualKey] ? static_cast<SHORT>(0x8000) : 0;
+    return Table().heldKeys[virtualKey] ? static_cast<SHORT>(0x8000) : 0;
 }
 
 namespace sim {
 
 void SetKeyHeld(int virtualKey, bool held) {
-    if (virtualKey >= 0 && virtualKey <= 255) W().ui.heldKeys[virtualKey] = held;
+    if (virtualKey >= 0 && virtualKey <= 255) Table().heldKeys[virtualKey] = held;
 }
 
 void ReleaseAllKeys() {
-    for (bool &held : W().ui.heldKeys) held = false;
+    for (bool &held : Table().heldKeys) held = false;
 }
 
 }  // namespace sim
@@ -615,14 +643,14 @@ WINSIM_API BOOL WINAPI PlaySoundW(LPCWSTR sound, HMODULE module, DWORD flags) {
     if (sound && (flags & SND_ALIAS_ID) != SND_ALIAS_ID) record.name = Str(sound);
     record.module = module;
     record.flags = flags;
-    W().ui.sounds.push_back(record);
+    Table().sounds.push_back(record);
     return TRUE;
 }
 
 namespace sim {
 
 std::vector<SoundRecord> Sounds() {
-    return W().ui.sounds;
+    return Table().sounds;
 }
 
 }  // namespace sim
