@@ -64,16 +64,24 @@ void RunKeystrokes(benchmark::State &state, DWORD hotkey, int32_t code, const ch
 }
 
 // "a" with Alt-Z as the hotkey: no modifier makes it the hotkey.
-void BM_KeyNotTheHotkey(benchmark::State &state) { RunKeystrokes(state, 0x1002C, 0x41, nullptr); }
+void BM_KeyNotTheHotkey(benchmark::State &state) {
+    RunKeystrokes(state, 0x1002C, 0x41, nullptr);
+}
 
 // Z with Ctrl-Alt-Z as the hotkey, and no modifier held: the three
 // modifier keys must be read before the keystroke can be told apart.
-void BM_KeyNeedsTheModifiers(benchmark::State &state) { RunKeystrokes(state, 0x4002C, 0x2C, nullptr); }
+void BM_KeyNeedsTheModifiers(benchmark::State &state) {
+    RunKeystrokes(state, 0x4002C, 0x2C, nullptr);
+}
 
 // Keys a newer host names only; the last row of the key table is the
 // longest search.
-void BM_KeyByName(benchmark::State &state) { RunKeystrokes(state, 0x1002C, 0, u"Enter"); }
-void BM_KeyByNameLastRow(benchmark::State &state) { RunKeystrokes(state, 0x1002C, 0, u"Ctrl-Alt-Shift-BkSp"); }
+void BM_KeyByName(benchmark::State &state) {
+    RunKeystrokes(state, 0x1002C, 0, u"Enter");
+}
+void BM_KeyByNameLastRow(benchmark::State &state) {
+    RunKeystrokes(state, 0x1002C, 0, u"Ctrl-Alt-Shift-BkSp");
+}
 
 BENCHMARK(BM_KeyNotTheHotkey);
 BENCHMARK(BM_KeyNeedsTheModifiers);

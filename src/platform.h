@@ -11,6 +11,7 @@
 #define _UNICODE
 #endif
 #include <windows.h>
+// The tool-help header needs the types <windows.h> declares first.
 #include <tlhelp32.h>
 #define VT_EXPORT extern "C" __declspec(dllexport)
 #define VT_IMPORT extern "C" __declspec(dllimport)

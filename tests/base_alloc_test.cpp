@@ -5,7 +5,7 @@
 namespace {
 
 class Alloc : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { MemResetCounts(); }
     void TearDown() override { MemResetCounts(); }
 };

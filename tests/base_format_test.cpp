@@ -37,8 +37,7 @@ TEST(Format, WideStringsAndCharacters) {
     // The Microsoft runtime pads strings with zeros too.
     EXPECT_EQ(F(TEXT("[%05s]"), TEXT("ab")), u"[000ab]");
     EXPECT_EQ(F(TEXT("[%hs]"), "narrow"), u"[narrow]");
-    EXPECT_EQ(F(TEXT("[%c%c|%3c|%-3c]"), (int)TEXT('x'), 0x263A, (int)TEXT('y'), (int)TEXT('z')),
-              u"[x\u263A|  y|z  ]");
+    EXPECT_EQ(F(TEXT("[%c%c|%3c|%-3c]"), (int)TEXT('x'), 0x263A, (int)TEXT('y'), (int)TEXT('z')), u"[x\u263A|  y|z  ]");
 }
 
 TEST(Format, PrecisionNeverReadsPastTheLimit) {

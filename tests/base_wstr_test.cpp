@@ -69,8 +69,8 @@ TEST(WStr, WhiteSpaceIsExactlyWhatWindowsReports) {
     std::set<unsigned> found;
     for (unsigned c = 0; c <= 0xFFFF; ++c)
         if (IsWhiteSpace((WCHAR)c)) found.insert(c);
-    std::set<unsigned> expected = {0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x20, 0x85, 0xA0, 0x1680, 0x2028, 0x2029,
-                                   0x202F, 0x205F, 0x3000};
+    std::set<unsigned> expected = {0x09, 0x0A,   0x0B,   0x0C,   0x0D,   0x20,   0x85,
+                                   0xA0, 0x1680, 0x2028, 0x2029, 0x202F, 0x205F, 0x3000};
     for (unsigned c = 0x2000; c <= 0x200A; ++c) expected.insert(c);
     EXPECT_EQ(found, expected);
 }

@@ -13,8 +13,7 @@ const char16_t SCREEN_HEAD[] =
     u"  Hotkey OSD  . . . . . . . . /O: Yes\r\n";
 
 std::u16string SchemeList(int marked) {
-    const char16_t *lines[4] = {u"Marianas Trench            (dark)",
-                                u"Ice Palace                 (light)",
+    const char16_t *lines[4] = {u"Marianas Trench            (dark)", u"Ice Palace                 (light)",
                                 u"Forest Primeval            (dark)",
                                 u"Cr\u00e8me Br\u00fbl\u00e9e               (light)"};
     std::u16string list = u"\r\n";
@@ -80,8 +79,9 @@ TEST_F(CarryOutTest, AMissingSchemeIsReportedAndTheScreenStillShown) {
     HostCtlClearOutput();
     EXPECT_EQ(vivanta(u"/Q 0"), 2);
     EXPECT_EQ(vivanta(u"/Q 99"), 2);
-    EXPECT_EQ(Err(), u"Vivanta plugin: Color scheme not found: \"0\"\r\n"
-                     u"Vivanta plugin: Color scheme not found: \"99\"\r\n");
+    EXPECT_EQ(Err(),
+              u"Vivanta plugin: Color scheme not found: \"0\"\r\n"
+              u"Vivanta plugin: Color scheme not found: \"99\"\r\n");
     EXPECT_EQ(Out(), u"");
     EXPECT_EQ(HostCommandLog(), u"");
 }
@@ -124,8 +124,8 @@ TEST_F(CarryOutTest, ListingHotkeysGoesAloneOrWithHarmlessOptions) {
     EXPECT_EQ(out.find(u"settings:"), std::u16string::npos);
     EXPECT_EQ(g_plugin.hotkey, static_cast<DWORD>(DEFAULT_HOTKEY));  // /K:NONE was not carried out
 
-    const char16_t *refused[] = {u"/L /D", u"/L /K:F5", u"/L /O:N", u"/L /R", u"/L /S", u"/L /S!",
-                                 u"/L /F:x.ini", u"/L /W:x.ini", u"/L 2"};
+    const char16_t *refused[] = {u"/L /D",  u"/L /K:F5",    u"/L /O:N",     u"/L /R", u"/L /S",
+                                 u"/L /S!", u"/L /F:x.ini", u"/L /W:x.ini", u"/L 2"};
     for (const char16_t *arguments : refused) {
         HostCtlClearOutput();
         EXPECT_EQ(vivanta(arguments), 1) << Narrow(arguments);
@@ -135,7 +135,7 @@ TEST_F(CarryOutTest, ListingHotkeysGoesAloneOrWithHarmlessOptions) {
 }
 
 TEST_F(CarryOutTest, WritingGoesAlone) {
-    const char16_t *refused[] = {u"/W:x.ini /D", u"/W:x.ini /K:F5", u"/W:x.ini /R", u"/W:x.ini /S",
+    const char16_t *refused[] = {u"/W:x.ini /D", u"/W:x.ini /K:F5",    u"/W:x.ini /R", u"/W:x.ini /S",
                                  u"/W:x.ini /V", u"/W:x.ini /F:y.ini", u"/W:x.ini 2"};
     for (const char16_t *arguments : refused) {
         HostCtlClearOutput();

@@ -133,9 +133,10 @@ TEST_F(CommandFilesTest, SavingComesAfterTheDisplay) {
     EXPECT_EQ(Run(u"/S"), 2);
     tail = u"loaded (2 dark, 2 light).\r\n\r\n";  // the CrLf before the message
     EXPECT_EQ(Tail(Out(), tail), tail);
-    EXPECT_EQ(Err(), u"Vivanta plugin: Error saving settings to the registry "
-                     u"(HKCU\\Software\\OrtaPlugins\\Vivanta) :\r\n"
-                     u"Access is denied.\r\n");
+    EXPECT_EQ(Err(),
+              u"Vivanta plugin: Error saving settings to the registry "
+              u"(HKCU\\Software\\OrtaPlugins\\Vivanta) :\r\n"
+              u"Access is denied.\r\n");
 }
 
 }  // namespace

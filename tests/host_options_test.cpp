@@ -44,8 +44,13 @@ TEST_F(HostOptionsTest, UnknownOptionEmptiesTheBufferAndFails) {
 }
 
 TEST_F(HostOptionsTest, MalformedAndOtherCommandsFailAndChangeNothing) {
-    const char16_t *lines[] = {u"options //StdColors=1", u"option StdColors=1", u"option //StdColors",
-                               u"option //=1", u"optio //StdColors=1", u"cls", u""};
+    const char16_t *lines[] = {u"options //StdColors=1",
+                               u"option StdColors=1",
+                               u"option //StdColors",
+                               u"option //=1",
+                               u"optio //StdColors=1",
+                               u"cls",
+                               u""};
     for (const char16_t *line : lines) EXPECT_NE(0, Command(line, 0)) << Narrow(line);
     int result = 0;
     Query(u"StdColors", &result);

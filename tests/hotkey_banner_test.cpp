@@ -20,8 +20,7 @@ TEST_F(LoadingBannerTest, SilentWhenAskedOrWhenTheShellIsTransientOrPiped) {
     struct Case {
         const char16_t *transient, *pipe, *noloadmsg;
     } cases[] = {
-        {u"1", u"0", nullptr}, {u"0", u"1", nullptr}, {u"0", u"0", u"1"}, {u"0", u"0", u"anything"},
-        {u"0", u"0", u"0"},
+        {u"1", u"0", nullptr}, {u"0", u"1", nullptr}, {u"0", u"0", u"1"}, {u"0", u"0", u"anything"}, {u"0", u"0", u"0"},
     };
     for (const Case &c : cases) {
         HostCtlSetVariable(u"_transient", c.transient);

@@ -9,7 +9,7 @@ namespace {
 using HotkeyTest = OsdTest;
 
 TEST_F(HotkeyTest, CtrlIsAddedToTheHostsCodeOnlyInTheCombinationsTheTablesKnow) {
-    Start(u"23");  // the classic key table
+    Start(u"23");               // the classic key table
     g_plugin.hotkey = 0x30054;  // Ctrl-Shift-F1
     EXPECT_EQ(Press(0x10054, true, true, false), 1);
     EXPECT_EQ(Press(0x10054, true, true, true), 0);  // with Alt as well it stays Shift-F1
@@ -17,7 +17,7 @@ TEST_F(HotkeyTest, CtrlIsAddedToTheHostsCodeOnlyInTheCombinationsTheTablesKnow) 
     EXPECT_EQ(Press(0x10054, true, true, true), 1);
     g_plugin.hotkey = 0x4002C;  // Ctrl-Alt-Z
     EXPECT_EQ(Press(0x2C, false, true, true), 1);
-    EXPECT_EQ(Press(0x2C, true, true, true), 0);  // no Ctrl-Alt-Shift column here
+    EXPECT_EQ(Press(0x2C, true, true, true), 0);               // no Ctrl-Alt-Shift column here
     EXPECT_EQ(Press(0, false, true, true, u"Ctrl-Alt-Z"), 0);  // names count from version 24 on
 }
 

@@ -6,7 +6,7 @@
 namespace {
 
 class HotkeyNamesTest : public PluginTest {
-protected:
+  protected:
     static std::u16string Format(LONG code, bool *named = nullptr) {
         WCHAR text[HOTKEY_TEXT_SIZE];
         bool r = FormatHotkeyCode(code, text);

@@ -11,7 +11,7 @@
 namespace {
 
 class KeyTablesTest : public PluginTest {
-protected:
+  protected:
     static const KeyTable *Use(const KeyTable *table) {
         UseHost(table->extended ? u"28" : u"23");
         return table;

@@ -229,8 +229,8 @@ TEST_F(OsdWindowTest, OnlyThisInstancesWindowsWithTheWantedTitleAreClosed) {
     HWND otherInstance = sim::CreateSimWindow(other);
     HWND ours = Show(u"ours");
     HWND spared = Show(u"spared");
-    HWND titled = CreateWindowExW(WS_EX_LAYERED, g_osd.className, u"OSD #7", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                  nullptr, g_plugin.module, nullptr);
+    HWND titled = CreateWindowExW(WS_EX_LAYERED, g_osd.className, u"OSD #7", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  g_plugin.module, nullptr);
     OsdSearch search = {0, OSD_IDENTIFIER, spared, WM_CLOSE};
     CloseOsdWindows(&search);
     EXPECT_EQ(search.count, 1);

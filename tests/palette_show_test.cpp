@@ -7,7 +7,7 @@
 namespace {
 
 class ShowTest : public PaletteTest {
-protected:
+  protected:
     void SetUp() override {
         PaletteTest::SetUp();
         Start();

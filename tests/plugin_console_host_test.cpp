@@ -62,9 +62,12 @@ TEST_F(ConsoleHostTest, EveryFrontEndGetsItsCode) {
         sim::FrontEnd frontEnd;
         int code;
     } cases[] = {
-        {sim::FrontEnd::None, HOST_NONE},           {sim::FrontEnd::ClassicConsole, HOST_CONSOLE_WINDOW},
-        {sim::FrontEnd::Console2, HOST_CONSOLE2},   {sim::FrontEnd::ConEmu, HOST_CONEMU},
-        {sim::FrontEnd::Terminal, HOST_WINDOWS_TERMINAL}, {sim::FrontEnd::TakeCommand, HOST_TAKE_COMMAND},
+        {sim::FrontEnd::None, HOST_NONE},
+        {sim::FrontEnd::ClassicConsole, HOST_CONSOLE_WINDOW},
+        {sim::FrontEnd::Console2, HOST_CONSOLE2},
+        {sim::FrontEnd::ConEmu, HOST_CONEMU},
+        {sim::FrontEnd::Terminal, HOST_WINDOWS_TERMINAL},
+        {sim::FrontEnd::TakeCommand, HOST_TAKE_COMMAND},
     };
     for (const Case &c : cases) {
         sim::Reset();
@@ -173,8 +176,9 @@ TEST_F(ConsoleHostTest, ConEmuVariableMustBeAWholeNumberNamingAConEmuWindow) {
     HideConsole();
     HWND conemu = Window(u"VirtualConsoleClass", 6000);
     HWND other = Window(u"Notepad", 6000);
-    const std::u16string rejected[] = {u"0x", u"0xZZ", Decimal(conemu) + u"abc", u"0", u" " + Decimal(conemu),
-                                       u"99999999999", Decimal(other), u"x" + Hex(conemu)};
+    const std::u16string rejected[] = {
+        u"0x",          u"0xZZ",        Decimal(conemu) + u"abc", u"0", u" " + Decimal(conemu),
+        u"99999999999", Decimal(other), u"x" + Hex(conemu)};
     for (const std::u16string &value : rejected) {
         SetEnvironmentVariableW(u"ConEmuHWND", value.c_str());
         EXPECT_EQ(Classify(), HOST_NONE) << Narrow(value);

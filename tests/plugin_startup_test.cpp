@@ -83,8 +83,8 @@ TEST_F(StartupTest, HostVersionNumberIsTheLeadingNumber) {
     struct Case {
         const char16_t *text;
         DWORD version;
-    } cases[] = {{u"28.01", 28}, {u"  33.00.7", 33}, {u"9", 9}, {u"v28", 0},
-                 {u"", 0},       {u"-28", 0},        {u"99999999999", 0xFFFFFFFF}};
+    } cases[] = {{u"28.01", 28}, {u"  33.00.7", 33},          {u"9", 9}, {u"v28", 0}, {u"", 0},
+                 {u"-28", 0},    {u"99999999999", 0xFFFFFFFF}};
     for (const Case &c : cases) {
         HostCtlSetVariable(u"_4ver", c.text);
         EXPECT_EQ(ReadHostVersionNumber(), c.version) << Narrow(c.text);

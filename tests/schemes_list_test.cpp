@@ -9,7 +9,7 @@
 namespace {
 
 class SchemeListTest : public PluginTest {
-protected:
+  protected:
     void SetUp() override {
         PluginTest::SetUp();
         FreeSchemeList();
@@ -215,7 +215,7 @@ TEST_F(SchemeListTest, DarkBelowLuminance500) {
 // ---- the built-in schemes ----
 
 class BuiltInSchemesTest : public PluginTest {
-protected:
+  protected:
     void SetUp() override {
         PluginTest::SetUp();
         FreeSchemeList();

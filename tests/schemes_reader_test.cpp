@@ -11,7 +11,7 @@
 namespace {
 
 class ReaderTest : public SchemeFileTest {
-protected:
+  protected:
     const ColorScheme *Scheme(const char16_t *name) const { return FindSchemeByName(g_schemes, name); }
 };
 

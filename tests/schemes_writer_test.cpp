@@ -12,7 +12,7 @@ namespace {
 const std::string BOM = "\xEF\xBB\xBF";
 
 class WriterTest : public SchemeFileTest {
-protected:
+  protected:
     void SetUp() override {
         SchemeFileTest::SetUp();
         Start();

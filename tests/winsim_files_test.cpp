@@ -14,7 +14,7 @@
 namespace {
 
 class FilesTest : public WinsimTest {
-protected:
+  protected:
     void SetUp() override {
         WinsimTest::SetUp();
         char pattern[] = "/tmp/winsim_files_XXXXXX";
@@ -129,7 +129,7 @@ TEST_F(FilesTest, FullPathNamesResolveDotsAndReportTheSizeNeeded) {
 namespace {
 
 class FileSharingTest : public WinsimTest {
-protected:
+  protected:
     void SetUp() override {
         WinsimTest::SetUp();
         char pattern[] = "/tmp/winsim_sharing_XXXXXX";
@@ -309,7 +309,7 @@ TEST_F(FileSharingTest, DuplicatesShareTheFileAndItsClaim) {
 namespace {
 
 class FileMappingTest : public WinsimTest {
-protected:
+  protected:
     void SetUp() override {
         WinsimTest::SetUp();
         char pattern[] = "/tmp/winsim_mapping_XXXXXX";

@@ -23,8 +23,8 @@ TEST_F(GdiTest, TextIsThreeFifthsOfTheFontHeightWidePerUnitAndOneHeightPerLine) 
     EXPECT_EQ(rect.bottom, 5 + 32);
     rect = {0, 0, 0, 0};
     EXPECT_EQ(DrawTextW(dc, u"ab\r\nlonger\n", -1, &rect, DT_CALCRECT), 96);  // three lines
-    EXPECT_EQ(rect.right, 115);                                              // 6 units: 115.2
-    EXPECT_TRUE(sim::DrawCalls().empty());                                   // measuring draws nothing
+    EXPECT_EQ(rect.right, 115);                                               // 6 units: 115.2
+    EXPECT_TRUE(sim::DrawCalls().empty());                                    // measuring draws nothing
 
     SetTextColor(dc, 0x00FFF0F0);
     SetBkMode(dc, TRANSPARENT);

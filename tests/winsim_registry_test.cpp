@@ -10,9 +10,9 @@ class RegistryTest : public WinsimTest {
     static HKEY Create(const std::u16string &path, REGSAM access = KEY_ALL_ACCESS, DWORD *disposition = nullptr,
                        DWORD options = REG_OPTION_NON_VOLATILE) {
         HKEY key = nullptr;
-        EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, options, access, nullptr, &key,
-                                  disposition),
-                  ERROR_SUCCESS)
+        EXPECT_EQ(
+            RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, options, access, nullptr, &key, disposition),
+            ERROR_SUCCESS)
             << path.size();
         return key;
     }
@@ -180,8 +180,7 @@ TEST_F(RegistryTest, TextRoundTripKeepsTypesBytesAndEmptyKeysButNotVolatileOnes)
     RegCloseKey(Create(u"Parent\\Session", KEY_READ, nullptr, REG_OPTION_VOLATILE));
 
     std::string text = sim::RegistryText();
-    EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\App]\n\"Hotkey\"=dword:0007005e\n"), std::string::npos)
-        << text;
+    EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\App]\n\"Hotkey\"=dword:0007005e\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\"Name \\\"q\\\" \\\\\"=\"Crème\\nbrûlée\"\n"), std::string::npos) << text;
     EXPECT_NE(text.find("@=hex(b):01,02,03,04,05,06,07,08\n\"odd\"=hex(1):41\n"), std::string::npos) << text;
     EXPECT_EQ(text.find("Session"), std::string::npos);
@@ -201,8 +200,12 @@ TEST_F(RegistryTest, ABadFileIsRefusedWholeAndSaysWhere) {
     sim::SetRegistryDword(HKEY_CURRENT_USER, u"Keep", u"V", 1);
     std::string before = sim::RegistryText();
     std::string error;
-    const char *bad[] = {"\"V\"=dword:1\n", "[HKCU\\A]\n\"V\"=dword:123\n", "[HKEY_USERS\\A]\n",
-                         "[HKCU\\A]\n\"V\"=hex:01,\n", "[HKCU\\A]\n\"V=dword:00000001\n", "[HKCU\\A]\nV=1\n"};
+    const char *bad[] = {"\"V\"=dword:1\n",
+                         "[HKCU\\A]\n\"V\"=dword:123\n",
+                         "[HKEY_USERS\\A]\n",
+                         "[HKCU\\A]\n\"V\"=hex:01,\n",
+                         "[HKCU\\A]\n\"V=dword:00000001\n",
+                         "[HKCU\\A]\nV=1\n"};
     for (const char *text : bad) {
         EXPECT_FALSE(sim::LoadRegistryText(std::string("; header\n\n") + text, &error)) << text;
         EXPECT_EQ(error.compare(0, 5, "line "), 0) << error;

@@ -45,8 +45,7 @@ class UiTest : public WinsimTest {
         return RegisterClassExW(&wc);
     }
     static HWND Make(DWORD exStyle = 0, const char16_t *name = u"Test Class") {
-        return CreateWindowExW(exStyle, name, u"Title", WS_POPUP, 10, 20, 50, 50, nullptr, nullptr, kModule,
-                               nullptr);
+        return CreateWindowExW(exStyle, name, u"Title", WS_POPUP, 10, 20, 50, 50, nullptr, nullptr, kModule, nullptr);
     }
     static std::vector<UINT> Messages(HWND window) {
         std::vector<UINT> list;

@@ -67,7 +67,7 @@ struct RecordOf : HandleRecord {
 };
 
 class OwnedRecord {
-public:
+  public:
     OwnedRecord() = default;
     explicit OwnedRecord(HandleRecord *record) : record_(record) {}
     OwnedRecord(const OwnedRecord &other) : record_(other.record_ ? other.record_->Copy() : nullptr) {}
@@ -85,7 +85,7 @@ public:
         return static_cast<Record *>(record_.get());
     }
 
-private:
+  private:
     std::unique_ptr<HandleRecord> record_;
 };
 

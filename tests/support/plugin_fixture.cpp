@@ -26,9 +26,13 @@ std::u16string HostOptionValue(const std::u16string &name) {
     return ReadBack([&name](LPWSTR b, DWORD n) { return HostCtlGetOption(name.c_str(), b, n); });
 }
 
-std::u16string HostCommandLog() { return ReadBack(HostCtlGetCommandLog); }
+std::u16string HostCommandLog() {
+    return ReadBack(HostCtlGetCommandLog);
+}
 
-std::u16string HostIpcLog() { return ReadBack(HostCtlGetIpcLog); }
+std::u16string HostIpcLog() {
+    return ReadBack(HostCtlGetIpcLog);
+}
 
 std::string Narrow(const std::u16string &text) {
     std::string out;

@@ -29,7 +29,8 @@ class SchemeFileTest : public PaletteTest, protected TestDirectory {
     static std::string Section(const std::string &name, const std::string &extra = "",
                                const std::string &std = "Bright White on Blue",
                                const std::string &background = "#000080") {
-        std::string text = "[" + name + "]\r\nStdColors=" + std + "\r\nInputColors=Yellow on Blue\r\n"
+        std::string text = "[" + name + "]\r\nStdColors=" + std +
+                           "\r\nInputColors=Yellow on Blue\r\n"
                            "ErrorColors=Bright Red on Blue\r\n";
         for (int i = 0; i < 16; ++i) {
             char line[32];
@@ -49,4 +50,6 @@ class SchemeFileTest : public PaletteTest, protected TestDirectory {
     }
 };
 
-inline std::u16string Widen16(const std::string &ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+inline std::u16string Widen16(const std::string &ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}

@@ -11,7 +11,7 @@
 #include "textio/textio.h"
 
 class TextioTest : public PluginTest, protected TestDirectory {
-protected:
+  protected:
     void SetUp() override {
         PluginTest::SetUp();
         CreateTestDirectory("vivanta_textio");

@@ -9,10 +9,9 @@ namespace vhost {
 
 namespace {
 
-const char *const kDirectives[] = {"StdColors",   "InputColors",       "ErrorColors",
-                                   "ListColors",  "ListStatBarColors", "ListInverseColors",
-                                   "SelectColors", "SelectStatBarColors", "SelectedColors",
-                                   "ColorDir"};
+const char *const kDirectives[] = {"StdColors",         "InputColors",       "ErrorColors",  "ListColors",
+                                   "ListStatBarColors", "ListInverseColors", "SelectColors", "SelectStatBarColors",
+                                   "SelectedColors",    "ColorDir"};
 
 BOOL CALLBACK ListWindow(HWND window, LPARAM) {
     WCHAR className[256] = {0};
@@ -41,8 +40,7 @@ void ShowConsole() {
     CONSOLE_SCREEN_BUFFER_INFOEX info = {};
     info.cbSize = sizeof info;
     if (!GetConsoleScreenBufferInfoEx(console, &info)) {
-        Qprintf(GetStdHandle(STD_ERROR_HANDLE), TEXT("vhost: cannot read the console (error %u)\r\n"),
-                GetLastError());
+        Qprintf(GetStdHandle(STD_ERROR_HANDLE), TEXT("vhost: cannot read the console (error %u)\r\n"), GetLastError());
         CloseHandle(console);
         return;
     }

@@ -306,8 +306,7 @@ WINSIM_API BOOL WINAPI GetConsoleScreenBufferInfo(HANDLE console, PCONSOLE_SCREE
 WINSIM_API BOOL WINAPI GetConsoleScreenBufferInfoEx(HANDLE console, PCONSOLE_SCREEN_BUFFER_INFOEX info);
 WINSIM_API BOOL WINAPI SetConsoleScreenBufferInfoEx(HANDLE console, PCONSOLE_SCREEN_BUFFER_INFOEX info);
 WINSIM_API BOOL WINAPI SetConsoleTextAttribute(HANDLE console, WORD attributes);
-WINSIM_API BOOL WINAPI WriteConsoleW(HANDLE console, const void *buffer, DWORD count, LPDWORD written,
-                                     LPVOID reserved);
+WINSIM_API BOOL WINAPI WriteConsoleW(HANDLE console, const void *buffer, DWORD count, LPDWORD written, LPVOID reserved);
 WINSIM_API BOOL WINAPI ReadConsoleOutputAttribute(HANDLE console, LPWORD attributes, DWORD length, COORD start,
                                                   LPDWORD read);
 WINSIM_API BOOL WINAPI WriteConsoleOutputAttribute(HANDLE console, const WORD *attributes, DWORD length, COORD start,
@@ -444,8 +443,7 @@ WINSIM_API DWORD WINAPI GetFileType(HANDLE file);
 WINSIM_API DWORD WINAPI GetFileSize(HANDLE file, LPDWORD high);
 WINSIM_API BOOL WINAPI GetFileSizeEx(HANDLE file, PLARGE_INTEGER size);
 WINSIM_API DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method);
-WINSIM_API BOOL WINAPI SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, PLARGE_INTEGER newPosition,
-                                        DWORD method);
+WINSIM_API BOOL WINAPI SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, PLARGE_INTEGER newPosition, DWORD method);
 WINSIM_API BOOL WINAPI FlushFileBuffers(HANDLE file);
 WINSIM_API BOOL WINAPI DeleteFileW(LPCWSTR name);
 WINSIM_API BOOL WINAPI MoveFileW(LPCWSTR existing, LPCWSTR target);
@@ -486,8 +484,7 @@ typedef HANDLE HGLOBAL;
 
 WINSIM_API HANDLE WINAPI CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES sa, DWORD protect, DWORD sizeHigh,
                                             DWORD sizeLow, LPCWSTR name);
-WINSIM_API LPVOID WINAPI MapViewOfFile(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offsetLow,
-                                       SIZE_T bytes);
+WINSIM_API LPVOID WINAPI MapViewOfFile(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offsetLow, SIZE_T bytes);
 WINSIM_API BOOL WINAPI UnmapViewOfFile(LPCVOID address);
 
 WINSIM_API HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes);
@@ -515,10 +512,9 @@ WINSIM_API SIZE_T WINAPI GlobalSize(HGLOBAL block);
 
 WINSIM_API UINT WINAPI GetACP(void);
 WINSIM_API UINT WINAPI GetOEMCP(void);
-WINSIM_API int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LPSTR out,
-                                          int size, LPCSTR defaultChar, LPBOOL usedDefault);
-WINSIM_API int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR bytes, int length, LPWSTR out,
-                                          int size);
+WINSIM_API int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LPSTR out, int size,
+                                          LPCSTR defaultChar, LPBOOL usedDefault);
+WINSIM_API int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR bytes, int length, LPWSTR out, int size);
 
 // Process snapshots, as Windows declares them in <tlhelp32.h>.
 
@@ -548,6 +544,6 @@ typedef int errno_t;
 WINSIM_API errno_t rand_s(unsigned int *value);
 #endif
 
+#include "wingdi.h"
 #include "winreg.h"
 #include "winuser.h"
-#include "wingdi.h"

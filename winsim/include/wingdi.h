@@ -52,10 +52,9 @@
 WINSIM_API HDC WINAPI GetDC(HWND window);
 WINSIM_API int WINAPI ReleaseDC(HWND window, HDC dc);
 WINSIM_API int WINAPI GetDeviceCaps(HDC dc, int index);
-WINSIM_API HFONT WINAPI CreateFontW(int height, int width, int escapement, int orientation, int weight,
-                                    DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
-                                    DWORD outPrecision, DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily,
-                                    LPCWSTR faceName);
+WINSIM_API HFONT WINAPI CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                                    DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision,
+                                    DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCWSTR faceName);
 WINSIM_API HBRUSH WINAPI CreateSolidBrush(COLORREF color);
 WINSIM_API HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object);
 WINSIM_API BOOL WINAPI DeleteObject(HGDIOBJ object);

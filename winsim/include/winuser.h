@@ -136,8 +136,8 @@ typedef struct tagSCROLLBARINFO {
 // ---- classes and windows ----
 WINSIM_API ATOM WINAPI RegisterClassExW(const WNDCLASSEXW *wc);
 WINSIM_API BOOL WINAPI UnregisterClassW(LPCWSTR className, HINSTANCE instance);
-WINSIM_API HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x,
-                                       int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+WINSIM_API HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
+                                       int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                                        LPVOID param);
 WINSIM_API BOOL WINAPI DestroyWindow(HWND window);
 WINSIM_API LRESULT WINAPI DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
