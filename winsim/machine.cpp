@@ -29,10 +29,8 @@ HandleTable &Table() {
 
 }  // namespace
 
-void BuildMachineOnce() {
-    static bool built = false;
-    if (built) return;
-    built = true;
+void BuildMachine() {
+    MachineBuilt() = true;
     sim::Reset();
 }
 

@@ -91,8 +91,10 @@ enum BackgroundClass { BACKGROUND_UNKNOWN = -1, BACKGROUND_DARK = 0, BACKGROUND_
 // The `key` export: applies a scheme of the other kind than the console's
 // background and announces it when the keystroke, with the modifiers held
 // now, is the configured hotkey; the system's error sound when nothing could
-// be applied.
-void HandleKeystroke(KeyInfo *info);
+// be applied. The answer is the export's for the host: always 0, the key
+// goes on to the host. (Answering here lets the export jump straight in,
+// which the per-keystroke cost notices.)
+int HandleKeystroke(KeyInfo *info);
 // Whether the console's current background is dark or light.
 BackgroundClass MeasureBackground(void);
 // A scheme of `list` picked at random for a background of that class:

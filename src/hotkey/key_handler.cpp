@@ -76,19 +76,19 @@ LONG SetDword(HKEY key, LPCWSTR name, DWORD value) {
 
 }  // namespace
 
-void HandleKeystroke(KeyInfo *info) {
-    if (!info) return;
+int HandleKeystroke(KeyInfo *info) {
+    if (!info) return 0;
     bool extended = IsExtendedHost();
     LONG code = info->keyCode;
     if (code == 0) {
         // Newer hosts report some keys by name alone. A name that is not
         // usable (negative) goes on but can match no hotkey.
-        if (!extended || !info->keyName) return;
+        if (!extended || !info->keyName) return 0;
         code = ParseHotkeyName(info->keyName);
-        if (code == 0) return;
+        if (code == 0) return 0;
     }
     LONG hotkey = static_cast<LONG>(g_plugin.hotkey);
-    if (!CouldMatch(code, hotkey, extended)) return;
+    if (!CouldMatch(code, hotkey, extended)) return 0;
 
     bool shift = IsHeld(VK_SHIFT);
     bool ctrl = IsHeld(VK_CONTROL);
@@ -103,6 +103,7 @@ void HandleKeystroke(KeyInfo *info) {
         code |= HOTKEY_CTRL_ALT_SHIFT;
     }
     if (code == hotkey) ApplyRandomScheme(info);
+    return 0;
 }
 
 BackgroundClass MeasureBackground(void) {

@@ -156,6 +156,5 @@ PLUGIN_API int WINAPI vivanta(LPCWSTR arguments) {
 }
 
 PLUGIN_API int WINAPI key(KeyInfo *info) {
-    HandleKeystroke(info);
-    return 0;
+    return HandleKeystroke(info);
 }

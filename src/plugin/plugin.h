@@ -103,8 +103,11 @@ DWORD ReadHostVersionNumber(void);
 // Reads %_4ver into both host version fields of g_plugin and returns the
 // major version: 0 when it overflows or lies outside 8-100.
 DWORD ReadHostVersion(void);
-// True from host major version 24 on.
-bool IsExtendedHost(void);
+// True from host major version 24 on. Inline: the key handler asks on
+// every keystroke, and a call into another file doubled its cost.
+inline bool IsExtendedHost(void) {
+    return g_plugin.hostMajorVersion >= FIRST_EXTENDED_HOST_VERSION;
+}
 
 // ---- messages ----
 

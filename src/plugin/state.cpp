@@ -66,7 +66,3 @@ DWORD ReadHostVersion(void) {
     g_plugin.hostMajorVersion = MajorVersion(p);
     return g_plugin.hostMajorVersion;
 }
-
-bool IsExtendedHost(void) {
-    return g_plugin.hostMajorVersion >= FIRST_EXTENDED_HOST_VERSION;
-}
