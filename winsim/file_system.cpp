@@ -180,14 +180,6 @@ void ResetFileSystem() {
     State() = FileSystemState();
 }
 
-std::vector<const FileObject *> FilesHeldByViews() {
-    std::vector<const FileObject *> files;
-    for (const auto &entry : State().views) {
-        if (entry.second->file) files.push_back(entry.second->file.get());
-    }
-    return files;
-}
-
 // Windows always ends the temporary path with a separator.
 std::u16string TempPathText() {
     std::u16string path = State().tempPath.empty() ? FromUtf8(DefaultTempDirectory()) : State().tempPath;
@@ -303,13 +295,31 @@ std::shared_ptr<FileObject> PagingFileSection(ULONGLONG size) {
     return file;
 }
 
-// A mapping object's size and page protection.
+// A mapping object's file, size and page protection.
 struct Section : RecordOf<Section> {
+    std::shared_ptr<FileObject> file;
     ULONGLONG mappingSize = 0;
     DWORD protect = 0;
 };
 
 }  // namespace
+
+namespace winsim {
+
+std::vector<const FileObject *> FilesHeldByMappings() {
+    std::vector<const FileObject *> files;
+    for (const HandleObject *object : AllHandles()) {
+        if (object->kind == HandleKind::Mapping && object->record.As<Section>()->file) {
+            files.push_back(object->record.As<Section>()->file.get());
+        }
+    }
+    for (const auto &entry : State().views) {
+        if (entry.second->file) files.push_back(entry.second->file.get());
+    }
+    return files;
+}
+
+}  // namespace winsim
 
 // ---- CreateFileMappingW ----
 WINSIM_API HANDLE WINAPI CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES sa, DWORD protect, DWORD sizeHigh,
@@ -333,8 +343,8 @@ WINSIM_API HANDLE WINAPI CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES s
             SetLastError(ERROR_INVALID_PARAMETER);
             return nullptr;
         }
-        section.file = PagingFileSection(requested);
-        if (!section.file) {
+        record->file = PagingFileSection(requested);
+        if (!record->file) {
             SetLastError(ERROR_NOT_ENOUGH_MEMORY);
             return nullptr;
         }
@@ -353,7 +363,8 @@ WINSIM_API HANDLE WINAPI CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES s
         return nullptr;
     }
     struct stat st;
-    if (fstat(object->file->fd, &st) != 0) {
+    std::shared_ptr<FileObject> opened = OpenedFile(*object);
+    if (fstat(opened->fd, &st) != 0) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
@@ -366,12 +377,12 @@ WINSIM_API HANDLE WINAPI CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES s
         requested = fileSize;
     } else if (requested > fileSize) {
         // Only a writable section may grow its file.
-        if (!Writable(page) || ftruncate(object->file->fd, static_cast<off_t>(requested)) != 0) {
+        if (!Writable(page) || ftruncate(opened->fd, static_cast<off_t>(requested)) != 0) {
             SetLastError(ERROR_NOT_ENOUGH_MEMORY);
             return nullptr;
         }
     }
-    section.file = object->file;
+    record->file = opened;
     record->mappingSize = requested;
     SetLastError(ERROR_SUCCESS);
     return AddHandle(section);
@@ -403,8 +414,8 @@ WINSIM_API LPVOID WINAPI MapViewOfFile(HANDLE mapping, DWORD access, DWORD offse
     }
     size_t length = bytes ? bytes : static_cast<size_t>(record.mappingSize - offset);
     int protection = PROT_READ | (write || copy ? PROT_WRITE : 0);
-    void *address = mmap(nullptr, length, protection, copy ? MAP_PRIVATE : MAP_SHARED, section->file->fd,
-                         static_cast<off_t>(offset));
+    void *address =
+        mmap(nullptr, length, protection, copy ? MAP_PRIVATE : MAP_SHARED, record.file->fd, static_cast<off_t>(offset));
     if (address == MAP_FAILED) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
@@ -412,7 +423,7 @@ WINSIM_API LPVOID WINAPI MapViewOfFile(HANDLE mapping, DWORD access, DWORD offse
     auto view = std::make_shared<MappedView>();
     view->address = address;
     view->length = length;
-    view->file = section->file;
+    view->file = record.file;
     State().views[reinterpret_cast<uintptr_t>(address)] = view;
     return address;
 }

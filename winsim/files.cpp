@@ -20,6 +20,26 @@ namespace {
 const DWORD kReadRights = GENERIC_READ | 0x10000000 /* GENERIC_ALL */ | 0x0001 /* FILE_READ_DATA */;
 const DWORD kWriteRights = GENERIC_WRITE | 0x10000000 | 0x0002 /* FILE_WRITE_DATA */ | 0x0004 /* FILE_APPEND_DATA */;
 
+// A file handle: the file object it and its duplicates share.
+struct OpenFile : RecordOf<OpenFile> {
+    std::shared_ptr<FileObject> file;
+};
+
+HandleObject FileHandle(const std::shared_ptr<FileObject> &file, DWORD access) {
+    auto *record = new OpenFile;
+    record->file = file;
+    HandleObject object;
+    object.kind = HandleKind::File;
+    object.access = access;
+    object.record = OwnedRecord(record);
+    return object;
+}
+
+// The Linux descriptor behind a file handle.
+int FileDescriptor(const HandleObject &object) {
+    return object.record.As<OpenFile>()->file->fd;
+}
+
 }  // namespace
 
 // Windows tells a missing file (2) from a missing directory on the way (3).
@@ -52,8 +72,8 @@ DWORD FileErrorFromErrno(int error, const std::string &path) {
     }
 }
 
-int FileDescriptor(const HandleObject &object) {
-    return object.file ? object.file->fd : object.fd;
+std::shared_ptr<FileObject> OpenedFile(const HandleObject &object) {
+    return object.kind == HandleKind::File ? object.record.As<OpenFile>()->file : nullptr;
 }
 
 bool IsPipeHandle(const HandleObject &object) {
@@ -62,7 +82,7 @@ bool IsPipeHandle(const HandleObject &object) {
 }
 
 bool IsDiskFile(const HandleObject &object) {
-    return object.kind == HandleKind::File && object.file && !object.file->characterDevice;
+    return object.kind == HandleKind::File && !object.record.As<OpenFile>()->file->characterDevice;
 }
 
 }  // namespace winsim
@@ -163,11 +183,7 @@ WINSIM_API HANDLE WINAPI CreateFileW(LPCWSTR name, DWORD access, DWORD share, LP
     file->access = rights;
     file->share = share;
     file->characterDevice = !S_ISREG(opened.st_mode);
-    HandleObject object;
-    object.kind = HandleKind::File;
-    object.access = access;
-    object.path = path;
-    object.file = file;
+    HandleObject object = FileHandle(file, access);
     bool reopened = exists && !device && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS);
     SetLastError(reopened ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
     return AddHandle(object);
@@ -263,9 +279,9 @@ namespace {
 std::set<const FileObject *> LiveFiles() {
     std::set<const FileObject *> files;
     for (const HandleObject *object : AllHandles()) {
-        if (object->file) files.insert(object->file.get());
+        if (object->kind == HandleKind::File) files.insert(object->record.As<OpenFile>()->file.get());
     }
-    for (const FileObject *file : FilesHeldByViews()) files.insert(file);
+    for (const FileObject *file : FilesHeldByMappings()) files.insert(file);
     return files;
 }
 
@@ -311,10 +327,7 @@ DWORD CheckShareAccess(dev_t device, ino_t inode, DWORD access, DWORD share) {
 }
 
 bool IsFileMapped(dev_t device, ino_t inode) {
-    for (const HandleObject *object : AllHandles()) {
-        if (object->kind == HandleKind::Mapping && object->file && SameFile(*object->file, device, inode)) return true;
-    }
-    for (const FileObject *file : FilesHeldByViews()) {
+    for (const FileObject *file : FilesHeldByMappings()) {
         if (SameFile(*file, device, inode)) return true;
     }
     return false;
@@ -654,3 +667,32 @@ WINSIM_API BOOL WINAPI FlushFileBuffers(HANDLE file) {
     // The bytes are already with the Linux kernel, which is all a test can see.
     return TRUE;
 }
+
+// Standard input redirected from a file: a file handle at the standard
+// input's fixed value, opened as a shell opens a redirection.
+namespace sim {
+
+bool SetStdInputFile(const std::string &path) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st;
+    if (fd < 0 || fstat(fd, &st) != 0) {
+        if (fd >= 0) close(fd);
+        return false;
+    }
+    auto file = std::make_shared<FileObject>();
+    file->fd = fd;
+    file->path = path;
+    file->device = st.st_dev;
+    file->inode = st.st_ino;
+    file->access = SpecificFileRights(GENERIC_READ);
+    file->share = FILE_SHARE_READ | FILE_SHARE_WRITE;  // as a shell opens a redirection
+    file->characterDevice = !S_ISREG(st.st_mode);
+    HandleObject object = FileHandle(file, GENERIC_READ);
+    object.counted = false;
+    HANDLE value = StandardHandleValue(STD_INPUT_HANDLE);
+    PutHandle(value, object);
+    SetStandardHandle(STD_INPUT_HANDLE, value);
+    return true;
+}
+
+}  // namespace sim

@@ -3,10 +3,6 @@
 // two ends are handles of one buffer.
 #include "machine.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 // Closing handles, and the count of handles the program left open.
 using namespace winsim;
 
@@ -21,7 +17,6 @@ WINSIM_API BOOL WINAPI CloseHandle(HANDLE handle) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    if (object->kind == HandleKind::File && object->fd >= 0) close(object->fd);
     RemoveHandle(handle);
     return TRUE;
 }
@@ -85,8 +80,8 @@ WINSIM_API BOOL WINAPI DuplicateHandle(HANDLE sourceProcess, HANDLE source, HAND
     return TRUE;
 }
 
-// Anonymous pipes in memory, and standard input redirected from a pipe or a
-// file. Nothing here can block: a read of an empty pipe whose writing end is
+// Anonymous pipes in memory, and standard input redirected from a pipe.
+// Nothing here can block: a read of an empty pipe whose writing end is
 // still open returns no bytes at once instead of waiting.
 namespace winsim {
 
@@ -205,33 +200,4 @@ void SetStdInputPipe(const std::string &bytes) {
     PutHandle(value, object);
     SetStandardHandle(STD_INPUT_HANDLE, value);
 }
-
-bool SetStdInputFile(const std::string &path) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat st;
-    if (fd < 0 || fstat(fd, &st) != 0) {
-        if (fd >= 0) close(fd);
-        return false;
-    }
-    auto file = std::make_shared<FileObject>();
-    file->fd = fd;
-    file->path = path;
-    file->device = st.st_dev;
-    file->inode = st.st_ino;
-    file->access = SpecificFileRights(GENERIC_READ);
-    file->share = FILE_SHARE_READ | FILE_SHARE_WRITE;  // as a shell opens a redirection
-    file->characterDevice = !S_ISREG(st.st_mode);
-    HandleObject object;
-    object.kind = HandleKind::File;
-    object.counted = false;
-    object.which = STD_INPUT_HANDLE;
-    object.access = GENERIC_READ;
-    object.path = path;
-    object.file = file;
-    HANDLE value = StandardHandleValue(STD_INPUT_HANDLE);
-    PutHandle(value, object);
-    SetStandardHandle(STD_INPUT_HANDLE, value);
-    return true;
-}
-
 }  // namespace sim

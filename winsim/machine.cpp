@@ -4,7 +4,6 @@
 // report and the chosen calls of that function fail as Windows would.
 #include "machine.h"
 
-#include <unistd.h>
 #include <windows.h>
 
 // The world and its reset: a fresh machine with one classic console window
@@ -61,14 +60,10 @@ std::vector<HandleObject *> AllHandles() {
     return all;
 }
 
-// Descriptors a handle holds itself (not through a file object) are closed
-// here, as the process would close them when it ends.
+// A file handle's descriptor belongs to its file object, which closes it
+// when the last handle, mapping or view holding it goes.
 void ResetHandles() {
-    HandleTable &table = Table();
-    for (auto &entry : table.handles) {
-        if (entry.second.kind == HandleKind::File && entry.second.fd >= 0) close(entry.second.fd);
-    }
-    table = HandleTable();
+    Table() = HandleTable();
 }
 
 HandleObject *FindHandle(HANDLE handle) {

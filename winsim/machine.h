@@ -43,8 +43,8 @@ struct FileObject {
 // files.cpp: Windows' share-mode check for a new open of `path`
 // asking for the specific rights `access`; 0 or ERROR_SHARING_VIOLATION.
 DWORD CheckShareAccess(dev_t device, ino_t inode, DWORD access, DWORD share);
-// file_system.cpp: the file objects mapped views hold.
-std::vector<const FileObject *> FilesHeldByViews();
+// file_system.cpp: the file objects mapping objects and mapped views hold.
+std::vector<const FileObject *> FilesHeldByMappings();
 // True while a mapping object or a view holds the file.
 bool IsFileMapped(dev_t device, ino_t inode);
 // GENERIC_* rights turned into the specific rights of a file.
@@ -97,17 +97,14 @@ struct HandleObject {
     sim::StdTarget target = sim::StdTarget::Capture;
     bool mirror = false;
     std::string captured;
-    // File, and Standard with a descriptor
+    // Standard with a descriptor
     int fd = -1;
     DWORD access = 0;
-    std::string path;
     // UTF-8 bytes of a character split across two writes to the console
     std::string pendingUtf8;
-    // File (opened by CreateFileW) and Mapping: the file object they share
-    std::shared_ptr<FileObject> file;
     // Standard, duplicated: the standard handle whose capture it writes to
     uintptr_t aliasOf = 0;
-    // Snapshot, Pipe, Mapping: the record of the area that made the handle
+    // File, Snapshot, Pipe, Mapping: the record of the area that made the handle
     OwnedRecord record;
 };
 
@@ -267,8 +264,8 @@ LRESULT CallProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void ProcessMessagesUntil(ULONGLONG until);
 
 // ---- reads and writes by kind of handle ----
-// The Linux descriptor behind a file handle, or -1.
-int FileDescriptor(const HandleObject &object);
+// files.cpp: the file object a file handle opened; null for other handles.
+std::shared_ptr<FileObject> OpenedFile(const HandleObject &object);
 bool IsPipeHandle(const HandleObject &object);  // a pipe end, or a standard handle led to a pipe
 bool IsDiskFile(const HandleObject &object);
 
