@@ -21,6 +21,33 @@ struct TitleChange {
     std::u16string title;
 };
 
+// What a console or standard handle keeps beyond what every handle has.
+struct ConsoleStream : RecordOf<ConsoleStream> {
+    // Standard
+    DWORD which = 0;
+    sim::StdTarget target = sim::StdTarget::Capture;
+    bool mirror = false;
+    std::string captured;
+    // Standard with a descriptor
+    int fd = -1;
+    // UTF-8 bytes of a character split across two writes to the console
+    std::string pendingUtf8;
+    // Standard, duplicated: the standard handle whose capture it writes to
+    uintptr_t aliasOf = 0;
+};
+
+// Only for handles of the console kinds and standard handles.
+ConsoleStream &Stream(const HandleObject &object) {
+    return *object.record.As<ConsoleStream>();
+}
+
+HandleObject StreamHandle(HandleKind kind, ConsoleStream *stream) {
+    HandleObject object;
+    object.kind = kind;
+    object.record = OwnedRecord(stream);
+    return object;
+}
+
 struct Console {
     SHORT columns = 0;
     SHORT rows = 0;
@@ -621,11 +648,11 @@ void ResetConsole() {
     // The standard handles, at the values a console process starts with.
     for (int i = 0; i < 3; ++i) {
         DWORD which = static_cast<DWORD>(-10 - i);
-        HandleObject object;
-        object.kind = HandleKind::Standard;
+        auto *stream = new ConsoleStream;
+        stream->which = which;
+        stream->target = i == 0 ? sim::StdTarget::Console : sim::StdTarget::Capture;
+        HandleObject object = StreamHandle(HandleKind::Standard, stream);
         object.counted = false;
-        object.which = which;
-        object.target = i == 0 ? sim::StdTarget::Console : sim::StdTarget::Capture;
         console.standard[i] = StandardHandleValue(which);
         PutHandle(console.standard[i], object);
     }
@@ -678,23 +705,64 @@ DWORD WriteError(int error) {
 
 }  // namespace
 
+bool IsConsoleOutput(const HandleObject *object) {
+    if (!object) return false;
+    if (object->kind == HandleKind::ConsoleOutput) return true;
+    return object->kind == HandleKind::Standard && Stream(*object).target == sim::StdTarget::Console &&
+           Stream(*object).which != STD_INPUT_HANDLE;
+}
+
+bool IsConsoleInput(const HandleObject *object) {
+    if (!object) return false;
+    if (object->kind == HandleKind::ConsoleInput) return true;
+    return object->kind == HandleKind::Standard && Stream(*object).target == sim::StdTarget::Console &&
+           Stream(*object).which == STD_INPUT_HANDLE;
+}
+
+bool IsPipeHandle(const HandleObject &object) {
+    if (object.kind == HandleKind::Pipe) return true;
+    return object.kind == HandleKind::Standard && Stream(object).target != sim::StdTarget::Console;
+}
+
+HANDLE OpenConsole(HandleKind kind, DWORD access) {
+    HandleObject object = StreamHandle(kind, new ConsoleStream);
+    object.access = access;
+    SetLastError(ERROR_SUCCESS);
+    return AddHandle(object);
+}
+
+HandleObject DuplicateStandardHandle(const HandleObject &source, HANDLE value) {
+    HandleObject copy = source;
+    const ConsoleStream &from = Stream(source);
+    ConsoleStream &stream = Stream(copy);
+    if (from.target == sim::StdTarget::Console) {
+        copy.kind = from.which == STD_INPUT_HANDLE ? HandleKind::ConsoleInput : HandleKind::ConsoleOutput;
+    } else if (from.target == sim::StdTarget::Capture) {
+        // Writes through the copy land in the same capture.
+        stream.aliasOf = from.aliasOf ? from.aliasOf : reinterpret_cast<uintptr_t>(value);
+        stream.captured.clear();
+    }
+    return copy;
+}
+
 // Byte writes to the console are read as UTF-8; a character split between
 // two writes is completed by the second.
 void WriteConsoleBytes(HandleObject &object, const std::string &bytes, bool logged) {
-    WriteToScreen(FromUtf8(bytes, &object.pendingUtf8), logged);
+    WriteToScreen(FromUtf8(bytes, &Stream(object).pendingUtf8), logged);
 }
 
 BOOL WriteStandardStream(HandleObject &object, const char *bytes, DWORD count) {
     std::string data(bytes, bytes + count);
-    switch (object.target) {
+    ConsoleStream &stream = Stream(object);
+    switch (stream.target) {
         case sim::StdTarget::Console:
             WriteConsoleBytes(object, data, true);
             return TRUE;
         case sim::StdTarget::Capture: {
-            HandleObject *original = object.aliasOf ? FindHandle(reinterpret_cast<HANDLE>(object.aliasOf)) : nullptr;
-            bool same =
-                original && original->kind == HandleKind::Standard && original->target == sim::StdTarget::Capture;
-            (same ? original : &object)->captured += data;
+            HandleObject *original = stream.aliasOf ? FindHandle(reinterpret_cast<HANDLE>(stream.aliasOf)) : nullptr;
+            bool same = original && original->kind == HandleKind::Standard &&
+                        Stream(*original).target == sim::StdTarget::Capture;
+            Stream(same ? *original : object).captured += data;
             return TRUE;
         }
         case sim::StdTarget::Fd:
@@ -702,7 +770,7 @@ BOOL WriteStandardStream(HandleObject &object, const char *bytes, DWORD count) {
     }
     size_t done = 0;
     while (done < data.size()) {
-        ssize_t n = write(object.fd, data.data() + done, data.size() - done);
+        ssize_t n = write(stream.fd, data.data() + done, data.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             SetLastError(WriteError(errno));
@@ -710,12 +778,13 @@ BOOL WriteStandardStream(HandleObject &object, const char *bytes, DWORD count) {
         }
         done += static_cast<size_t>(n);
     }
-    if (object.mirror) WriteConsoleBytes(object, data, false);
+    if (stream.mirror) WriteConsoleBytes(object, data, false);
     return TRUE;
 }
 
 BOOL ReadStandardStream(HandleObject &object, void *buffer, DWORD size, DWORD *read) {
-    switch (object.target) {
+    const ConsoleStream &stream = Stream(object);
+    switch (stream.target) {
         case sim::StdTarget::Console:  // answered by ReadFile itself
         case sim::StdTarget::Capture:
             // The writing end of the pipe is gone, as in a finished pipeline.
@@ -727,7 +796,7 @@ BOOL ReadStandardStream(HandleObject &object, void *buffer, DWORD size, DWORD *r
     }
     ssize_t n;
     do {
-        n = ::read(object.fd, buffer, size);
+        n = ::read(stream.fd, buffer, size);
     } while (n < 0 && errno == EINTR);
     if (n < 0) {
         *read = 0;
@@ -770,13 +839,13 @@ namespace sim {
 void SetStdTarget(DWORD which, StdTarget target, int fd, bool mirror) {
     int index = StandardIndex(which);
     if (index < 0) return;
-    HandleObject object;
-    object.kind = HandleKind::Standard;
+    auto *stream = new ConsoleStream;
+    stream->which = which;
+    stream->target = target;
+    stream->fd = target == StdTarget::Fd ? fd : -1;
+    stream->mirror = target == StdTarget::Fd && mirror;
+    HandleObject object = StreamHandle(HandleKind::Standard, stream);
     object.counted = false;
-    object.which = which;
-    object.target = target;
-    object.fd = target == StdTarget::Fd ? fd : -1;
-    object.mirror = target == StdTarget::Fd && mirror;
     HANDLE value = StandardHandleValue(which);
     PutHandle(value, object);
     C().standard[index] = value;
@@ -784,8 +853,10 @@ void SetStdTarget(DWORD which, StdTarget target, int fd, bool mirror) {
 
 std::string CapturedBytes(DWORD which) {
     HandleObject *object = FindHandle(StandardHandleValue(which));
-    if (!object || object->kind != HandleKind::Standard || object->target != StdTarget::Capture) return std::string();
-    return object->captured;
+    if (!object || object->kind != HandleKind::Standard || Stream(*object).target != StdTarget::Capture) {
+        return std::string();
+    }
+    return Stream(*object).captured;
 }
 
 }  // namespace sim

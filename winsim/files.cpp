@@ -76,11 +76,6 @@ std::shared_ptr<FileObject> OpenedFile(const HandleObject &object) {
     return object.kind == HandleKind::File ? object.record.As<OpenFile>()->file : nullptr;
 }
 
-bool IsPipeHandle(const HandleObject &object) {
-    if (object.kind == HandleKind::Pipe) return true;
-    return object.kind == HandleKind::Standard && object.target != sim::StdTarget::Console;
-}
-
 bool IsDiskFile(const HandleObject &object) {
     return object.kind == HandleKind::File && !object.record.As<OpenFile>()->file->characterDevice;
 }
@@ -90,14 +85,6 @@ bool IsDiskFile(const HandleObject &object) {
 using namespace winsim;
 
 namespace {
-
-HANDLE OpenConsole(HandleKind kind, DWORD access) {
-    HandleObject object;
-    object.kind = kind;
-    object.access = access;
-    SetLastError(ERROR_SUCCESS);
-    return AddHandle(object);
-}
 
 int OpenFlags(DWORD access, DWORD disposition) {
     bool reads = (access & kReadRights) != 0;

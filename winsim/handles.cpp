@@ -39,16 +39,8 @@ using namespace winsim;
 namespace {
 
 HandleObject Duplicate(const HandleObject &source, HANDLE value) {
-    HandleObject copy = source;
+    HandleObject copy = source.kind == HandleKind::Standard ? DuplicateStandardHandle(source, value) : source;
     copy.counted = true;
-    if (source.kind != HandleKind::Standard) return copy;
-    if (source.target == sim::StdTarget::Console) {
-        copy.kind = source.which == STD_INPUT_HANDLE ? HandleKind::ConsoleInput : HandleKind::ConsoleOutput;
-    } else if (source.target == sim::StdTarget::Capture) {
-        // Writes through the copy land in the same capture.
-        copy.aliasOf = source.aliasOf ? source.aliasOf : reinterpret_cast<uintptr_t>(value);
-        copy.captured.clear();
-    }
     return copy;
 }
 
@@ -194,7 +186,6 @@ void SetStdInputPipe(const std::string &bytes) {
     pipe->data = bytes;
     HandleObject object = PipeHandle(pipe, false);
     object.counted = false;
-    object.which = STD_INPUT_HANDLE;
     object.access = GENERIC_READ;
     HANDLE value = StandardHandleValue(STD_INPUT_HANDLE);
     PutHandle(value, object);

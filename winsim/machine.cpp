@@ -83,20 +83,6 @@ HANDLE StandardHandleValue(DWORD which) {
     return index < 0 ? INVALID_HANDLE_VALUE : reinterpret_cast<HANDLE>(kStandardValues[index]);
 }
 
-bool IsConsoleOutput(const HandleObject *object) {
-    if (!object) return false;
-    if (object->kind == HandleKind::ConsoleOutput) return true;
-    return object->kind == HandleKind::Standard && object->target == sim::StdTarget::Console &&
-           object->which != STD_INPUT_HANDLE;
-}
-
-bool IsConsoleInput(const HandleObject *object) {
-    if (!object) return false;
-    if (object->kind == HandleKind::ConsoleInput) return true;
-    return object->kind == HandleKind::Standard && object->target == sim::StdTarget::Console &&
-           object->which == STD_INPUT_HANDLE;
-}
-
 }  // namespace winsim
 
 namespace sim {

@@ -92,19 +92,8 @@ class OwnedRecord {
 struct HandleObject {
     HandleKind kind = HandleKind::File;
     bool counted = true;  // standard handles are not counted as opened by the program
-    // Standard
-    DWORD which = 0;
-    sim::StdTarget target = sim::StdTarget::Capture;
-    bool mirror = false;
-    std::string captured;
-    // Standard with a descriptor
-    int fd = -1;
     DWORD access = 0;
-    // UTF-8 bytes of a character split across two writes to the console
-    std::string pendingUtf8;
-    // Standard, duplicated: the standard handle whose capture it writes to
-    uintptr_t aliasOf = 0;
-    // File, Snapshot, Pipe, Mapping: the record of the area that made the handle
+    // The record of the area that made the handle
     OwnedRecord record;
 };
 
@@ -190,6 +179,11 @@ void SetStandardHandle(DWORD which, HANDLE handle);
 int StandardIndex(DWORD which);  // 0..2, or -1
 bool IsConsoleOutput(const HandleObject *object);
 bool IsConsoleInput(const HandleObject *object);
+// console.cpp: a new handle of "conout$" or "conin$"
+HANDLE OpenConsole(HandleKind kind, DWORD access);
+// console.cpp: what DuplicateHandle makes of a standard handle: an ordinary
+// handle of what it leads to; `value` is the source handle.
+HandleObject DuplicateStandardHandle(const HandleObject &source, HANDLE value);
 
 // text.cpp: strings
 std::u16string Str(LPCWSTR text);
