@@ -356,18 +356,16 @@ WINSIM_API int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UIN
 // pointer, flushing, deletion and renaming, temporary files, pipes and
 // handle duplication.
 
-#ifndef DELETE
+// Access rights shared by files and registry keys.
 #define DELETE 0x00010000L
-#endif
-#ifndef SYNCHRONIZE
+#define READ_CONTROL 0x00020000L
 #define SYNCHRONIZE 0x00100000L
-#endif
-#ifndef GENERIC_EXECUTE
+#define STANDARD_RIGHTS_READ READ_CONTROL
+#define STANDARD_RIGHTS_WRITE READ_CONTROL
+#define STANDARD_RIGHTS_ALL 0x001F0000L
+#define MAXIMUM_ALLOWED 0x02000000L
 #define GENERIC_EXECUTE 0x20000000L
-#endif
-#ifndef GENERIC_ALL
 #define GENERIC_ALL 0x10000000L
-#endif
 
 #define FILE_READ_DATA 0x0001
 #define FILE_WRITE_DATA 0x0002

@@ -25,36 +25,7 @@ struct _FILETIME;
 #define ERROR_CHILD_MUST_BE_VOLATILE 1021L
 #endif
 
-// ---- access rights ----
-// Each guarded: windows.h may come to define some of them for files.
-#ifndef DELETE
-#define DELETE 0x00010000L
-#endif
-#ifndef READ_CONTROL
-#define READ_CONTROL 0x00020000L
-#endif
-#ifndef SYNCHRONIZE
-#define SYNCHRONIZE 0x00100000L
-#endif
-#ifndef STANDARD_RIGHTS_READ
-#define STANDARD_RIGHTS_READ READ_CONTROL
-#endif
-#ifndef STANDARD_RIGHTS_WRITE
-#define STANDARD_RIGHTS_WRITE READ_CONTROL
-#endif
-#ifndef STANDARD_RIGHTS_ALL
-#define STANDARD_RIGHTS_ALL 0x001F0000L
-#endif
-#ifndef MAXIMUM_ALLOWED
-#define MAXIMUM_ALLOWED 0x02000000L
-#endif
-#ifndef GENERIC_EXECUTE
-#define GENERIC_EXECUTE 0x20000000L
-#endif
-#ifndef GENERIC_ALL
-#define GENERIC_ALL 0x10000000L
-#endif
-
+// ---- access rights (the standard and generic ones come from windows.h) ----
 #define KEY_QUERY_VALUE 0x0001
 #define KEY_SET_VALUE 0x0002
 #define KEY_CREATE_SUB_KEY 0x0004
