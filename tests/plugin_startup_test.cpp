@@ -87,7 +87,8 @@ TEST_F(StartupTest, HostVersionNumberIsTheLeadingNumber) {
                  {u"-28", 0},    {u"99999999999", 0xFFFFFFFF}};
     for (const Case &c : cases) {
         HostCtlSetVariable(u"_4ver", c.text);
-        EXPECT_EQ(ReadHostVersionNumber(), c.version) << Narrow(c.text);
+        ReadHostVersion();
+        EXPECT_EQ(g_plugin.hostVersion, c.version) << Narrow(c.text);
     }
 }
 

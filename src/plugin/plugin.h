@@ -97,11 +97,10 @@ bool AttachPlugin(HMODULE module, DWORD reason);
 // Back to the state of a freshly attached library; the module stays known.
 void ResetPluginState(void);
 
-// The leading number of the host's %_4ver (0 when it has none; too many
-// digits read as the largest value).
-DWORD ReadHostVersionNumber(void);
 // Reads %_4ver into both host version fields of g_plugin and returns the
-// major version: 0 when it overflows or lies outside 8-100.
+// major version: 0 when it overflows or lies outside 8-100. hostVersion is
+// the leading number (0 when there is none; too many digits read as the
+// largest value).
 DWORD ReadHostVersion(void);
 // True from host major version 24 on. Inline: the key handler asks on
 // every keystroke, and a call into another file doubled its cost.

@@ -54,11 +54,6 @@ void ResetPluginState(void) {
     g_plugin = PluginState{module, INVALID_HANDLE_VALUE, nullptr, nullptr, 0, 0, DEFAULT_HOTKEY, TRUE};
 }
 
-DWORD ReadHostVersionNumber(void) {
-    WCHAR buffer[HOST_VERSION_TEXT_SIZE];
-    return LeadingNumber(ExpandHostVersion(buffer));
-}
-
 DWORD ReadHostVersion(void) {
     WCHAR buffer[HOST_VERSION_TEXT_SIZE];
     LPCWSTR p = ExpandHostVersion(buffer);
