@@ -85,7 +85,7 @@ TEST_F(ArgumentTest, HelpIsShownAtOnceAndNothingElseHappens) {
 
     HostCtlClearOutput();
     EXPECT_EQ(vivanta(u"/??"), 0);
-    EXPECT_EQ(Out(), std::u16string(HELP_TEXT) + u"\r\n\t\t\t\tVivanta  0.39.0.1 (x64)\r\n");
+    EXPECT_EQ(Out(), std::u16string(HELP_TEXT) + Versioned(u"\r\n\t\t\t\tVivanta  %VERSION%.%BUILD% (x64)\r\n"));
 }
 
 TEST_F(ArgumentTest, OptionValuesSkipOneColonOrEquals) {

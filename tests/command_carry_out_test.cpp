@@ -7,10 +7,10 @@
 
 namespace {
 
-const char16_t SCREEN_HEAD[] =
-    u"\r\nVivanta v0.39.0 settings:\r\n\n"
+const std::u16string SCREEN_HEAD = Versioned(
+    u"\r\nVivanta v%VERSION% settings:\r\n\n"
     u"  Hotkey  . . . . . . . . . . /K: Alt-Z\r\n"
-    u"  Hotkey OSD  . . . . . . . . /O: Yes\r\n";
+    u"  Hotkey OSD  . . . . . . . . /O: Yes\r\n");
 
 std::u16string SchemeList(int marked) {
     const char16_t *lines[4] = {u"Marianas Trench            (dark)", u"Ice Palace                 (light)",

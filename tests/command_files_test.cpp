@@ -40,7 +40,7 @@ class CommandFilesTest : public SchemeFileTest {
 TEST_F(CommandFilesTest, ReadingAFileReplacesOrMergesAndSaysHowMany) {
     std::u16string file = MakeFile("two.ini", Section("Night") + Section("ice palace"));
     EXPECT_EQ(Run(u"/F:" + Q(file) + u" /M"), 0);
-    std::u16string head = u"Read 2 schemes from file \"" + file + u"\".\r\n\r\nVivanta v0.39.0 settings:";
+    std::u16string head = u"Read 2 schemes from file \"" + file + Versioned(u"\".\r\n\r\nVivanta v%VERSION% settings:");
     EXPECT_EQ(Head(Out(), head), head);
     EXPECT_EQ(ListedNames(), u"Marianas Trench,Forest Primeval,Cr\u00e8me Br\u00fbl\u00e9e,Night,ice palace");
 

@@ -24,13 +24,13 @@ void WINAPI Sink(int stream, LPCWSTR text) {
 
 TEST_F(HostOutputTest, CapturedPerStreamWithWideConversions) {
     HostCtlCapture(1);
-    EXPECT_EQ(23, Printf(u"%s v%u.%u.%u loaded.", u"Vivanta", 0u, 39u, 0u));
+    EXPECT_EQ(23, Printf(u"%s v%u.%u.%u loaded.", u"Vivanta", 1u, 20u, 3u));
     QPuts(u" Hotkey: ");
     Printf(u"%c", u'Z');
     CrLf();
     EXPECT_EQ(11, Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"%s plugin: ", u"Vi"));
     Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"%d%%\r\n", -5);
-    EXPECT_EQ(u"Vivanta v0.39.0 loaded. Hotkey: Z\r\n", Output(1));
+    EXPECT_EQ(u"Vivanta v1.20.3 loaded. Hotkey: Z\r\n", Output(1));
     EXPECT_EQ(u"Vi plugin: -5%\r\n", Output(2));
     HostCtlClearOutput();
     EXPECT_EQ(u"", Output(1));

@@ -7,7 +7,7 @@ namespace {
 
 using LoadingBannerTest = PluginTest;
 
-const char16_t BANNER[] = u"Vivanta v0.39.0 loaded.   Hotkey: Alt-Z\r\n";
+const std::u16string BANNER = Versioned(u"Vivanta v%VERSION% loaded.   Hotkey: Alt-Z\r\n");
 
 TEST_F(LoadingBannerTest, StartUpAnnouncesTheVersionAndHotkey) {
     ASSERT_EQ(InitializePlugin(), 0);
@@ -37,7 +37,7 @@ TEST_F(LoadingBannerTest, TheBannerNamesTheHotkeyOfTheTableInForce) {
     g_plugin.hotkey = 0x7005E;
     HostCtlSetVariable(u"_4ver", u"24.01");
     ASSERT_EQ(InitializePlugin(), 0);
-    EXPECT_EQ(Out(), u"Vivanta v0.39.0 loaded.   Hotkey: Ctrl-Alt-Shift-F1\r\n");
+    EXPECT_EQ(Out(), Versioned(u"Vivanta v%VERSION% loaded.   Hotkey: Ctrl-Alt-Shift-F1\r\n"));
     EXPECT_EQ(g_plugin.hostMajorVersion, 24u);
     ShutdownPlugin();
 
@@ -45,13 +45,13 @@ TEST_F(LoadingBannerTest, TheBannerNamesTheHotkeyOfTheTableInForce) {
     HostCtlSetVariable(u"_4ver", u"23.01");
     ASSERT_EQ(InitializePlugin(), 0);
     started_ = true;
-    EXPECT_EQ(Out(), u"Vivanta v0.39.0 loaded.   Hotkey: (unknown)\r\n");
+    EXPECT_EQ(Out(), Versioned(u"Vivanta v%VERSION% loaded.   Hotkey: (unknown)\r\n"));
 
     ShutdownPlugin();
     HostCtlClearOutput();
     g_plugin.hotkey = 0;
     ASSERT_EQ(InitializePlugin(), 0);
-    EXPECT_EQ(Out(), u"Vivanta v0.39.0 loaded.   Hotkey: None\r\n");
+    EXPECT_EQ(Out(), Versioned(u"Vivanta v%VERSION% loaded.   Hotkey: None\r\n"));
 }
 
 }  // namespace

@@ -8,7 +8,7 @@ using StartupTest = PluginTest;
 TEST_F(StartupTest, StartsOnAClassicConsoleAndShutsDownCleanly) {
     EXPECT_EQ(InitializePlugin(), 0);
     EXPECT_EQ(Err(), u"");
-    EXPECT_EQ(Out(), u"Vivanta v0.39.0 loaded.   Hotkey: Alt-Z\r\n");
+    EXPECT_EQ(Out(), Versioned(u"Vivanta v%VERSION% loaded.   Hotkey: Alt-Z\r\n"));
     EXPECT_EQ(sim::OpenHandleCount(), 1);
     EXPECT_NE(g_plugin.getBufferInfoEx, nullptr);
     EXPECT_NE(g_plugin.setBufferInfoEx, nullptr);

@@ -7,6 +7,11 @@
 set -euo pipefail
 
 TRANSCRIPT_WORK=$(mktemp -d)
+# Transcripts name the release as %VERSION% (and its build as %BUILD%), so
+# that a new version changes CMakeLists.txt and no transcript.
+TRANSCRIPT_SOURCE=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+TRANSCRIPT_VERSION=$(sed -n 's/^project(Vivanta VERSION \([0-9.]*\).*/\1/p' "$TRANSCRIPT_SOURCE/CMakeLists.txt")
+TRANSCRIPT_BUILD=$(sed -n 's/^set(VIVANTA_VERSION_BUILD \([0-9]*\))/\1/p' "$TRANSCRIPT_SOURCE/CMakeLists.txt")
 trap 'rm -rf "$TRANSCRIPT_WORK"' EXIT
 TRANSCRIPT_FAILED=0
 
@@ -23,6 +28,9 @@ expect_run() {
   local runner=${VHOST_RUNNER:-run_plain}
   "$runner" "$TRANSCRIPT_WORK/$name.out" "$TRANSCRIPT_WORK/$name.err" "$TRANSCRIPT_WORK/$name.rc" "$VHOST" "$@"
   local stream
+  TRANSCRIPT_VERSION=$TRANSCRIPT_VERSION TRANSCRIPT_BUILD=$TRANSCRIPT_BUILD perl -0pi -e \
+    's/\Q$ENV{TRANSCRIPT_VERSION}.$ENV{TRANSCRIPT_BUILD}\E/%VERSION%.%BUILD%/g; s/\Q$ENV{TRANSCRIPT_VERSION}\E/%VERSION%/g' \
+    "$TRANSCRIPT_WORK/$name.out" "$TRANSCRIPT_WORK/$name.err"
   for stream in out err rc; do
     if ! cmp -s "$EXPECTED/$name.$stream" "$TRANSCRIPT_WORK/$name.$stream"; then
       echo "$name: standard $stream differs from $EXPECTED/$name.$stream"

@@ -1,8 +1,10 @@
 #include "support/plugin_fixture.h"
 
+#include <string>
 #include <vector>
 
 #include "base/base.h"
+#include "vivanta_version.h"
 
 const char16_t TEST_MODULE_PATH[] = u"/opt/vivanta/Vivanta.so";
 
@@ -17,6 +19,18 @@ std::u16string ReadBack(Getter getter) {
 }
 
 }  // namespace
+
+std::u16string Versioned(std::u16string text) {
+    std::u16string fields[2][2] = {{u"%VERSION%", VIVANTA_VERSION_TEXT}, {u"%BUILD%", u""}};
+    for (char digit : std::to_string(VIVANTA_VERSION_BUILD)) fields[1][1].push_back(static_cast<char16_t>(digit));
+    for (const auto &field : fields) {
+        for (size_t at = text.find(field[0]); at != std::u16string::npos; at = text.find(field[0], at)) {
+            text.replace(at, field[0].size(), field[1]);
+            at += field[1].size();
+        }
+    }
+    return text;
+}
 
 std::u16string HostOutput(int stream) {
     return ReadBack([stream](LPWSTR b, DWORD n) { return HostCtlGetOutput(stream, b, n); });

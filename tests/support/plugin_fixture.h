@@ -15,6 +15,9 @@
 extern const char16_t TEST_MODULE_PATH[];
 
 std::u16string HostOutput(int stream);
+// `text` with %VERSION% and %BUILD% replaced by the product's version and
+// build, so that a release changes CMakeLists.txt and no test.
+std::u16string Versioned(std::u16string text);
 std::u16string HostOptionValue(const std::u16string &name);
 std::u16string HostCommandLog();
 std::u16string HostIpcLog();

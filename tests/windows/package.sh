@@ -25,6 +25,9 @@ mkdir -p "$unpacked"
 unzip -q "$zip" -d "$unpacked"
 cmp "$unpacked/Vivanta.ini" "$source_dir/examples/Vivanta.ini"
 cmp "$unpacked/USER_GUIDE.md" "$source_dir/docs/USER_GUIDE.md"
+# The guide names the release it documents: the one CMakeLists.txt makes.
+stale=$(grep -on 'Vivanta v\?[0-9]\+\(\.[0-9]\+\)\+' "$source_dir/docs/USER_GUIDE.md" | grep -v "[ v]$version\$" || true)
+[ -z "$stale" ] || { echo "docs/USER_GUIDE.md names another version than $version:"; echo "$stale"; exit 1; }
 # The DLL is the MinGW build's, not a stale copy.
 cmp "$unpacked/Vivanta.dll" "$bin/Vivanta.dll"
 
