@@ -3,6 +3,8 @@
 
 #include "machine.h"
 
+using namespace winsim;
+
 namespace winsim {
 
 namespace {
@@ -36,7 +38,6 @@ void ResetClipboard() {
 // The clipboard: opened and closed around reads, its data held in global
 // blocks that belong to it. Tests put text on it, or hold it open as
 // another program would.
-using namespace winsim;
 
 namespace {
 
@@ -48,7 +49,6 @@ void FreeClipboardData() {
 
 }  // namespace
 
-// ---- OpenClipboard ----
 WINSIM_API BOOL WINAPI OpenClipboard(HWND owner) {
     (void)owner;
     if (sim::ShouldFail("OpenClipboard")) return FALSE;
@@ -61,7 +61,6 @@ WINSIM_API BOOL WINAPI OpenClipboard(HWND owner) {
     return TRUE;
 }
 
-// ---- CloseClipboard ----
 WINSIM_API BOOL WINAPI CloseClipboard(void) {
     if (sim::ShouldFail("CloseClipboard")) return FALSE;
     ClipboardState &state = State();
@@ -73,7 +72,6 @@ WINSIM_API BOOL WINAPI CloseClipboard(void) {
     return TRUE;
 }
 
-// ---- GetClipboardData ----
 WINSIM_API HANDLE WINAPI GetClipboardData(UINT format) {
     if (sim::ShouldFail("GetClipboardData")) return nullptr;
     ClipboardState &state = State();
@@ -89,7 +87,6 @@ WINSIM_API HANDLE WINAPI GetClipboardData(UINT format) {
     return found->second;
 }
 
-// ---- IsClipboardFormatAvailable ----
 WINSIM_API BOOL WINAPI IsClipboardFormatAvailable(UINT format) {
     if (sim::ShouldFail("IsClipboardFormatAvailable")) return FALSE;
     return State().clipboard.count(format) != 0;
@@ -130,7 +127,6 @@ bool IsClipboardOpen() {
 
 // Global memory blocks, the currency of the clipboard: a handle, a size,
 // and a lock count that GlobalLock and GlobalUnlock move.
-using namespace winsim;
 
 namespace {
 
@@ -142,7 +138,6 @@ GlobalBlock *FindBlock(HGLOBAL block) {
 
 }  // namespace
 
-// ---- GlobalAlloc ----
 WINSIM_API HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes) {
     (void)flags;  // every block is moveable here: callers must lock it
     if (sim::ShouldFail("GlobalAlloc")) return nullptr;
@@ -165,7 +160,6 @@ WINSIM_API HGLOBAL WINAPI GlobalFree(HGLOBAL block) {
     return nullptr;
 }
 
-// ---- GlobalLock ----
 WINSIM_API LPVOID WINAPI GlobalLock(HGLOBAL block) {
     if (sim::ShouldFail("GlobalLock")) return nullptr;
     GlobalBlock *found = FindBlock(block);
@@ -199,7 +193,6 @@ WINSIM_API BOOL WINAPI GlobalUnlock(HGLOBAL block) {
     return FALSE;
 }
 
-// ---- GlobalSize ----
 WINSIM_API SIZE_T WINAPI GlobalSize(HGLOBAL block) {
     if (sim::ShouldFail("GlobalSize")) return 0;
     GlobalBlock *found = FindBlock(block);

@@ -2,10 +2,11 @@
 // than rasterised.
 #include "machine.h"
 
+using namespace winsim;
+
 // Device contexts, fonts and brushes, counted so that tests catch leaks. As
 // on Windows, an object selected into a device context cannot be deleted;
 // releasing the device context lets go of what it held.
-using namespace winsim;
 
 namespace {
 
@@ -108,7 +109,6 @@ WINSIM_API HDC WINAPI GetDC(HWND window) {
     return reinterpret_cast<HDC>(handle);
 }
 
-// ---- ReleaseDC ----
 WINSIM_API int WINAPI ReleaseDC(HWND window, HDC dc) {
     if (sim::ShouldFail("ReleaseDC")) return 0;
     auto found = State().dcs.find(reinterpret_cast<uintptr_t>(dc));
@@ -119,7 +119,6 @@ WINSIM_API int WINAPI ReleaseDC(HWND window, HDC dc) {
     return 1;
 }
 
-// ---- GetDeviceCaps ----
 WINSIM_API int WINAPI GetDeviceCaps(HDC dc, int index) {
     if (sim::ShouldFail("GetDeviceCaps")) return 0;
     if (!FindDeviceContext(dc)) return 0;
@@ -142,7 +141,6 @@ WINSIM_API int WINAPI GetDeviceCaps(HDC dc, int index) {
     }
 }
 
-// ---- CreateFontW ----
 WINSIM_API HFONT WINAPI CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic,
                                     DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision,
                                     DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCWSTR faceName) {
@@ -156,7 +154,6 @@ WINSIM_API HFONT WINAPI CreateFontW(int height, int width, int escapement, int o
     return static_cast<HFONT>(AddObject(object));
 }
 
-// ---- CreateSolidBrush ----
 WINSIM_API HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
     if (sim::ShouldFail("CreateSolidBrush")) return nullptr;
     GdiObject object;
@@ -198,7 +195,6 @@ WINSIM_API BOOL WINAPI DeleteObject(HGDIOBJ object) {
     return TRUE;
 }
 
-// ---- SetTextColor ----
 WINSIM_API COLORREF WINAPI SetTextColor(HDC dc, COLORREF color) {
     if (sim::ShouldFail("SetTextColor")) return CLR_INVALID;
     DeviceContext *context = FindDeviceContext(dc);
@@ -208,7 +204,6 @@ WINSIM_API COLORREF WINAPI SetTextColor(HDC dc, COLORREF color) {
     return previous;
 }
 
-// ---- SetBkColor ----
 WINSIM_API COLORREF WINAPI SetBkColor(HDC dc, COLORREF color) {
     if (sim::ShouldFail("SetBkColor")) return CLR_INVALID;
     DeviceContext *context = FindDeviceContext(dc);
@@ -218,7 +213,6 @@ WINSIM_API COLORREF WINAPI SetBkColor(HDC dc, COLORREF color) {
     return previous;
 }
 
-// ---- SetBkMode ----
 WINSIM_API int WINAPI SetBkMode(HDC dc, int mode) {
     if (sim::ShouldFail("SetBkMode")) return 0;
     DeviceContext *context = FindDeviceContext(dc);
@@ -273,7 +267,6 @@ void SetColorDepth(int bitsPerPixel) {
 // Drawing, recorded rather than rasterised. Text has a fixed metric: each
 // UTF-16 unit is 3/5 of the font's height wide, and every "\n" starts a new
 // line one font height further down, so sizes in tests are exact.
-using namespace winsim;
 
 namespace {
 
@@ -305,7 +298,6 @@ void MeasureText(const std::u16string &text, UINT format, int height, LONG *widt
 
 }  // namespace
 
-// ---- FillRect ----
 WINSIM_API int WINAPI FillRect(HDC dc, const RECT *rect, HBRUSH brush) {
     if (sim::ShouldFail("FillRect")) return 0;
     DeviceContext *context = FindDeviceContext(dc);

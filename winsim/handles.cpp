@@ -3,10 +3,10 @@
 // two ends are handles of one buffer.
 #include "machine.h"
 
-// Closing handles, and the count of handles the program left open.
 using namespace winsim;
 
-// ---- CloseHandle ----
+// Closing handles, and the count of handles the program left open.
+
 WINSIM_API BOOL WINAPI CloseHandle(HANDLE handle) {
     if (sim::ShouldFail("CloseHandle")) return FALSE;
     // The current-process pseudo handle (the same value as
@@ -34,7 +34,6 @@ int OpenHandleCount() {
 // DuplicateHandle within the current process: a new handle to the same
 // object, which lives on until both are closed. A duplicate of a standard
 // handle is an ordinary handle of what it leads to.
-using namespace winsim;
 
 namespace {
 
@@ -46,7 +45,6 @@ HandleObject Duplicate(const HandleObject &source, HANDLE value) {
 
 }  // namespace
 
-// ---- DuplicateHandle ----
 WINSIM_API BOOL WINAPI DuplicateHandle(HANDLE sourceProcess, HANDLE source, HANDLE targetProcess, LPHANDLE target,
                                        DWORD access, BOOL inherit, DWORD options) {
     (void)inherit;
@@ -158,9 +156,6 @@ BOOL WritePipe(HandleObject &object, const char *bytes, DWORD count) {
 
 }  // namespace winsim
 
-using namespace winsim;
-
-// ---- CreatePipe ----
 WINSIM_API BOOL WINAPI CreatePipe(PHANDLE readPipe, PHANDLE writePipe, LPSECURITY_ATTRIBUTES sa, DWORD size) {
     (void)sa;
     (void)size;

@@ -219,7 +219,6 @@ void RemoveModule(HMODULE handle) {
 
 }  // namespace
 
-// ---- GetModuleHandleW ----
 WINSIM_API HMODULE WINAPI GetModuleHandleW(LPCWSTR name) {
     if (sim::ShouldFail("GetModuleHandleW")) return nullptr;
     if (!name) return kExecutable;
@@ -237,7 +236,6 @@ WINSIM_API HMODULE WINAPI GetModuleHandleW(LPCWSTR name) {
     return nullptr;
 }
 
-// ---- GetProcAddress ----
 WINSIM_API FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
     if (sim::ShouldFail("GetProcAddress")) return nullptr;
     Module *found = ModuleByHandle(module);
@@ -286,7 +284,6 @@ WINSIM_API DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD 
     return size;
 }
 
-// ---- LoadLibraryW ----
 WINSIM_API HMODULE WINAPI LoadLibraryW(LPCWSTR name) {
     if (sim::ShouldFail("LoadLibraryW")) return nullptr;
     if (!name || !name[0]) {
@@ -325,7 +322,6 @@ WINSIM_API HMODULE WINAPI LoadLibraryW(LPCWSTR name) {
     return handle;
 }
 
-// ---- FreeLibrary ----
 WINSIM_API BOOL WINAPI FreeLibrary(HMODULE module) {
     if (sim::ShouldFail("FreeLibrary")) return FALSE;
     if (module == kKernel32 || module == kUser32 || module == kExecutable) return TRUE;

@@ -8,6 +8,8 @@
 
 #include "machine.h"
 
+using namespace winsim;
+
 // The process table: this process, its ancestors and whatever else a test
 // adds, which process snapshots and parent lookups read.
 namespace winsim {
@@ -67,9 +69,6 @@ void ResetProcess() {
 
 }  // namespace winsim
 
-using namespace winsim;
-
-// ---- GetCurrentProcessId ----
 WINSIM_API DWORD WINAPI GetCurrentProcessId(void) {
     if (sim::ShouldFail("GetCurrentProcessId")) return 0;
     return State().processId;
@@ -106,7 +105,6 @@ void SetCurrentProcess(DWORD pid, DWORD parentPid) {
 
 // Process snapshots: a copy of the process table taken when the snapshot
 // is made, walked with Process32FirstW and Process32NextW.
-using namespace winsim;
 
 namespace {
 
@@ -153,7 +151,6 @@ BOOL NextEntry(HANDLE snapshot, LPPROCESSENTRY32W entry, bool first) {
 
 }  // namespace
 
-// ---- CreateToolhelp32Snapshot ----
 WINSIM_API HANDLE WINAPI CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
     (void)processId;
     if (sim::ShouldFail("CreateToolhelp32Snapshot")) return INVALID_HANDLE_VALUE;
@@ -167,13 +164,11 @@ WINSIM_API HANDLE WINAPI CreateToolhelp32Snapshot(DWORD flags, DWORD processId) 
     return AddHandle(object);
 }
 
-// ---- Process32FirstW ----
 WINSIM_API BOOL WINAPI Process32FirstW(HANDLE snapshot, LPPROCESSENTRY32W entry) {
     if (sim::ShouldFail("Process32FirstW")) return FALSE;
     return NextEntry(snapshot, entry, true);
 }
 
-// ---- Process32NextW ----
 WINSIM_API BOOL WINAPI Process32NextW(HANDLE snapshot, LPPROCESSENTRY32W entry) {
     if (sim::ShouldFail("Process32NextW")) return FALSE;
     return NextEntry(snapshot, entry, false);
@@ -181,7 +176,6 @@ WINSIM_API BOOL WINAPI Process32NextW(HANDLE snapshot, LPPROCESSENTRY32W entry) 
 
 // The process environment: names compared without regard to case, values
 // returned with Windows' buffer-size rules.
-using namespace winsim;
 
 namespace {
 
@@ -228,7 +222,6 @@ WINSIM_API DWORD WINAPI GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWO
     return static_cast<DWORD>(value.size());
 }
 
-// ---- SetEnvironmentVariableW ----
 WINSIM_API BOOL WINAPI SetEnvironmentVariableW(LPCWSTR name, LPCWSTR value) {
     if (sim::ShouldFail("SetEnvironmentVariableW")) return FALSE;
     // "=" may only lead a name (the hidden per-drive directories use that).
@@ -351,8 +344,6 @@ void LoadSystemMessages(std::map<DWORD, std::u16string> &messages) {
 
 }  // namespace winsim
 
-using namespace winsim;
-
 // ---- FormatMessageW ----
 // System messages only; inserts are never filled in, and a width limit
 // other than FORMAT_MESSAGE_MAX_WIDTH_MASK is treated like it.
@@ -402,7 +393,6 @@ void SetSystemMessage(DWORD code, const std::u16string &text) {
 
 // The runtime's secure random numbers: values a test chose, then a seeded
 // generator, so that every run draws the same numbers.
-using namespace winsim;
 
 namespace {
 

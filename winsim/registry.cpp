@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstring>
 
+using namespace winsim;
+
 // The registry's trees: names compared as the registry compares them, paths,
 // subkeys kept in the order enumeration reports them, and removal.
 namespace winsim {
@@ -218,9 +220,6 @@ void ResetRegistry() {
 
 }  // namespace winsim
 
-using namespace winsim;
-
-// ---- RegCloseKey ----
 WINSIM_API LSTATUS WINAPI RegCloseKey(HKEY key) {
     if (LSTATUS error = InjectedRegistryError("RegCloseKey")) return error;
     if (!key) return ERROR_INVALID_HANDLE;
@@ -240,7 +239,6 @@ int OpenKeyCount() {
 
 // Registry keys: opening, creating, deleting and enumerating them, with
 // Windows' access checks and error codes.
-using namespace winsim;
 
 namespace {
 
@@ -295,7 +293,6 @@ LSTATUS CheckCreation(const RegKey *key, const std::vector<std::u16string> &name
 
 }  // namespace
 
-// ---- RegOpenKeyExW ----
 WINSIM_API LSTATUS WINAPI RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM access, PHKEY result) {
     if (result) *result = NULL;
     if (LSTATUS error = InjectedRegistryError("RegOpenKeyExW")) return error;
@@ -311,7 +308,6 @@ WINSIM_API LSTATUS WINAPI RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM 
     return ERROR_SUCCESS;
 }
 
-// ---- RegCreateKeyExW ----
 WINSIM_API LSTATUS WINAPI RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD options, REGSAM access,
                                           LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition) {
     if (result) *result = NULL;
@@ -350,7 +346,6 @@ WINSIM_API LSTATUS WINAPI RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWST
     return ERROR_SUCCESS;
 }
 
-// ---- RegDeleteKeyW ----
 WINSIM_API LSTATUS WINAPI RegDeleteKeyW(HKEY key, LPCWSTR subKey) {
     if (LSTATUS error = InjectedRegistryError("RegDeleteKeyW")) return error;
     if (!subKey) return ERROR_INVALID_PARAMETER;
@@ -367,7 +362,6 @@ WINSIM_API LSTATUS WINAPI RegDeleteKeyW(HKEY key, LPCWSTR subKey) {
     return ERROR_SUCCESS;
 }
 
-// ---- RegEnumKeyExW ----
 WINSIM_API LSTATUS WINAPI RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameLength, LPDWORD reserved,
                                         LPWSTR keyClass, LPDWORD classLength, struct _FILETIME *lastWriteTime) {
     if (LSTATUS error = InjectedRegistryError("RegEnumKeyExW")) return error;
@@ -396,7 +390,6 @@ WINSIM_API LSTATUS WINAPI RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDW
 // Registry values: typed bytes under a key, read with Windows' size rules
 // (a null buffer asks for the size; too small a buffer gets ERROR_MORE_DATA
 // and the size needed), written, deleted and enumerated.
-using namespace winsim;
 
 namespace {
 
@@ -426,7 +419,6 @@ LSTATUS CopyData(const RegValue &value, LPBYTE data, LPDWORD size) {
 
 }  // namespace
 
-// ---- RegQueryValueExW ----
 WINSIM_API LSTATUS WINAPI RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
                                            LPDWORD size) {
     if (LSTATUS error = InjectedRegistryError("RegQueryValueExW")) return error;
@@ -439,7 +431,6 @@ WINSIM_API LSTATUS WINAPI RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD reser
     return CopyData(*value, data, size);
 }
 
-// ---- RegSetValueExW ----
 WINSIM_API LSTATUS WINAPI RegSetValueExW(HKEY key, LPCWSTR name, DWORD, DWORD type, const BYTE *data, DWORD size) {
     if (LSTATUS error = InjectedRegistryError("RegSetValueExW")) return error;
     if (!data && size) return ERROR_NOACCESS;
@@ -461,7 +452,6 @@ WINSIM_API LSTATUS WINAPI RegSetValueExW(HKEY key, LPCWSTR name, DWORD, DWORD ty
     return ERROR_SUCCESS;
 }
 
-// ---- RegDeleteValueW ----
 WINSIM_API LSTATUS WINAPI RegDeleteValueW(HKEY key, LPCWSTR name) {
     if (LSTATUS error = InjectedRegistryError("RegDeleteValueW")) return error;
     RegKey *holder = nullptr;
@@ -472,7 +462,6 @@ WINSIM_API LSTATUS WINAPI RegDeleteValueW(HKEY key, LPCWSTR name) {
     return ERROR_SUCCESS;
 }
 
-// ---- RegEnumValueW ----
 WINSIM_API LSTATUS WINAPI RegEnumValueW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameLength, LPDWORD reserved,
                                         LPDWORD type, LPBYTE data, LPDWORD size) {
     if (LSTATUS error = InjectedRegistryError("RegEnumValueW")) return error;
@@ -491,7 +480,6 @@ WINSIM_API LSTATUS WINAPI RegEnumValueW(HKEY key, DWORD index, LPWSTR name, LPDW
 
 // The registry's control API: tests set keys and values up, read them back,
 // and make keys refuse access, without going through the program's calls.
-using namespace winsim;
 
 namespace {
 

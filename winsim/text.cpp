@@ -2,6 +2,8 @@
 // the code pages programs convert with.
 #include "machine.h"
 
+using namespace winsim;
+
 // UTF-16, UTF-8 and path conversions used across winsim.
 namespace winsim {
 
@@ -282,21 +284,16 @@ bool EncodeInCodePage(UINT codePage, const std::u16string &text, std::string *ou
 
 }  // namespace winsim
 
-using namespace winsim;
-
-// ---- GetACP ----
 WINSIM_API UINT WINAPI GetACP(void) {
     sim::ShouldFail("GetACP");  // cannot fail; counted all the same
     return State().ansiCodePage;
 }
 
-// ---- GetOEMCP ----
 WINSIM_API UINT WINAPI GetOEMCP(void) {
     sim::ShouldFail("GetOEMCP");
     return State().oemCodePage;
 }
 
-// ---- WideCharToMultiByte ----
 WINSIM_API int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LPSTR out, int size,
                                           LPCSTR defaultChar, LPBOOL usedDefault) {
     if (sim::ShouldFail("WideCharToMultiByte")) return 0;
@@ -348,7 +345,6 @@ WINSIM_API int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR te
     return Deliver(result, out, size);
 }
 
-// ---- MultiByteToWideChar ----
 WINSIM_API int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR bytes, int length, LPWSTR out, int size) {
     if (sim::ShouldFail("MultiByteToWideChar")) return 0;
     UINT page = Resolve(codePage);

@@ -2,6 +2,8 @@
 // queue and timers. Nothing waits on the real clock.
 #include "machine.h"
 
+using namespace winsim;
+
 // The virtual clock. Nothing waits on the real one: Sleep and RunFor move
 // the clock forward at once.
 namespace winsim {
@@ -61,21 +63,16 @@ void AdvanceClock(ULONGLONG ms) {
 
 }  // namespace winsim
 
-using namespace winsim;
-
-// ---- Sleep ----
 WINSIM_API void WINAPI Sleep(DWORD ms) {
     if (sim::ShouldFail("Sleep")) return;
     AdvanceClock(ms);
 }
 
-// ---- GetTickCount ----
 WINSIM_API DWORD WINAPI GetTickCount(void) {
     if (sim::ShouldFail("GetTickCount")) return 0;
     return static_cast<DWORD>(State().now);
 }
 
-// ---- GetTickCount64 ----
 WINSIM_API ULONGLONG WINAPI GetTickCount64(void) {
     if (sim::ShouldFail("GetTickCount64")) return 0;
     return State().now;
@@ -92,7 +89,6 @@ ULONGLONG Now() {
 // Messages: sent ones run the window procedure at once; posted ones wait in
 // the thread's queue until the message processing (sim::RunFor) dispatches
 // them, before the timers that fall due.
-using namespace winsim;
 
 namespace winsim {
 
@@ -148,7 +144,6 @@ void ProcessMessagesUntil(ULONGLONG until) {
 
 }  // namespace winsim
 
-// ---- SendMessageW ----
 WINSIM_API LRESULT WINAPI SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (sim::ShouldFail("SendMessageW")) return 0;
     if (!LookUpWindow(window)) {
@@ -199,7 +194,6 @@ std::vector<MessageRecord> Messages() {
 // Timers on the virtual clock. A timer is due `elapse` ms after it was set
 // or last fired; SetTimer on a timer that exists restarts it with the new
 // period. A timer due while nothing pumps fires once when pumping resumes.
-using namespace winsim;
 
 namespace {
 
@@ -253,7 +247,6 @@ void ForgetWindowTimers(HWND window) {
 
 }  // namespace winsim
 
-// ---- SetTimer ----
 WINSIM_API UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc) {
     if (sim::ShouldFail("SetTimer")) return 0;
     TimeState &state = State();

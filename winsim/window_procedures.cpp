@@ -5,10 +5,11 @@
 
 #include <cstring>
 
+using namespace winsim;
+
 // Window classes a program registers. Class names compare without case; a
 // class belongs to the module instance that registered it, and the same
 // name may be registered once per instance.
-using namespace winsim;
 
 namespace {
 
@@ -45,7 +46,6 @@ std::vector<WindowClass>::iterator FindClass(LPCWSTR name, HINSTANCE instance) {
 
 }  // namespace
 
-// ---- RegisterClassExW ----
 WINSIM_API ATOM WINAPI RegisterClassExW(const WNDCLASSEXW *wc) {
     if (sim::ShouldFail("RegisterClassExW")) return 0;
     if (!wc || wc->cbSize != sizeof(WNDCLASSEXW) || !wc->lpszClassName || IS_INTRESOURCE(wc->lpszClassName) ||
@@ -120,7 +120,6 @@ int RegisteredClassCount() {
 
 // Windows the program creates from its registered classes, their
 // destruction, and the default window procedure.
-using namespace winsim;
 
 namespace {
 
@@ -234,7 +233,6 @@ WINSIM_API BOOL WINAPI DestroyWindow(HWND window) {
     return TRUE;
 }
 
-// ---- DefWindowProcW ----
 WINSIM_API LRESULT WINAPI DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (sim::ShouldFail("DefWindowProcW")) return 0;
     Window *found = LookUpWindow(window);
@@ -260,7 +258,6 @@ WINSIM_API LRESULT WINAPI DefWindowProcW(HWND window, UINT message, WPARAM wPara
 
 // A window's data words (user data, styles, procedure, the class's extra
 // bytes) and its layered-window attributes.
-using namespace winsim;
 
 namespace {
 
@@ -324,7 +321,6 @@ void WriteWord(Window &window, int index, LONG_PTR value) {
 
 }  // namespace
 
-// ---- GetWindowLongPtrW ----
 WINSIM_API LONG_PTR WINAPI GetWindowLongPtrW(HWND window, int index) {
     if (sim::ShouldFail("GetWindowLongPtrW")) return 0;
     Window *found = WindowOrError(window);
@@ -349,7 +345,6 @@ WINSIM_API LONG_PTR WINAPI SetWindowLongPtrW(HWND window, int index, LONG_PTR va
     return previous;
 }
 
-// ---- SetLayeredWindowAttributes ----
 WINSIM_API BOOL WINAPI SetLayeredWindowAttributes(HWND window, COLORREF key, BYTE alpha, DWORD flags) {
     if (sim::ShouldFail("SetLayeredWindowAttributes")) return FALSE;
     Window *found = WindowOrError(window);

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+using namespace winsim;
+
 // The window table: windows other programs own, the console window, and
 // the test side that builds them.
 namespace winsim {
@@ -82,8 +84,6 @@ bool IsVisibleWithAncestors(const Window &window) {
 
 namespace sim {
 
-using namespace winsim;
-
 HWND CreateSimWindow(const WindowSpec &spec) {
     WindowTable &table = Table();
     if (spec.parent && !LookUpWindow(spec.parent)) return nullptr;
@@ -149,18 +149,13 @@ std::vector<MessageBoxRecord> MessageBoxes() {
 
 // What a program can ask about a window: class, caption, owner, parent,
 // visibility and place; and changing the caption.
-using namespace winsim;
 
-namespace {}  // namespace
-
-// ---- RealGetWindowClassW ----
 WINSIM_API UINT WINAPI RealGetWindowClassW(HWND window, LPWSTR buffer, UINT size) {
     if (sim::ShouldFail("RealGetWindowClassW")) return 0;
     Window *found = WindowOrError(window);
     return found ? CopyTruncated(found->className, buffer, size) : 0;
 }
 
-// ---- GetClassNameW ----
 WINSIM_API int WINAPI GetClassNameW(HWND window, LPWSTR buffer, int size) {
     if (sim::ShouldFail("GetClassNameW")) return 0;
     Window *found = WindowOrError(window);
@@ -168,7 +163,6 @@ WINSIM_API int WINAPI GetClassNameW(HWND window, LPWSTR buffer, int size) {
     return static_cast<int>(CopyTruncated(found->className, buffer, static_cast<DWORD>(size)));
 }
 
-// ---- GetWindowTextW ----
 WINSIM_API int WINAPI GetWindowTextW(HWND window, LPWSTR buffer, int size) {
     if (sim::ShouldFail("GetWindowTextW")) return 0;
     Window *found = WindowOrError(window);
@@ -176,14 +170,12 @@ WINSIM_API int WINAPI GetWindowTextW(HWND window, LPWSTR buffer, int size) {
     return static_cast<int>(CopyTruncated(WindowTitle(*found), buffer, static_cast<DWORD>(size)));
 }
 
-// ---- GetWindowTextLengthW ----
 WINSIM_API int WINAPI GetWindowTextLengthW(HWND window) {
     if (sim::ShouldFail("GetWindowTextLengthW")) return 0;
     Window *found = WindowOrError(window);
     return found ? static_cast<int>(WindowTitle(*found).size()) : 0;
 }
 
-// ---- SetWindowTextW ----
 WINSIM_API BOOL WINAPI SetWindowTextW(HWND window, LPCWSTR text) {
     if (sim::ShouldFail("SetWindowTextW")) return FALSE;
     Window *found = WindowOrError(window);
@@ -192,7 +184,6 @@ WINSIM_API BOOL WINAPI SetWindowTextW(HWND window, LPCWSTR text) {
     return TRUE;
 }
 
-// ---- GetWindowThreadProcessId ----
 WINSIM_API DWORD WINAPI GetWindowThreadProcessId(HWND window, LPDWORD processId) {
     if (sim::ShouldFail("GetWindowThreadProcessId")) return 0;
     Window *found = WindowOrError(window);
@@ -201,27 +192,23 @@ WINSIM_API DWORD WINAPI GetWindowThreadProcessId(HWND window, LPDWORD processId)
     return found->processId + 4;  // one thread per process, with an id of its own
 }
 
-// ---- IsWindow ----
 WINSIM_API BOOL WINAPI IsWindow(HWND window) {
     if (sim::ShouldFail("IsWindow")) return FALSE;
     return LookUpWindow(window) ? TRUE : FALSE;
 }
 
-// ---- IsWindowVisible ----
 WINSIM_API BOOL WINAPI IsWindowVisible(HWND window) {
     if (sim::ShouldFail("IsWindowVisible")) return FALSE;
     Window *found = LookUpWindow(window);
     return found && IsVisibleWithAncestors(*found) ? TRUE : FALSE;
 }
 
-// ---- GetParent ----
 WINSIM_API HWND WINAPI GetParent(HWND window) {
     if (sim::ShouldFail("GetParent")) return nullptr;
     Window *found = WindowOrError(window);
     return found ? found->parent : nullptr;
 }
 
-// ---- GetWindowRect ----
 WINSIM_API BOOL WINAPI GetWindowRect(HWND window, LPRECT rect) {
     if (sim::ShouldFail("GetWindowRect")) return FALSE;
     Window *found = WindowOrError(window);
@@ -237,7 +224,6 @@ WINSIM_API BOOL WINAPI GetWindowRect(HWND window, LPRECT rect) {
 // Where windows are and what of them shows: moving, sizing, showing, the
 // client area and its mapping to the screen, scroll bars, the desktop and
 // its work area.
-using namespace winsim;
 
 namespace {
 
@@ -296,7 +282,6 @@ WINSIM_API BOOL WINAPI ShowWindow(HWND window, int command) {
     return was;
 }
 
-// ---- GetClientRect ----
 WINSIM_API BOOL WINAPI GetClientRect(HWND window, LPRECT rect) {
     if (sim::ShouldFail("GetClientRect")) return FALSE;
     Window *found = WindowOrError(window);
@@ -328,7 +313,6 @@ WINSIM_API int WINAPI MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT c
     return MAKELONG(dx, dy);
 }
 
-// ---- GetDesktopWindow ----
 WINSIM_API HWND WINAPI GetDesktopWindow(void) {
     if (sim::ShouldFail("GetDesktopWindow")) return nullptr;
     return kDesktop;
@@ -390,7 +374,6 @@ void SetScrollBar(HWND window, LONG bar, bool visible, int lineButton) {
 
 // Window enumeration in Z order: top-level windows newest first (a new
 // window opens on top), children in creation order, descendants depth first.
-using namespace winsim;
 
 namespace {
 
@@ -424,7 +407,6 @@ BOOL Visit(const std::vector<HWND> &list, WNDENUMPROC proc, LPARAM param) {
 
 }  // namespace
 
-// ---- EnumWindows ----
 WINSIM_API BOOL WINAPI EnumWindows(WNDENUMPROC proc, LPARAM param) {
     if (sim::ShouldFail("EnumWindows")) return FALSE;
     if (!proc) {
@@ -461,7 +443,6 @@ WINSIM_API BOOL WINAPI EnumChildWindows(HWND parent, WNDENUMPROC proc, LPARAM pa
 
 // Monitors: which screen holds a window, and each screen's work area (the
 // screen less a 40-pixel taskbar along its bottom edge).
-using namespace winsim;
 
 namespace {
 
@@ -520,7 +501,6 @@ WINSIM_API HMONITOR WINAPI MonitorFromWindow(HWND window, DWORD flags) {
     return MonitorHandle(nearest);
 }
 
-// ---- GetMonitorInfoW ----
 WINSIM_API BOOL WINAPI GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info) {
     if (sim::ShouldFail("GetMonitorInfoW")) return FALSE;
     const std::vector<RECT> &monitors = Table().monitors;
@@ -573,15 +553,12 @@ bool PrimaryWorkArea(RECT *area) {
 
 // Calls whose effect is only seen on the screen: the foreground window,
 // repaints and message boxes, recorded for tests.
-using namespace winsim;
 
-// ---- GetForegroundWindow ----
 WINSIM_API HWND WINAPI GetForegroundWindow(void) {
     if (sim::ShouldFail("GetForegroundWindow")) return nullptr;
     return Table().foregroundSet ? Table().foreground : ConsoleWindow();
 }
 
-// ---- RedrawWindow ----
 WINSIM_API BOOL WINAPI RedrawWindow(HWND window, const RECT *update, void *region, UINT flags) {
     (void)update;
     (void)region;
@@ -608,7 +585,6 @@ WINSIM_API int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UIN
 }
 
 // The keyboard as GetAsyncKeyState sees it: a set of keys a test holds down.
-using namespace winsim;
 
 // ---- GetAsyncKeyState ----
 // A held key has the top bit set. The low bit ("pressed since the last
@@ -632,7 +608,6 @@ void ReleaseAllKeys() {
 }  // namespace sim
 
 // Sounds are recorded, never played.
-using namespace winsim;
 
 // ---- PlaySoundW ----
 // With SND_ALIAS_ID the "name" is a system sound's identifier.
