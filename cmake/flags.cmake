@@ -11,9 +11,11 @@ else()
   option(VIVANTA_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
   if(VIVANTA_FUZZ)
     # Everything the fuzz targets link is instrumented for coverage and checked
-    # by AddressSanitizer; the targets add the fuzzer's main themselves.
-    add_compile_options(-fsanitize=address,fuzzer-no-link -fno-omit-frame-pointer)
-    add_link_options(-fsanitize=address)
+    # by AddressSanitizer and UBSan, whose findings end the run as a crash
+    # does; the targets add the fuzzer's main themselves.
+    add_compile_options(-fsanitize=address,undefined,fuzzer-no-link -fno-sanitize-recover=undefined
+                        -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
   endif()
   if(VIVANTA_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
