@@ -2,7 +2,10 @@
 // argument, new files, rewrites of existing ones, and every failure on the
 // way, after which the user's file must be exactly as it was.
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <map>
 #include <regex>
 
 #include "support/scheme_file_fixture.h"
@@ -10,6 +13,11 @@
 namespace {
 
 const std::string BOM = "\xEF\xBB\xBF";
+
+std::vector<std::string> Sorted(std::vector<std::string> names) {
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 class WriterTest : public SchemeFileTest {
   protected:
@@ -216,7 +224,7 @@ TEST_F(WriterTest, EveryRewriteFailureLeavesTheFileAsItWas) {
     ASSERT_GE(writes, 3);
     MakeFile("a.ini", original);
     const std::string prefix = "Vivanta plugin: ";
-    const std::string temp = Windows("VT_#.TMP");
+    const std::string temp = Linux("VT_#.TMP");  // beside the file the name leads to
 
     struct Case {
         const char *function;
@@ -225,18 +233,21 @@ TEST_F(WriterTest, EveryRewriteFailureLeavesTheFileAsItWas) {
         std::string err;
     };
     std::vector<Case> cases = {
-        {"GetTempFileNameW", ERROR_ACCESS_DENIED, 1,
-         "Error opening output file \"" + Windows("") + "\":\r\n   Access is denied.\r\n"},
+        {"rand_s", 0, 1,
+         "Error opening output file \"" + Linux("") +
+             "\":\r\n   A device attached to the system is not functioning.\r\n"},
         {"CreateFileW", ERROR_SHARING_VIOLATION, 1,
          "Error opening input file \"" + Windows("a.ini") +
              "\":\r\n   The process cannot access the file because it is being used by another process.\r\n"},
+        {"GetFinalPathNameByHandleW", ERROR_ACCESS_DENIED, 1,
+         "Error opening input file \"" + Windows("a.ini") + "\":\r\n   Access is denied.\r\n"},
         {"CreateFileW", ERROR_ACCESS_DENIED, 2,
          "Error opening output file \"" + temp + "\":\r\n   Access is denied.\r\n"},
         {"GetConsoleScreenBufferInfoEx", ERROR_INVALID_HANDLE, 1,
          "Error writing to output file \"" + temp + "\"\r\n   Error 42\r\n"},
         {"FlushFileBuffers", ERROR_WRITE_FAULT, 1,
          "Error closing output file \"" + temp + "\"\r\n   The system cannot write to the specified device.\r\n"},
-        {"MoveFileExW", ERROR_ACCESS_DENIED, 1,
+        {"ReplaceFileW", ERROR_ACCESS_DENIED, 1,
          "Can\\u2019t rename output file \"" + temp + "\" to \"" + Windows("a.ini") +
              "\":\r\n   Access is denied.\r\n"},
     };
@@ -279,12 +290,134 @@ TEST_F(WriterTest, AFileHeldOpenIsNotReplaced) {
         EXPECT_EQ(WriteCurrentScheme((Path("a.ini") + u"::Mine").c_str(), false, IdentifyCurrentScheme), 2);
         CloseHandle(scanner);
         EXPECT_EQ(MaskedErr(), "Vivanta plugin: Can\\u2019t rename output file \"" + Linux("VT_#.TMP") + "\" to \"" +
-                                   Linux("a.ini") + "\":\r\n   Access is denied.\r\n");
+                                   Linux("a.ini") + "\":\r\n   Unable to remove the file to be replaced.\r\n");
         EXPECT_EQ(Out(), u"");
         ExpectUntouched("a.ini", "[Old]\r\n");
     }
     EXPECT_EQ(WriteCurrentScheme((Path("a.ini") + u"::Mine").c_str(), true, IdentifyCurrentScheme), 0);
     EXPECT_EQ(Contents("a.ini"), BOM + "[Old]\r\n\r\n" + SectionText("Mine"));
+}
+
+// Every call a rewrite makes, as the call log lists them, fails in turn:
+// the file comes through as it was or fully rewritten, success is silent,
+// and a temporary file left behind is one that a message names.
+TEST_F(WriterTest, AFailureAtAnyCallOfARewriteLosesNothing) {
+    const std::string original = Section("A") + Section("B");
+    MakeFile("a.ini", original);
+    std::u16string path = Path("a.ini");
+    sim::RecordCalls(true);
+    ASSERT_EQ(RewriteSchemeFile(path.c_str(), u"B"), 0);
+    sim::RecordCalls(false);
+    const std::string rewritten = Contents("a.ini");
+    std::vector<std::string> log = sim::CallLog();
+    ASSERT_GE(log.size(), 10u);
+    std::map<std::string, int> seen;
+    for (const std::string &function : log) {
+        int nth = ++seen[function];
+        std::string where = function + " " + std::to_string(nth);
+        MakeFile("a.ini", original);
+        HostCtlClearOutput();
+        sim::FailCall(function.c_str(), ERROR_ACCESS_DENIED, nth);
+        int result = RewriteSchemeFile(path.c_str(), u"B");
+        sim::ClearFaults();
+        std::string err = Narrow(Err());
+        EXPECT_EQ(Contents("a.ini"), result == 0 ? rewritten : original) << where;
+        EXPECT_EQ(result == 0, err.empty()) << where << ": " << err;
+        for (const std::string &entry : Entries()) {
+            if (entry == "a.ini") continue;
+            EXPECT_NE(err.find(entry), std::string::npos) << where << ": " << entry;
+            remove(Linux(entry).c_str());
+        }
+    }
+    // The clean-up failing too: the temporary file stays, named.
+    MakeFile("a.ini", original);
+    HostCtlClearOutput();
+    sim::FailCall("ReplaceFileW", ERROR_ACCESS_DENIED);
+    sim::FailCall("DeleteFileW", ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RewriteSchemeFile(path.c_str(), u"B"), 2);
+    const std::string temp = Linux("VT_#.TMP");
+    EXPECT_EQ(MaskedErr(), "Vivanta plugin: Can\\u2019t rename output file \"" + temp + "\" to \"" + Windows("a.ini") +
+                               "\":\r\n   Access is denied.\r\nVivanta plugin: Can\\u2019t remove temporary file \"" +
+                               temp + "\":\r\n   Access is denied.\r\n");
+    EXPECT_EQ(Contents("a.ini"), original);
+    EXPECT_EQ(Entries().size(), 2u);
+}
+
+// Someone who may write to the directory plants links where the temporary
+// file goes: at the first name drawn, and in its place while it is written.
+// Nothing outside the directory changes, and the file stays a file.
+TEST_F(WriterTest, ALinkPlantedAtTheTemporaryNameReceivesNothing) {
+    ASSERT_EQ(mkdir(Linux("schemes").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir(Linux("elsewhere").c_str(), 0755), 0);
+    MakeFile("elsewhere/victim.txt", "keep");
+    MakeFile("schemes/a.ini", "[Old]\r\n");
+    const std::string victim = Linux("elsewhere/victim.txt");
+    const std::string planted = "VT_123456789ABCDEF0.TMP";
+    ASSERT_EQ(symlink(victim.c_str(), Linux("schemes/" + planted).c_str()), 0);
+    sim::SetRandomValues({0x12345678, 0x9ABCDEF0});
+    int swaps = 0;
+    sim::BeforeCall("WriteFile", 1, [&] {
+        for (const std::string &entry : Entries(Linux("schemes"))) {
+            if (entry.compare(0, 3, "VT_") != 0 || entry == planted) continue;
+            std::u16string name = Widen16(Linux("schemes/" + entry));
+            if (DeleteFileW(name.c_str()) && symlink(victim.c_str(), Linux("schemes/" + entry).c_str()) == 0) ++swaps;
+        }
+    });
+    ASSERT_EQ(RewriteSchemeFile(Path("schemes/a.ini").c_str(), u"Mine"), 0);
+    EXPECT_EQ(swaps, 0);  // the open temporary file cannot be deleted
+    EXPECT_EQ(Contents("elsewhere/victim.txt"), "keep");
+    struct stat st;
+    ASSERT_EQ(lstat(Linux("schemes/a.ini").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(Contents("schemes/a.ini"), BOM + "[Old]\r\n\r\n" + SectionText("Mine"));
+    EXPECT_EQ(Sorted(Entries(Linux("schemes"))), (std::vector<std::string>{planted, "a.ini"}));
+    EXPECT_EQ(Err(), u"");
+}
+
+// What the file was survives: a link stays a link with the file it leads
+// to rewritten, permissions are kept, and a read-only file is refused as
+// Windows refuses to replace it, whole and with nothing left beside it.
+TEST_F(WriterTest, ARewriteKeepsWhatTheFileWas) {
+    ASSERT_EQ(mkdir(Linux("real").c_str(), 0755), 0);
+    MakeFile("real/target.ini", "[Old]\r\n");
+    ASSERT_EQ(symlink(Linux("real/target.ini").c_str(), Linux("link.ini").c_str()), 0);
+    ASSERT_EQ(WriteCurrentScheme((Path("link.ini") + u"::Mine").c_str(), true, IdentifyCurrentScheme), 0);
+    struct stat st;
+    ASSERT_EQ(lstat(Linux("link.ini").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(Contents("real/target.ini"), BOM + "[Old]\r\n\r\n" + SectionText("Mine"));
+    EXPECT_EQ(Entries(Linux("real")), std::vector<std::string>{"target.ini"});
+
+    MakeFile("private.ini", "[Old]\r\n");
+    ASSERT_EQ(chmod(Linux("private.ini").c_str(), 0600), 0);
+    ASSERT_EQ(RewriteSchemeFile(Path("private.ini").c_str(), u"Mine"), 0);
+    ASSERT_EQ(stat(Linux("private.ini").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    MakeFile("ro.ini", "[Old]\r\n");
+    ASSERT_EQ(chmod(Linux("ro.ini").c_str(), 0444), 0);
+    HostCtlClearOutput();
+    EXPECT_EQ(WriteCurrentScheme((Path("ro.ini") + u"::Mine").c_str(), false, IdentifyCurrentScheme), 2);
+    EXPECT_EQ(MaskedErr(), "Vivanta plugin: Can\\u2019t rename output file \"" + Linux("VT_#.TMP") + "\" to \"" +
+                               Linux("ro.ini") + "\":\r\n   Access is denied.\r\n");
+    EXPECT_EQ(Contents("ro.ini"), "[Old]\r\n");
+    EXPECT_EQ(Sorted(Entries()), (std::vector<std::string>{"link.ini", "private.ini", "real", "ro.ini"}));
+}
+
+// A directory path of MAX_PATH or more: the file is created and then
+// rewritten through "\\?\" names.
+TEST_F(WriterTest, ALongPathIsRewrittenAsItIsCreated) {
+    std::string directory = "";
+    while (dir_.size() + directory.size() < MAX_PATH) {
+        directory += (directory.empty() ? "" : "/") + std::string(40, 'd');
+        ASSERT_EQ(mkdir(Linux(directory).c_str(), 0755), 0);
+    }
+    std::u16string argument = Path(directory + "/s.ini");
+    ASSERT_EQ(WriteCurrentScheme((argument + u"::One").c_str(), true, IdentifyCurrentScheme), 0);
+    ASSERT_EQ(WriteCurrentScheme((argument + u"::Two").c_str(), true, IdentifyCurrentScheme), 0);
+    EXPECT_EQ(Contents(directory + "/s.ini"), BOM + SectionText("One") + SectionText("Two"));
+    EXPECT_EQ(Entries(Linux(directory)), std::vector<std::string>{"s.ini"});
+    EXPECT_EQ(Err(), u"");
 }
 
 }  // namespace

@@ -200,16 +200,15 @@ HANDLE StdIn() {
     return GetStdHandle(STD_INPUT_HANDLE);
 }
 
-TEST_F(StandardInputSource, APipeIsCopiedToTheProcessTemporaryFile) {
+TEST_F(StandardInputSource, APipeIsCopiedToATemporaryFile) {
     std::string content;
     for (int i = 0; i < 2000; ++i) content += "line " + std::to_string(i) + "\r\n";  // several copy blocks
     sim::SetStdInputPipe(content);
+    sim::SetRandomValues({0xDEADBEEF, 0x00C0FFEE});
     TextSource source = TextSource();
     ASSERT_EQ(OpenTextSource(&source, u"-"), 0);
     ASSERT_NE(source.tempPath, nullptr);
-    std::string temp = sim::TempDirectory() + "/Vivanta-1064.tmp";  // process 4196
-    EXPECT_EQ(std::u16string(source.tempPath), Widen(sim::TempDirectory() + "\\Vivanta-1064.tmp"));
-    EXPECT_EQ(Entries(sim::TempDirectory()), std::vector<std::string>{"Vivanta-1064.tmp"});
+    EXPECT_EQ(std::u16string(source.tempPath), Widen(sim::TempDirectory() + "\\Vivanta-DEADBEEF00C0FFEE.tmp"));
     EXPECT_EQ(source.size, content.size());
     std::vector<std::u16string> lines = Lines(&source);
     ASSERT_EQ(lines.size(), 2000u);
@@ -219,13 +218,26 @@ TEST_F(StandardInputSource, APipeIsCopiedToTheProcessTemporaryFile) {
     EXPECT_TRUE(sim::ConsoleLog().empty());  // no prompt for a pipe
 }
 
-TEST_F(StandardInputSource, TheTemporaryNameCarriesTheProcessIdInHex) {
-    sim::SetCurrentProcess(8000, 4000);
-    sim::SetStdInputPipe("x");
+// Links planted in the temporary directory, at the name the process id
+// would give and at the first name drawn, receive nothing of what was
+// piped; the copy is new, and gone with the source's close.
+TEST_F(StandardInputSource, TheCopyIsNewUnderANameNobodyForesees) {
+    const std::string victim = dir_ + "/victim.txt";
+    std::ofstream(victim) << "keep";
+    const std::string temp = sim::TempDirectory();
+    ASSERT_EQ(symlink(victim.c_str(), (temp + "/Vivanta-1064.tmp").c_str()), 0);  // process 4196
+    ASSERT_EQ(symlink(victim.c_str(), (temp + "/Vivanta-0000000100000002.tmp").c_str()), 0);
+    sim::SetRandomValues({1, 2, 3, 4});
+    sim::SetStdInputPipe("piped\r\n");
     TextSource source = TextSource();
     ASSERT_EQ(OpenTextSource(&source, u"-"), 0);
-    EXPECT_EQ(Entries(sim::TempDirectory()), std::vector<std::string>{"Vivanta-1f40.tmp"});
+    EXPECT_EQ(std::u16string(source.tempPath), Widen(temp + "\\Vivanta-0000000300000004.tmp"));
+    EXPECT_EQ(Lines(&source), std::vector<std::u16string>{u"piped"});
+    EXPECT_EQ(Entries(temp).size(), 3u);
     CloseTextSource(&source);
+    EXPECT_EQ(Entries(temp).size(), 2u);
+    std::ifstream in(victim);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep");
 }
 
 // The host owns standard input and goes on using it: the source must read

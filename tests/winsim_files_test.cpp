@@ -8,6 +8,7 @@
 #include <unistd.h>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 
 #include "winsim_fixture.h"
 
@@ -541,6 +542,110 @@ TEST_F(StreamsTest, TemporaryPathAndNames) {
     sim::SetTempPath(u"C:\\Temp");
     EXPECT_EQ(GetTempPathW(MAX_PATH + 1, path), 8u);
     EXPECT_EQ(std::u16string(path), u"C:\\Temp\\");
+}
+
+}  // namespace
+
+namespace {
+
+bool Exists(const std::string &path) {
+    return access(path.c_str(), F_OK) == 0;
+}
+
+std::u16string Wide(const std::string &ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}
+
+std::string ReadAll(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A read-only file is neither written, deleted nor replaced; ReplaceFileW
+// gives the replacement the replaced file's name and permissions, and
+// refuses as Windows does.
+TEST_F(FilesTest, ReadOnlyFilesAndReplaceFileWFollowWindows) {
+    std::ofstream(dir_ + "/ro.txt") << "ro";
+    std::ofstream(dir_ + "/new.txt") << "new";
+    ASSERT_EQ(chmod((dir_ + "/ro.txt").c_str(), 0444), 0);
+    EXPECT_EQ(GetFileAttributesW(Path("ro.txt").c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(Open("ro.txt", GENERIC_WRITE, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(Open("ro.txt", GENERIC_READ, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(DeleteFileW(Path("ro.txt").c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(MoveFileExW(Path("new.txt").c_str(), Path("ro.txt").c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(ReplaceFileW(Path("ro.txt").c_str(), Path("new.txt").c_str(), nullptr, 0, nullptr, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(ReadAll(dir_ + "/ro.txt"), "ro");
+
+    std::ofstream(dir_ + "/old.txt") << "old";
+    ASSERT_EQ(chmod((dir_ + "/old.txt").c_str(), 0600), 0);
+    EXPECT_FALSE(ReplaceFileW(Path("none.txt").c_str(), Path("new.txt").c_str(), nullptr, 0, nullptr, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    HANDLE open = Open("new.txt", GENERIC_READ, OPEN_EXISTING);
+    EXPECT_FALSE(ReplaceFileW(Path("old.txt").c_str(), Path("new.txt").c_str(), nullptr, 0, nullptr, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));  // the replacement is opened unshared
+    CloseHandle(open);
+    open = Open("old.txt", GENERIC_READ, OPEN_EXISTING);
+    EXPECT_FALSE(ReplaceFileW(Path("old.txt").c_str(), Path("new.txt").c_str(), nullptr, 0, nullptr, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_UNABLE_TO_REMOVE_REPLACED));
+    CloseHandle(open);
+    struct stat before;
+    ASSERT_EQ(stat((dir_ + "/new.txt").c_str(), &before), 0);
+    EXPECT_TRUE(ReplaceFileW(Path("old.txt").c_str(), Path("new.txt").c_str(), nullptr, 0, nullptr, nullptr));
+    struct stat after;
+    ASSERT_EQ(stat((dir_ + "/old.txt").c_str(), &after), 0);
+    EXPECT_EQ(ReadAll(dir_ + "/old.txt"), "new");
+    EXPECT_EQ(after.st_ino, before.st_ino);  // the replacement's file ID
+    EXPECT_EQ(after.st_mode & 0777, 0600u);
+    EXPECT_FALSE(Exists(dir_ + "/new.txt"));
+}
+
+// "\\?\" names reach any length; without it a full name of MAX_PATH or more
+// is refused. A handle tells the final name of its file, links resolved,
+// and a file opened to be deleted on close goes with its last handle.
+TEST_F(FilesTest, LongNamesLinksAndDeleteOnClose) {
+    std::string longDir = dir_;
+    while (longDir.size() < MAX_PATH) {
+        longDir += "/" + std::string(40, 'd');
+        ASSERT_EQ(mkdir(longDir.c_str(), 0755), 0);
+    }
+    std::u16string plain(Wide(longDir + "/f.txt"));
+    EXPECT_EQ(CreateFileW(plain.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    std::u16string prefixed = u"\\\\?\\" + plain;
+    HANDLE file = CreateFileW(prefixed.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    EXPECT_FALSE(DeleteFileW(plain.c_str()));
+    EXPECT_TRUE(DeleteFileW(prefixed.c_str()));
+
+    std::ofstream(dir_ + "/target.txt") << "t";
+    ASSERT_EQ(symlink((dir_ + "/target.txt").c_str(), (dir_ + "/link.txt").c_str()), 0);
+    EXPECT_EQ(GetFileAttributesW(Path("link.txt").c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT));
+    EXPECT_EQ(Open("link.txt", GENERIC_READ, CREATE_NEW), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+    file = Open("link.txt", GENERIC_READ, OPEN_EXISTING);
+    WCHAR name[MAX_PATH];
+    std::u16string final = Wide("\\\\?\\" + dir_ + "/target.txt");
+    EXPECT_EQ(GetFinalPathNameByHandleW(file, name, 4, 0), final.size() + 1);
+    EXPECT_EQ(GetFinalPathNameByHandleW(file, name, MAX_PATH, 0), final.size());
+    EXPECT_EQ(std::u16string(name), final);
+    CloseHandle(file);
+
+    file = CreateFileW(Path("temp.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                       FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READWRITE, 0, 16, nullptr);
+    EXPECT_FALSE(DeleteFileW(Path("temp.txt").c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    CloseHandle(file);
+    EXPECT_TRUE(Exists(dir_ + "/temp.txt"));  // the mapping still holds it
+    CloseHandle(mapping);
+    EXPECT_FALSE(Exists(dir_ + "/temp.txt"));
 }
 
 }  // namespace

@@ -27,6 +27,8 @@ std::u16string CurrentDirectory() {
 std::u16string FullPath(std::u16string name) {
     // A DOS device name stands for the device wherever it is asked for.
     if (EqualNoCase(name, u"nul")) return u"\\\\.\\nul";
+    // "\\?\" names are full already and taken as they stand.
+    if (name.compare(0, 4, u"\\\\?\\") == 0) return name;
     for (char16_t &c : name) {
         if (c == u'\\') c = u'/';
     }
@@ -70,11 +72,19 @@ WINSIM_API DWORD WINAPI GetFileAttributesW(LPCWSTR name) {
     }
     std::string path = LinuxPath(name);
     struct stat st;
-    if (stat(path.c_str(), &st) != 0) {
+    if (lstat(path.c_str(), &st) != 0) {
         SetLastError(FileErrorFromErrno(errno, path));
         return INVALID_FILE_ATTRIBUTES;
     }
-    return S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    // A link is a reparse point of its own; the rest is what it leads to.
+    DWORD attributes = 0;
+    if (S_ISLNK(st.st_mode)) {
+        attributes = FILE_ATTRIBUTE_REPARSE_POINT;
+        if (stat(path.c_str(), &st) != 0) return attributes;
+    }
+    if (S_ISDIR(st.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
+    if (S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) attributes |= FILE_ATTRIBUTE_READONLY;
+    return attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
 }
 
 // ---- GetFullPathNameW ----
@@ -95,6 +105,31 @@ WINSIM_API DWORD WINAPI GetFullPathNameW(LPCWSTR name, DWORD cch, LPWSTR buffer,
         *filePart = slash + 1 < full.size() ? buffer + slash + 1 : nullptr;
     }
     return result;
+}
+
+// ---- GetFinalPathNameByHandleW ----
+// Where the open file is now, links resolved, in "\\?\" form.
+WINSIM_API DWORD WINAPI GetFinalPathNameByHandleW(HANDLE file, LPWSTR buffer, DWORD size, DWORD flags) {
+    if (sim::ShouldFail("GetFinalPathNameByHandleW")) return 0;
+    HandleObject *object = FindHandle(file);
+    if (!object || !IsDiskFile(*object)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    if ((flags & ~FILE_NAME_OPENED) != VOLUME_NAME_DOS) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    char link[64];
+    char target[PATH_MAX];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", OpenedFile(*object)->fd);
+    ssize_t length = readlink(link, target, sizeof target - 1);
+    if (length <= 0) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    target[length] = 0;
+    return CopyOrNeed(u"\\\\?\\" + FromUtf8(target), buffer, size);
 }
 
 // ---- GetCurrentDirectoryW ----

@@ -4,7 +4,9 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <stdio.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <set>
@@ -40,6 +42,12 @@ int FileDescriptor(const HandleObject &object) {
     return object.record.As<OpenFile>()->file->fd;
 }
 
+// What Windows reports as FILE_ATTRIBUTE_READONLY: a regular file nobody
+// may write, as GetFileInformationByHandle tells it.
+bool IsReadOnly(const struct stat &st) {
+    return S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR);
+}
+
 }  // namespace
 
 // Windows tells a missing file (2) from a missing directory on the way (3).
@@ -70,6 +78,22 @@ DWORD FileErrorFromErrno(int error, const std::string &path) {
         default:
             return ERROR_ACCESS_DENIED;
     }
+}
+
+bool OpenablePath(LPCWSTR name, std::string *path) {
+    std::u16string text = Str(name);
+    size_t length = text.size();
+    bool prefixed = text.compare(0, 4, u"\\\\?\\") == 0;
+    if (!prefixed && !text.empty() && text[0] != u'/' && text[0] != u'\\') {
+        char directory[PATH_MAX];
+        if (getcwd(directory, sizeof directory)) length += strlen(directory) + 1;
+    }
+    if (!prefixed && length >= MAX_PATH) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    *path = LinuxPath(name);
+    return true;
 }
 
 std::shared_ptr<FileObject> OpenedFile(const HandleObject &object) {
@@ -110,7 +134,6 @@ int OpenFlags(DWORD access, DWORD disposition) {
 WINSIM_API HANDLE WINAPI CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
                                      DWORD disposition, DWORD flags, HANDLE templateFile) {
     (void)sa;
-    (void)flags;
     (void)templateFile;
     if (sim::ShouldFail("CreateFileW")) return INVALID_HANDLE_VALUE;
     if (!name) {
@@ -125,7 +148,8 @@ WINSIM_API HANDLE WINAPI CreateFileW(LPCWSTR name, DWORD access, DWORD share, LP
         return INVALID_HANDLE_VALUE;
     }
     bool nul = EqualNoCase(name, u"nul") || EqualNoCase(name, u"\\\\.\\nul");
-    std::string path = nul ? std::string("/dev/null") : LinuxPath(name);
+    std::string path = "/dev/null";
+    if (!nul && !OpenablePath(name, &path)) return INVALID_HANDLE_VALUE;
     if (path.empty()) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
@@ -147,9 +171,17 @@ WINSIM_API HANDLE WINAPI CreateFileW(LPCWSTR name, DWORD access, DWORD share, LP
     }
     // The share check comes before anything touches the file, so that a
     // refused CREATE_ALWAYS leaves the other opener's content alone.
-    DWORD rights = SpecificFileRights(access);
+    bool deleteOnClose = (flags & FILE_FLAG_DELETE_ON_CLOSE) != 0;
+    DWORD rights = SpecificFileRights(access) | (deleteOnClose ? DELETE : 0);
     if (exists && !device && CheckShareAccess(st.st_dev, st.st_ino, rights, share) != 0) {
         SetLastError(ERROR_SHARING_VIOLATION);
+        return INVALID_HANDLE_VALUE;
+    }
+    // A read-only file can be neither written, emptied nor marked for deletion.
+    bool changes = (rights & (FILE_WRITE_DATA | FILE_APPEND_DATA)) != 0 || disposition == CREATE_ALWAYS ||
+                   disposition == TRUNCATE_EXISTING || deleteOnClose;
+    if (exists && !device && changes && IsReadOnly(st)) {
+        SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
     int openFlags = OpenFlags(access, disposition);
@@ -170,6 +202,7 @@ WINSIM_API HANDLE WINAPI CreateFileW(LPCWSTR name, DWORD access, DWORD share, LP
     file->access = rights;
     file->share = share;
     file->characterDevice = !S_ISREG(opened.st_mode);
+    file->deleteOnClose = deleteOnClose && !file->characterDevice;
     HandleObject object = FileHandle(file, access);
     bool reopened = exists && !device && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS);
     SetLastError(reopened ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
@@ -257,6 +290,12 @@ WINSIM_API BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPD
 namespace winsim {
 
 FileObject::~FileObject() {
+    // Only the file this object opened loses its name, not whatever has
+    // taken that name since.
+    struct stat st;
+    if (deleteOnClose && lstat(path.c_str(), &st) == 0 && st.st_dev == device && st.st_ino == inode) {
+        unlink(path.c_str());
+    }
     if (fd >= 0) close(fd);
 }
 
@@ -368,9 +407,11 @@ WINSIM_API BOOL WINAPI DeleteFileW(LPCWSTR name) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    std::string path = LinuxPath(name);
+    std::string path;
+    if (!OpenablePath(name, &path)) return FALSE;
+    // A link is deleted itself, not what it leads to.
     struct stat st;
-    if (path.empty() || stat(path.c_str(), &st) != 0) {
+    if (path.empty() || lstat(path.c_str(), &st) != 0) {
         SetLastError(path.empty() ? ERROR_PATH_NOT_FOUND : FileErrorFromErrno(errno, path));
         return FALSE;
     }
@@ -380,6 +421,10 @@ WINSIM_API BOOL WINAPI DeleteFileW(LPCWSTR name) {
     }
     if (DWORD error = DeleteAccessError(st)) {
         SetLastError(error);
+        return FALSE;
+    }
+    if (IsReadOnly(st)) {
+        SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
     if (unlink(path.c_str()) != 0) {
@@ -396,10 +441,12 @@ BOOL MoveFile(LPCWSTR existing, LPCWSTR target, DWORD flags) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    std::string from = LinuxPath(existing);
-    std::string to = LinuxPath(target);
+    std::string from;
+    std::string to;
+    if (!OpenablePath(existing, &from) || !OpenablePath(target, &to)) return FALSE;
+    // Links are moved and replaced themselves, as files of their own.
     struct stat st;
-    if (from.empty() || stat(from.c_str(), &st) != 0) {
+    if (from.empty() || lstat(from.c_str(), &st) != 0) {
         SetLastError(from.empty() ? ERROR_PATH_NOT_FOUND : FileErrorFromErrno(errno, from));
         return FALSE;
     }
@@ -408,14 +455,14 @@ BOOL MoveFile(LPCWSTR existing, LPCWSTR target, DWORD flags) {
         return FALSE;
     }
     struct stat old;
-    if (!to.empty() && stat(to.c_str(), &old) == 0) {
+    if (!to.empty() && lstat(to.c_str(), &old) == 0) {
         if (old.st_dev == st.st_dev && old.st_ino == st.st_ino) return TRUE;  // the same file
         if (!(flags & MOVEFILE_REPLACE_EXISTING)) {
             SetLastError(ERROR_ALREADY_EXISTS);
             return FALSE;
         }
         // An open or mapped target cannot be replaced, whatever its sharing.
-        if (S_ISDIR(old.st_mode) || IsFileOpen(old.st_dev, old.st_ino)) {
+        if (S_ISDIR(old.st_mode) || IsFileOpen(old.st_dev, old.st_ino) || IsReadOnly(old)) {
             SetLastError(ERROR_ACCESS_DENIED);
             return FALSE;
         }
@@ -452,6 +499,79 @@ WINSIM_API BOOL WINAPI MoveFileExW(LPCWSTR existing, LPCWSTR target, DWORD flags
 WINSIM_API BOOL WINAPI MoveFileW(LPCWSTR existing, LPCWSTR target) {
     if (sim::ShouldFail("MoveFileW")) return FALSE;
     return MoveFile(existing, target, MOVEFILE_COPY_ALLOWED);
+}
+
+namespace {
+
+// ReplaceFileW's own errors for the file to be replaced, which it opens
+// for GENERIC_READ | DELETE sharing everything; 0 when it may go.
+DWORD ReplacedError(const std::string &path, struct stat *st) {
+    if (path.empty() || stat(path.c_str(), st) != 0) return path.empty() ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND;
+    if (S_ISDIR(st->st_mode)) return ERROR_UNABLE_TO_REMOVE_REPLACED;
+    if (IsReadOnly(*st)) return ERROR_ACCESS_DENIED;
+    // Open elsewhere, even with delete sharing, it cannot lose its name.
+    if (DeleteAccessError(*st) != 0 || IsFileOpen(st->st_dev, st->st_ino)) return ERROR_UNABLE_TO_REMOVE_REPLACED;
+    return 0;
+}
+
+}  // namespace
+
+// ---- ReplaceFileW ----
+// The replacement takes the replaced file's name and keeps its own file ID,
+// after taking on the replaced file's attributes and permissions. Both
+// names are opened as files: a link is followed, so a link as the
+// replacement moves the file it leads to. Backup files are not modelled.
+WINSIM_API BOOL WINAPI ReplaceFileW(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID exclude,
+                                    LPVOID reserved) {
+    (void)flags;  // write-through is not supported, and merge errors cannot happen here
+    (void)exclude;
+    (void)reserved;
+    if (sim::ShouldFail("ReplaceFileW")) return FALSE;
+    if (!replaced || !replacement) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (backup) {
+        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return FALSE;
+    }
+    std::string target;
+    std::string source;
+    if (!OpenablePath(replaced, &target) || !OpenablePath(replacement, &source)) return FALSE;
+    struct stat old;
+    if (DWORD error = ReplacedError(target, &old)) {
+        SetLastError(error);
+        return FALSE;
+    }
+    // The replacement is opened with no sharing at all.
+    struct stat st;
+    char resolved[PATH_MAX];
+    if (source.empty() || stat(source.c_str(), &st) != 0 || !realpath(source.c_str(), resolved)) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    if (S_ISDIR(st.st_mode) || CheckShareAccess(st.st_dev, st.st_ino, SpecificFileRights(GENERIC_READ) | DELETE, 0)) {
+        SetLastError(S_ISDIR(st.st_mode) ? ERROR_ACCESS_DENIED : ERROR_SHARING_VIOLATION);
+        return FALSE;
+    }
+    if (old.st_dev == st.st_dev && old.st_ino == st.st_ino) {
+        SetLastError(ERROR_UNABLE_TO_REMOVE_REPLACED);
+        return FALSE;
+    }
+    // Permissions and owner go with the name; an owner that cannot be
+    // given is left, as Windows leaves what it may not merge.
+    chmod(resolved, old.st_mode & 07777);
+    if (chown(resolved, old.st_uid, old.st_gid) != 0) errno = 0;
+    if (rename(resolved, target.c_str()) == 0) return TRUE;
+    if (errno == EXDEV) {
+        // Without a backup name the replaced file is already gone when the
+        // move fails.
+        unlink(target.c_str());
+        SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT);
+        return FALSE;
+    }
+    SetLastError(ERROR_UNABLE_TO_REMOVE_REPLACED);
+    return FALSE;
 }
 
 // What a handle tells about its file: information, type, size and pointer;

@@ -137,10 +137,20 @@ struct Fault {
     int last;
 };
 
+struct Hook {
+    std::string function;
+    int call;  // counted from Reset
+    std::function<void()> action;
+};
+
 struct CallRecord {
     std::map<std::string, int> calls;
     std::vector<Fault> faults;
     CallSlot callCache[CALL_CACHE_SIZE];
+    bool recording = false;
+    std::vector<std::string> log;
+    std::vector<Hook> hooks;
+    bool inHook = false;
 };
 
 CallRecord &Calls() {
@@ -197,9 +207,42 @@ int TotalCallCount() {
     return total;
 }
 
+void RecordCalls(bool on) {
+    Calls().recording = on;
+}
+
+std::vector<std::string> CallLog() {
+    return Calls().log;
+}
+
+void BeforeCall(const char *function, int nth, std::function<void()> action) {
+    if (!function || nth < 1 || !action) return;
+    CallRecord &record = Calls();
+    record.hooks.push_back({function, record.calls[function] + nth, std::move(action)});
+}
+
+namespace {
+
+void RunHooks(CallRecord &record, const char *function, int call) {
+    for (size_t i = 0; i < record.hooks.size(); ++i) {
+        if (record.hooks[i].call != call || record.hooks[i].function != function) continue;
+        std::function<void()> action = std::move(record.hooks[i].action);
+        record.hooks.erase(record.hooks.begin() + static_cast<long>(i));
+        record.inHook = true;
+        action();
+        record.inHook = false;
+        return;
+    }
+}
+
+}  // namespace
+
 bool ShouldFail(const char *function) {
     CallRecord &record = Calls();
+    if (record.inHook) return false;
     int call = ++*CallCounter(record, function);
+    if (record.recording) record.log.push_back(function);
+    if (!record.hooks.empty()) RunHooks(record, function, call);
     if (record.faults.empty()) return false;
     for (const Fault &fault : record.faults) {
         if (fault.function == function && call >= fault.first && call <= fault.last) {

@@ -33,6 +33,7 @@ struct FileObject {
     DWORD access = 0;  // specific rights: FILE_READ_DATA, FILE_WRITE_DATA, DELETE, ...
     DWORD share = 0;
     bool characterDevice = false;  // a device or FIFO: no times, no size, no seeking
+    bool deleteOnClose = false;    // FILE_FLAG_DELETE_ON_CLOSE: the name goes with the last reference
 
     FileObject() = default;
     FileObject(const FileObject &) = delete;
@@ -201,6 +202,10 @@ DWORD CopyTruncated(const std::u16string &text, LPWSTR buffer, DWORD size);
 // files.cpp: Windows' error for a failed file system call
 DWORD MissingPathError(const std::string &path);
 DWORD FileErrorFromErrno(int error, const std::string &path);
+// files.cpp: the Linux path of a name a file call was given; false with
+// the last error set when, without "\\?\", a full name of MAX_PATH or more is refused,
+// as Windows refuses it when the process has not opted into long paths.
+bool OpenablePath(LPCWSTR name, std::string *path);
 
 // console.cpp: writes to the console and the standard streams
 void WriteConsoleBytes(HandleObject &object, const std::string &bytes, bool logged);

@@ -300,6 +300,13 @@ const struct {
     {1013, u"The configuration registry key could not be written.\r\n"},
     {1018, u"Illegal operation attempted on a registry key that has been marked for deletion.\r\n"},
     {1168, u"Element not found.\r\n"},
+    {1175, u"Unable to remove the file to be replaced.\r\n"},
+    {1176,
+     u"Unable to move the replacement file to the file to be replaced. The file to be replaced has retained its "
+     u"original name.\r\n"},
+    {1177,
+     u"Unable to move the replacement file to the file to be replaced. The file to be replaced has been renamed "
+     u"using the backup name.\r\n"},
     {1400, u"Invalid window handle.\r\n"},
     {1407, u"Cannot find window class.\r\n"},
     {1410, u"Class already exists.\r\n"},

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,14 @@ SIM_API void FailCall(const char *function, DWORD error, int nth = 1, int times 
 SIM_API void ClearFaults();
 // How many times the named function has been called since Reset.
 SIM_API int CallCount(const char *function);
+// The names of the functions called from now on, in call order, while
+// recording is on (off at Reset).
+SIM_API void RecordCalls(bool on);
+SIM_API std::vector<std::string> CallLog();
+// Runs `action` just before the nth call from now of the named function,
+// as another program might act between two calls of this one. Calls the
+// action makes are neither counted nor hooked.
+SIM_API void BeforeCall(const char *function, int nth, std::function<void()> action);
 // Every winsim function starts with this; true means "fail now" and has
 // already set the last error. `function` must be a string literal (or
 // otherwise live and unchanged until Reset): its address keys the count.

@@ -123,6 +123,8 @@ bool EqualNoCase(const std::u16string &a, const std::u16string &b) {
 
 std::string LinuxPath(LPCWSTR name) {
     std::string path = Utf8(Str(name));
+    // "\\?\" only asks Windows to take the rest as it stands.
+    if (path.compare(0, 4, "\\\\?\\") == 0) path.erase(0, 4);
     for (char &c : path) {
         if (c == '\\') c = '/';
     }

@@ -108,14 +108,22 @@ bool SameSchemeName(LPCWSTR a, LPCWSTR b) {
 
 // ---- rewriting ----
 // Rewriting an existing scheme file with one section replaced or added.
-// Everything is written to a temporary file beside it, which then takes
-// the file's name in one step: until that step succeeds the user's file is
-// untouched, and after it the new content is complete.
+// Everything is written to a temporary file beside the file the name leads
+// to (through any link), which then replaces it in one step: until that
+// step succeeds the user's file is untouched, and after it the new content
+// is complete, under the file's own attributes and permissions.
+//
+// The temporary file is made new (CREATE_NEW) under a name nobody can
+// foresee and written only through the handle that made it, so no link
+// planted in the directory ever receives the content. Windows wants that
+// handle closed before ReplaceFileW; from then on nothing is written by
+// that name, and the replace only renames.
 
 struct Rewrite {
-    LPCWSTR path;
+    LPCWSTR path;  // as the user named it, for messages
     LPCWSTR name;
-    WCHAR temp[MAX_PATH];  // empty until the temporary file exists
+    LPWSTR target;  // the file the path leads to, in "\\?\" form; null until known
+    LPWSTR temp;    // null until the temporary file exists
     TextSource source;
     OutputFile *output;
     WCHAR line[LINE_BUFFER_SIZE];
@@ -123,24 +131,76 @@ struct Rewrite {
     WCHAR trimmed[LINE_BUFFER_SIZE];  // and as the reader takes it
 };
 
-// Made in the file's own directory, so that the final rename never has to
-// cross volumes. 0, or the error that kept it from being made.
-DWORD CreateTempFile(Rewrite *rewrite) {
-    rewrite->temp[0] = 0;
-    size_t length = PathDirectoryLength(rewrite->path);
-    WCHAR directory[MAX_PATH];
-    if (length >= MAX_PATH) return ERROR_BUFFER_OVERFLOW;
-    StrCopy(directory, length + 1, rewrite->path);
-    if (GetTempFileNameW(directory, TEXT("VT_"), 0, rewrite->temp) != 0) return 0;
-    rewrite->temp[0] = 0;
-    return LastErrorOr(ERROR_FILE_NOT_FOUND);
+// The final name of the file the reader opened, so that a link is written
+// through rather than replaced. A stream was read from a copy and has no
+// such name: it is replaced by the name given. 0 or the error.
+DWORD FindTarget(Rewrite *rewrite) {
+    if (rewrite->source.tempPath) {
+        LPWSTR copy = nullptr;
+        LPCWSTR openable = OpenableName(rewrite->path, &copy);
+        rewrite->target = copy ? copy : openable ? StrDuplicate(openable) : nullptr;
+        return rewrite->target ? 0 : ERROR_NOT_ENOUGH_MEMORY;
+    }
+    HANDLE file = rewrite->source.file;
+    DWORD size = GetFinalPathNameByHandleW(file, nullptr, 0, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (size == 0) return LastErrorOr(ERROR_INVALID_HANDLE);
+    rewrite->target = static_cast<LPWSTR>(MemAlloc(size * sizeof(WCHAR)));
+    if (!rewrite->target) return ERROR_NOT_ENOUGH_MEMORY;
+    DWORD length = GetFinalPathNameByHandleW(file, rewrite->target, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0 || length >= size) return LastErrorOr(ERROR_INVALID_HANDLE);
+    return 0;
 }
 
-// The input closed (harmless when it is not open) and the temporary file
-// removed, so that a failure leaves nothing behind.
-void CleanUp(Rewrite *rewrite) {
+// Made in the target's own directory, so that the replace never has to
+// cross volumes. 0, or the error that kept it from being made.
+DWORD CreateTempFile(Rewrite *rewrite) {
+    size_t length = PathDirectoryLength(rewrite->target);
+    HANDLE file = CreateUniqueFile(rewrite->target, length, TEXT("VT_"), TEXT(".TMP"), FILE_SHARE_READ,
+                                   FILE_ATTRIBUTE_NORMAL, &rewrite->temp);
+    if (file == INVALID_HANDLE_VALUE) {
+        DWORD code = LastErrorOr(ERROR_INVALID_HANDLE);
+        // The name was never ours.
+        if (rewrite->temp) {
+            ReportFileFailure(TEXT("Error opening output file \"%s\":\r\n"), DisplayName(rewrite->temp), code);
+            MemFree(rewrite->temp);
+            rewrite->temp = nullptr;
+            return code;
+        }
+        // No temporary name to show: the directory it was to go in says
+        // where the trouble is.
+        LPWSTR directory = StrDuplicate(DisplayName(rewrite->target));
+        if (directory) directory[PathDirectoryLength(directory)] = 0;
+        ReportFileFailure(TEXT("Error opening output file \"%s\":\r\n"),
+                          directory ? directory : DisplayName(rewrite->target), code);
+        MemFree(directory);
+        return code;
+    }
+    rewrite->output = CreateOutputOnHandle(file);
+    if (rewrite->output) return 0;
+    CloseHandle(file);
+    ReportFileFailure(TEXT("Error opening output file \"%s\":\r\n"), DisplayName(rewrite->temp),
+                      ERROR_NOT_ENOUGH_MEMORY);
+    return ERROR_NOT_ENOUGH_MEMORY;
+}
+
+// A temporary file that stays behind is named, so that the user can
+// remove it; one already gone needs nothing.
+void RemoveTempFile(LPCWSTR temp) {
+    if (DeleteFileW(temp)) return;
+    DWORD code = LastErrorOr(ERROR_ACCESS_DENIED);
+    if (code == ERROR_FILE_NOT_FOUND) return;
+    ReportFileFailure(TEXT("Can\u2019t remove temporary file \"%s\":\r\n"), DisplayName(temp), code);
+}
+
+// The input and output closed (harmless when they are not open) and the
+// temporary file removed unless it is to be kept, so that a failure leaves
+// nothing behind.
+SchemeWriteResult Fail(Rewrite *rewrite, bool keepTemp = false) {
     CloseTextSource(&rewrite->source);
-    if (rewrite->temp[0] != 0 && QueryIsFile(rewrite->temp)) DeleteFileW(rewrite->temp);
+    if (rewrite->output) CloseOutputFile(rewrite->output);
+    rewrite->output = nullptr;
+    if (rewrite->temp && !keepTemp) RemoveTempFile(rewrite->temp);
+    return SCHEME_WRITE_FAILED;
 }
 
 // Whether a section of that spelling is the scheme being written. The name
@@ -197,50 +257,55 @@ DWORD FinishTempFile(Rewrite *rewrite) {
     return code;
 }
 
-SchemeWriteResult Fail(Rewrite *rewrite) {
-    CleanUp(rewrite);
-    return SCHEME_WRITE_FAILED;
+// ReplaceFileW keeps what the file was (attributes, permissions, creation
+// time); where it cannot be used, a plain move still replaces the content.
+// 0 or the error; `onlyCopy` is set when the old file is gone and the
+// temporary file holds the only copy.
+DWORD ReplaceTarget(Rewrite *rewrite, bool *onlyCopy) {
+    *onlyCopy = false;
+    if (ReplaceFileW(rewrite->target, rewrite->temp, nullptr, 0, nullptr, nullptr)) return 0;
+    DWORD code = LastErrorOr(ERROR_ACCESS_DENIED);
+    // Without a backup name these two leave the old file gone and the new
+    // one under its temporary name.
+    bool targetGone = code == ERROR_UNABLE_TO_MOVE_REPLACEMENT || code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
+    bool unsupported =
+        code == ERROR_INVALID_FUNCTION || code == ERROR_NOT_SUPPORTED || code == ERROR_CALL_NOT_IMPLEMENTED;
+    if (!targetGone && !unsupported) return code;
+    if (MoveFileExW(rewrite->temp, rewrite->target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
+    *onlyCopy = targetGone;
+    return LastErrorOr(ERROR_ACCESS_DENIED);
 }
 
 SchemeWriteResult RunRewrite(Rewrite *rewrite) {
-    DWORD tempError = CreateTempFile(rewrite);
-    LONG opened = OpenTextSource(&rewrite->source, rewrite->path);
+    LPWSTR copy = nullptr;
+    LPCWSTR openable = OpenableName(rewrite->path, &copy);
+    LONG opened = openable ? OpenTextSource(&rewrite->source, openable) : ERROR_NOT_ENOUGH_MEMORY;
+    MemFree(copy);
+    if (opened == 0) opened = static_cast<LONG>(FindTarget(rewrite));
     if (opened != 0) {
         ReportFileFailure(TEXT("Error opening input file \"%s\":\r\n"), rewrite->path, static_cast<DWORD>(opened));
         return Fail(rewrite);
     }
-    if (tempError != 0) {
-        // No temporary name to show: the directory it was to go in says
-        // where the trouble is.
-        WCHAR directory[MAX_PATH];
-        size_t length = PathDirectoryLength(rewrite->path);
-        StrCopy(directory, length + 1 < MAX_PATH ? length + 1 : MAX_PATH, rewrite->path);
-        ReportFileFailure(TEXT("Error opening output file \"%s\":\r\n"), directory, tempError);
-        return Fail(rewrite);
-    }
-    rewrite->output = CreateOutputFile(rewrite->temp);
-    if (!rewrite->output) {
-        ReportFileFailure(TEXT("Error opening output file \"%s\":\r\n"), rewrite->temp, GetLastError());
-        return Fail(rewrite);
-    }
+    if (CreateTempFile(rewrite) != 0) return Fail(rewrite);
+    LPCWSTR temp = DisplayName(rewrite->temp);
     LONG error = WriteBom(rewrite->output);
     if (error == 0) error = CopyWithSection(rewrite);
     if (error != 0) {
-        ReportFileFailure(TEXT("Error writing to output file \"%s\"\r\n"), rewrite->temp, static_cast<DWORD>(error));
-        CloseOutputFile(rewrite->output);
+        ReportFileFailure(TEXT("Error writing to output file \"%s\"\r\n"), temp, static_cast<DWORD>(error));
         return Fail(rewrite);
     }
     DWORD code = FinishTempFile(rewrite);
     if (code != 0) {
-        ReportFileFailure(TEXT("Error closing output file \"%s\"\r\n"), rewrite->temp, code);
+        ReportFileFailure(TEXT("Error closing output file \"%s\"\r\n"), temp, code);
         return Fail(rewrite);
     }
     // The input must be closed before its file can be replaced.
     CloseTextSource(&rewrite->source);
-    if (!MoveFileExW(rewrite->temp, rewrite->path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        ReportFileFailure2(TEXT("Can\u2019t rename output file \"%s\" to \"%s\":\r\n"), rewrite->temp, rewrite->path,
-                           GetLastError());
-        return Fail(rewrite);
+    bool onlyCopy = false;
+    code = ReplaceTarget(rewrite, &onlyCopy);
+    if (code != 0) {
+        ReportFileFailure2(TEXT("Can\u2019t rename output file \"%s\" to \"%s\":\r\n"), temp, rewrite->path, code);
+        return Fail(rewrite, onlyCopy);
     }
     return SCHEME_WRITE_DONE;
 }
@@ -283,10 +348,14 @@ SchemeWriteResult RewriteSchemeFile(LPCWSTR path, LPCWSTR name) {
     Rewrite rewrite;
     rewrite.path = path;
     rewrite.name = name;
-    rewrite.temp[0] = 0;
+    rewrite.target = nullptr;
+    rewrite.temp = nullptr;
     rewrite.source = TextSource();
     rewrite.output = nullptr;
-    return RunRewrite(&rewrite);
+    SchemeWriteResult result = RunRewrite(&rewrite);
+    MemFree(rewrite.target);
+    MemFree(rewrite.temp);
+    return result;
 }
 
 // ---- the /W argument ----

@@ -1,9 +1,18 @@
 // Output files: gathering text and writing it out as UTF-8, one WriteFile
-// per full buffer; creating and closing them.
+// per full buffer; creating and closing them; new files under names nobody
+// can foresee, and names in the form Windows opens whatever their length.
+#define _CRT_RAND_S  // rand_s is declared only on request
+#include <stdlib.h>
+
 #include "../base/base.h"
 #include "textio.h"
 
 namespace {
+
+constexpr int UNIQUE_NAME_TRIES = 8;
+constexpr size_t UNIQUE_FILE_NAME_SIZE = 64;  // a prefix and suffix of our own around 16 digits
+constexpr WCHAR LONG_PATH_PREFIX[] = TEXT("\\\\?\\");
+constexpr WCHAR LONG_UNC_PREFIX[] = TEXT("\\\\?\\UNC\\");
 
 void FreeOutput(OutputFile *output) {
     MemFree(output->pending);
@@ -25,13 +34,8 @@ void Append(OutputFile *output, LPCWSTR text, size_t length) {
     output->count += static_cast<DWORD>(length);
 }
 
-}  // namespace
-
-OutputFile *CreateOutputFile(LPCWSTR name) {
-    if (!name || !name[0]) {
-        SetLastError(ERROR_INVALID_DATA);
-        return nullptr;
-    }
+// The output's buffers, its file still to be set; null when memory runs out.
+OutputFile *AllocateOutput() {
     OutputFile *output = static_cast<OutputFile *>(MemCalloc(1, sizeof(OutputFile)));
     if (output) {
         output->pending = static_cast<LPWSTR>(MemAlloc(OUTPUT_CAPACITY * sizeof(WCHAR)));
@@ -46,12 +50,98 @@ OutputFile *CreateOutputFile(LPCWSTR name) {
     output->bytesSize = OUTPUT_BYTES_SIZE;
     output->codePage = CP_UTF8;
     output->pending[0] = 0;
+    return output;
+}
+
+// The directory (its first `directoryLength` characters) with `prefix`, 16
+// random hexadecimal digits and `suffix`: a new name from the allocator, or
+// null with the last error set.
+LPWSTR MakeUniqueName(LPCWSTR directory, size_t directoryLength, LPCWSTR prefix, LPCWSTR suffix) {
+    unsigned high = 0;
+    unsigned low = 0;
+    if (rand_s(&high) != 0 || rand_s(&low) != 0) {
+        // No name is better than one that could be foreseen.
+        SetLastError(ERROR_GEN_FAILURE);
+        return nullptr;
+    }
+    WCHAR fileName[UNIQUE_FILE_NAME_SIZE];
+    Format(fileName, UNIQUE_FILE_NAME_SIZE, TEXT("%s%08X%08X%s"), prefix, high, low, suffix);
+    size_t capacity = directoryLength + 1 + StrLen(fileName) + 1;
+    LPWSTR name = static_cast<LPWSTR>(MemAlloc(capacity * sizeof(WCHAR)));
+    if (!name) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    StrCopy(name, directoryLength + 1, directory);
+    if (!AppendPathName(name, capacity, fileName)) StrCopy(name, capacity, fileName);
+    return name;
+}
+
+}  // namespace
+
+HANDLE CreateUniqueFile(LPCWSTR directory, size_t directoryLength, LPCWSTR prefix, LPCWSTR suffix, DWORD share,
+                        DWORD flags, LPWSTR *name) {
+    *name = nullptr;
+    for (int tries = 0; tries < UNIQUE_NAME_TRIES; ++tries) {
+        MemFree(*name);
+        *name = MakeUniqueName(directory, directoryLength, prefix, suffix);
+        if (!*name) return INVALID_HANDLE_VALUE;
+        HANDLE file = CreateFileW(*name, GENERIC_READ | GENERIC_WRITE, share, nullptr, CREATE_NEW, flags, nullptr);
+        if (file != INVALID_HANDLE_VALUE && file) return file;
+        DWORD error = LastErrorOr(ERROR_INVALID_HANDLE);
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return INVALID_HANDLE_VALUE;
+    }
+    SetLastError(ERROR_FILE_EXISTS);
+    return INVALID_HANDLE_VALUE;
+}
+
+LPCWSTR OpenableName(LPCWSTR path, LPWSTR *copy) {
+    *copy = nullptr;
+    size_t length = StrLen(path);
+    if (length < MAX_PATH || StrCompareN(path, LONG_PATH_PREFIX, 4) == 0 ||
+        StrCompareN(path, TEXT("\\\\.\\"), 4) == 0) {
+        return path;
+    }
+    bool unc = StrCompareN(path, TEXT("\\\\"), 2) == 0;
+    LPCWSTR prefix = unc ? LONG_UNC_PREFIX : LONG_PATH_PREFIX;
+    size_t capacity = StrLen(prefix) + length + 1;
+    *copy = static_cast<LPWSTR>(MemAlloc(capacity * sizeof(WCHAR)));
+    if (!*copy) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    StrCopy(*copy, capacity, prefix);
+    StrAppend(*copy, capacity, unc ? path + 2 : path);
+    return *copy;
+}
+
+LPCWSTR DisplayName(LPCWSTR path) {
+    return path && StrCompareN(path, LONG_PATH_PREFIX, 4) == 0 ? path + 4 : path;
+}
+
+OutputFile *CreateOutputOnHandle(HANDLE file) {
+    OutputFile *output = AllocateOutput();
+    if (output) output->file = file;
+    return output;
+}
+
+OutputFile *CreateOutputFile(LPCWSTR name) {
+    if (!name || !name[0]) {
+        SetLastError(ERROR_INVALID_DATA);
+        return nullptr;
+    }
+    OutputFile *output = AllocateOutput();
+    if (!output) return nullptr;
     if (StrCompare(name, TEXT("-")) == 0) {
         output->file = GetStdHandle(STD_OUTPUT_HANDLE);
         output->isStdOut = true;
     } else {
-        output->file = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+        LPWSTR copy = nullptr;
+        LPCWSTR openable = OpenableName(name, &copy);
+        output->file = openable ? CreateFileW(openable, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)
+                                : INVALID_HANDLE_VALUE;
+        MemFree(copy);
     }
     if (!output->file || output->file == INVALID_HANDLE_VALUE) {
         // A process without standard output has no error to report.

@@ -11,8 +11,6 @@ namespace {
 
 constexpr DWORD TRUE_NAME_SIZE = 32768;  // what the host's QueryTrueName may fill
 constexpr DWORD STREAM_COPY_BLOCK = 8192;
-// Room for "Vivanta-" with up to eight hex digits and ".tmp".
-constexpr size_t TEMP_NAME_ROOM = 32;
 
 constexpr WCHAR CLIPBOARD_NAME[] = TEXT("clip:");
 constexpr WCHAR STANDARD_INPUT_NAME[] = TEXT("-");
@@ -22,9 +20,8 @@ constexpr WCHAR CONSOLE_PROMPT[] = TEXT("Reading text from the console: (^Z ends
 
 // ---- closing ----
 
-// The view goes before the mapping, the mapping before the file, and the
-// file before the temporary copy is deleted by name: Windows refuses to
-// delete a file that is still open or mapped.
+// The view goes before the mapping and the mapping before the file; a
+// temporary copy goes with the last of them, as it was opened to.
 void ReleaseTextSource(TextSource *source) {
     if (source->file || source->mapping) {
         if (source->data) UnmapViewOfFile(source->data);
@@ -33,10 +30,7 @@ void ReleaseTextSource(TextSource *source) {
     }
     if (source->mapping) CloseHandle(source->mapping);
     if (source->file) CloseHandle(source->file);
-    if (source->tempPath) {
-        DeleteFileW(source->tempPath);
-        MemFree(source->tempPath);
-    }
+    MemFree(source->tempPath);
     MemFree(source->name);
     LONG lastError = source->lastError;
     *source = TextSource();
@@ -90,28 +84,32 @@ bool ReadClipboardText(TextSource *source) {
 
 // ---- streams ----
 // Streams (pipes, the console, character devices) cannot be mapped: their
-// bytes are copied to a temporary file named after the process, which is
-// mapped instead and deleted at the close.
+// bytes are copied to a temporary file, which is mapped instead. The copy
+// is made new under a name nobody can foresee, so that nothing planted in
+// the temporary directory receives what was piped, and it is opened to be
+// deleted when the last handle, mapping or view of it goes.
 
-// The per-process temporary file's full name, or 0 with `error` set.
-LPWSTR MakeTempPath(LONG *error) {
+// The new temporary file, its name in `*path`; INVALID_HANDLE_VALUE with
+// `error` set.
+HANDLE CreateTempCopy(LPWSTR *path, LONG *error) {
+    *path = nullptr;
     WCHAR directory[MAX_PATH + 1];
     DWORD length = GetTempPathW(MAX_PATH + 1, directory);
     if (length == 0 || length > MAX_PATH) {
         *error = LastErrorOr(ERROR_BUFFER_OVERFLOW);
-        return nullptr;
+        return INVALID_HANDLE_VALUE;
     }
-    size_t capacity = length + 1 + TEMP_NAME_ROOM;
-    LPWSTR path = static_cast<LPWSTR>(MemAlloc(capacity * sizeof(WCHAR)));
-    if (!path) {
-        *error = ERROR_NOT_ENOUGH_MEMORY;
-        return nullptr;
+    WCHAR prefix[16];
+    Format(prefix, 16, TEXT("%s-"), PLUGIN_NAME);
+    HANDLE copy = CreateUniqueFile(directory, length, prefix, TEXT(".tmp"), 0,
+                                   FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, path);
+    if (copy == INVALID_HANDLE_VALUE || !copy) {
+        *error = LastErrorOr(ERROR_INVALID_HANDLE);
+        MemFree(*path);
+        *path = nullptr;
+        return INVALID_HANDLE_VALUE;
     }
-    WCHAR fileName[TEMP_NAME_ROOM];
-    Format(fileName, TEMP_NAME_ROOM, TEXT("%s-%04x.tmp"), PLUGIN_NAME, GetCurrentProcessId());
-    StrCopy(path, capacity, directory);
-    AppendPathName(path, capacity, fileName);
-    return path;
+    return copy;
 }
 
 // Copies until the stream ends: a failed read or one that returns nothing
@@ -126,33 +124,24 @@ LONG CopyBlocks(HANDLE stream, HANDLE copy, BYTE *block) {
     }
 }
 
-// Copies the stream `source->file` to the per-process temporary file,
-// which then replaces it in the record (the stream is closed); `info`
-// receives the copy's information. 0 or a Windows error code; on failure
-// the temporary file is gone and the stream still in the record.
+// Copies the stream `source->file` to a new temporary file, which then
+// replaces it in the record (the stream is closed); `info` receives the
+// copy's information. 0 or a Windows error code; on failure the temporary
+// file is gone and the stream still in the record.
 LONG CopyStreamToTempFile(TextSource *source, BY_HANDLE_FILE_INFORMATION *info) {
-    LONG error = 0;
-    LPWSTR path = MakeTempPath(&error);
-    if (!path) return error;
     BYTE *block = static_cast<BYTE *>(MemAlloc(STREAM_COPY_BLOCK));
-    if (!block) {
-        MemFree(path);
-        return ERROR_NOT_ENOUGH_MEMORY;
-    }
-    HANDLE copy = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (copy == INVALID_HANDLE_VALUE || !copy) {
-        // Never delete by this name here: the file may be another source's copy.
-        error = LastErrorOr(ERROR_INVALID_HANDLE);
+    if (!block) return ERROR_NOT_ENOUGH_MEMORY;
+    LONG error = 0;
+    LPWSTR path = nullptr;
+    HANDLE copy = CreateTempCopy(&path, &error);
+    if (copy == INVALID_HANDLE_VALUE) {
         MemFree(block);
-        MemFree(path);
         return error;
     }
     error = CopyBlocks(source->file, copy, block);
     MemFree(block);
     if (error != 0) {
         CloseHandle(copy);
-        DeleteFileW(path);
         MemFree(path);
         return error;
     }

@@ -115,3 +115,26 @@ LONG FlushOutput(OutputFile *output);
 // Flushes, closes the file (never standard output) and frees the output
 // whatever happens; the result of the flush, or -1 for null.
 LONG CloseOutputFile(OutputFile *output);
+// An output file writing to the open file `file`, which it then owns; null
+// with the last error 8 when memory runs out, `file` then still the caller's.
+OutputFile *CreateOutputOnHandle(HANDLE file);
+
+// ---- file names (output_file.cpp) ----
+
+// Creates a new file, open for reading and writing with `share` and `flags`
+// (attributes and FILE_FLAG_ values), named `prefix`, 16 random hexadecimal
+// digits and `suffix` in the directory that the first `directoryLength`
+// characters of `directory` name. CREATE_NEW, so that nothing already under
+// the name (a link planted there) is ever opened; a name taken already is
+// drawn again, a few times. The handle, or INVALID_HANDLE_VALUE with the
+// last error set. `*name` receives the name made last (freed by the
+// caller with MemFree), null when none could be made.
+HANDLE CreateUniqueFile(LPCWSTR directory, size_t directoryLength, LPCWSTR prefix, LPCWSTR suffix, DWORD share,
+                        DWORD flags, LPWSTR *name);
+// `path` in a form Windows opens whatever its length: a full path of
+// MAX_PATH characters or more with "\\?\" (or "\\?\UNC\") before it, in a
+// copy put in `*copy` for the caller to free; otherwise `path` itself.
+// Null, with the last error 8, when the copy cannot be made.
+LPCWSTR OpenableName(LPCWSTR path, LPWSTR *copy);
+// `path` as users write it: without a "\\?\" prefix.
+LPCWSTR DisplayName(LPCWSTR path);
