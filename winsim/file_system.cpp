@@ -12,8 +12,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// Path queries: attributes, full path names, the current directory.
 using namespace winsim;
+
+// Path queries: attributes, full path names, the current directory.
 
 namespace {
 
@@ -63,7 +64,6 @@ DWORD CopyOrNeed(const std::u16string &text, LPWSTR buffer, DWORD size) {
 
 }  // namespace
 
-// ---- GetFileAttributesW ----
 WINSIM_API DWORD WINAPI GetFileAttributesW(LPCWSTR name) {
     if (sim::ShouldFail("GetFileAttributesW")) return INVALID_FILE_ATTRIBUTES;
     if (!name || !name[0]) {
@@ -87,7 +87,6 @@ WINSIM_API DWORD WINAPI GetFileAttributesW(LPCWSTR name) {
     return attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
 }
 
-// ---- GetFullPathNameW ----
 WINSIM_API DWORD WINAPI GetFullPathNameW(LPCWSTR name, DWORD cch, LPWSTR buffer, LPWSTR *filePart) {
     if (sim::ShouldFail("GetFullPathNameW")) return 0;
     if (!name) {
@@ -132,7 +131,6 @@ WINSIM_API DWORD WINAPI GetFinalPathNameByHandleW(HANDLE file, LPWSTR buffer, DW
     return CopyOrNeed(u"\\\\?\\" + FromUtf8(target), buffer, size);
 }
 
-// ---- GetCurrentDirectoryW ----
 WINSIM_API DWORD WINAPI GetCurrentDirectoryW(DWORD cch, LPWSTR buffer) {
     if (sim::ShouldFail("GetCurrentDirectoryW")) return 0;
     return CopyOrNeed(CurrentDirectory(), buffer, cch);
@@ -224,8 +222,6 @@ std::u16string TempPathText() {
 
 }  // namespace winsim
 
-using namespace winsim;
-
 namespace {
 
 std::u16string HexName(UINT value) {
@@ -236,7 +232,6 @@ std::u16string HexName(UINT value) {
 
 }  // namespace
 
-// ---- GetTempPathW ----
 WINSIM_API DWORD WINAPI GetTempPathW(DWORD size, LPWSTR buffer) {
     if (sim::ShouldFail("GetTempPathW")) return 0;
     std::u16string path = TempPathText();
@@ -309,8 +304,6 @@ std::string TempDirectory() {
 // their section's file, so the file stays claimed (and undeletable) until
 // the last view is unmapped.
 
-using namespace winsim;
-
 namespace {
 
 const ULONGLONG kAllocationGranularity = 65536;
@@ -356,7 +349,6 @@ std::vector<const FileObject *> FilesHeldByMappings() {
 
 }  // namespace winsim
 
-// ---- CreateFileMappingW ----
 WINSIM_API HANDLE WINAPI CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES sa, DWORD protect, DWORD sizeHigh,
                                             DWORD sizeLow, LPCWSTR name) {
     (void)sa;
@@ -423,7 +415,6 @@ WINSIM_API HANDLE WINAPI CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES s
     return AddHandle(section);
 }
 
-// ---- MapViewOfFile ----
 WINSIM_API LPVOID WINAPI MapViewOfFile(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offsetLow, SIZE_T bytes) {
     if (sim::ShouldFail("MapViewOfFile")) return nullptr;
     HandleObject *section = FindHandle(mapping);

@@ -12,6 +12,8 @@
 #include <set>
 #include <vector>
 
+using namespace winsim;
+
 // Files on the real Linux file system, opened, read and written with
 // Windows' dispositions, share modes and error codes; "conout$" and "conin$"
 // open the console, "nul" the null device.
@@ -106,8 +108,6 @@ bool IsDiskFile(const HandleObject &object) {
 
 }  // namespace winsim
 
-using namespace winsim;
-
 namespace {
 
 int OpenFlags(DWORD access, DWORD disposition) {
@@ -130,7 +130,6 @@ int OpenFlags(DWORD access, DWORD disposition) {
 
 }  // namespace
 
-// ---- CreateFileW ----
 WINSIM_API HANDLE WINAPI CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
                                      DWORD disposition, DWORD flags, HANDLE templateFile) {
     (void)sa;
@@ -209,7 +208,6 @@ WINSIM_API HANDLE WINAPI CreateFileW(LPCWSTR name, DWORD access, DWORD share, LP
     return AddHandle(object);
 }
 
-// ---- ReadFile ----
 WINSIM_API BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED ov) {
     if (sim::ShouldFail("ReadFile")) return FALSE;
     HandleObject *object = FindHandle(file);
@@ -242,7 +240,6 @@ WINSIM_API BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWOR
     return TRUE;
 }
 
-// ---- WriteFile ----
 WINSIM_API BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED ov) {
     if (sim::ShouldFail("WriteFile")) return FALSE;
     HandleObject *object = FindHandle(file);
@@ -361,8 +358,6 @@ bool IsFileMapped(dev_t device, ino_t inode) {
 
 }  // namespace winsim
 
-using namespace winsim;
-
 namespace {
 
 bool IsFileOpen(dev_t device, ino_t inode) {
@@ -400,7 +395,6 @@ bool CopyContent(const std::string &from, const std::string &to) {
 
 }  // namespace
 
-// ---- DeleteFileW ----
 WINSIM_API BOOL WINAPI DeleteFileW(LPCWSTR name) {
     if (sim::ShouldFail("DeleteFileW")) return FALSE;
     if (!name) {
@@ -489,13 +483,11 @@ BOOL MoveFile(LPCWSTR existing, LPCWSTR target, DWORD flags) {
 
 }  // namespace
 
-// ---- MoveFileExW ----
 WINSIM_API BOOL WINAPI MoveFileExW(LPCWSTR existing, LPCWSTR target, DWORD flags) {
     if (sim::ShouldFail("MoveFileExW")) return FALSE;
     return MoveFile(existing, target, flags);
 }
 
-// ---- MoveFileW ----
 WINSIM_API BOOL WINAPI MoveFileW(LPCWSTR existing, LPCWSTR target) {
     if (sim::ShouldFail("MoveFileW")) return FALSE;
     return MoveFile(existing, target, MOVEFILE_COPY_ALLOWED);
@@ -577,7 +569,6 @@ WINSIM_API BOOL WINAPI ReplaceFileW(LPCWSTR replaced, LPCWSTR replacement, LPCWS
 // What a handle tells about its file: information, type, size and pointer;
 // and flushing. Pipes and character devices have no times, no size and no
 // position, as on Windows.
-using namespace winsim;
 
 namespace {
 
@@ -652,7 +643,6 @@ bool MovePointer(HANDLE handle, LONGLONG distance, DWORD method, LONGLONG *posit
 
 }  // namespace
 
-// ---- GetFileInformationByHandle ----
 WINSIM_API BOOL WINAPI GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION info) {
     if (sim::ShouldFail("GetFileInformationByHandle")) return FALSE;
     HandleObject *object = FindHandle(file);
@@ -696,7 +686,6 @@ WINSIM_API BOOL WINAPI GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_
     return TRUE;
 }
 
-// ---- GetFileType ----
 WINSIM_API DWORD WINAPI GetFileType(HANDLE file) {
     if (sim::ShouldFail("GetFileType")) return FILE_TYPE_UNKNOWN;
     HandleObject *object = FindHandle(file);
@@ -710,7 +699,6 @@ WINSIM_API DWORD WINAPI GetFileType(HANDLE file) {
     return IsDiskFile(*object) ? FILE_TYPE_DISK : FILE_TYPE_CHAR;
 }
 
-// ---- GetFileSize ----
 WINSIM_API DWORD WINAPI GetFileSize(HANDLE file, LPDWORD high) {
     if (sim::ShouldFail("GetFileSize")) return INVALID_FILE_SIZE;
     ULONGLONG size = 0;
@@ -721,7 +709,6 @@ WINSIM_API DWORD WINAPI GetFileSize(HANDLE file, LPDWORD high) {
     return static_cast<DWORD>(size);
 }
 
-// ---- GetFileSizeEx ----
 WINSIM_API BOOL WINAPI GetFileSizeEx(HANDLE file, PLARGE_INTEGER size) {
     if (sim::ShouldFail("GetFileSizeEx")) return FALSE;
     ULONGLONG value = 0;
@@ -734,7 +721,6 @@ WINSIM_API BOOL WINAPI GetFileSizeEx(HANDLE file, PLARGE_INTEGER size) {
     return TRUE;
 }
 
-// ---- SetFilePointer ----
 WINSIM_API DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method) {
     if (sim::ShouldFail("SetFilePointer")) return INVALID_SET_FILE_POINTER;
     // Without a high half the distance is a signed 32-bit value.
@@ -749,7 +735,6 @@ WINSIM_API DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, PLONG distanc
     return static_cast<DWORD>(position);
 }
 
-// ---- SetFilePointerEx ----
 WINSIM_API BOOL WINAPI SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, PLARGE_INTEGER newPosition, DWORD method) {
     if (sim::ShouldFail("SetFilePointerEx")) return FALSE;
     LONGLONG position = 0;
@@ -758,7 +743,6 @@ WINSIM_API BOOL WINAPI SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, PLA
     return TRUE;
 }
 
-// ---- FlushFileBuffers ----
 WINSIM_API BOOL WINAPI FlushFileBuffers(HANDLE file) {
     if (sim::ShouldFail("FlushFileBuffers")) return FALSE;
     HandleObject *object = FindHandle(file);
