@@ -65,6 +65,7 @@ struct Console {
     std::vector<DWORD> processes;
     bool processesSet = false;  // false: the list is the current process alone
     HWND window = nullptr;
+    bool wineInfoWrites = false;  // SetConsoleScreenBufferInfoEx as Wine answers it
 
     // What the user types at the console, "\x1A" being ^Z; consumed by reads.
     std::u16string typed;
@@ -209,6 +210,41 @@ WINSIM_API BOOL WINAPI GetConsoleScreenBufferInfoEx(HANDLE console, PCONSOLE_SCR
     return TRUE;
 }
 
+namespace {
+
+bool Refuse() {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+}
+
+// Wine's console takes the fields one after the other and stops at the first
+// it refuses, keeping those it took: the cursor (inside the buffer), the
+// buffer size (no smaller than the window), the attributes, then the window
+// rectangle, which it reads inclusive as the get call reports it and which
+// must lie inside the buffer. A rectangle one past the buffer, as Windows
+// wants it, is refused after the attributes were taken. The colour table
+// never reaches Wine's console at all.
+bool WriteInfoAsWine(const CONSOLE_SCREEN_BUFFER_INFOEX &info) {
+    Console &state = C();
+    COORD cursor = info.dwCursorPosition;
+    if (cursor.X < 0 || cursor.X >= state.columns || cursor.Y < 0 || cursor.Y >= state.rows) return Refuse();
+    state.cursor = cursor;
+    const SMALL_RECT &view = state.view;
+    if (info.dwSize.X < view.Right - view.Left + 1 || info.dwSize.Y < view.Bottom - view.Top + 1) return Refuse();
+    if (info.dwSize.X != state.columns || info.dwSize.Y != state.rows) ResizeScreen(info.dwSize.X, info.dwSize.Y);
+    state.attribute = info.wAttributes;
+    state.popupAttribute = info.wPopupAttributes;
+    const SMALL_RECT &window = info.srWindow;
+    if (window.Left < 0 || window.Left > window.Right || window.Right >= state.columns || window.Top < 0 ||
+        window.Top > window.Bottom || window.Bottom >= state.rows) {
+        return Refuse();
+    }
+    state.view = window;
+    return true;
+}
+
+}  // namespace
+
 // ---- SetConsoleScreenBufferInfoEx ----
 // Windows reads srWindow's right and bottom edges as exclusive, although
 // GetConsoleScreenBufferInfoEx reports them inclusive: handing back what was
@@ -223,6 +259,7 @@ WINSIM_API BOOL WINAPI SetConsoleScreenBufferInfoEx(HANDLE console, PCONSOLE_SCR
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
+    if (C().wineInfoWrites) return WriteInfoAsWine(*info) ? TRUE : FALSE;
     if (info->dwSize.X <= 0 || info->dwSize.Y <= 0 || info->dwSize.X == 0x7FFF || info->dwSize.Y == 0x7FFF) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -597,6 +634,10 @@ HWND ConsoleWindow() {
 
 void SetConsoleWindow(HWND window) {
     C().window = window;
+}
+
+void UseWineConsoleInfoWrites() {
+    C().wineInfoWrites = true;
 }
 
 const std::u16string &CurrentConsoleTitle() {

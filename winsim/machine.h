@@ -210,6 +210,9 @@ BOOL ReadStandardStream(HandleObject &object, void *buffer, DWORD size, DWORD *r
 // console.cpp: the console window, made anew by each reset, and the title
 HWND ConsoleWindow();
 void SetConsoleWindow(HWND window);
+// console.cpp: SetConsoleScreenBufferInfoEx as Wine's console answers it
+// (see there), until the next reset.
+void UseWineConsoleInfoWrites();
 const std::u16string &CurrentConsoleTitle();
 void ChangeConsoleTitle(const std::u16string &title);
 // How many title changes there have been; a window that follows the title
