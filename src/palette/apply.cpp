@@ -1,9 +1,9 @@
 // Applying a scheme, step by step in a fixed order. An unreadable console,
-// or one that takes no new colours, stops it before anything changed; every
-// later step that fails is passed over, so that as much of the scheme as
-// possible takes effect. Text already on the screen
-// keeps its look relative to the new scheme, and the windows that show the
-// console are told to repaint at once in the new palette.
+// or one that takes no new colours, stops it before anything else changes;
+// every later step that fails is passed over, so that as much of the scheme
+// as possible takes effect. Text already on the screen keeps its look
+// relative to the new scheme, and the windows that show the console are told
+// to repaint at once in the new palette.
 #include "../base/base.h"
 #include "../plugin/host.h"
 #include "palette.h"
