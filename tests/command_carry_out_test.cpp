@@ -92,6 +92,19 @@ TEST_F(CarryOutTest, ASchemeThatCannotBeAppliedIsReported) {
     EXPECT_EQ(Err(), u"Vivanta plugin: Error applying color scheme \"Ice Palace\"\r\n");
 }
 
+TEST_F(CarryOutTest, UnderWinesConsoleTheSecondWriteDecides) {
+    sim::SetupFrontEnd(sim::FrontEnd::Wine);
+    EXPECT_EQ(vivanta(u"2"), 0);
+    EXPECT_EQ(Out(), SCREEN_HEAD + SchemeList(2));
+    EXPECT_EQ(Err(), u"");
+
+    HostCtlClearOutput();
+    sim::FailCall("SetConsoleScreenBufferInfoEx", ERROR_INVALID_PARAMETER, 2);
+    EXPECT_EQ(vivanta(u"3"), 2);
+    EXPECT_EQ(Err(), u"Vivanta plugin: Error applying color scheme \"Forest Primeval\"\r\n");
+    EXPECT_EQ(Out(), SCREEN_HEAD + SchemeList(0));
+}
+
 TEST_F(CarryOutTest, ViewShowsTheAppliedSchemeInsteadOfTheScreen) {
     ASSERT_EQ(vivanta(u"2"), 0);
     HostCtlClearOutput();

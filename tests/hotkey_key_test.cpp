@@ -161,6 +161,20 @@ TEST_F(HotkeyTest, NothingAppliedSoundsTheAlarmAndLeavesTheDisplayAlone) {
     EXPECT_EQ(OsdWindows().size(), 1u);
 }
 
+TEST_F(HotkeyTest, ColoursTheConsoleRefusedSoundTheAlarmAndShowNoName) {
+    Start();
+    sim::SetupFrontEnd(sim::FrontEnd::Wine);
+    sim::FailCall("SetConsoleScreenBufferInfoEx", ERROR_INVALID_PARAMETER, 2);
+    KeyPress press(0x1002C);
+    sim::SetKeyHeld(VK_MENU, true);
+    EXPECT_EQ(key(&press.info), 0);
+    EXPECT_EQ(press.info.keyCode, 0x1002C);
+    EXPECT_EQ(press.info.redraw, 0);
+    ASSERT_EQ(sim::Sounds().size(), 1u);
+    EXPECT_EQ(sim::Sounds()[0].sound, static_cast<ULONG_PTR>(SND_ALIAS_SYSTEMHAND));
+    EXPECT_TRUE(OsdWindows().empty());
+}
+
 TEST_F(HotkeyTest, WithTheDisplayOffTheHotkeyStillClosesAFadingWindow) {
     Start();
     Press(0x1002C, false, false, true);

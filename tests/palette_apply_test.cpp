@@ -187,6 +187,63 @@ TEST_F(ApplyTest, LaterFailuresDoNotStopTheApplication) {
     EXPECT_EQ(CommandLines().size(), 9u);
 }
 
+TEST_F(ApplyTest, AConsoleThatReadsTheRectangleInclusiveGetsItAsRead) {
+    Start();
+    ColorScheme *scheme = AddTestScheme(u"Target", 0x1F, 0x1A, 0x1C);
+    sim::SetConsoleSize(100, 500);
+    sim::SetupFrontEnd(sim::FrontEnd::Wine);
+    FillScreen(0x07);
+    CONSOLE_SCREEN_BUFFER_INFOEX before = sim::ConsoleInfo();
+    EXPECT_EQ(ApplyScheme(scheme, nullptr), APPLY_DONE);
+    EXPECT_EQ(sim::CallCount("SetConsoleScreenBufferInfoEx"), 2);
+    CONSOLE_SCREEN_BUFFER_INFOEX after = sim::ConsoleInfo();
+    EXPECT_EQ(after.srWindow.Right, before.srWindow.Right);
+    EXPECT_EQ(after.srWindow.Bottom, before.srWindow.Bottom);
+    EXPECT_EQ(after.wAttributes, 0x1F);
+    EXPECT_EQ(sim::CellAttribute(0, 0), 0x1F);
+    EXPECT_EQ(CommandLines().size(), 9u);
+    EXPECT_EQ(sim::Environment(u"ColorDir"), u"dirs:12;");
+}
+
+TEST_F(ApplyTest, ColoursTheConsoleRefusedStopTheApplicationBeforeAnythingChanged) {
+    struct Case {
+        const char *what;
+        bool wine;
+        DWORD error;
+        int nth, times;
+        int writes;  // SetConsoleScreenBufferInfoEx calls made
+    } cases[] = {
+        {"invalid parameter twice", false, ERROR_INVALID_PARAMETER, 1, 2, 2},
+        {"another error: no second try", false, ERROR_INVALID_HANDLE, 1, 1, 1},
+        {"Wine refuses the second try too", true, ERROR_INVALID_PARAMETER, 2, 1, 2},
+    };
+    for (const Case &c : cases) {
+        SetUp();
+        Start();
+        ColorScheme *scheme = AddTestScheme(u"Target", 0x1F, 0x1A, 0x1C);
+        if (c.wine) sim::SetupFrontEnd(sim::FrontEnd::Wine);
+        FillScreen(0x07);
+        COLORREF colour = sim::ConsoleInfo().ColorTable[3];
+        sim::FailCall("SetConsoleScreenBufferInfoEx", c.error, c.nth, c.times);
+        WCHAR line[16] = u"dir";
+        KeyInfo key = {};
+        key.keyCode = 0x1002C;
+        key.line = line;
+        key.cursor = line + 3;
+        EXPECT_EQ(ApplyScheme(scheme, &key), APPLY_NOT_WRITTEN) << c.what;
+        EXPECT_EQ(sim::CallCount("SetConsoleScreenBufferInfoEx"), c.writes) << c.what;
+        EXPECT_EQ(sim::ConsoleInfo().ColorTable[3], colour) << c.what;
+        EXPECT_EQ(sim::CellAttribute(0, 0), 0x07) << c.what;
+        EXPECT_EQ(HostCommandLog(), u"") << c.what;
+        EXPECT_EQ(sim::Environment(u"ColorDir"), u"") << c.what;
+        EXPECT_TRUE(sim::Redraws().empty()) << c.what;
+        EXPECT_EQ(key.keyCode, 0x1002C) << c.what;
+        EXPECT_EQ(std::u16string(line), u"dir") << c.what;
+        EXPECT_EQ(key.redraw, 0) << c.what;
+        TearDown();
+    }
+}
+
 TEST_F(ApplyTest, DirectivesGoToTheHostInOrderWithSelectedColorsFrom24) {
     struct Case {
         const char16_t *version;

@@ -80,6 +80,44 @@ TEST_F(ConsoleTest, SettingWhatWasReadShrinksTheWindowUnlessEdgesAreMadeExclusiv
     EXPECT_EQ(after.ColorTable[1], 0x123456u);
 }
 
+TEST_F(ConsoleTest, WinesConsoleTakesTheRectangleAsReadAndNeverTheColours) {
+    sim::SetConsoleSize(120, 9001);
+    sim::FrontEndWindows wine = sim::SetupFrontEnd(sim::FrontEnd::Wine);
+    EXPECT_EQ(wine.console, GetConsoleWindow());
+    EXPECT_FALSE(IsWindowVisible(wine.console));
+    WCHAR className[64] = {};
+    RealGetWindowClassW(wine.console, className, 64);
+    EXPECT_EQ(std::u16string(className), u"WineConsoleClass");
+
+    CONSOLE_SCREEN_BUFFER_INFOEX read = Info();
+    CONSOLE_SCREEN_BUFFER_INFOEX info = read;
+    info.srWindow.Right++;  // one past the last column
+    info.srWindow.Bottom++;
+    info.wAttributes = 0x1E;
+    info.ColorTable[1] = 0x123456;
+    EXPECT_FALSE(SetConsoleScreenBufferInfoEx(console_, &info));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    // Refused after the attributes were taken.
+    EXPECT_EQ(Info().wAttributes, 0x1E);
+    EXPECT_EQ(Info().srWindow.Right, 119);
+
+    info.srWindow = read.srWindow;
+    info.wAttributes = 0x2F;
+    EXPECT_TRUE(SetConsoleScreenBufferInfoEx(console_, &info));
+    CONSOLE_SCREEN_BUFFER_INFOEX after = Info();
+    EXPECT_EQ(after.srWindow.Right, 119);
+    EXPECT_EQ(after.srWindow.Bottom, 29);
+    EXPECT_EQ(after.wAttributes, 0x2F);
+    EXPECT_EQ(after.ColorTable[1], read.ColorTable[1]);
+
+    // A cursor outside the buffer is refused before anything is taken.
+    info.dwCursorPosition = {120, 0};
+    info.wAttributes = 0x3F;
+    EXPECT_FALSE(SetConsoleScreenBufferInfoEx(console_, &info));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(Info().wAttributes, 0x2F);
+}
+
 TEST_F(ConsoleTest, AttributeBandsRunAcrossRowEndsAndStopAtTheBufferEnd) {
     std::vector<WORD> band(5, 0x4F);
     DWORD done = 0;

@@ -1,11 +1,7 @@
 // The console: its screen buffer of cells, the title, modes, colour table
-// and attached processes, typed input, and the standard handles that may
-// lead to it, to an in-memory pipe, or to a real descriptor of this Linux
-// process.
+// and attached processes. Typed input and the standard handles are in
+// console_streams.cpp.
 #include "machine.h"
-
-#include <errno.h>
-#include <unistd.h>
 
 namespace winsim {
 
@@ -20,33 +16,6 @@ struct TitleChange {
     ULONGLONG at;
     std::u16string title;
 };
-
-// What a console or standard handle keeps beyond what every handle has.
-struct ConsoleStream : RecordOf<ConsoleStream> {
-    // Standard
-    DWORD which = 0;
-    sim::StdTarget target = sim::StdTarget::Capture;
-    bool mirror = false;
-    std::string captured;
-    // Standard with a descriptor
-    int fd = -1;
-    // UTF-8 bytes of a character split across two writes to the console
-    std::string pendingUtf8;
-    // Standard, duplicated: the standard handle whose capture it writes to
-    uintptr_t aliasOf = 0;
-};
-
-// Only for handles of the console kinds and standard handles.
-ConsoleStream &Stream(const HandleObject &object) {
-    return *object.record.As<ConsoleStream>();
-}
-
-HandleObject StreamHandle(HandleKind kind, ConsoleStream *stream) {
-    HandleObject object;
-    object.kind = kind;
-    object.record = OwnedRecord(stream);
-    return object;
-}
 
 struct Console {
     SHORT columns = 0;
@@ -65,13 +34,7 @@ struct Console {
     std::vector<DWORD> processes;
     bool processesSet = false;  // false: the list is the current process alone
     HWND window = nullptr;
-
-    // What the user types at the console, "\x1A" being ^Z; consumed by reads.
-    std::u16string typed;
-    size_t typedNext = 0;
-    UINT consoleInputCodePage = 437;
-
-    HANDLE standard[3] = {};  // what GetStdHandle answers: input, output, error
+    bool wineInfoWrites = false;  // SetConsoleScreenBufferInfoEx as Wine answers it
 };
 
 Console &C() {
@@ -81,9 +44,6 @@ Console &C() {
 // The screen buffer.
 Cell &CellAt(SHORT x, SHORT y);
 void ResizeScreen(SHORT columns, SHORT rows);
-// Writes text at the cursor as the console device does; `logged` adds it to
-// the console log (text the program wrote, not vhost's mirror).
-void WriteToScreen(const std::u16string &text, bool logged);
 
 }  // namespace
 
@@ -209,6 +169,41 @@ WINSIM_API BOOL WINAPI GetConsoleScreenBufferInfoEx(HANDLE console, PCONSOLE_SCR
     return TRUE;
 }
 
+namespace {
+
+bool Refuse() {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+}
+
+// Wine's console takes the fields one after the other and stops at the first
+// it refuses, keeping those it took: the cursor (inside the buffer), the
+// buffer size (no smaller than the window), the attributes, then the window
+// rectangle, which it reads inclusive as the get call reports it and which
+// must lie inside the buffer. A rectangle one past the buffer, as Windows
+// wants it, is refused after the attributes were taken. The colour table
+// never reaches Wine's console at all.
+bool WriteInfoAsWine(const CONSOLE_SCREEN_BUFFER_INFOEX &info) {
+    Console &state = C();
+    COORD cursor = info.dwCursorPosition;
+    if (cursor.X < 0 || cursor.X >= state.columns || cursor.Y < 0 || cursor.Y >= state.rows) return Refuse();
+    state.cursor = cursor;
+    const SMALL_RECT &view = state.view;
+    if (info.dwSize.X < view.Right - view.Left + 1 || info.dwSize.Y < view.Bottom - view.Top + 1) return Refuse();
+    if (info.dwSize.X != state.columns || info.dwSize.Y != state.rows) ResizeScreen(info.dwSize.X, info.dwSize.Y);
+    state.attribute = info.wAttributes;
+    state.popupAttribute = info.wPopupAttributes;
+    const SMALL_RECT &window = info.srWindow;
+    if (window.Left < 0 || window.Left > window.Right || window.Right >= state.columns || window.Top < 0 ||
+        window.Top > window.Bottom || window.Bottom >= state.rows) {
+        return Refuse();
+    }
+    state.view = window;
+    return true;
+}
+
+}  // namespace
+
 // ---- SetConsoleScreenBufferInfoEx ----
 // Windows reads srWindow's right and bottom edges as exclusive, although
 // GetConsoleScreenBufferInfoEx reports them inclusive: handing back what was
@@ -223,6 +218,7 @@ WINSIM_API BOOL WINAPI SetConsoleScreenBufferInfoEx(HANDLE console, PCONSOLE_SCR
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
+    if (C().wineInfoWrites) return WriteInfoAsWine(*info) ? TRUE : FALSE;
     if (info->dwSize.X <= 0 || info->dwSize.Y <= 0 || info->dwSize.X == 0x7FFF || info->dwSize.Y == 0x7FFF) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -359,6 +355,8 @@ void ResizeScreen(SHORT columns, SHORT rows) {
     view.Bottom = static_cast<SHORT>(view.Top + height - 1);
 }
 
+}  // namespace
+
 void WriteToScreen(const std::u16string &text, bool logged) {
     Console &console = C();
     if (logged) console.log += text;
@@ -388,8 +386,6 @@ void WriteToScreen(const std::u16string &text, bool logged) {
     }
     KeepCursorVisible();
 }
-
-}  // namespace
 
 }  // namespace winsim
 
@@ -479,104 +475,6 @@ WINSIM_API BOOL WINAPI WriteConsoleOutputAttribute(HANDLE console, const WORD *a
     return TRUE;
 }
 
-// Typed console input. A test types text ahead; reads take it a line at a
-// time in line-input mode, as the console hands over a line when Enter is
-// pressed. ReadFile delivers bytes in the console's input code page and
-// reports no bytes for a line that starts with ^Z: the end of input.
-namespace winsim {
-
-namespace {
-
-const char16_t kCtrlZ = 0x1A;
-
-bool LineInput() {
-    return (C().inputMode & ENABLE_LINE_INPUT) != 0;
-}
-
-// The next piece a read hands over: one line (Enter included) in line-input
-// mode, everything typed otherwise; at most `limit` characters.
-std::u16string NextPiece(size_t limit) {
-    Console &io = C();
-    size_t end = io.typed.size();
-    if (LineInput()) {
-        size_t lineEnd = io.typed.find(u"\r\n", io.typedNext);
-        if (lineEnd != std::u16string::npos) end = lineEnd + 2;
-    }
-    if (end - io.typedNext > limit) end = io.typedNext + limit;
-    return io.typed.substr(io.typedNext, end - io.typedNext);
-}
-
-}  // namespace
-
-BOOL ReadConsoleBytes(HandleObject &object, void *buffer, DWORD size, DWORD *read) {
-    (void)object;
-    Console &io = C();
-    std::u16string piece = NextPiece(size);
-    // Fewer characters when their bytes would not fit.
-    std::string bytes;
-    size_t taken = 0;
-    while (taken < piece.size()) {
-        size_t units = (piece[taken] >= 0xD800 && piece[taken] <= 0xDBFF && taken + 1 < piece.size()) ? 2 : 1;
-        std::string encoded;
-        EncodeInCodePage(io.consoleInputCodePage, piece.substr(taken, units), &encoded);
-        if (bytes.size() + encoded.size() > size) break;
-        bytes += encoded;
-        taken += units;
-    }
-    io.typedNext += taken;
-    if (!bytes.empty() && bytes[0] == kCtrlZ && (C().inputMode & ENABLE_PROCESSED_INPUT)) bytes.clear();
-    bytes.copy(static_cast<char *>(buffer), bytes.size());
-    *read = static_cast<DWORD>(bytes.size());
-    return TRUE;
-}
-
-}  // namespace winsim
-
-using namespace winsim;
-
-// ---- ReadConsoleW ----
-WINSIM_API BOOL WINAPI ReadConsoleW(HANDLE console, LPVOID buffer, DWORD count, LPDWORD read, LPVOID control) {
-    (void)control;
-    if (sim::ShouldFail("ReadConsoleW")) return FALSE;
-    if (!IsConsoleInput(FindHandle(console))) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    if (!buffer || !read) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    std::u16string piece = NextPiece(count);
-    C().typedNext += piece.size();
-    piece.copy(static_cast<char16_t *>(buffer), piece.size());
-    *read = static_cast<DWORD>(piece.size());
-    return TRUE;
-}
-
-namespace sim {
-
-void TypeConsoleInput(const std::u16string &text) {
-    Console &io = C();
-    // Enter gives CR LF in line-input mode.
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r')) io.typed += u'\r';
-        io.typed += text[i];
-    }
-}
-
-void SetStdInputConsole(const std::u16string &typed) {
-    SetStdTarget(STD_INPUT_HANDLE, StdTarget::Console);
-    C().typed.clear();
-    C().typedNext = 0;
-    TypeConsoleInput(typed);
-}
-
-void SetConsoleInputCodePage(UINT codePage) {
-    C().consoleInputCodePage = codePage;
-}
-
-}  // namespace sim
-
 // The console title, which is also the console window's caption.
 namespace winsim {
 
@@ -586,17 +484,20 @@ void ChangeConsoleTitle(const std::u16string &title) {
     console.titleHistory.push_back({Now(), title});
 }
 
-void SetStandardHandle(DWORD which, HANDLE handle) {
-    int index = StandardIndex(which);
-    if (index >= 0) C().standard[index] = handle;
-}
-
 HWND ConsoleWindow() {
     return C().window;
 }
 
 void SetConsoleWindow(HWND window) {
     C().window = window;
+}
+
+DWORD ConsoleInputMode() {
+    return C().inputMode;
+}
+
+void UseWineConsoleInfoWrites() {
+    C().wineInfoWrites = true;
 }
 
 const std::u16string &CurrentConsoleTitle() {
@@ -644,18 +545,7 @@ void ResetConsole() {
     ResizeScreen(120, 30);
     console.view = {0, 0, 119, 29};
     console.cursor = {0, 0};
-
-    // The standard handles, at the values a console process starts with.
-    for (int i = 0; i < 3; ++i) {
-        DWORD which = static_cast<DWORD>(-10 - i);
-        auto *stream = new ConsoleStream;
-        stream->which = which;
-        stream->target = i == 0 ? sim::StdTarget::Console : sim::StdTarget::Capture;
-        HandleObject object = StreamHandle(HandleKind::Standard, stream);
-        object.counted = false;
-        console.standard[i] = StandardHandleValue(which);
-        PutHandle(console.standard[i], object);
-    }
+    ResetStandardStreams();
 
     sim::WindowSpec spec;
     spec.className = u"ConsoleWindowClass";
@@ -689,177 +579,6 @@ WINSIM_API BOOL WINAPI SetConsoleTitleW(LPCWSTR title) {
     ChangeConsoleTitle(title);
     return TRUE;
 }
-
-// Standard handles and where they lead: the console, an in-memory pipe, or
-// a real descriptor of this Linux process.
-namespace winsim {
-
-namespace {
-
-DWORD WriteError(int error) {
-    if (error == EPIPE) return ERROR_NO_DATA;
-    if (error == EBADF) return ERROR_INVALID_HANDLE;
-    if (error == ENOSPC) return ERROR_DISK_FULL;
-    return ERROR_WRITE_FAULT;
-}
-
-}  // namespace
-
-bool IsConsoleOutput(const HandleObject *object) {
-    if (!object) return false;
-    if (object->kind == HandleKind::ConsoleOutput) return true;
-    return object->kind == HandleKind::Standard && Stream(*object).target == sim::StdTarget::Console &&
-           Stream(*object).which != STD_INPUT_HANDLE;
-}
-
-bool IsConsoleInput(const HandleObject *object) {
-    if (!object) return false;
-    if (object->kind == HandleKind::ConsoleInput) return true;
-    return object->kind == HandleKind::Standard && Stream(*object).target == sim::StdTarget::Console &&
-           Stream(*object).which == STD_INPUT_HANDLE;
-}
-
-bool IsPipeHandle(const HandleObject &object) {
-    if (object.kind == HandleKind::Pipe) return true;
-    return object.kind == HandleKind::Standard && Stream(object).target != sim::StdTarget::Console;
-}
-
-HANDLE OpenConsole(HandleKind kind, DWORD access) {
-    HandleObject object = StreamHandle(kind, new ConsoleStream);
-    object.access = access;
-    SetLastError(ERROR_SUCCESS);
-    return AddHandle(object);
-}
-
-HandleObject DuplicateStandardHandle(const HandleObject &source, HANDLE value) {
-    HandleObject copy = source;
-    const ConsoleStream &from = Stream(source);
-    ConsoleStream &stream = Stream(copy);
-    if (from.target == sim::StdTarget::Console) {
-        copy.kind = from.which == STD_INPUT_HANDLE ? HandleKind::ConsoleInput : HandleKind::ConsoleOutput;
-    } else if (from.target == sim::StdTarget::Capture) {
-        // Writes through the copy land in the same capture.
-        stream.aliasOf = from.aliasOf ? from.aliasOf : reinterpret_cast<uintptr_t>(value);
-        stream.captured.clear();
-    }
-    return copy;
-}
-
-// Byte writes to the console are read as UTF-8; a character split between
-// two writes is completed by the second.
-void WriteConsoleBytes(HandleObject &object, const std::string &bytes, bool logged) {
-    WriteToScreen(FromUtf8(bytes, &Stream(object).pendingUtf8), logged);
-}
-
-BOOL WriteStandardStream(HandleObject &object, const char *bytes, DWORD count) {
-    std::string data(bytes, bytes + count);
-    ConsoleStream &stream = Stream(object);
-    switch (stream.target) {
-        case sim::StdTarget::Console:
-            WriteConsoleBytes(object, data, true);
-            return TRUE;
-        case sim::StdTarget::Capture: {
-            HandleObject *original = stream.aliasOf ? FindHandle(reinterpret_cast<HANDLE>(stream.aliasOf)) : nullptr;
-            bool same = original && original->kind == HandleKind::Standard &&
-                        Stream(*original).target == sim::StdTarget::Capture;
-            Stream(same ? *original : object).captured += data;
-            return TRUE;
-        }
-        case sim::StdTarget::Fd:
-            break;
-    }
-    size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = write(stream.fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            SetLastError(WriteError(errno));
-            return FALSE;
-        }
-        done += static_cast<size_t>(n);
-    }
-    if (stream.mirror) WriteConsoleBytes(object, data, false);
-    return TRUE;
-}
-
-BOOL ReadStandardStream(HandleObject &object, void *buffer, DWORD size, DWORD *read) {
-    const ConsoleStream &stream = Stream(object);
-    switch (stream.target) {
-        case sim::StdTarget::Console:  // answered by ReadFile itself
-        case sim::StdTarget::Capture:
-            // The writing end of the pipe is gone, as in a finished pipeline.
-            *read = 0;
-            SetLastError(ERROR_BROKEN_PIPE);
-            return FALSE;
-        case sim::StdTarget::Fd:
-            break;
-    }
-    ssize_t n;
-    do {
-        n = ::read(stream.fd, buffer, size);
-    } while (n < 0 && errno == EINTR);
-    if (n < 0) {
-        *read = 0;
-        SetLastError(errno == EBADF ? ERROR_INVALID_HANDLE : ERROR_READ_FAULT);
-        return FALSE;
-    }
-    *read = static_cast<DWORD>(n);
-    return TRUE;
-}
-
-}  // namespace winsim
-
-using namespace winsim;
-
-// ---- GetStdHandle ----
-WINSIM_API HANDLE WINAPI GetStdHandle(DWORD which) {
-    if (sim::ShouldFail("GetStdHandle")) return INVALID_HANDLE_VALUE;
-    int index = StandardIndex(which);
-    if (index < 0) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return INVALID_HANDLE_VALUE;
-    }
-    return C().standard[index];
-}
-
-// ---- SetStdHandle ----
-WINSIM_API BOOL WINAPI SetStdHandle(DWORD which, HANDLE handle) {
-    if (sim::ShouldFail("SetStdHandle")) return FALSE;
-    int index = StandardIndex(which);
-    if (index < 0) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    C().standard[index] = handle;
-    return TRUE;
-}
-
-namespace sim {
-
-void SetStdTarget(DWORD which, StdTarget target, int fd, bool mirror) {
-    int index = StandardIndex(which);
-    if (index < 0) return;
-    auto *stream = new ConsoleStream;
-    stream->which = which;
-    stream->target = target;
-    stream->fd = target == StdTarget::Fd ? fd : -1;
-    stream->mirror = target == StdTarget::Fd && mirror;
-    HandleObject object = StreamHandle(HandleKind::Standard, stream);
-    object.counted = false;
-    HANDLE value = StandardHandleValue(which);
-    PutHandle(value, object);
-    C().standard[index] = value;
-}
-
-std::string CapturedBytes(DWORD which) {
-    HandleObject *object = FindHandle(StandardHandleValue(which));
-    if (!object || object->kind != HandleKind::Standard || Stream(*object).target != StdTarget::Capture) {
-        return std::string();
-    }
-    return Stream(*object).captured;
-}
-
-}  // namespace sim
 
 // The test side of the console: set it up and read back what was done.
 namespace {

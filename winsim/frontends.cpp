@@ -136,6 +136,17 @@ sim::FrontEndWindows Terminal() {
     return {pseudo, window, window, terminal};
 }
 
+// Wine run from a terminal: the text shows in the terminal, and the console
+// window is a hidden message window of Wine's console host. Its console
+// answers SetConsoleScreenBufferInfoEx in its own way.
+sim::FrontEndWindows Wine() {
+    DWORD conhost = UnusedPid(9216);
+    sim::AddProcess(conhost, CurrentProcessId(), u"conhost.exe");
+    HWND console = ShapeConsoleWindow(u"WineConsoleClass", false, RECT{0, 0, 0, 0}, conhost);
+    UseWineConsoleInfoWrites();
+    return {console, nullptr, nullptr, conhost};
+}
+
 }  // namespace
 
 namespace sim {
@@ -157,6 +168,8 @@ FrontEndWindows SetupFrontEnd(FrontEnd frontEnd) {
             return ConEmu();
         case FrontEnd::Terminal:
             return Terminal();
+        case FrontEnd::Wine:
+            return Wine();
     }
     return FrontEndWindows();
 }
@@ -171,6 +184,7 @@ bool ParseFrontEnd(const std::string &name, FrontEnd *out) {
                   {"console2", FrontEnd::Console2},
                   {"conemu", FrontEnd::ConEmu},
                   {"terminal", FrontEnd::Terminal},
+                  {"wine", FrontEnd::Wine},
                   {"none", FrontEnd::None}};
     for (const auto &entry : kNames) {
         if (EqualNoCase(Widen(name), Widen(entry.name))) {

@@ -175,14 +175,14 @@ bool RemoveHandle(HANDLE handle);
 std::vector<HandleObject *> AllHandles();
 HandleObject *FindHandle(HANDLE handle);
 HANDLE StandardHandleValue(DWORD which);  // the fixed value of a standard handle
-// console.cpp: what GetStdHandle answers for STD_*_HANDLE
+// console_streams.cpp: what GetStdHandle answers for STD_*_HANDLE
 void SetStandardHandle(DWORD which, HANDLE handle);
 int StandardIndex(DWORD which);  // 0..2, or -1
 bool IsConsoleOutput(const HandleObject *object);
 bool IsConsoleInput(const HandleObject *object);
-// console.cpp: a new handle of "conout$" or "conin$"
+// console_streams.cpp: a new handle of "conout$" or "conin$"
 HANDLE OpenConsole(HandleKind kind, DWORD access);
-// console.cpp: what DuplicateHandle makes of a standard handle: an ordinary
+// console_streams.cpp: what DuplicateHandle makes of a standard handle: an ordinary
 // handle of what it leads to; `value` is the source handle.
 HandleObject DuplicateStandardHandle(const HandleObject &source, HANDLE value);
 
@@ -207,14 +207,27 @@ DWORD FileErrorFromErrno(int error, const std::string &path);
 // as Windows refuses it when the process has not opted into long paths.
 bool OpenablePath(LPCWSTR name, std::string *path);
 
-// console.cpp: writes to the console and the standard streams
+// console_streams.cpp: writes to the console and the standard streams
 void WriteConsoleBytes(HandleObject &object, const std::string &bytes, bool logged);
 BOOL WriteStandardStream(HandleObject &object, const char *bytes, DWORD count);
 BOOL ReadStandardStream(HandleObject &object, void *buffer, DWORD size, DWORD *read);
 
+// console.cpp: writes text at the cursor as the console device does;
+// `logged` adds it to the console log (text the program wrote, not vhost's
+// mirror).
+void WriteToScreen(const std::u16string &text, bool logged);
+// console.cpp: the mode of the console's input, as SetConsoleMode left it
+DWORD ConsoleInputMode();
+// console_streams.cpp: typed input gone, the standard handles as a console
+// process starts with them (ResetConsole calls it)
+void ResetStandardStreams();
+
 // console.cpp: the console window, made anew by each reset, and the title
 HWND ConsoleWindow();
 void SetConsoleWindow(HWND window);
+// console.cpp: SetConsoleScreenBufferInfoEx as Wine's console answers it
+// (see there), until the next reset.
+void UseWineConsoleInfoWrites();
 const std::u16string &CurrentConsoleTitle();
 void ChangeConsoleTitle(const std::u16string &title);
 // How many title changes there have been; a window that follows the title
@@ -272,7 +285,7 @@ bool IsDiskFile(const HandleObject &object);
 BOOL ReadPipe(HandleObject &object, void *buffer, DWORD size, DWORD *read);
 BOOL WritePipe(HandleObject &object, const char *bytes, DWORD count);
 
-// console.cpp: ReadFile on the console input, in its input code page
+// console_streams.cpp: ReadFile on the console input, in its input code page
 BOOL ReadConsoleBytes(HandleObject &object, void *buffer, DWORD size, DWORD *read);
 
 // text.cpp: UTF-16 to bytes in a code page; false for a code page

@@ -128,6 +128,7 @@ enum class FrontEnd {
     Console2,                 // Console2 owned by an ancestor process, console off screen
     ConEmu,                   // ConEmu, found through its environment variables
     Terminal,                 // Windows Terminal behind a pseudo console
+    Wine,                     // Wine's console in a terminal: hidden window, its own set-info rules
 };
 struct FrontEndWindows {
     HWND console = nullptr;  // the console window, if any

@@ -1,8 +1,9 @@
-// Applying a scheme, step by step in a fixed order. Only an unreadable
-// console stops it; every later step that fails is passed over, so that as
-// much of the scheme as possible takes effect. Text already on the screen
-// keeps its look relative to the new scheme, and the windows that show the
-// console are told to repaint at once in the new palette.
+// Applying a scheme, step by step in a fixed order. An unreadable console,
+// or one that takes no new colours, stops it before anything else changes;
+// every later step that fails is passed over, so that as much of the scheme
+// as possible takes effect. Text already on the screen keeps its look
+// relative to the new scheme, and the windows that show the console are told
+// to repaint at once in the new palette.
 #include "../base/base.h"
 #include "../plugin/host.h"
 #include "palette.h"
@@ -65,14 +66,22 @@ bool RecolourBand(WORD *cells, DWORD count, const WORD table[256]) {
 
 // The console keeps every field it reported except the colours; the window
 // rectangle goes back with its right and bottom edges one further out,
-// because the set call reads them as exclusive where the get call reports
-// them inclusive.
-void WriteSchemeToConsole(CONSOLE_SCREEN_BUFFER_INFOEX *info, const ColorScheme *scheme) {
+// because Windows' set call reads them as exclusive where the get call
+// reports them inclusive. A console that reads them inclusive, as Wine's
+// does, refuses a rectangle one past its buffer as an invalid parameter:
+// that console gets the rectangle exactly as it reported it. False when the
+// colours were not written.
+bool WriteSchemeToConsole(CONSOLE_SCREEN_BUFFER_INFOEX *info, const ColorScheme *scheme) {
     for (int i = 0; i < 16; ++i) info->ColorTable[i] = scheme->palette[i];
     info->wAttributes = scheme->StdColors;
     ++info->srWindow.Right;
     ++info->srWindow.Bottom;
-    if (g_plugin.setBufferInfoEx) g_plugin.setBufferInfoEx(g_plugin.console, info);
+    if (!g_plugin.setBufferInfoEx) return false;
+    if (g_plugin.setBufferInfoEx(g_plugin.console, info)) return true;
+    if (GetLastError() != ERROR_INVALID_PARAMETER) return false;
+    --info->srWindow.Right;
+    --info->srWindow.Bottom;
+    return g_plugin.setBufferInfoEx(g_plugin.console, info) != FALSE;
 }
 
 void SetHostDirectives(const ColorScheme *scheme) {
@@ -181,7 +190,9 @@ ApplyResult ApplyScheme(const ColorScheme *scheme, KeyInfo *key) {
     ReadPreviousAttributes(info.wAttributes, &previous);
     SHORT columns = info.dwSize.X, rows = info.dwSize.Y;
 
-    WriteSchemeToConsole(&info, scheme);
+    // Nothing has changed yet: a console that kept its colours keeps the
+    // text's colours, the host's directives and ColorDir in step with them.
+    if (!WriteSchemeToConsole(&info, scheme)) return APPLY_NOT_WRITTEN;
     RecolourScreen(columns, rows, &previous, scheme);
     SetHostDirectives(scheme);
     SetColorDirVariable(scheme);

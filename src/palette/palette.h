@@ -25,12 +25,13 @@ void ReadPreviousAttributes(WORD currentAttribute, PreviousAttributes *previous)
 int RecolourScreen(SHORT columns, SHORT rows, const PreviousAttributes *previous, const ColorScheme *scheme);
 
 // What ApplyScheme answers.
-enum ApplyResult { APPLY_NO_SCHEME = -1, APPLY_NO_CONSOLE = 0, APPLY_DONE = 1 };
+enum ApplyResult { APPLY_NOT_WRITTEN = -2, APPLY_NO_SCHEME = -1, APPLY_NO_CONSOLE = 0, APPLY_DONE = 1 };
 // Puts `scheme` into effect: palette and default attribute, the text on the
 // screen, the host's directives, ColorDir, the hotkey's `key` record (null
 // from the command) and the windows that show the console. APPLY_DONE when
-// applied, APPLY_NO_CONSOLE when the console could not be read (nothing
-// changed), APPLY_NO_SCHEME without scheme.
+// applied, APPLY_NO_CONSOLE when the console could not be read and
+// APPLY_NOT_WRITTEN when it refused the colours (nothing else changed),
+// APPLY_NO_SCHEME without scheme.
 [[nodiscard]] ApplyResult ApplyScheme(const ColorScheme *scheme, KeyInfo *key);
 
 // Redraws the console window and, under Take Command, the window that shows

@@ -25,6 +25,9 @@ expect_run command_apply_pattern "${quiet[@]}" -c "vivanta cr*me*"
 expect_run command_apply_position "${quiet[@]}" -c "vivanta 3"
 expect_run command_apply_pattern_quiet "${quiet[@]}" -c "vivanta /q Marianas Trench" -c "set ColorDir"
 expect_run command_not_found "${quiet[@]}" -c "vivanta Marianas Trench /Q"
+# Wine's console refuses the window rectangle Windows wants and takes it as
+# read: applying still succeeds there (its colour table stays as it was).
+expect_run command_apply_wine "${quiet[@]}" --frontend wine -c "vivanta 3" -c "options"
 # Text already on the screen takes the new colours (drawn as 24-bit ANSI).
 expect_run command_recolour_screen "${quiet[@]}" --size 40x6 -c "echo before" -c "vivanta /Q 1" \
   -c "echo after" -c "screen"

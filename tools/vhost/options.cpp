@@ -15,7 +15,7 @@ const char kUsage[] =
     "  --ver TEXT           what %_4ver expands to (default 28.01)\r\n"
     "  --transient, --pipe  set _transient / _pipe to 1\r\n"
     "  --var NAME=VALUE     a host variable when NAME begins with _, else environment\r\n"
-    "  --frontend NAME      console|takecommand|console2|conemu|terminal|none (Linux)\r\n"
+    "  --frontend NAME      console|takecommand|console2|conemu|terminal|wine|none (Linux)\r\n"
     "  --registry FILE      simulated registry: read at start if the file exists,\r\n"
     "                       written back at exit (Linux)\r\n"
     "  --size COLSxROWS     console buffer size (Linux)\r\n"
