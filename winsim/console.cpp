@@ -3,6 +3,8 @@
 // console_streams.cpp.
 #include "machine.h"
 
+using namespace winsim;
+
 namespace winsim {
 
 namespace {
@@ -82,15 +84,11 @@ void FillBufferInfo(CONSOLE_SCREEN_BUFFER_INFOEX &info) {
 
 }  // namespace winsim
 
-using namespace winsim;
-
-// ---- GetConsoleWindow ----
 WINSIM_API HWND WINAPI GetConsoleWindow(void) {
     if (sim::ShouldFail("GetConsoleWindow")) return nullptr;
     return C().window;
 }
 
-// ---- GetConsoleProcessList ----
 WINSIM_API DWORD WINAPI GetConsoleProcessList(LPDWORD list, DWORD count) {
     if (sim::ShouldFail("GetConsoleProcessList")) return 0;
     if (!list || count == 0) {
@@ -105,7 +103,6 @@ WINSIM_API DWORD WINAPI GetConsoleProcessList(LPDWORD list, DWORD count) {
     return static_cast<DWORD>(ids.size());
 }
 
-// ---- GetConsoleMode ----
 WINSIM_API BOOL WINAPI GetConsoleMode(HANDLE console, LPDWORD mode) {
     if (sim::ShouldFail("GetConsoleMode")) return FALSE;
     HandleObject *object = FindHandle(console);
@@ -121,7 +118,6 @@ WINSIM_API BOOL WINAPI GetConsoleMode(HANDLE console, LPDWORD mode) {
     return TRUE;
 }
 
-// ---- SetConsoleMode ----
 WINSIM_API BOOL WINAPI SetConsoleMode(HANDLE console, DWORD mode) {
     if (sim::ShouldFail("SetConsoleMode")) return FALSE;
     HandleObject *object = FindHandle(console);
@@ -133,7 +129,6 @@ WINSIM_API BOOL WINAPI SetConsoleMode(HANDLE console, DWORD mode) {
     return TRUE;
 }
 
-// ---- GetConsoleScreenBufferInfo ----
 WINSIM_API BOOL WINAPI GetConsoleScreenBufferInfo(HANDLE console, PCONSOLE_SCREEN_BUFFER_INFO info) {
     if (sim::ShouldFail("GetConsoleScreenBufferInfo")) return FALSE;
     if (!IsConsoleOutput(FindHandle(console))) {
@@ -154,7 +149,6 @@ WINSIM_API BOOL WINAPI GetConsoleScreenBufferInfo(HANDLE console, PCONSOLE_SCREE
     return TRUE;
 }
 
-// ---- GetConsoleScreenBufferInfoEx ----
 WINSIM_API BOOL WINAPI GetConsoleScreenBufferInfoEx(HANDLE console, PCONSOLE_SCREEN_BUFFER_INFOEX info) {
     if (sim::ShouldFail("GetConsoleScreenBufferInfoEx")) return FALSE;
     if (!info || info->cbSize != sizeof(CONSOLE_SCREEN_BUFFER_INFOEX)) {
@@ -250,7 +244,6 @@ WINSIM_API BOOL WINAPI SetConsoleScreenBufferInfoEx(HANDLE console, PCONSOLE_SCR
     return TRUE;
 }
 
-// ---- SetConsoleTextAttribute ----
 WINSIM_API BOOL WINAPI SetConsoleTextAttribute(HANDLE console, WORD attributes) {
     if (sim::ShouldFail("SetConsoleTextAttribute")) return FALSE;
     if (!IsConsoleOutput(FindHandle(console))) {
@@ -390,7 +383,6 @@ void WriteToScreen(const std::u16string &text, bool logged) {
 }  // namespace winsim
 
 // Text and attribute output to the console screen buffer.
-using namespace winsim;
 
 namespace {
 
@@ -404,7 +396,6 @@ long long CellsFrom(COORD start) {
 
 }  // namespace
 
-// ---- WriteConsoleW ----
 WINSIM_API BOOL WINAPI WriteConsoleW(HANDLE console, const void *buffer, DWORD count, LPDWORD written,
                                      LPVOID reserved) {
     (void)reserved;
@@ -555,9 +546,6 @@ void ResetConsole() {
 
 }  // namespace winsim
 
-using namespace winsim;
-
-// ---- GetConsoleTitleW ----
 WINSIM_API DWORD WINAPI GetConsoleTitleW(LPWSTR title, DWORD size) {
     if (sim::ShouldFail("GetConsoleTitleW")) return 0;
     if (!title && size > 0) {
@@ -569,7 +557,6 @@ WINSIM_API DWORD WINAPI GetConsoleTitleW(LPWSTR title, DWORD size) {
     return static_cast<DWORD>(current.size());
 }
 
-// ---- SetConsoleTitleW ----
 WINSIM_API BOOL WINAPI SetConsoleTitleW(LPCWSTR title) {
     if (sim::ShouldFail("SetConsoleTitleW")) return FALSE;
     if (!title) {

@@ -6,6 +6,8 @@
 #include <errno.h>
 #include <unistd.h>
 
+using namespace winsim;
+
 namespace winsim {
 
 namespace {
@@ -128,9 +130,6 @@ BOOL ReadConsoleBytes(HandleObject &object, void *buffer, DWORD size, DWORD *rea
 
 }  // namespace winsim
 
-using namespace winsim;
-
-// ---- ReadConsoleW ----
 WINSIM_API BOOL WINAPI ReadConsoleW(HANDLE console, LPVOID buffer, DWORD count, LPDWORD read, LPVOID control) {
     (void)control;
     if (sim::ShouldFail("ReadConsoleW")) return FALSE;
@@ -292,9 +291,6 @@ BOOL ReadStandardStream(HandleObject &object, void *buffer, DWORD size, DWORD *r
 
 }  // namespace winsim
 
-using namespace winsim;
-
-// ---- GetStdHandle ----
 WINSIM_API HANDLE WINAPI GetStdHandle(DWORD which) {
     if (sim::ShouldFail("GetStdHandle")) return INVALID_HANDLE_VALUE;
     int index = StandardIndex(which);
@@ -305,7 +301,6 @@ WINSIM_API HANDLE WINAPI GetStdHandle(DWORD which) {
     return S().standard[index];
 }
 
-// ---- SetStdHandle ----
 WINSIM_API BOOL WINAPI SetStdHandle(DWORD which, HANDLE handle) {
     if (sim::ShouldFail("SetStdHandle")) return FALSE;
     int index = StandardIndex(which);

@@ -4,9 +4,9 @@
 
 #include "machine.h"
 
-namespace {
-
 using namespace winsim;
+
+namespace {
 
 const LONG kConsoleWidth = 993;
 const LONG kConsoleHeight = 519;
