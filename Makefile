@@ -43,7 +43,7 @@ demo: $(RELEASE)/.built
 	@bash tools/demo.sh $(RELEASE)/bin
 
 fuzz: setup
-	@CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVIVANTA_FUZZ=ON $(CMAKE_QUIET) >/dev/null
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVIVANTA_FUZZ=ON $(CMAKE_QUIET) >/dev/null
 	@cmake --build $(FUZZ) -j$(JOBS) >/dev/null
 
 # Line coverage of src/ under the Linux suites, in its own instrumented tree;

@@ -22,6 +22,12 @@ have_cmd clang++ || need+=(clang)
 have_cmd clang-format || need+=(clang-format)
 have_cmd python3 || need+=(python3)
 have_file /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzzer-x86_64.a || need+=(libclang-rt-14-dev)
+# The parsers: RapidJSON's headers, and what fetches and unpacks Debian's
+# sources of the others (third_party/fetch_debian_sources.sh).
+have_file /usr/include/rapidjson/document.h || need+=(rapidjson-dev)
+have_cmd dpkg-source || need+=(dpkg-dev)
+have_file /usr/share/keyrings/debian-archive-keyring.gpg || need+=(debian-archive-keyring)
+have_cmd x86_64-w64-mingw32-gcc || need+=(gcc-mingw-w64-x86-64)
 
 if [ ${#need[@]} -eq 0 ]; then
   exit 0
