@@ -74,11 +74,20 @@ TEST_F(SchemeListTest, AddAppendsACopyWithItsColorDirInOneBlock) {
     EXPECT_EQ(FreeSchemeList(), 0);
 }
 
-TEST_F(SchemeListTest, NamesAreCutTo39Characters) {
+TEST_F(SchemeListTest, NamesAreCutTo39CharactersNeverInsideASurrogatePair) {
     std::u16string name(45, u'n');
     name[38] = u'L';
     Add(name.c_str());
     EXPECT_EQ(std::u16string(g_schemes->name), name.substr(0, 39));
+
+    // A pair across the cut goes whole; one before it, or a lone high half
+    // the name already had, stays.
+    FreeSchemeList();
+    std::u16string across = name.substr(0, 38) + u"\U0001F308tail";
+    std::u16string inside = name.substr(0, 37) + u"\U0001F308tail";
+    std::u16string lone = name.substr(0, 38) + u"\xD83Cxtail";
+    for (const std::u16string &n : {across, inside, lone}) Add(n.c_str());
+    EXPECT_EQ(Names(), (std::vector<std::u16string>{name.substr(0, 38), inside.substr(0, 39), lone.substr(0, 39)}));
 }
 
 TEST_F(SchemeListTest, AddRefusesMissingPartsAndSurvivesAllocationFailure) {

@@ -18,7 +18,7 @@ bool AddScheme(const ColorScheme *scheme, LPCWSTR name, LPCWSTR colorDir, ColorS
     if (!added) return false;
     memcpy(added, scheme, fixed);
     added->next = nullptr;
-    StrCopy(added->name, SCHEME_NAME_SIZE, name);
+    StrCopyWhole(added->name, SCHEME_NAME_SIZE, name);
     memcpy(added->ColorDir, colorDir, (dirLength + 1) * sizeof(WCHAR));
 
     ColorScheme **link = list;

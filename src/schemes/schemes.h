@@ -43,8 +43,9 @@ struct ColorScheme {
 extern ColorScheme *g_schemes;
 
 // Appends a copy of `scheme` (directives, dark flag and palette) named `name`
-// (cut to 39 characters) with `colorDir`. True when added; false when the
-// name is missing or empty, `colorDir` or `list` is missing, or memory ran out.
+// (cut to 39 characters, never between the halves of a surrogate pair) with
+// `colorDir`. True when added; false when the name is missing or empty,
+// `colorDir` or `list` is missing, or memory ran out.
 bool AddScheme(const ColorScheme *scheme, LPCWSTR name, LPCWSTR colorDir, ColorScheme **list);
 
 // The first scheme from `first` on whose name equals `name`, A-Z compared
