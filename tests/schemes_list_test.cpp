@@ -4,6 +4,7 @@
 
 #include "base/base.h"
 #include "schemes/schemes.h"
+#include "support/colliding_names.h"
 #include "support/plugin_fixture.h"
 
 namespace {
@@ -120,6 +121,33 @@ TEST_F(SchemeListTest, FindByNameFoldsOnlyAsciiLettersAndTakesTheFirst) {
     EXPECT_EQ(FindSchemeByName(g_schemes, u"Ice"), nullptr);
     EXPECT_EQ(FindSchemeByName(g_schemes, u""), nullptr);
     EXPECT_EQ(FindSchemeByName(g_schemes, nullptr), nullptr);
+}
+
+// Names once built to share one slot of the table: the index must still
+// tell every one of them apart, through several growths of its table.
+TEST_F(SchemeListTest, TheIndexFindsEveryNameOfASetMadeToCollide) {
+    std::vector<std::u16string> names = colliding::Names(8, 16);
+    ASSERT_EQ(names.size(), 256u);
+    EXPECT_EQ(colliding::UnseededHash(names[0]) & 0xFFFF, colliding::UnseededHash(names[255]) & 0xFFFF);
+    SchemeNameIndex index;
+    InitSchemeNameIndex(&index, &g_schemes);
+    std::vector<ColorScheme *> added;
+    ColorScheme **tail = &g_schemes;
+    ColorScheme scheme = Template(true);
+    for (const std::u16string &name : names) {
+        ASSERT_TRUE(AddScheme(&scheme, name.c_str(), u"", tail));
+        added.push_back(*tail);
+        tail = &(*tail)->next;
+        AddToSchemeNameIndex(&index, added.back());
+    }
+    // A second scheme of a listed name leaves the first where it was.
+    ASSERT_TRUE(AddScheme(&scheme, names[7].c_str(), u"", tail));
+    AddToSchemeNameIndex(&index, *tail);
+    EXPECT_FALSE(index.failed);
+    for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(FindInSchemeNameIndex(&index, names[i].c_str()), added[i]);
+    EXPECT_EQ(FindInSchemeNameIndex(&index, (names[3] + u"x").c_str()), nullptr);
+    EXPECT_EQ(FindInSchemeNameIndex(&index, names[3].substr(0, 14).c_str()), nullptr);
+    FreeSchemeNameIndex(&index);
 }
 
 TEST_F(SchemeListTest, PatternsMatchStoredOrFoldedNames) {
