@@ -3,15 +3,21 @@
 // also holds, and the same files replacing the list. Appending, the
 // same-name check within the file and the merge's look-ups must stay
 // linear: 100,000 schemes may take at most 12 times as long as 10,000.
+// And a file of 32,768 names made to share one slot under the unseeded
+// name hash the index once had, against as many ordinary names of the same
+// length: no file may slow the read down, so at most twice the time.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include <fstream>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "schemes/schemes.h"
 #include "sim.h"
+#include "support/colliding_names.h"
 #include "textio/textio.h"
 
 namespace {
@@ -34,7 +40,7 @@ std::string SchemeName(int n) {
 
 // One section as users collect them: a comment, every directive, a
 // ColorDir and the sixteen palette entries.
-std::string Section(int n) {
+std::string Section(int n, const std::string &name) {
     constexpr const char *DIRECTIVES =
         "StdColors=Bright White on Blue\r\nInputColors=Bright Yellow on Blue\r\nErrorColors=Bright Red on Blue\r\n"
         "ListColors=Bright White on Blue\r\nListStatBarColors=Blue on Bright White\r\n"
@@ -42,7 +48,7 @@ std::string Section(int n) {
         "SelectStatBarColors=Blue on Bright White\r\nSelectedColors=Blue on Bright White\r\n"
         "ColorDir=dirs:12;com exe:10;bat btm cmd:2;txt doc html:11;ini cfg:14;log:8;\r\n";
     std::string text = "; " + std::string(120, '-') + "\r\n; collected from somewhere, number " + std::to_string(n) +
-                       "\r\n[" + SchemeName(n) + "]\r\n" + DIRECTIVES;
+                       "\r\n[" + name + "]\r\n" + DIRECTIVES;
     for (int i = 0; i < 16; ++i) {
         char line[32];
         snprintf(line, sizeof line, "Color %d=#%02x%02x%02x\r\n", i, (n + i * 16) & 0xFF, (n >> 8) & 0xFF, i * 15);
@@ -59,7 +65,7 @@ std::u16string SchemeFile(int count, size_t *bytes) {
         *bytes = static_cast<size_t>(probe.tellg());
     } else {
         std::string content;
-        for (int n = 0; n < count; ++n) content += Section(n);
+        for (int n = 0; n < count; ++n) content += Section(n, SchemeName(n));
         std::ofstream(name, std::ios::binary) << content;
         *bytes = content.size();
     }
@@ -130,6 +136,76 @@ void BM_ReadLinesOnly(benchmark::State &state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes));
 }
 BENCHMARK(BM_ReadLinesOnly)->ArgName("schemes")->Arg(10000)->Arg(100000)->MinTime(2)->Unit(benchmark::kMillisecond);
+
+constexpr int COLLIDING_BLOCKS = 15;  // 2^15 = 32,768 names of 30 characters
+constexpr int COLLIDING_BITS = 16;    // the old table's slot for 32,768 names: 65,536 entries
+
+std::string Utf8(const std::u16string &text) {
+    std::string bytes;
+    for (char16_t c : text) {
+        if (c < 0x80) {
+            bytes += static_cast<char>(c);
+        } else if (c < 0x800) {
+            bytes += {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
+        } else {
+            bytes += {static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+                      static_cast<char>(0x80 | (c & 0x3F))};
+        }
+    }
+    return bytes;
+}
+
+// As many names as the colliding set, as long and from the same characters,
+// told apart by the digits of their number in base 64.
+std::vector<std::u16string> OrdinaryNames(size_t count) {
+    std::vector<std::u16string> names;
+    for (size_t n = 0; n < count; ++n) {
+        std::u16string name(2 * COLLIDING_BLOCKS, u'\u4E2D');
+        for (int digit = 0; digit < 3; ++digit)
+            name[digit * 7] = static_cast<char16_t>(0x4E00 + ((n >> (6 * digit)) & 63));
+        names.push_back(name);
+    }
+    return names;
+}
+
+// The file of these names, made once under `label`.
+std::u16string NamesFile(const std::string &label, const std::vector<std::u16string> &names) {
+    std::string name = Directory() + "/" + label + ".ini";
+    if (!std::ifstream(name)) {
+        std::string content;
+        for (size_t n = 0; n < names.size(); ++n) content += Section(static_cast<int>(n), Utf8(names[n]));
+        std::ofstream(name, std::ios::binary) << content;
+    }
+    return std::u16string(name.begin(), name.end());
+}
+
+// range(0): 1 for the colliding names, 0 for the ordinary ones. The
+// counter old_slots shows how many slots the names took under the old hash.
+void BM_ReadCollidingNames(benchmark::State &state) {
+    bool colliding = state.range(0) != 0;
+    sim::Reset();
+    std::vector<std::u16string> names = colliding::Names(COLLIDING_BLOCKS, COLLIDING_BITS);
+    if (names.empty()) {
+        state.SkipWithError("no colliding names");
+        return;
+    }
+    if (!colliding) names = OrdinaryNames(names.size());
+    std::set<uint32_t> slots;
+    for (const std::u16string &name : names) slots.insert(colliding::UnseededHash(name) & ((1u << COLLIDING_BITS) - 1));
+    std::u16string file = NamesFile(colliding ? "colliding" : "ordinary", names);
+    int read = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        FreeSchemeList();
+        state.ResumeTiming();
+        read = ReadSchemeFile(file.c_str(), false);
+    }
+    FreeSchemeList();
+    if (read != static_cast<int>(names.size())) state.SkipWithError("not every scheme was read");
+    state.counters["names"] = static_cast<double>(names.size());
+    state.counters["old_slots"] = static_cast<double>(slots.size());
+}
+BENCHMARK(BM_ReadCollidingNames)->ArgName("colliding")->Arg(0)->Arg(1)->MinTime(2)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -11,12 +11,14 @@
 #define _UNICODE
 #endif
 #include <windows.h>
-// The tool-help header needs the types <windows.h> declares first.
+// The tool-help and security headers need the types <windows.h> declares first.
+#include <ntsecapi.h>
 #include <tlhelp32.h>
 #define VT_EXPORT extern "C" __declspec(dllexport)
 #define VT_IMPORT extern "C" __declspec(dllimport)
 #define VT_ON_WINDOWS 1
 #else
+#include <ntsecapi.h>
 #include <windows.h>  // winsim/include
 #define VT_EXPORT extern "C" __attribute__((visibility("default")))
 #define VT_IMPORT extern "C"

@@ -1,8 +1,14 @@
 // The command's file and registry options: /F (with /M), /W, /R, /S and
 // /S!, their messages and where they stand in the order of the steps.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+
 #include "command/command.h"
 #include "hotkey/hotkey.h"
 #include "support/scheme_file_fixture.h"
+#include "textio/textio.h"
 
 namespace {
 
@@ -80,6 +86,28 @@ TEST_F(CommandFilesTest, WritingGoesThroughTheWriterAndEndsWithItsResult) {
     EXPECT_EQ(Err(), u"Vivanta plugin: Bad characters in scheme name: \"a]b\"\r\n");
     EXPECT_EQ(Run(u"/W:::Ice"), 1);
     EXPECT_EQ(Err(), u"Vivanta plugin: Missing filename: \"/W:::ICE\"\r\n");
+}
+
+// A file past the size limit (sparse: its tail holds no data) is neither
+// read nor rewritten, and stays as it was.
+TEST_F(CommandFilesTest, AFileLargerThanTheLimitIsNeitherReadNorRewritten) {
+    std::u16string file = MakeFile("large.ini", Section("Night"));
+    std::string linux = dir_ + "/large.ini";
+    ASSERT_EQ(truncate(linux.c_str(), static_cast<off_t>(TEXT_SOURCE_SIZE_LIMIT + 1)), 0);
+    EXPECT_EQ(Run(u"/F:" + Q(file)), 2);
+    EXPECT_EQ(Head(Err(), u"Vivanta plugin: Couldn\u2019t read color schemes from file"),
+              u"Vivanta plugin: Couldn\u2019t read color schemes from file");
+    EXPECT_EQ(Run(u"/W:" + Q(file) + u"::Night"), 2);
+    EXPECT_EQ(Narrow(Err()), "Vivanta plugin: Error opening input file \"" + linux +
+                                 "\":\r\n   The file size exceeds the limit allowed and cannot be saved.\r\n");
+    EXPECT_EQ(Out(), u"");
+    EXPECT_EQ(Entries(), std::vector<std::string>{"large.ini"});
+    struct stat info;
+    ASSERT_EQ(stat(linux.c_str(), &info), 0);
+    EXPECT_EQ(static_cast<ULONGLONG>(info.st_size), TEXT_SOURCE_SIZE_LIMIT + 1);
+    char head[8] = {};
+    std::ifstream(linux, std::ios::binary).read(head, 7);
+    EXPECT_STREQ(head, "[Night]");
 }
 
 TEST_F(CommandFilesTest, RestoringTakesTheUsersSettingsThenTheMachines) {

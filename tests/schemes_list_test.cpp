@@ -4,6 +4,7 @@
 
 #include "base/base.h"
 #include "schemes/schemes.h"
+#include "support/colliding_names.h"
 #include "support/plugin_fixture.h"
 
 namespace {
@@ -74,11 +75,20 @@ TEST_F(SchemeListTest, AddAppendsACopyWithItsColorDirInOneBlock) {
     EXPECT_EQ(FreeSchemeList(), 0);
 }
 
-TEST_F(SchemeListTest, NamesAreCutTo39Characters) {
+TEST_F(SchemeListTest, NamesAreCutTo39CharactersNeverInsideASurrogatePair) {
     std::u16string name(45, u'n');
     name[38] = u'L';
     Add(name.c_str());
     EXPECT_EQ(std::u16string(g_schemes->name), name.substr(0, 39));
+
+    // A pair across the cut goes whole; one before it, or a lone high half
+    // the name already had, stays.
+    FreeSchemeList();
+    std::u16string across = name.substr(0, 38) + u"\U0001F308tail";
+    std::u16string inside = name.substr(0, 37) + u"\U0001F308tail";
+    std::u16string lone = name.substr(0, 38) + u"\xD83Cxtail";
+    for (const std::u16string &n : {across, inside, lone}) Add(n.c_str());
+    EXPECT_EQ(Names(), (std::vector<std::u16string>{name.substr(0, 38), inside.substr(0, 39), lone.substr(0, 39)}));
 }
 
 TEST_F(SchemeListTest, AddRefusesMissingPartsAndSurvivesAllocationFailure) {
@@ -111,6 +121,33 @@ TEST_F(SchemeListTest, FindByNameFoldsOnlyAsciiLettersAndTakesTheFirst) {
     EXPECT_EQ(FindSchemeByName(g_schemes, u"Ice"), nullptr);
     EXPECT_EQ(FindSchemeByName(g_schemes, u""), nullptr);
     EXPECT_EQ(FindSchemeByName(g_schemes, nullptr), nullptr);
+}
+
+// Names once built to share one slot of the table: the index must still
+// tell every one of them apart, through several growths of its table.
+TEST_F(SchemeListTest, TheIndexFindsEveryNameOfASetMadeToCollide) {
+    std::vector<std::u16string> names = colliding::Names(8, 16);
+    ASSERT_EQ(names.size(), 256u);
+    EXPECT_EQ(colliding::UnseededHash(names[0]) & 0xFFFF, colliding::UnseededHash(names[255]) & 0xFFFF);
+    SchemeNameIndex index;
+    InitSchemeNameIndex(&index, &g_schemes);
+    std::vector<ColorScheme *> added;
+    ColorScheme **tail = &g_schemes;
+    ColorScheme scheme = Template(true);
+    for (const std::u16string &name : names) {
+        ASSERT_TRUE(AddScheme(&scheme, name.c_str(), u"", tail));
+        added.push_back(*tail);
+        tail = &(*tail)->next;
+        AddToSchemeNameIndex(&index, added.back());
+    }
+    // A second scheme of a listed name leaves the first where it was.
+    ASSERT_TRUE(AddScheme(&scheme, names[7].c_str(), u"", tail));
+    AddToSchemeNameIndex(&index, *tail);
+    EXPECT_FALSE(index.failed);
+    for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(FindInSchemeNameIndex(&index, names[i].c_str()), added[i]);
+    EXPECT_EQ(FindInSchemeNameIndex(&index, (names[3] + u"x").c_str()), nullptr);
+    EXPECT_EQ(FindInSchemeNameIndex(&index, names[3].substr(0, 14).c_str()), nullptr);
+    FreeSchemeNameIndex(&index);
 }
 
 TEST_F(SchemeListTest, PatternsMatchStoredOrFoldedNames) {

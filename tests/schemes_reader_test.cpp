@@ -89,6 +89,18 @@ TEST_F(ReaderTest, LongNamesAreCutAndRepeatCutNamesCount) {
     std::u16string file = MakeFile("a.ini", Section(name) + Section(name.substr(0, 39) + "xyz") + Section("short"));
     EXPECT_EQ(ReadSchemeFile(file.c_str(), false), 2);
     EXPECT_EQ(ListedNames(), Widen16(name.substr(0, 39)) + u",short");
+
+    // A UTF-16 file passes surrogate pairs through; one across the cut goes
+    // whole, so the name it leaves, and repeats, is the 38 characters before it.
+    std::u16string cut = Widen16(name.substr(0, 38));
+    std::u16string text = u"\uFEFF";
+    for (const std::u16string &spelling : {cut + u"\U0001F308a", cut + u"\U0001F308b", cut}) {
+        text += Widen16(Section("x")).replace(1, 1, spelling);
+    }
+    std::string bytes;
+    for (char16_t c : text) bytes += {static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)};
+    EXPECT_EQ(ReadSchemeFile(MakeFile("pair.ini", bytes).c_str(), false), 1);
+    EXPECT_EQ(ListedNames(), cut);
 }
 
 TEST_F(ReaderTest, LightFromLuminance501AndDarkFrom498) {

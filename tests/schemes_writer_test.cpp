@@ -114,6 +114,8 @@ TEST_F(WriterTest, ArgumentsAreCheckedBeforeAnythingIsWritten) {
         {Path("new.ini"), "Missing scheme name\r\n"},
         {Path("new.ini::a[b]"), "Bad characters in scheme name: \"a[b]\"\r\n"},
         {Path("new.ini::what?"), "Bad characters in scheme name: \"what?\"\r\n"},
+        {Path("new.ini::" + std::string(40, 'w')),
+         "Scheme name longer than 39 characters: \"" + std::string(40, 'w') + "\"\r\n"},
     };
     for (const Case &c : cases) {
         HostCtlClearOutput();
@@ -137,6 +139,12 @@ TEST_F(WriterTest, ArgumentsAreCheckedBeforeAnythingIsWritten) {
     EXPECT_EQ(WriteCurrentScheme((quoted + u"::\"Two Words\"").c_str(), true, IdentifyCurrentScheme), 0);
     EXPECT_EQ(Out(), u"");
     EXPECT_NE(Contents("sub/Vivanta.ini").find("\r\n\r\n[Two Words]\r\n"), std::string::npos);
+
+    // The longest name the reader keeps whole is found again under it.
+    std::string longest(39, 'w');
+    EXPECT_EQ(WriteCurrentScheme((quoted + u"::" + Widen16(longest)).c_str(), true, IdentifyCurrentScheme), 0);
+    EXPECT_EQ(ReadSchemeFile(Path("sub/Vivanta.ini").c_str(), false), 3);
+    EXPECT_NE(FindSchemeByName(g_schemes, Widen16(longest).c_str()), nullptr);
     EXPECT_EQ(Err(), u"");
 }
 

@@ -128,6 +128,25 @@ TEST_F(TextSourceOpen, UnreadableInformationMakesTheFileAStream) {
     ExpectNothingHeld();
 }
 
+// The size is known before anything is mapped: a sparse file holds no data
+// to read, so a refusal that came late would show as a mapped view.
+TEST_F(TextSourceOpen, AFileLargerThanTheLimitIsRefusedBeforeItIsMapped) {
+    std::u16string name = MakeFile("large.ini", "");
+    std::string linux = dir_ + "/large.ini";
+    TextSource source = TextSource();
+    ASSERT_EQ(truncate(linux.c_str(), static_cast<off_t>(TEXT_SOURCE_SIZE_LIMIT)), 0);
+    ASSERT_EQ(OpenTextSource(&source, name.c_str()), 0);
+    EXPECT_EQ(source.size, TEXT_SOURCE_SIZE_LIMIT);
+    CloseTextSource(&source);
+
+    ASSERT_EQ(truncate(linux.c_str(), static_cast<off_t>(TEXT_SOURCE_SIZE_LIMIT + 1)), 0);
+    EXPECT_EQ(OpenTextSource(&source, name.c_str()), ERROR_FILE_TOO_LARGE);
+    EXPECT_EQ(source.lastError, ERROR_FILE_TOO_LARGE);
+    EXPECT_EQ(sim::CallCount("CreateFileMappingW"), 1);
+    ExpectEmptyRecord(source);
+    ExpectNothingHeld();
+}
+
 using ClipboardSource = TextioTest;
 
 TEST_F(ClipboardSource, TextIsCopiedInAnyLetterCase) {
@@ -294,6 +313,19 @@ TEST_F(StandardInputSource, AFailedCopyRemovesTheTemporaryFile) {
     sim::SetStdInputPipe("x");
     sim::FailCall("CreateFileW", ERROR_ACCESS_DENIED);
     EXPECT_EQ(OpenTextSource(&source, u"-"), ERROR_ACCESS_DENIED);
+    ExpectNothingHeld();
+}
+
+// A stream tells its size only by ending: the copy stops at the limit and
+// is removed. (A device that never ends is the one way to pass the limit
+// without first making as much data.)
+TEST_F(StandardInputSource, AStreamLargerThanTheLimitIsRefusedAndItsCopyRemoved) {
+    ASSERT_TRUE(sim::SetStdInputFile("/dev/zero"));
+    TextSource source = TextSource();
+    EXPECT_EQ(OpenTextSource(&source, u"-"), ERROR_FILE_TOO_LARGE);
+    EXPECT_EQ(sim::CallCount("ReadFile"), static_cast<int>(TEXT_SOURCE_SIZE_LIMIT / 8192 + 1));
+    EXPECT_EQ(sim::CallCount("CreateFileMappingW"), 0);
+    ExpectEmptyRecord(source);
     ExpectNothingHeld();
 }
 

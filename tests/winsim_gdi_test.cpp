@@ -2,11 +2,16 @@
 // client area, layered windows, and the small sources of outside state:
 // the keyboard, sounds and secure random numbers.
 #define _CRT_RAND_S
+#include <ntsecapi.h>
+#include <string.h>
+
 #include "winsim_fixture.h"
 
 namespace {
 
 using GdiTest = WinsimTest;
+
+const BYTE BYTE_ZEROS[8] = {};
 
 TEST_F(GdiTest, TextIsThreeFifthsOfTheFontHeightWidePerUnitAndOneHeightPerLine) {
     HWND window = Window(u"Canvas");
@@ -153,6 +158,21 @@ TEST_F(GdiTest, KeyboardSoundsAndRandomNumbersAreWhatTheTestSet) {
     rand_s(&value);
     EXPECT_EQ(value, first);  // then the seeded sequence, the same in every run
     EXPECT_EQ(rand_s(nullptr), EINVAL);
+
+    // The system's source has a sequence of its own, which values given to
+    // rand_s do not touch; any length is filled.
+    BYTE bytes[7] = {}, again[7] = {};
+    sim::Reset();
+    ASSERT_TRUE(RtlGenRandom(bytes, sizeof bytes));
+    sim::Reset();
+    sim::SetRandomValues({7});
+    ASSERT_TRUE(RtlGenRandom(again, sizeof again));
+    EXPECT_EQ(memcmp(bytes, again, sizeof bytes), 0);
+    EXPECT_NE(memcmp(bytes, BYTE_ZEROS, sizeof bytes), 0);
+    sim::FailCall("SystemFunction036", ERROR_GEN_FAILURE);
+    EXPECT_FALSE(RtlGenRandom(bytes, sizeof bytes));
+    rand_s(&value);
+    EXPECT_EQ(value, 7u);
 }
 
 TEST_F(GdiTest, CallsAreCountedOnceEachWithOrWithoutFaults) {

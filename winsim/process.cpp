@@ -6,6 +6,8 @@
 #include <deque>
 #include <map>
 
+#include <ntsecapi.h>
+
 #include "machine.h"
 
 using namespace winsim;
@@ -31,6 +33,9 @@ struct ProcessState {
 
     std::deque<unsigned> randomValues;  // given by a test, used first
     uint64_t randomState = 0x5EED5EED5EED5EEDull;
+    // The system's random source has a sequence of its own: a draw there
+    // never shifts the numbers a test gave rand_s.
+    uint64_t systemRandomState = 0x0DDBA11C0FFEE000ull;
 };
 
 ProcessState &State() {
@@ -290,6 +295,7 @@ const struct {
     {145, u"The directory is not empty.\r\n"},
     {183, u"Cannot create a file when that file already exists.\r\n"},
     {203, u"The system could not find the environment option that was entered.\r\n"},
+    {223, u"The file size exceeds the limit allowed and cannot be saved.\r\n"},
     {232, u"The pipe is being closed.\r\n"},
     {234, u"More data is available.\r\n"},
     {259, u"No more data is available.\r\n"},
@@ -398,8 +404,9 @@ void SetSystemMessage(DWORD code, const std::u16string &text) {
 
 }  // namespace sim
 
-// The runtime's secure random numbers: values a test chose, then a seeded
-// generator, so that every run draws the same numbers.
+// The runtime's secure random numbers and the system's random source behind
+// them: values a test chose, then seeded generators, so that every run draws
+// the same numbers.
 
 namespace {
 
@@ -429,6 +436,19 @@ WINSIM_API errno_t rand_s(unsigned int *value) {
         *value = NextGenerated(state.randomState);
     }
     return 0;
+}
+
+// ---- SystemFunction036 (RtlGenRandom) ----
+WINSIM_API BOOLEAN WINAPI SystemFunction036(PVOID buffer, ULONG length) {
+    if (sim::ShouldFail("SystemFunction036")) return FALSE;
+    if (!buffer && length != 0) return FALSE;
+    ProcessState &state = State();
+    BYTE *out = static_cast<BYTE *>(buffer);
+    for (ULONG i = 0; i < length; i += 4) {
+        unsigned value = NextGenerated(state.systemRandomState);
+        for (ULONG j = i; j < length && j < i + 4; ++j, value >>= 8) out[j] = static_cast<BYTE>(value);
+    }
+    return TRUE;
 }
 
 namespace sim {

@@ -16,6 +16,9 @@ size_t StrLen(LPCWSTR text);
 // Copies at most capacity - 1 characters and always terminates (when
 // capacity > 0). Returns the number of characters copied.
 size_t StrCopy(LPWSTR dest, size_t capacity, LPCWSTR src);
+// The same, but a cut never ends in the first half of a surrogate pair: that
+// half goes with its partner, so the copy holds whole characters.
+size_t StrCopyWhole(LPWSTR dest, size_t capacity, LPCWSTR src);
 // Appends within the same limit; returns the new length.
 size_t StrAppend(LPWSTR dest, size_t capacity, LPCWSTR src);
 // <0, 0, >0 as strcmp, by UTF-16 unit.

@@ -24,6 +24,16 @@ size_t StrCopy(LPWSTR dest, size_t capacity, LPCWSTR src) {
     return n;
 }
 
+size_t StrCopyWhole(LPWSTR dest, size_t capacity, LPCWSTR src) {
+    size_t n = StrCopy(dest, capacity, src);
+    // Only a cut between the two halves of a pair drops the high one: a lone
+    // half the text already had is copied as it is.
+    if (n > 0 && src[n] >= 0xDC00 && src[n] <= 0xDFFF && dest[n - 1] >= 0xD800 && dest[n - 1] <= 0xDBFF) {
+        dest[--n] = 0;
+    }
+    return n;
+}
+
 size_t StrAppend(LPWSTR dest, size_t capacity, LPCWSTR src) {
     if (!dest) return 0;
     size_t len = 0;

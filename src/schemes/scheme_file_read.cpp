@@ -122,11 +122,12 @@ void ResetTemplate(ColorScheme *scheme, FileReading *reading) {
     reading->colorDir[0] = 0;
 }
 
-// A scheme's name is cut to what the record holds, so that is the name two
-// sections are compared by: a long name repeated is the same scheme.
+// A scheme's name is cut to what the record holds, as AddScheme cuts it,
+// so that is the name two sections are compared by: a long name repeated is
+// the same scheme.
 bool AlreadyAccepted(const FileReading *reading, LPCWSTR name) {
     WCHAR stored[SCHEME_NAME_SIZE];
-    StrCopy(stored, SCHEME_NAME_SIZE, name);
+    StrCopyWhole(stored, SCHEME_NAME_SIZE, name);
     return FindInSchemeNameIndex(&reading->names, stored) != nullptr;
 }
 

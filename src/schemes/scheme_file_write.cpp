@@ -365,8 +365,8 @@ SchemeWriteResult RewriteSchemeFile(LPCWSTR path, LPCWSTR name) {
 namespace {
 
 // The argument without its double quotes, into `file` (WRITE_PATH_SIZE),
-// split at the first "::"; the name part (cut to WRITE_NAME_SIZE - 1) goes
-// to `name`, empty when there is none.
+// split at the first "::"; the name part (cut to WRITE_NAME_SIZE - 1, on a
+// character boundary) goes to `name`, empty when there is none.
 void SplitArgument(LPCWSTR argument, LPWSTR file, LPWSTR name) {
     size_t length = 0;
     for (LPCWSTR p = argument; *p != 0 && length < WRITE_PATH_SIZE - 1; ++p) {
@@ -376,7 +376,7 @@ void SplitArgument(LPCWSTR argument, LPWSTR file, LPWSTR name) {
     name[0] = 0;
     LPWSTR separator = const_cast<LPWSTR>(StrFind(file, TEXT("::")));
     if (!separator) return;
-    StrCopy(name, WRITE_NAME_SIZE, separator + 2);
+    StrCopyWhole(name, WRITE_NAME_SIZE, separator + 2);
     *separator = 0;
 }
 
@@ -425,6 +425,12 @@ SchemeWriteResult WriteCurrentScheme(LPCWSTR argument, bool quiet, CurrentScheme
     }
     if (HasAnyOf(name, TEXT("?*[]"))) {
         ReportRefusal(TEXT("Bad characters in scheme name: \"%s\"\r\n"), name);
+        return SCHEME_WRITE_REFUSED;
+    }
+    // The reader keeps 39 characters of a name: a longer section could
+    // never be found again under the name the user gave it.
+    if (StrLen(name) >= SCHEME_NAME_SIZE) {
+        ReportRefusal(TEXT("Scheme name longer than 39 characters: \"%s\"\r\n"), name);
         return SCHEME_WRITE_REFUSED;
     }
     SchemeWriteResult result =

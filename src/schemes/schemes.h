@@ -43,8 +43,9 @@ struct ColorScheme {
 extern ColorScheme *g_schemes;
 
 // Appends a copy of `scheme` (directives, dark flag and palette) named `name`
-// (cut to 39 characters) with `colorDir`. True when added; false when the
-// name is missing or empty, `colorDir` or `list` is missing, or memory ran out.
+// (cut to 39 characters, never between the halves of a surrogate pair) with
+// `colorDir`. True when added; false when the name is missing or empty,
+// `colorDir` or `list` is missing, or memory ran out.
 bool AddScheme(const ColorScheme *scheme, LPCWSTR name, LPCWSTR colorDir, ColorScheme **list);
 
 // The first scheme from `first` on whose name equals `name`, A-Z compared
@@ -86,7 +87,8 @@ bool CompleteScheme(ColorScheme *scheme, LPCWSTR name);
 
 // A hash of scheme names with A-Z folded to one case, so that a file of
 // thousands of schemes is read without comparing every name with every
-// other. The index only speeds look-ups up: when its table cannot be
+// other. Its seed is drawn once per process from the system's random
+// source, so that no file can be made to collide. The index only speeds look-ups up: when its table cannot be
 // allocated it falls back to walking the list, with the same answers.
 // A slot keeps the name's hash beside the scheme, so that a probe passing
 // other names rarely has to read their records.

@@ -113,11 +113,16 @@ HANDLE CreateTempCopy(LPWSTR *path, LONG *error) {
 }
 
 // Copies until the stream ends: a failed read or one that returns nothing
-// (a console does so when the user types ^Z) is the end, not an error.
+// (a console does so when the user types ^Z) is the end, not an error. A
+// stream has no size to check first, so the copy stops as soon as it would
+// pass the limit rather than filling the disk.
 LONG CopyBlocks(HANDLE stream, HANDLE copy, BYTE *block) {
+    ULONGLONG total = 0;
     for (;;) {
         DWORD got = 0;
         if (!ReadFile(stream, block, STREAM_COPY_BLOCK, &got, nullptr) || got == 0) return 0;
+        total += got;
+        if (total > TEXT_SOURCE_SIZE_LIMIT) return ERROR_FILE_TOO_LARGE;
         DWORD written = 0;
         if (!WriteFile(copy, block, got, &written, nullptr)) return LastErrorOr(ERROR_WRITE_FAULT);
         if (written != got) return ERROR_WRITE_FAULT;
@@ -247,6 +252,8 @@ LONG OpenFileContent(TextSource *source) {
     }
     source->size = (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     if (source->size == 0) return TEXT_SOURCE_EMPTY;
+    // Known before a byte is mapped: the information already holds the size.
+    if (source->size > TEXT_SOURCE_SIZE_LIMIT) return ERROR_FILE_TOO_LARGE;
     LONG error = MapContent(source);
     if (error != 0) return error;
     DetectEncoding(source);

@@ -27,6 +27,10 @@ enum TextEncoding : DWORD {
 constexpr LONG TEXT_SOURCE_BAD_ARGUMENT = -1;  // also every clipboard failure
 constexpr LONG TEXT_SOURCE_EMPTY = -100;       // the source holds no bytes
 
+// A file or stream larger than this is refused with ERROR_FILE_TOO_LARGE
+// before its content is mapped (a stream: as soon as its copy would pass it).
+constexpr ULONGLONG TEXT_SOURCE_SIZE_LIMIT = 64ull << 20;
+
 // Detection looks no further than these into the content.
 constexpr ULONGLONG DETECT_UTF16_SAMPLE = 131072;  // UTF-16 and UTF-32 statistics
 constexpr ULONGLONG DETECT_UTF8_SAMPLE = 262144;
@@ -51,7 +55,8 @@ struct TextSource {
 // Opens `name`: "clip:" (any case) for the clipboard, "-" for standard
 // input, anything else a file or device. 0 when open; -1 for a null record
 // or name, an empty name or any clipboard failure; otherwise the failure
-// code, also left in lastError. A failed open leaves nothing held.
+// code (ERROR_FILE_TOO_LARGE past TEXT_SOURCE_SIZE_LIMIT), also left in
+// lastError. A failed open leaves nothing held.
 LONG OpenTextSource(TextSource *source, LPCWSTR name);
 // Releases what the record holds and empties it, keeping lastError. Safe on
 // an empty record. Always 0.
