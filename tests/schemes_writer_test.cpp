@@ -157,9 +157,13 @@ TEST_F(WriterTest, AMinusWritesToStandardOutputWithoutAMark) {
 }
 
 TEST_F(WriterTest, RewritingReplacesTheFirstSectionOfTheNameAndDropsTheOthers) {
+    const std::string LONG_NAME_UTF8 = "A name of exactly thirty-nine letters!!";
+    const std::u16string LONG_NAME(LONG_NAME_UTF8.begin(), LONG_NAME_UTF8.end());
     std::u16string text =
         u"\uFEFF  ; top  \r\n[A]\r\nStdColors=Red on Black\r\n\r\n [B] \r\n  key = v  \r\n\t\r\n"
-        u"[a]\r\nold=1\r\n\r\n[Cr\u00e8me Br\u00fbl\u00e9e] ; x\r\nold=2\r\n[ Night ]\r\nold=3\r\n";
+        u"[a]\r\nold=1\r\n\r\n[Cr\u00e8me Br\u00fbl\u00e9e] ; x\r\nold=2\r\n[ Night ]\r\nold=3\r\n"
+        u"[" +
+        LONG_NAME + u" and more]\r\nold=4\r\n";
     MakeFile("a.ini", [&] {
         std::string bytes;
         for (char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
@@ -168,10 +172,12 @@ TEST_F(WriterTest, RewritingReplacesTheFirstSectionOfTheNameAndDropsTheOthers) {
     ASSERT_EQ(RewriteSchemeFile(Path("a.ini").c_str(), u"A"), 0);
     ASSERT_EQ(RewriteSchemeFile(Path("a.ini").c_str(), u"Creme Brulee"), 0);
     ASSERT_EQ(RewriteSchemeFile(Path("a.ini").c_str(), u"Night"), 0);
+    // The reader knows a longer header by its first 39 characters.
+    ASSERT_EQ(RewriteSchemeFile(Path("a.ini").c_str(), LONG_NAME.c_str()), 0);
     EXPECT_EQ(Contents("a.ini"), BOM + "; top\r\n" + SectionText("A") + "[B]\r\nkey = v\r\n\r\n" +
                                      SectionText("Cr\xC3\xA8me Br\xC3\xBBl\xC3\xA9"
                                                  "e") +
-                                     SectionText(" Night "));
+                                     SectionText(" Night ") + SectionText(LONG_NAME_UTF8 + " and more"));
     EXPECT_EQ(Entries(), std::vector<std::string>{"a.ini"});
     EXPECT_EQ(Err(), u"");
 }

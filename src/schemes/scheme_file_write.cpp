@@ -204,11 +204,15 @@ SchemeWriteResult Fail(Rewrite *rewrite, bool keepTemp = false) {
 }
 
 // Whether a section of that spelling is the scheme being written. The name
-// is compared trimmed, as the reader takes it: "[ Night ]" is Night.
+// is compared trimmed and cut, as the reader takes it: "[ Night ]" is Night,
+// and a longer header is the scheme its first 39 characters name, so that
+// the section written is the one the reader will find.
 bool IsRequestedSection(Rewrite *rewrite) {
     StrCopy(rewrite->trimmed, LINE_BUFFER_SIZE, rewrite->section);
     TrimBlanks(rewrite->trimmed);
-    return SameSchemeName(rewrite->trimmed, rewrite->name);
+    WCHAR stored[SCHEME_NAME_SIZE];
+    StrCopyWhole(stored, SCHEME_NAME_SIZE, rewrite->trimmed);
+    return SameSchemeName(stored, rewrite->name);
 }
 
 // Copies the file, trimmed, replacing the first section of the requested
