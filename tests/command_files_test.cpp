@@ -95,8 +95,10 @@ TEST_F(CommandFilesTest, AFileLargerThanTheLimitIsNeitherReadNorRewritten) {
     std::string linux = dir_ + "/large.ini";
     ASSERT_EQ(truncate(linux.c_str(), static_cast<off_t>(TEXT_SOURCE_SIZE_LIMIT + 1)), 0);
     EXPECT_EQ(Run(u"/F:" + Q(file)), 2);
-    EXPECT_EQ(Head(Err(), u"Vivanta plugin: Couldn\u2019t read color schemes from file"),
-              u"Vivanta plugin: Couldn\u2019t read color schemes from file");
+    std::string upper = Narrow(file);
+    for (char &c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(Narrow(Err()), "Vivanta plugin: Couldn\\u2019t read color schemes from file \"" + upper +
+                                 "\"\r\n   The file size exceeds the limit allowed and cannot be saved.\r\n");
     EXPECT_EQ(Run(u"/W:" + Q(file) + u"::Night"), 2);
     EXPECT_EQ(Narrow(Err()), "Vivanta plugin: Error opening input file \"" + linux +
                                  "\":\r\n   The file size exceeds the limit allowed and cannot be saved.\r\n");

@@ -49,11 +49,18 @@ void ShowSettingsScreen(const ColorScheme *applied) {
 // A file that gives nothing ends the command: nothing after it is carried
 // out, so no setting changes on the strength of a file that was not read.
 [[nodiscard]] CommandResult ReadSchemeFileStep(CommandRequest *request) {
+    SetLastError(0);
     int count = ReadSchemeFile(request->schemeFile, request->merge);
     if (count < 1) {
+        DWORD why = GetLastError();
         StrUpperAscii(request->schemeFile);
         PrintErrorPrefix();
         Qprintf(ErrorHandle(), TEXT("Couldn\u2019t read color schemes from file \"%s\"\r\n"), request->schemeFile);
+        // The size limit is the one refusal a user cannot see from the file
+        // itself, so it is spelled out.
+        WCHAR text[ERROR_TEXT_SIZE];
+        if (why == ERROR_FILE_TOO_LARGE && FormatWindowsError(why, text))
+            Qprintf(ErrorHandle(), TEXT("   %s\r\n"), text);
         return COMMAND_FAILED;
     }
     if (!request->quiet) {

@@ -218,7 +218,11 @@ void ReadLines(TextSource *source, ColorScheme *scheme, FileReading *reading) {
 int ReadSchemeFile(LPCWSTR name, bool merge) {
     if (!name || name[0] == 0) return -1;
     TextSource source = TextSource();
-    if (OpenTextSource(&source, name) != 0) return 0;
+    LONG opened = OpenTextSource(&source, name);
+    if (opened != 0) {
+        if (opened > 0) SetLastError(static_cast<DWORD>(opened));
+        return 0;
+    }
 
     FileReading reading;
     reading.head = nullptr;

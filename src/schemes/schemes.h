@@ -242,7 +242,8 @@ bool AppendDefaultSchemeFile(LPWSTR path, size_t capacity);
 // the scheme list, with it they are merged into it (a scheme of the file
 // takes the place of a listed one of the same name, at the end).
 // Returns how many schemes the file gave (1 or more); 0 when it cannot be
-// opened or gives none, the list then unchanged; -1 for no or an empty name.
+// opened (the reason then the last error) or gives none, the list then
+// unchanged; -1 for no or an empty name.
 int ReadSchemeFile(LPCWSTR name, bool merge);
 
 // Start-up: reads Vivanta.ini from the plugin's own directory or, when
