@@ -29,6 +29,7 @@ LAYERS = {
     "hotkey": 5,
     "osd": 5,
     "palette": 4,
+    "import": 4,
     "schemes": 3,
     "textio": 2,
     "plugin/core": 1,

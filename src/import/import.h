@@ -1,0 +1,60 @@
+// Schemes from other tools' files. Terminals describe a scheme as sixteen
+// colours in ANSI order plus colours of their own for the background, the
+// text and the selection; the console has only its sixteen slots, with
+// StdColors naming two of them. Turning one into the other is the same for
+// every format, so each format's reader only fills a TerminalScheme and
+// hands it here.
+#pragma once
+
+#include "../platform.h"
+#include "../schemes/schemes.h"
+
+// ---- terminal schemes (terminal_scheme.cpp) ----
+
+constexpr int NO_SLOT = -1;
+
+// 0xRRGGBB colours, UNSET_COLOR where the file has none.
+struct TerminalScheme {
+    DWORD ansi[16];  // ANSI order: red = 1, green = 2, blue = 4, bright = 8
+    DWORD background;
+    DWORD foreground;
+    DWORD selectionBackground;
+    DWORD selectionForeground;
+    // Formats made for the console name the default and popup colours by
+    // console slot instead (0-15, or NO_SLOT).
+    int backgroundSlot;
+    int foregroundSlot;
+    int popupBackgroundSlot;
+    int popupForegroundSlot;
+};
+
+// An empty record: every colour unset, every slot NO_SLOT.
+void InitTerminalScheme(TerminalScheme *source);
+
+// The console slot of ANSI colour `ansi` and back (the one function both
+// ways: blue and red change places).
+constexpr int ConsoleSlotOfAnsi(int ansi) {
+    return (ansi & 0b1010) | ((ansi & 1) << 2) | ((ansi & 4) >> 2);
+}
+
+// Which of the scheme's own colours gave way to its background and text.
+struct SlotPlacement {
+    int backgroundSlot;
+    int foregroundSlot;
+    bool backgroundDisplaced;  // the slot held another colour of the scheme
+    bool foregroundDisplaced;
+};
+
+// Fills `scheme`'s palette, nine directives and dark flag from `source`,
+// whose sixteen colours and background and foreground must be set, and
+// says where the background and text went. `colorDir` (IMPORTED_COLOR_DIR_SIZE
+// characters) receives the scheme's ColorDir text.
+constexpr DWORD IMPORTED_COLOR_DIR_SIZE = 128;
+void BuildTerminalScheme(const TerminalScheme *source, ColorScheme *scheme, LPWSTR colorDir, SlotPlacement *placement);
+
+// A colour component given as a fraction (0 to 1) as a byte, rounded to the
+// nearest and clamped.
+BYTE ComponentToByte(double fraction);
+// Display P3 components (0 to 1, the sRGB transfer curve, D65) converted to
+// sRGB in place, clamped to the sRGB gamut.
+void DisplayP3ToSrgb(double rgb[3]);
