@@ -58,3 +58,33 @@ BYTE ComponentToByte(double fraction);
 // Display P3 components (0 to 1, the sRGB transfer curve, D65) converted to
 // sRGB in place, clamped to the sRGB gamut.
 void DisplayP3ToSrgb(double rgb[3]);
+
+// ---- what a reader hands on ----
+
+constexpr DWORD IMPORT_ERROR_SIZE = 256;
+
+// Where a reader puts each scheme it finds: `take` gets the scheme and its
+// name (not yet cut) and answers false when it could not keep it (no
+// memory), which stops the reading.
+struct SchemeSink {
+    bool (*take)(void *context, const TerminalScheme *scheme, LPCWSTR name);
+    void *context;
+};
+
+enum [[nodiscard]] ImportResult{
+    IMPORT_DONE,             // every scheme handed on
+    IMPORT_NOT_THIS_FORMAT,  // the text is not of the reader's format
+    IMPORT_BAD_FILE,         // of the format, but wrong: `error` says what
+    IMPORT_NO_MEMORY,
+};
+
+// ---- JSON: Windows Terminal, concfg and Gogh (json_formats.cpp) ----
+
+// The schemes of a JSON text (UTF-8, no byte-order mark): Windows Terminal
+// schemes as one object, an array or a settings file's "schemes"; a concfg
+// file; Gogh's array of themes. Comments and trailing commas are allowed.
+// `fileName` names a scheme that has no name of its own.
+ImportResult ReadJsonSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink, LPWSTR error);
+
+// "#rrggbb" or "#rgb" as 0xRRGGBB; -1 otherwise.
+LONG ParseHexColor(const char *text, size_t length);

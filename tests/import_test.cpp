@@ -3,6 +3,7 @@
 #include <cmath>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "import/import.h"
 
@@ -159,6 +160,132 @@ TEST(TerminalSchemeTest, ComponentsRoundAndDisplayP3BecomesSrgb) {
     EXPECT_EQ(ComponentToByte(outside[0]), 0);
     EXPECT_EQ(ComponentToByte(outside[1]), 156);
     EXPECT_EQ(ComponentToByte(outside[2]), 236);
+}
+
+// What a reader handed on, in order.
+struct Taken {
+    std::vector<std::u16string> names;
+    std::vector<TerminalScheme> schemes;
+    bool refuse = false;
+};
+
+bool Take(void *context, const TerminalScheme *scheme, LPCWSTR name) {
+    Taken *taken = static_cast<Taken *>(context);
+    if (taken->refuse) return false;
+    taken->names.push_back(name);
+    taken->schemes.push_back(*scheme);
+    return true;
+}
+
+ImportResult ReadJson(const std::string &text, Taken *taken, std::u16string *error = nullptr) {
+    SchemeSink sink = {Take, taken};
+    WCHAR message[IMPORT_ERROR_SIZE] = {0};
+    ImportResult result = ReadJsonSchemes(text.data(), text.size(), u"file", &sink, message);
+    if (error) *error = message;
+    return result;
+}
+
+// A Windows Terminal scheme in console-slot key names, values distinct per
+// slot: slot s holds #0s0s0s... as "#rgb" for even slots.
+std::string TerminalObject(const std::string &name, const std::string &extra = "") {
+    const char *keys[16] = {"black",     "blue",         "green",        "cyan",       "red",         "purple",
+                            "yellow",    "white",        "brightBlack",  "brightBlue", "brightGreen", "brightCyan",
+                            "brightRed", "brightPurple", "brightYellow", "brightWhite"};
+    std::string text = "{" + extra;
+    // Written back to front: the reader must look keys up by name.
+    for (int slot = 15; slot >= 0; --slot) {
+        char value[16];
+        snprintf(value, sizeof value, "\"#%02x%02x%02x\"", slot * 16, 0x20, 0xF0 - slot);
+        text += std::string("\"") + keys[slot] + "\": " + value + ",\n";
+    }
+    return text + "\"background\": \"#123\", \"foreground\": \"#ABCDEF\", \"name\": \"" + name + "\"}";
+}
+
+TEST(JsonSchemesTest, TerminalSettingsWithCommentsAndTrailingCommasGiveEverySchemeSlotBySlot) {
+    std::string settings = "// settings\n{ \"profiles\": {}, /* two schemes */ \"schemes\": [\n" +
+                           TerminalObject("Night") + ",\n" + TerminalObject("Caf\u00e9") + ",\n],\n}\n";
+    Taken taken;
+    ASSERT_EQ(ReadJson(settings, &taken), IMPORT_DONE);
+    ASSERT_EQ(taken.names, (std::vector<std::u16string>{u"Night", u"Caf\u00e9"}));
+    const TerminalScheme &night = taken.schemes[0];
+    for (int slot = 0; slot < 16; ++slot) {
+        EXPECT_EQ(night.ansi[ConsoleSlotOfAnsi(slot)], static_cast<DWORD>((slot * 16) << 16 | 0x2000 | (0xF0 - slot)))
+            << slot;
+    }
+    EXPECT_EQ(night.background, 0x112233u);
+    EXPECT_EQ(night.foreground, 0xabcdefu);
+    EXPECT_EQ(night.selectionBackground, UNSET_COLOR);
+
+    // One object, and an array of them, read the same.
+    Taken one, array;
+    EXPECT_EQ(ReadJson(TerminalObject("Night", "\"selectionBackground\": \"#445566\", "), &one), IMPORT_DONE);
+    EXPECT_EQ(one.schemes[0].selectionBackground, 0x445566u);
+    EXPECT_EQ(ReadJson("[" + TerminalObject("A") + "," + TerminalObject("B") + "]", &array), IMPORT_DONE);
+    EXPECT_EQ(array.names, (std::vector<std::u16string>{u"A", u"B"}));
+}
+
+TEST(JsonSchemesTest, ConcfgNamesItsScreenColoursBySlotAndGoghCountsInAnsiOrder) {
+    std::string concfg = R"({"black": "#000000", "dark_blue": "#000080", "dark_green": "#008000",
+        "dark_cyan": "#008080", "dark_red": "#800000", "dark_magenta": "#800080", "dark_yellow": "#808000",
+        "gray": "#c0c0c0", "dark_gray": "#808080", "blue": "#0000ff", "green": "#00ff00", "cyan": "#00ffff",
+        "red": "#ff0000", "magenta": "#ff00ff", "yellow": "#ffff00", "white": "#ffffff",
+        "screen_colors": "dark_blue,white", "popup_colors": "cyan,dark_magenta"})";
+    Taken taken;
+    ASSERT_EQ(ReadJson(concfg, &taken), IMPORT_DONE);
+    const TerminalScheme &c = taken.schemes[0];
+    EXPECT_EQ(taken.names[0], u"file");
+    EXPECT_EQ(c.ansi[ConsoleSlotOfAnsi(1)], 0x000080u);  // dark_blue is console slot 1
+    EXPECT_EQ(c.ansi[1], 0x800000u);                     // ANSI 1 is red
+    EXPECT_EQ(c.foregroundSlot, 1);
+    EXPECT_EQ(c.backgroundSlot, 15);
+    EXPECT_EQ(c.foreground, 0x000080u);
+    EXPECT_EQ(c.background, 0xffffffu);
+    EXPECT_EQ(c.popupForegroundSlot, 11);
+    EXPECT_EQ(c.popupBackgroundSlot, 5);
+
+    std::string gogh = "[{\"name\": \"G\", \"background\": \"#000001\", \"foreground\": \"#000002\"";
+    for (int i = 1; i <= 16; ++i) {
+        char entry[40];
+        snprintf(entry, sizeof entry, ", \"color_%02d\": \"#0000%02x\"", i, i);
+        gogh += entry;
+    }
+    Taken themes;
+    ASSERT_EQ(ReadJson(gogh + "}]", &themes), IMPORT_DONE);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(themes.schemes[0].ansi[i], static_cast<DWORD>(i + 1));
+}
+
+TEST(JsonSchemesTest, BrokenFilesSayWhatIsWrongAndOthersAreNotJson) {
+    struct Case {
+        std::string text;
+        ImportResult result;
+        std::u16string error;
+    } cases[] = {
+        {"[Night]\nStdColors=7\n", IMPORT_NOT_THIS_FORMAT, u""},
+        {"\r\n[table]\r\nDARK_BLACK = 0,0,0\r\n", IMPORT_NOT_THIS_FORMAT, u""},
+        {"  [ ]", IMPORT_DONE, u""},
+        {"{\"profiles\": {}}", IMPORT_NOT_THIS_FORMAT, u""},
+        {"{\"schemes\": [" + TerminalObject("Night"), IMPORT_BAD_FILE,
+         u"not valid JSON: Missing a comma or ']' after an array element. (at byte 441)"},
+        {TerminalObject("Night").replace(1, 0, "\"x\": 1 2,"), IMPORT_BAD_FILE,
+         u"not valid JSON: Missing a comma or '}' after an object member. (at byte 8)"},
+        {"[" + TerminalObject("Night").replace(TerminalObject("Night").find("\"brightRed"), 1, "\"x") + "]",
+         IMPORT_BAD_FILE, u"scheme \"Night\" has no \"brightRed\" colour"},
+        {TerminalObject("Dawn").replace(TerminalObject("Dawn").find("#123"), 4, "#12G"), IMPORT_BAD_FILE,
+         u"scheme \"Dawn\": \"background\" is not a colour (#rrggbb)"},
+        {"[1]", IMPORT_BAD_FILE, u"a scheme list holds something other than schemes"},
+    };
+    for (const Case &c : cases) {
+        Taken taken;
+        std::u16string error;
+        EXPECT_EQ(ReadJson(c.text, &taken, &error), c.result) << c.text;
+        EXPECT_EQ(error, c.error) << c.text;
+    }
+    EXPECT_EQ(ParseHexColor("#fFa", 4), 0xffffaa);
+    EXPECT_EQ(ParseHexColor("fffaaa", 6), -1);
+    EXPECT_EQ(ParseHexColor("#fffaa", 6), -1);
+    Taken refusing;
+    refusing.refuse = true;
+    EXPECT_EQ(ReadJson(TerminalObject("Night"), &refusing), IMPORT_NO_MEMORY);
 }
 
 }  // namespace
