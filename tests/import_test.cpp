@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <string>
@@ -286,6 +287,106 @@ TEST(JsonSchemesTest, BrokenFilesSayWhatIsWrongAndOthersAreNotJson) {
     Taken refusing;
     refusing.refuse = true;
     EXPECT_EQ(ReadJson(TerminalObject("Night"), &refusing), IMPORT_NO_MEMORY);
+}
+
+// One colour entry of a property list.
+std::string PlistColor(const std::string &key, double r, double g, double b, const std::string &space = "sRGB") {
+    char text[400];
+    snprintf(text, sizeof text,
+             "\t<key>%s</key>\n\t<dict>\n\t\t<key>Blue Component</key>\n\t\t<real>%.17g</real>\n%s"
+             "\t\t<key>Green Component</key>\n\t\t<real>%.17g</real>\n"
+             "\t\t<key>Red Component</key>\n\t\t<real>%.17g</real>\n\t</dict>\n",
+             key.c_str(), b,
+             space.empty() ? "" : ("\t\t<key>Color Space</key>\n\t\t<string>" + space + "</string>\n").c_str(), g, r);
+    return text;
+}
+
+// Keys sorted as text, as exports write them: "Ansi 10" before "Ansi 2".
+std::string Plist(const std::string &suffix = "", const std::string &space = "sRGB") {
+    std::vector<std::string> entries;
+    for (int i = 0; i < 16; ++i) {
+        entries.push_back(PlistColor("Ansi " + std::to_string(i) + " Color" + suffix, i / 255.0, 0.5, 1, space));
+    }
+    entries.push_back(PlistColor("Background Color" + suffix, 0.1, 0.2, 0.3, space));
+    entries.push_back(PlistColor("Foreground Color" + suffix, 0.9, 0.8, 0.7, space));
+    std::sort(entries.begin(), entries.end());
+    std::string text;
+    for (const std::string &entry : entries) text += entry;
+    return text;
+}
+
+std::string PlistFile(const std::string &body) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+           "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n<plist version=\"1.0\">\n<dict>\n" +
+           body + "</dict>\n</plist>\n";
+}
+
+ImportResult ReadPlist(const std::string &text, Taken *taken, std::u16string *error = nullptr) {
+    SchemeSink sink = {Take, taken};
+    WCHAR message[IMPORT_ERROR_SIZE] = {0};
+    ImportResult result = ReadPropertyListSchemes(text.data(), text.size(), u"Tide", &sink, message);
+    if (error) *error = message;
+    return result;
+}
+
+TEST(PropertyListSchemesTest, ComponentsRoundInAnyKeyOrderAndEachSpaceHasItsRule) {
+    Taken taken;
+    ASSERT_EQ(ReadPlist(PlistFile(Plist() + PlistColor("Selection Color", 1, 1, 0.2, "")), &taken), IMPORT_DONE);
+    ASSERT_EQ(taken.names, std::vector<std::u16string>{u"Tide"});
+    const TerminalScheme &tide = taken.schemes[0];
+    // 0.5 is 127.5, rounded up; i/255 comes back as i exactly.
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(tide.ansi[i], static_cast<DWORD>(i << 16 | 0x80FF)) << i;
+    EXPECT_EQ(tide.background, 0x1A334Du);  // 25.5, 51, 76.5
+    EXPECT_EQ(tide.foreground, 0xE6CCB3u);  // 229.5, 204, 178.5
+    EXPECT_EQ(tide.selectionBackground, 0xFFFF33u);
+    EXPECT_EQ(tide.selectionForeground, UNSET_COLOR);
+
+    // Calibrated and a missing space read as sRGB; P3 is converted.
+    Taken calibrated, p3;
+    ASSERT_EQ(ReadPlist(PlistFile(Plist("", "Calibrated")), &calibrated), IMPORT_DONE);
+    EXPECT_EQ(calibrated.schemes[0].background, 0x1A334Du);
+    std::string body = Plist("", "P3");
+    ASSERT_EQ(ReadPlist(PlistFile(body.replace(body.find("Background"), 0, "x") +
+                                  PlistColor("Background Color", 0.8, 0.4, 0.2, "P3")),
+                        &p3),
+              IMPORT_DONE);
+    EXPECT_EQ(p3.schemes[0].background, static_cast<DWORD>(219 << 16 | 94 << 8 | 31));
+}
+
+TEST(PropertyListSchemesTest, LightAndDarkKeysGiveTwoSchemes) {
+    std::string body = Plist(" (Light)") + Plist(" (Dark)");
+    body.replace(body.find("<real>0.10000000000000001</real>"), 32, "<real>1</real>");
+    Taken taken;
+    ASSERT_EQ(ReadPlist(PlistFile(body), &taken), IMPORT_DONE);
+    EXPECT_EQ(taken.names, (std::vector<std::u16string>{u"Tide (Light)", u"Tide (Dark)"}));
+    EXPECT_NE(taken.schemes[0].background, taken.schemes[1].background);
+}
+
+TEST(PropertyListSchemesTest, BrokenFilesSayWhatIsWrong) {
+    std::string full = Plist();
+    std::string noBlue = full;
+    noBlue.replace(noBlue.find("Blue Component"), 4, "Blau");
+    struct Case {
+        std::string text;
+        ImportResult result;
+        std::u16string error;
+    } cases[] = {
+        {"{\"name\": \"x\"}", IMPORT_NOT_THIS_FORMAT, u""},
+        {"<?xml version=\"1.0\"?><html/>", IMPORT_NOT_THIS_FORMAT, u""},
+        {PlistFile(full).substr(0, 300), IMPORT_BAD_FILE, u"not valid XML: Start-end tags mismatch (at byte 299)"},
+        {PlistFile(full.substr(full.find("<key>Ansi 1 Color"))), IMPORT_BAD_FILE,
+         u"scheme \"Tide\" has no \"Ansi 0 Color\" colour"},
+        {PlistFile(noBlue), IMPORT_BAD_FILE, u"scheme \"Tide\": \"Ansi 0 Color\" is not a colour"},
+        {PlistFile(Plist("", "Adobe RGB")), IMPORT_BAD_FILE,
+         u"scheme \"Tide\": \"Ansi 0 Color\" is in the unknown colour space \"Adobe RGB\""},
+    };
+    for (const Case &c : cases) {
+        Taken taken;
+        std::u16string error;
+        EXPECT_EQ(ReadPlist(c.text, &taken, &error), c.result) << c.text.substr(0, 80);
+        EXPECT_EQ(error, c.error);
+        EXPECT_TRUE(taken.names.empty());
+    }
 }
 
 }  // namespace

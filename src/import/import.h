@@ -88,3 +88,10 @@ ImportResult ReadJsonSchemes(const char *text, size_t size, LPCWSTR fileName, co
 
 // "#rrggbb" or "#rgb" as 0xRRGGBB; -1 otherwise.
 LONG ParseHexColor(const char *text, size_t length);
+
+// ---- XML property lists: iTerm2's .itermcolors (property_list.cpp) ----
+
+// The schemes of an .itermcolors file, named `fileName` (with " (Light)" and
+// " (Dark)" when the file holds both variants).
+ImportResult ReadPropertyListSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink,
+                                     LPWSTR error);

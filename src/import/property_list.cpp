@@ -1,0 +1,181 @@
+// Schemes from iTerm2's .itermcolors files: an XML property list whose
+// top-level dictionary maps "Ansi 0 Color" ... "Ansi 15 Color",
+// "Background Color" and the like to dictionaries of colour components
+// (fractions from 0 to 1) and a colour space. The file has no name field, so
+// the file name names the scheme; a file whose keys come with " (Light)" and
+// " (Dark)" gives one scheme of each.
+//
+// Colour spaces: sRGB is taken as it is, Display P3 is converted to sRGB, and
+// "Calibrated" (Apple's generic RGB, also what a missing space means) is
+// taken as sRGB: the two differ by a few units at most, less than the
+// console's own rendering does. Any other space is refused by name.
+#include <pugixml.hpp>
+
+#include <cstdio>
+#include <cstring>
+
+#include "../base/base.h"
+#include "import.h"
+
+namespace {
+
+constexpr size_t KEY_SIZE = 64;
+
+struct Reading {
+    pugi::xml_node dict;  // the top-level dictionary
+    const char *suffix;   // "", " (Light)" or " (Dark)"
+    LPWSTR error;
+    WCHAR name[SETTING_TEXT_SIZE];
+};
+
+void SetError(Reading *reading, LPCWSTR format, const char *key, const char *detail = "") {
+    WCHAR wideKey[KEY_SIZE + 16];
+    WCHAR wideDetail[KEY_SIZE];
+    size_t length = Utf8ToUtf16(key, strlen(key), wideKey, KEY_SIZE + 15);
+    wideKey[length < KEY_SIZE + 15 ? length : KEY_SIZE + 15] = 0;
+    length = Utf8ToUtf16(detail, strlen(detail), wideDetail, KEY_SIZE - 1);
+    wideDetail[length < KEY_SIZE - 1 ? length : KEY_SIZE - 1] = 0;
+    Format(reading->error, IMPORT_ERROR_SIZE, format, reading->name, wideKey, wideDetail);
+}
+
+// The value element that follows <key>`key`</key> in `dict`; empty when the
+// key is missing.
+pugi::xml_node ValueOf(pugi::xml_node dict, const char *key) {
+    for (pugi::xml_node node = dict.child("key"); node; node = node.next_sibling("key")) {
+        if (strcmp(node.child_value(), key) == 0) return node.next_sibling();
+    }
+    return pugi::xml_node();
+}
+
+// A property list <real> or <integer> as a double, in the C locale whatever
+// the host's is: digits, an optional fraction and exponent. False for
+// anything else.
+bool ParseReal(const char *text, double *value) {
+    while (*text == ' ' || *text == '\t' || *text == '\r' || *text == '\n') ++text;
+    bool negative = *text == '-';
+    if (*text == '-' || *text == '+') ++text;
+    double number = 0;
+    bool digits = false;
+    for (; *text >= '0' && *text <= '9'; ++text, digits = true) number = number * 10 + (*text - '0');
+    if (*text == '.') {
+        double scale = 0.1;
+        for (++text; *text >= '0' && *text <= '9'; ++text, digits = true, scale /= 10) number += (*text - '0') * scale;
+    }
+    if (!digits) return false;
+    if (*text == 'e' || *text == 'E') {
+        ++text;
+        bool down = *text == '-';
+        if (*text == '-' || *text == '+') ++text;
+        int exponent = 0;
+        if (*text < '0' || *text > '9') return false;
+        for (; *text >= '0' && *text <= '9'; ++text) exponent = exponent < 400 ? exponent * 10 + (*text - '0') : 400;
+        for (; exponent > 0; --exponent) number = down ? number / 10 : number * 10;
+    }
+    while (*text == ' ' || *text == '\t' || *text == '\r' || *text == '\n') ++text;
+    if (*text != 0) return false;
+    *value = negative ? -number : number;
+    return true;
+}
+
+// The colour under `base` (with the variant's suffix, else without it):
+// false with the error set when it is missing, malformed or in a colour
+// space we do not know; `required` false lets a missing key through.
+bool ReadColor(Reading *reading, const char *base, bool required, DWORD *color) {
+    *color = UNSET_COLOR;
+    char key[KEY_SIZE + 16];
+    snprintf(key, sizeof key, "%s%s", base, reading->suffix);
+    pugi::xml_node value = ValueOf(reading->dict, key);
+    if (!value && reading->suffix[0] != 0) value = ValueOf(reading->dict, base);
+    if (!value) {
+        if (!required) return true;
+        SetError(reading, TEXT("scheme \"%s\" has no \"%s\" colour"), key);
+        return false;
+    }
+    const char *const components[3] = {"Red Component", "Green Component", "Blue Component"};
+    double rgb[3];
+    for (int i = 0; i < 3; ++i) {
+        pugi::xml_node component = ValueOf(value, components[i]);
+        bool number = component && (strcmp(component.name(), "real") == 0 || strcmp(component.name(), "integer") == 0);
+        if (strcmp(value.name(), "dict") != 0 || !number || !ParseReal(component.child_value(), &rgb[i])) {
+            SetError(reading, TEXT("scheme \"%s\": \"%s\" is not a colour"), key);
+            return false;
+        }
+    }
+    const char *space = ValueOf(value, "Color Space").child_value();
+    if (strcmp(space, "P3") == 0) {
+        DisplayP3ToSrgb(rgb);
+    } else if (space[0] != 0 && strcmp(space, "sRGB") != 0 && strcmp(space, "Calibrated") != 0) {
+        SetError(reading, TEXT("scheme \"%s\": \"%s\" is in the unknown colour space \"%s\""), key, space);
+        return false;
+    }
+    *color = static_cast<DWORD>(ComponentToByte(rgb[0])) << 16 | static_cast<DWORD>(ComponentToByte(rgb[1])) << 8 |
+             ComponentToByte(rgb[2]);
+    return true;
+}
+
+ImportResult ReadVariant(Reading *reading, LPCWSTR fileName, const SchemeSink *sink) {
+    StrCopy(reading->name, SETTING_TEXT_SIZE, fileName);
+    if (reading->suffix[0] != 0) {
+        WCHAR suffix[16];
+        size_t length = Utf8ToUtf16(reading->suffix, strlen(reading->suffix), suffix, 15);
+        suffix[length < 16 ? length : 15] = 0;
+        StrAppend(reading->name, SETTING_TEXT_SIZE, suffix);
+    }
+    TerminalScheme scheme;
+    InitTerminalScheme(&scheme);
+    char key[KEY_SIZE];
+    for (int i = 0; i < 16; ++i) {
+        snprintf(key, sizeof key, "Ansi %d Color", i);
+        if (!ReadColor(reading, key, true, &scheme.ansi[i])) return IMPORT_BAD_FILE;
+    }
+    if (!ReadColor(reading, "Background Color", true, &scheme.background) ||
+        !ReadColor(reading, "Foreground Color", true, &scheme.foreground) ||
+        !ReadColor(reading, "Selection Color", false, &scheme.selectionBackground) ||
+        !ReadColor(reading, "Selected Text Color", false, &scheme.selectionForeground)) {
+        return IMPORT_BAD_FILE;
+    }
+    return sink->take(sink->context, &scheme, reading->name) ? IMPORT_DONE : IMPORT_NO_MEMORY;
+}
+
+bool HasVariants(pugi::xml_node dict) {
+    for (pugi::xml_node node = dict.child("key"); node; node = node.next_sibling("key")) {
+        const char *key = node.child_value();
+        size_t length = strlen(key);
+        if (length > 8 && strcmp(key + length - 8, " (Light)") == 0) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+ImportResult ReadPropertyListSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink,
+                                     LPWSTR error) {
+    size_t at = 0;
+    while (at < size && (text[at] == ' ' || text[at] == '\t' || text[at] == '\r' || text[at] == '\n')) ++at;
+    if (at == size || text[at] != '<') return IMPORT_NOT_THIS_FORMAT;
+    pugi::set_memory_management_functions(MemAlloc, MemFree);
+    pugi::xml_document document;
+    pugi::xml_parse_result parsed = document.load_buffer(text, size, pugi::parse_default, pugi::encoding_auto);
+    if (!parsed) {
+        if (parsed.status == pugi::status_out_of_memory) return IMPORT_NO_MEMORY;
+        WCHAR reason[128];
+        const char *english = parsed.description();
+        size_t length = Utf8ToUtf16(english, strlen(english), reason, 127);
+        reason[length < 128 ? length : 127] = 0;
+        Format(error, IMPORT_ERROR_SIZE, TEXT("not valid XML: %s (at byte %u)"), reason,
+               static_cast<unsigned>(parsed.offset));
+        return IMPORT_BAD_FILE;
+    }
+    pugi::xml_node dict = document.child("plist").child("dict");
+    if (!dict) return IMPORT_NOT_THIS_FORMAT;
+    Reading reading = {dict, "", error, {0}};
+    if (!HasVariants(dict)) return ReadVariant(&reading, fileName, sink);
+    // Light first, as the file's keys sort.
+    const char *const suffixes[2] = {" (Light)", " (Dark)"};
+    for (const char *suffix : suffixes) {
+        reading.suffix = suffix;
+        ImportResult result = ReadVariant(&reading, fileName, sink);
+        if (result != IMPORT_DONE) return result;
+    }
+    return IMPORT_DONE;
+}
