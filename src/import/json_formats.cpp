@@ -16,7 +16,8 @@ namespace {
 // RapidJSON's blocks come from the plugin's allocator like everything else.
 class PluginAllocator {
   public:
-    static const bool kNeedFree = true;
+    // RapidJSON's name for "blocks must be freed"; not every build reads it.
+    [[maybe_unused]] static const bool kNeedFree = true;
     void *Malloc(size_t size) { return size ? MemAlloc(size) : nullptr; }
     void *Realloc(void *original, size_t originalSize, size_t newSize) {
         if (newSize == 0) {

@@ -11,9 +11,8 @@
 
 namespace {
 
-// Slot numbers by name, console order.
-constexpr int BLACK = 0, BLUE = 1, GREEN = 2, CYAN = 3, RED = 4, MAGENTA = 5, YELLOW = 6, WHITE = 7;
-constexpr int BRIGHT = 8;
+// The slots the rules below name, console order.
+enum Slot { BLACK = 0, BLUE = 1, GREEN = 2, CYAN = 3, RED = 4, WHITE = 7, BRIGHT = 8 };
 
 // Where a colour goes when the scheme's colours lack it, best first: a dark
 // scheme's black lies under its background anyway and its white is nearly
@@ -137,9 +136,9 @@ void BuildTerminalScheme(const TerminalScheme *source, ColorScheme *scheme, LPWS
     scheme->dark = dark ? 1 : 0;
 
     // The built-in schemes' directory colours, on this scheme's background.
-    const int dark_dirs[4] = {BRIGHT + RED, BRIGHT + GREEN, GREEN, BRIGHT + CYAN};
-    const int light_dirs[4] = {RED, GREEN, BLUE, CYAN};
-    const int *dirs = dark ? dark_dirs : light_dirs;
+    const int darkDirs[4] = {BRIGHT + RED, BRIGHT + GREEN, GREEN, BRIGHT + CYAN};
+    const int lightDirs[4] = {RED, GREEN, BLUE, CYAN};
+    const int *dirs = dark ? darkDirs : lightDirs;
     Format(colorDir, IMPORTED_COLOR_DIR_SIZE, TEXT("dirs:%d;com exe:%d;bat btm cmd:%d;txt doc html:%d;"),
            TextOn(back, dirs[0], text), TextOn(back, dirs[1], text), TextOn(back, dirs[2], text),
            TextOn(back, dirs[3], text));
