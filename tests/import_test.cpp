@@ -389,4 +389,85 @@ TEST(PropertyListSchemesTest, BrokenFilesSayWhatIsWrong) {
     }
 }
 
+std::string ColorToolFile(const std::string &extra = "") {
+    const char *keys[16] = {"DARK_BLACK",   "DARK_BLUE",      "DARK_GREEN",    "DARK_CYAN",
+                            "DARK_RED",     "DARK_MAGENTA",   "DARK_YELLOW",   "DARK_WHITE",
+                            "BRIGHT_BLACK", "BRIGHT_BLUE",    "BRIGHT_GREEN",  "BRIGHT_CYAN",
+                            "BRIGHT_RED",   "BRIGHT_MAGENTA", "BRIGHT_YELLOW", "BRIGHT_WHITE"};
+    std::string text = "\xEF\xBB\xBF; made for the tests\r\n[table]\r\n";
+    // Written back to front, one in "#rrggbb".
+    for (int slot = 15; slot >= 0; --slot) {
+        char line[64];
+        if (slot == 9) {
+            snprintf(line, sizeof line, "%s = #0a0b%02x\r\n", keys[slot], slot);
+        } else {
+            snprintf(line, sizeof line, "%s = %d, %d,%d\r\n", keys[slot], slot, 100 + slot, 200 + slot);
+        }
+        text += line;
+    }
+    return text + extra;
+}
+
+ImportResult ReadColorTool(const std::string &text, Taken *taken, std::u16string *error = nullptr) {
+    SchemeSink sink = {Take, taken};
+    WCHAR message[IMPORT_ERROR_SIZE] = {0};
+    ImportResult result = ReadColorToolSchemes(text.data(), text.size(), u"campbell", &sink, message);
+    if (error) *error = message;
+    return result;
+}
+
+TEST(ColorToolSchemesTest, TableScreenPopupAndInfoBySlot) {
+    Taken taken;
+    ASSERT_EQ(ReadColorTool(ColorToolFile("\r\n[screen]\r\nFOREGROUND = BRIGHT_WHITE\r\nBACKGROUND = DARK_BLUE\r\n"
+                                          "[popup]\r\nFOREGROUND = DARK_MAGENTA\r\nBACKGROUND = BRIGHT_WHITE\r\n"
+                                          "[info]\r\nname = Campbell Blue\r\n"),
+                            &taken),
+              IMPORT_DONE);
+    ASSERT_EQ(taken.names, std::vector<std::u16string>{u"Campbell Blue"});
+    const TerminalScheme &c = taken.schemes[0];
+    for (int slot = 0; slot < 16; ++slot) {
+        DWORD expected = slot == 9 ? 0x0a0b09 : static_cast<DWORD>(slot << 16 | (100 + slot) << 8 | (200 + slot));
+        EXPECT_EQ(c.ansi[ConsoleSlotOfAnsi(slot)], expected) << slot;
+    }
+    EXPECT_EQ(c.foregroundSlot, 15);
+    EXPECT_EQ(c.backgroundSlot, 1);
+    EXPECT_EQ(c.background, static_cast<DWORD>(1 << 16 | 101 << 8 | 201));
+    EXPECT_EQ(c.popupForegroundSlot, 5);
+    EXPECT_EQ(c.popupBackgroundSlot, 15);
+
+    // Without [screen]: the console's grey on black; without [info]: the file's name.
+    Taken plain;
+    ASSERT_EQ(ReadColorTool(ColorToolFile(), &plain), IMPORT_DONE);
+    EXPECT_EQ(plain.names[0], u"campbell");
+    EXPECT_EQ(plain.schemes[0].foregroundSlot, 7);
+    EXPECT_EQ(plain.schemes[0].backgroundSlot, 0);
+}
+
+TEST(ColorToolSchemesTest, BrokenTablesSayWhatIsWrongAndOurOwnFilesAreLeftAlone) {
+    std::string full = ColorToolFile();
+    std::string missing = full;
+    missing.erase(missing.find("DARK_CYAN"),
+                  missing.find("\r\n", missing.find("DARK_CYAN")) + 2 - missing.find("DARK_CYAN"));
+    struct Case {
+        std::string text;
+        ImportResult result;
+        std::u16string error;
+    } cases[] = {
+        {"[table]\r\nStdColors=7\r\nColor 0=#000000\r\n", IMPORT_NOT_THIS_FORMAT, u""},
+        {"{\"black\": \"#000000\"}", IMPORT_NOT_THIS_FORMAT, u""},
+        {missing, IMPORT_BAD_FILE, u"[table] has no DARK_CYAN colour"},
+        {full + "[table]\r\nDARK_RED = 1,2,256\r\n", IMPORT_BAD_FILE,
+         u"[table] DARK_RED is not a colour (r,g,b): \"1,2,256\""},
+        {full + "[screen]\r\nBACKGROUND = PURPLE\r\n", IMPORT_BAD_FILE,
+         u"[screen] BACKGROUND names no colour: \"PURPLE\""},
+    };
+    for (const Case &c : cases) {
+        Taken taken;
+        std::u16string error;
+        EXPECT_EQ(ReadColorTool(c.text, &taken, &error), c.result) << c.text.substr(0, 60);
+        EXPECT_EQ(error, c.error);
+        EXPECT_TRUE(taken.names.empty());
+    }
+}
+
 }  // namespace

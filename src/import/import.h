@@ -95,3 +95,10 @@ LONG ParseHexColor(const char *text, size_t length);
 // " (Dark)" when the file holds both variants).
 ImportResult ReadPropertyListSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink,
                                      LPWSTR error);
+
+// ---- ColorTool's .ini files (colortool.cpp) ----
+
+// The one scheme of a ColorTool file (UTF-8, with or without a byte-order
+// mark), named by its [info] name or else `fileName`.
+ImportResult ReadColorToolSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink,
+                                  LPWSTR error);
