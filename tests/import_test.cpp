@@ -178,12 +178,19 @@ bool Take(void *context, const TerminalScheme *scheme, LPCWSTR name) {
     return true;
 }
 
-ImportResult ReadJson(const std::string &text, Taken *taken, std::u16string *error = nullptr) {
+using Reader = ImportResult (*)(const char *, size_t, LPCWSTR, const SchemeSink *, LPWSTR);
+
+// What `reader` makes of `text`, as read from a file named `fileName`.
+ImportResult ReadWith(Reader reader, LPCWSTR fileName, const std::string &text, Taken *taken, std::u16string *error) {
     SchemeSink sink = {Take, taken};
     WCHAR message[IMPORT_ERROR_SIZE] = {0};
-    ImportResult result = ReadJsonSchemes(text.data(), text.size(), u"file", &sink, message);
+    ImportResult result = reader(text.data(), text.size(), fileName, &sink, message);
     if (error) *error = message;
     return result;
+}
+
+ImportResult ReadJson(const std::string &text, Taken *taken, std::u16string *error = nullptr) {
+    return ReadWith(ReadJsonSchemes, u"file", text, taken, error);
 }
 
 // A Windows Terminal scheme in console-slot key names, values distinct per
@@ -322,11 +329,7 @@ std::string PlistFile(const std::string &body) {
 }
 
 ImportResult ReadPlist(const std::string &text, Taken *taken, std::u16string *error = nullptr) {
-    SchemeSink sink = {Take, taken};
-    WCHAR message[IMPORT_ERROR_SIZE] = {0};
-    ImportResult result = ReadPropertyListSchemes(text.data(), text.size(), u"Tide", &sink, message);
-    if (error) *error = message;
-    return result;
+    return ReadWith(ReadPropertyListSchemes, u"Tide", text, taken, error);
 }
 
 TEST(PropertyListSchemesTest, ComponentsRoundInAnyKeyOrderAndEachSpaceHasItsRule) {
@@ -409,11 +412,7 @@ std::string ColorToolFile(const std::string &extra = "") {
 }
 
 ImportResult ReadColorTool(const std::string &text, Taken *taken, std::u16string *error = nullptr) {
-    SchemeSink sink = {Take, taken};
-    WCHAR message[IMPORT_ERROR_SIZE] = {0};
-    ImportResult result = ReadColorToolSchemes(text.data(), text.size(), u"campbell", &sink, message);
-    if (error) *error = message;
-    return result;
+    return ReadWith(ReadColorToolSchemes, u"campbell", text, taken, error);
 }
 
 TEST(ColorToolSchemesTest, TableScreenPopupAndInfoBySlot) {
