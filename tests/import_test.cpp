@@ -469,4 +469,88 @@ TEST(ColorToolSchemesTest, BrokenTablesSayWhatIsWrongAndOurOwnFilesAreLeftAlone)
     }
 }
 
+ImportResult ReadYaml(const std::string &text, Taken *taken, std::u16string *error = nullptr) {
+    return ReadWith(ReadYamlSchemes, u"tomorrow", text, taken, error);
+}
+
+// base16's 0x0N and base24's 0x1N keys, each holding its own number.
+std::string BaseKeys(const std::string &indent, int count, bool hash) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        char line[64];
+        snprintf(line, sizeof line, "%sbase%02X: \"%s%02x0000\"\n", indent.c_str(), i, hash ? "#" : "", i);
+        text += line;
+    }
+    return text;
+}
+
+TEST(YamlSchemesTest, Base16Base24InBothLayoutsAndGoghBySlot) {
+    // Console slot -> the base key whose number it holds.
+    const int base16[16] = {0x0, 0xD, 0xB, 0xC, 0x8, 0xE, 0xA, 0x5, 0x3, 0xD, 0xB, 0xC, 0x8, 0xE, 0xA, 0x7};
+    const int base24[16] = {0x0, 0xD, 0xB, 0xC, 0x8, 0xE, 0xA, 0x5, 0x3, 0x16, 0x14, 0x15, 0x12, 0x17, 0x13, 0x7};
+    struct Case {
+        std::string text;
+        std::u16string name;
+        const int *slots;
+    } cases[] = {
+        {"system: \"base16\"\nname: \"Night Owl\"\nvariant: \"dark\"\npalette:\n" + BaseKeys("  ", 16, true),
+         u"Night Owl", base16},
+        {"scheme: \"Old Style\"\nauthor: \"someone\"\n" + BaseKeys("", 16, false), u"Old Style", base16},
+        {"system: base24\nname: Wide\npalette:\n" + BaseKeys("  ", 24, true), u"Wide", base24},
+        {"author: nobody\n" + BaseKeys("", 24, false), u"tomorrow", base24},
+    };
+    for (const Case &c : cases) {
+        Taken taken;
+        ASSERT_EQ(ReadYaml(c.text, &taken), IMPORT_DONE) << c.text;
+        EXPECT_EQ(taken.names[0], c.name);
+        const TerminalScheme &s = taken.schemes[0];
+        for (int slot = 0; slot < 16; ++slot) {
+            EXPECT_EQ(s.ansi[ConsoleSlotOfAnsi(slot)], static_cast<DWORD>(c.slots[slot] << 16)) << slot;
+        }
+        EXPECT_EQ(s.background, 0x000000u);
+        EXPECT_EQ(s.foreground, 0x050000u);
+        EXPECT_EQ(s.selectionBackground, 0x020000u);
+    }
+
+    std::string gogh = "---\nname: 'Gogh One'\nauthor: ''\nvariant: 'dark'\n";
+    for (int i = 1; i <= 16; ++i) {
+        char line[40];
+        snprintf(line, sizeof line, "color_%02d: '#0000%02x'\n", i, i);
+        gogh += line;
+    }
+    Taken themes;
+    ASSERT_EQ(ReadYaml(gogh + "background: '#010203'\nforeground: '#FAFBFC'\ncursor: '#ffffff'\n", &themes),
+              IMPORT_DONE);
+    EXPECT_EQ(themes.names[0], u"Gogh One");
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(themes.schemes[0].ansi[i], static_cast<DWORD>(i + 1));
+    EXPECT_EQ(themes.schemes[0].foreground, 0xFAFBFCu);
+}
+
+TEST(YamlSchemesTest, BrokenFilesSayWhatIsWrongAndOthersAreNotYamlSchemes) {
+    std::string full = "name: N\npalette:\n" + BaseKeys("  ", 16, true);
+    std::string missing = full;
+    missing.erase(missing.find("  base0B"), 20);
+    struct Case {
+        std::string text;
+        ImportResult result;
+        std::u16string error;
+    } cases[] = {
+        {"[Night]\r\nStdColors=7\r\n", IMPORT_NOT_THIS_FORMAT, u""},
+        {"<?xml version=\"1.0\"?><plist/>", IMPORT_NOT_THIS_FORMAT, u""},
+        {"name: [unclosed\n", IMPORT_NOT_THIS_FORMAT, u""},
+        {"name: [unclosed\nbase00: 000000\n", IMPORT_BAD_FILE,
+         u"not valid YAML: did not find expected ',' or ']' (line 2)"},
+        {missing, IMPORT_BAD_FILE, u"scheme \"N\" has no \"base0B\" colour"},
+        {std::string(full).replace(full.find("\"#080000\""), 9, "[1, 2]"), IMPORT_BAD_FILE,
+         u"scheme \"N\": \"base08\" is not a colour (#rrggbb)"},
+    };
+    for (const Case &c : cases) {
+        Taken taken;
+        std::u16string error;
+        EXPECT_EQ(ReadYaml(c.text, &taken, &error), c.result) << c.text.substr(0, 60);
+        EXPECT_EQ(error, c.error);
+        EXPECT_TRUE(taken.names.empty());
+    }
+}
+
 }  // namespace
