@@ -189,6 +189,25 @@ ImportResult ReadWith(Reader reader, LPCWSTR fileName, const std::string &text, 
     return result;
 }
 
+// A refusal: what a reader must answer for `text`, and the reason it gives.
+struct Refusal {
+    std::string text;
+    ImportResult result;
+    std::u16string error;
+};
+
+void ExpectRefusals(Reader reader, LPCWSTR fileName, const std::vector<Refusal> &refusals) {
+    for (const Refusal &r : refusals) {
+        Taken taken;
+        std::u16string error;
+        EXPECT_EQ(ReadWith(reader, fileName, r.text, &taken, &error), r.result) << r.text.substr(0, 80);
+        EXPECT_EQ(error, r.error) << r.text.substr(0, 80);
+        if (r.result != IMPORT_DONE) {
+            EXPECT_TRUE(taken.names.empty());
+        }
+    }
+}
+
 ImportResult ReadJson(const std::string &text, Taken *taken, std::u16string *error = nullptr) {
     return ReadWith(ReadJsonSchemes, u"file", text, taken, error);
 }
@@ -263,31 +282,23 @@ TEST(JsonSchemesTest, ConcfgNamesItsScreenColoursBySlotAndGoghCountsInAnsiOrder)
 }
 
 TEST(JsonSchemesTest, BrokenFilesSayWhatIsWrongAndOthersAreNotJson) {
-    struct Case {
-        std::string text;
-        ImportResult result;
-        std::u16string error;
-    } cases[] = {
-        {"[Night]\nStdColors=7\n", IMPORT_NOT_THIS_FORMAT, u""},
-        {"\r\n[table]\r\nDARK_BLACK = 0,0,0\r\n", IMPORT_NOT_THIS_FORMAT, u""},
-        {"  [ ]", IMPORT_DONE, u""},
-        {"{\"profiles\": {}}", IMPORT_NOT_THIS_FORMAT, u""},
-        {"{\"schemes\": [" + TerminalObject("Night"), IMPORT_BAD_FILE,
-         u"not valid JSON: Missing a comma or ']' after an array element. (at byte 441)"},
-        {TerminalObject("Night").replace(1, 0, "\"x\": 1 2,"), IMPORT_BAD_FILE,
-         u"not valid JSON: Missing a comma or '}' after an object member. (at byte 8)"},
-        {"[" + TerminalObject("Night").replace(TerminalObject("Night").find("\"brightRed"), 1, "\"x") + "]",
-         IMPORT_BAD_FILE, u"scheme \"Night\" has no \"brightRed\" colour"},
-        {TerminalObject("Dawn").replace(TerminalObject("Dawn").find("#123"), 4, "#12G"), IMPORT_BAD_FILE,
-         u"scheme \"Dawn\": \"background\" is not a colour (#rrggbb)"},
-        {"[1]", IMPORT_BAD_FILE, u"a scheme list holds something other than schemes"},
-    };
-    for (const Case &c : cases) {
-        Taken taken;
-        std::u16string error;
-        EXPECT_EQ(ReadJson(c.text, &taken, &error), c.result) << c.text;
-        EXPECT_EQ(error, c.error) << c.text;
-    }
+    ExpectRefusals(
+        ReadJsonSchemes, u"file",
+        {
+            {"[Night]\nStdColors=7\n", IMPORT_NOT_THIS_FORMAT, u""},
+            {"\r\n[table]\r\nDARK_BLACK = 0,0,0\r\n", IMPORT_NOT_THIS_FORMAT, u""},
+            {"  [ ]", IMPORT_DONE, u""},
+            {"{\"profiles\": {}}", IMPORT_NOT_THIS_FORMAT, u""},
+            {"{\"schemes\": [" + TerminalObject("Night"), IMPORT_BAD_FILE,
+             u"not valid JSON: Missing a comma or ']' after an array element. (at byte 441)"},
+            {TerminalObject("Night").replace(1, 0, "\"x\": 1 2,"), IMPORT_BAD_FILE,
+             u"not valid JSON: Missing a comma or '}' after an object member. (at byte 8)"},
+            {"[" + TerminalObject("Night").replace(TerminalObject("Night").find("\"brightRed"), 1, "\"x") + "]",
+             IMPORT_BAD_FILE, u"scheme \"Night\" has no \"brightRed\" colour"},
+            {TerminalObject("Dawn").replace(TerminalObject("Dawn").find("#123"), 4, "#12G"), IMPORT_BAD_FILE,
+             u"scheme \"Dawn\": \"background\" is not a colour (#rrggbb)"},
+            {"[1]", IMPORT_BAD_FILE, u"a scheme list holds something other than schemes"},
+        });
     EXPECT_EQ(ParseHexColor("#fFa", 4), 0xffffaa);
     EXPECT_EQ(ParseHexColor("fffaaa", 6), -1);
     EXPECT_EQ(ParseHexColor("#fffaa", 6), -1);
@@ -369,27 +380,18 @@ TEST(PropertyListSchemesTest, BrokenFilesSayWhatIsWrong) {
     std::string full = Plist();
     std::string noBlue = full;
     noBlue.replace(noBlue.find("Blue Component"), 4, "Blau");
-    struct Case {
-        std::string text;
-        ImportResult result;
-        std::u16string error;
-    } cases[] = {
-        {"{\"name\": \"x\"}", IMPORT_NOT_THIS_FORMAT, u""},
-        {"<?xml version=\"1.0\"?><html/>", IMPORT_NOT_THIS_FORMAT, u""},
-        {PlistFile(full).substr(0, 300), IMPORT_BAD_FILE, u"not valid XML: Start-end tags mismatch (at byte 299)"},
-        {PlistFile(full.substr(full.find("<key>Ansi 1 Color"))), IMPORT_BAD_FILE,
-         u"scheme \"Tide\" has no \"Ansi 0 Color\" colour"},
-        {PlistFile(noBlue), IMPORT_BAD_FILE, u"scheme \"Tide\": \"Ansi 0 Color\" is not a colour"},
-        {PlistFile(Plist("", "Adobe RGB")), IMPORT_BAD_FILE,
-         u"scheme \"Tide\": \"Ansi 0 Color\" is in the unknown colour space \"Adobe RGB\""},
-    };
-    for (const Case &c : cases) {
-        Taken taken;
-        std::u16string error;
-        EXPECT_EQ(ReadPlist(c.text, &taken, &error), c.result) << c.text.substr(0, 80);
-        EXPECT_EQ(error, c.error);
-        EXPECT_TRUE(taken.names.empty());
-    }
+    ExpectRefusals(
+        ReadPropertyListSchemes, u"Tide",
+        {
+            {"{\"name\": \"x\"}", IMPORT_NOT_THIS_FORMAT, u""},
+            {"<?xml version=\"1.0\"?><html/>", IMPORT_NOT_THIS_FORMAT, u""},
+            {PlistFile(full).substr(0, 300), IMPORT_BAD_FILE, u"not valid XML: Start-end tags mismatch (at byte 299)"},
+            {PlistFile(full.substr(full.find("<key>Ansi 1 Color"))), IMPORT_BAD_FILE,
+             u"scheme \"Tide\" has no \"Ansi 0 Color\" colour"},
+            {PlistFile(noBlue), IMPORT_BAD_FILE, u"scheme \"Tide\": \"Ansi 0 Color\" is not a colour"},
+            {PlistFile(Plist("", "Adobe RGB")), IMPORT_BAD_FILE,
+             u"scheme \"Tide\": \"Ansi 0 Color\" is in the unknown colour space \"Adobe RGB\""},
+        });
 }
 
 std::string ColorToolFile(const std::string &extra = "") {
@@ -447,26 +449,90 @@ TEST(ColorToolSchemesTest, BrokenTablesSayWhatIsWrongAndOurOwnFilesAreLeftAlone)
     std::string missing = full;
     missing.erase(missing.find("DARK_CYAN"),
                   missing.find("\r\n", missing.find("DARK_CYAN")) + 2 - missing.find("DARK_CYAN"));
+    ExpectRefusals(ReadColorToolSchemes, u"campbell",
+                   {
+                       {"[table]\r\nStdColors=7\r\nColor 0=#000000\r\n", IMPORT_NOT_THIS_FORMAT, u""},
+                       {"{\"black\": \"#000000\"}", IMPORT_NOT_THIS_FORMAT, u""},
+                       {missing, IMPORT_BAD_FILE, u"[table] has no DARK_CYAN colour"},
+                       {full + "[table]\r\nDARK_RED = 1,2,256\r\n", IMPORT_BAD_FILE,
+                        u"[table] DARK_RED is not a colour (r,g,b): \"1,2,256\""},
+                       {full + "[screen]\r\nBACKGROUND = PURPLE\r\n", IMPORT_BAD_FILE,
+                        u"[screen] BACKGROUND names no colour: \"PURPLE\""},
+                   });
+}
+
+ImportResult ReadYaml(const std::string &text, Taken *taken, std::u16string *error = nullptr) {
+    return ReadWith(ReadYamlSchemes, u"tomorrow", text, taken, error);
+}
+
+// base16's 0x0N and base24's 0x1N keys, each holding its own number.
+std::string BaseKeys(const std::string &indent, int count, bool hash) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        char line[64];
+        snprintf(line, sizeof line, "%sbase%02X: \"%s%02x0000\"\n", indent.c_str(), i, hash ? "#" : "", i);
+        text += line;
+    }
+    return text;
+}
+
+TEST(YamlSchemesTest, Base16Base24InBothLayoutsAndGoghBySlot) {
+    // Console slot -> the base key whose number it holds.
+    const int base16[16] = {0x0, 0xD, 0xB, 0xC, 0x8, 0xE, 0xA, 0x5, 0x3, 0xD, 0xB, 0xC, 0x8, 0xE, 0xA, 0x7};
+    const int base24[16] = {0x0, 0xD, 0xB, 0xC, 0x8, 0xE, 0xA, 0x5, 0x3, 0x16, 0x14, 0x15, 0x12, 0x17, 0x13, 0x7};
     struct Case {
         std::string text;
-        ImportResult result;
-        std::u16string error;
+        std::u16string name;
+        const int *slots;
     } cases[] = {
-        {"[table]\r\nStdColors=7\r\nColor 0=#000000\r\n", IMPORT_NOT_THIS_FORMAT, u""},
-        {"{\"black\": \"#000000\"}", IMPORT_NOT_THIS_FORMAT, u""},
-        {missing, IMPORT_BAD_FILE, u"[table] has no DARK_CYAN colour"},
-        {full + "[table]\r\nDARK_RED = 1,2,256\r\n", IMPORT_BAD_FILE,
-         u"[table] DARK_RED is not a colour (r,g,b): \"1,2,256\""},
-        {full + "[screen]\r\nBACKGROUND = PURPLE\r\n", IMPORT_BAD_FILE,
-         u"[screen] BACKGROUND names no colour: \"PURPLE\""},
+        {"system: \"base16\"\nname: \"Night Owl\"\nvariant: \"dark\"\npalette:\n" + BaseKeys("  ", 16, true),
+         u"Night Owl", base16},
+        {"scheme: \"Old Style\"\nauthor: \"someone\"\n" + BaseKeys("", 16, false), u"Old Style", base16},
+        {"system: base24\nname: Wide\npalette:\n" + BaseKeys("  ", 24, true), u"Wide", base24},
+        {"author: nobody\n" + BaseKeys("", 24, false), u"tomorrow", base24},
     };
     for (const Case &c : cases) {
         Taken taken;
-        std::u16string error;
-        EXPECT_EQ(ReadColorTool(c.text, &taken, &error), c.result) << c.text.substr(0, 60);
-        EXPECT_EQ(error, c.error);
-        EXPECT_TRUE(taken.names.empty());
+        ASSERT_EQ(ReadYaml(c.text, &taken), IMPORT_DONE) << c.text;
+        EXPECT_EQ(taken.names[0], c.name);
+        const TerminalScheme &s = taken.schemes[0];
+        for (int slot = 0; slot < 16; ++slot) {
+            EXPECT_EQ(s.ansi[ConsoleSlotOfAnsi(slot)], static_cast<DWORD>(c.slots[slot] << 16)) << slot;
+        }
+        EXPECT_EQ(s.background, 0x000000u);
+        EXPECT_EQ(s.foreground, 0x050000u);
+        EXPECT_EQ(s.selectionBackground, 0x020000u);
     }
+
+    std::string gogh = "---\nname: 'Gogh One'\nauthor: ''\nvariant: 'dark'\n";
+    for (int i = 1; i <= 16; ++i) {
+        char line[40];
+        snprintf(line, sizeof line, "color_%02d: '#0000%02x'\n", i, i);
+        gogh += line;
+    }
+    Taken themes;
+    ASSERT_EQ(ReadYaml(gogh + "background: '#010203'\nforeground: '#FAFBFC'\ncursor: '#ffffff'\n", &themes),
+              IMPORT_DONE);
+    EXPECT_EQ(themes.names[0], u"Gogh One");
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(themes.schemes[0].ansi[i], static_cast<DWORD>(i + 1));
+    EXPECT_EQ(themes.schemes[0].foreground, 0xFAFBFCu);
+}
+
+TEST(YamlSchemesTest, BrokenFilesSayWhatIsWrongAndOthersAreNotYamlSchemes) {
+    std::string full = "name: N\npalette:\n" + BaseKeys("  ", 16, true);
+    std::string missing = full;
+    missing.erase(missing.find("  base0B"), 20);
+    ExpectRefusals(ReadYamlSchemes, u"tomorrow",
+                   {
+                       {"[Night]\r\nStdColors=7\r\n", IMPORT_NOT_THIS_FORMAT, u""},
+                       {"<?xml version=\"1.0\"?><plist/>", IMPORT_NOT_THIS_FORMAT, u""},
+                       {"name: [unclosed\n", IMPORT_NOT_THIS_FORMAT, u""},
+                       {"name: [unclosed\nbase00: 000000\n", IMPORT_BAD_FILE,
+                        u"not valid YAML: did not find expected ',' or ']' (line 2)"},
+                       {missing, IMPORT_BAD_FILE, u"scheme \"N\" has no \"base0B\" colour"},
+                       {std::string(full).replace(full.find("\"#080000\""), 9, "[1, 2]"), IMPORT_BAD_FILE,
+                        u"scheme \"N\": \"base08\" is not a colour (#rrggbb)"},
+                   });
 }
 
 }  // namespace

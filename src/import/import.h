@@ -102,3 +102,9 @@ ImportResult ReadPropertyListSchemes(const char *text, size_t size, LPCWSTR file
 // mark), named by its [info] name or else `fileName`.
 ImportResult ReadColorToolSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink,
                                   LPWSTR error);
+
+// ---- YAML: base16, base24 and Gogh (yaml_formats.cpp) ----
+
+// The scheme of a base16, base24 or Gogh YAML text, named by its "name" (or
+// the older base16 "scheme") or else `fileName`.
+ImportResult ReadYamlSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink, LPWSTR error);
