@@ -535,4 +535,22 @@ TEST(YamlSchemesTest, BrokenFilesSayWhatIsWrongAndOthersAreNotYamlSchemes) {
                    });
 }
 
+TEST(OtherToolSchemesTest, EachFormatIsKnownByItsContent) {
+    std::string base16 = "name: N\npalette:\n" + BaseKeys("  ", 16, true);
+    const std::string texts[] = {"[" + TerminalObject("J") + "]", PlistFile(Plist()), ColorToolFile(), base16,
+                                 TerminalObject("Y") + "\n"};
+    const char16_t *names[] = {u"J", u"f", u"f", u"N", u"Y"};
+    for (size_t i = 0; i < 5; ++i) {
+        Taken taken;
+        ASSERT_EQ(ReadWith(ReadOtherToolSchemes, u"f", texts[i], &taken, nullptr), IMPORT_DONE) << i;
+        EXPECT_EQ(taken.names, std::vector<std::u16string>{names[i]}) << i;
+    }
+    ExpectRefusals(ReadOtherToolSchemes, u"f",
+                   {{"[Night]\r\nStdColors=7\r\n", IMPORT_NOT_THIS_FORMAT, u""},
+                    {"just words\n", IMPORT_NOT_THIS_FORMAT, u""},
+                    {"", IMPORT_NOT_THIS_FORMAT, u""},
+                    {"[table]\r\nDARK_RED = 300,0,0\r\n", IMPORT_BAD_FILE,
+                     u"[table] DARK_RED is not a colour (r,g,b): \"300,0,0\""}});
+}
+
 }  // namespace

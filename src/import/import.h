@@ -108,3 +108,11 @@ ImportResult ReadColorToolSchemes(const char *text, size_t size, LPCWSTR fileNam
 // The scheme of a base16, base24 or Gogh YAML text, named by its "name" (or
 // the older base16 "scheme") or else `fileName`.
 ImportResult ReadYamlSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink, LPWSTR error);
+
+// ---- any of them (terminal_scheme.cpp) ----
+
+// The schemes of a file of any of the formats above, recognised by its
+// content: JSON first (YAML would take it too), then property lists,
+// ColorTool and YAML. IMPORT_NOT_THIS_FORMAT when none recognises it.
+ImportResult ReadOtherToolSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink,
+                                  LPWSTR error);

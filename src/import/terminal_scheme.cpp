@@ -167,3 +167,14 @@ void DisplayP3ToSrgb(double rgb[3]) {
         rgb[i] = c <= 0.0031308 ? c * 12.92 : 1.055 * std::pow(c, 1 / 2.4) - 0.055;
     }
 }
+
+ImportResult ReadOtherToolSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink,
+                                  LPWSTR error) {
+    using Reader = ImportResult (*)(const char *, size_t, LPCWSTR, const SchemeSink *, LPWSTR);
+    const Reader readers[] = {ReadJsonSchemes, ReadPropertyListSchemes, ReadColorToolSchemes, ReadYamlSchemes};
+    for (Reader reader : readers) {
+        ImportResult result = reader(text, size, fileName, sink, error);
+        if (result != IMPORT_NOT_THIS_FORMAT) return result;
+    }
+    return IMPORT_NOT_THIS_FORMAT;
+}
