@@ -78,6 +78,18 @@ enum [[nodiscard]] ImportResult{
     IMPORT_NO_MEMORY,
 };
 
+// ---- what the readers share (terminal_scheme.cpp) ----
+
+// `length` bytes of UTF-8 into `out` (`capacity` characters) with its NUL,
+// cut where it does not fit.
+void WidenUtf8(const char *text, size_t length, LPWSTR out, size_t capacity);
+// `format` filled with the scheme's `name`, then `key` and `detail` (UTF-8),
+// into `error` (IMPORT_ERROR_SIZE characters).
+void ReportSchemeError(LPWSTR error, LPCWSTR format, LPCWSTR name, const char *key, const char *detail = "");
+// `format` filled with a parser's own (UTF-8) `reason` and where it stopped.
+void ReportParseError(LPWSTR error, LPCWSTR format, const char *reason, unsigned where);
+constexpr WCHAR MISSING_COLOR_FORMAT[] = TEXT("scheme \"%s\" has no \"%s\" colour");
+
 // ---- JSON: Windows Terminal, concfg and Gogh (json_formats.cpp) ----
 
 // The schemes of a JSON text (UTF-8, no byte-order mark): Windows Terminal

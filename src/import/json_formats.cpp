@@ -55,18 +55,8 @@ struct Reading {
     WCHAR name[SETTING_TEXT_SIZE];
 };
 
-// The value's text as UTF-16 into `out` (`capacity` characters), cut where
-// it does not fit.
-void StringValue(const Value &value, LPWSTR out, size_t capacity) {
-    size_t length = Utf8ToUtf16(value.GetString(), value.GetStringLength(), out, capacity - 1);
-    out[length < capacity ? length : capacity - 1] = 0;
-}
-
 void SetError(Reading *reading, LPCWSTR format, const char *key) {
-    WCHAR wideKey[64];
-    size_t length = Utf8ToUtf16(key, strlen(key), wideKey, 63);
-    wideKey[length < 64 ? length : 63] = 0;
-    Format(reading->error, IMPORT_ERROR_SIZE, format, reading->name, wideKey);
+    ReportSchemeError(reading->error, format, reading->name, key);
 }
 
 // The colour under `key`: false with the error set when it is missing or no
@@ -76,7 +66,7 @@ bool ReadColor(Reading *reading, const Value &object, const char *key, bool requ
     auto member = object.FindMember(key);
     if (member == object.MemberEnd()) {
         if (!required) return true;
-        SetError(reading, TEXT("scheme \"%s\" has no \"%s\" colour"), key);
+        SetError(reading, MISSING_COLOR_FORMAT, key);
         return false;
     }
     LONG value =
@@ -117,7 +107,7 @@ bool ReadSlotPair(Reading *reading, const Value &object, const char *key, int *t
 ImportResult ReadScheme(Reading *reading, const Value &object, JsonFormat format) {
     auto named = object.FindMember("name");
     if (named != object.MemberEnd() && named->value.IsString() && named->value.GetStringLength() > 0) {
-        StringValue(named->value, reading->name, SETTING_TEXT_SIZE);
+        WidenUtf8(named->value.GetString(), named->value.GetStringLength(), reading->name, SETTING_TEXT_SIZE);
     } else {
         StrCopy(reading->name, SETTING_TEXT_SIZE, reading->fileName);
     }
@@ -223,12 +213,9 @@ ImportResult ReadJsonSchemes(const char *text, size_t size, LPCWSTR fileName, co
     Document document;
     document.Parse<rapidjson::kParseCommentsFlag | rapidjson::kParseTrailingCommasFlag>(text, size);
     if (document.HasParseError()) {
-        WCHAR reason[128];
-        const char *english = rapidjson::GetParseError_En(document.GetParseError());
-        size_t length = Utf8ToUtf16(english, strlen(english), reason, 127);
-        reason[length < 128 ? length : 127] = 0;
-        Format(error, IMPORT_ERROR_SIZE, TEXT("not valid JSON: %s (at byte %u)"), reason,
-               static_cast<unsigned>(document.GetErrorOffset()));
+        ReportParseError(error, TEXT("not valid JSON: %s (at byte %u)"),
+                         rapidjson::GetParseError_En(document.GetParseError()),
+                         static_cast<unsigned>(document.GetErrorOffset()));
         return IMPORT_BAD_FILE;
     }
     Reading reading = {fileName, sink, error, {0}};

@@ -29,13 +29,7 @@ struct Reading {
 };
 
 void SetError(Reading *reading, LPCWSTR format, const char *key, const char *detail = "") {
-    WCHAR wideKey[KEY_SIZE + 16];
-    WCHAR wideDetail[KEY_SIZE];
-    size_t length = Utf8ToUtf16(key, strlen(key), wideKey, KEY_SIZE + 15);
-    wideKey[length < KEY_SIZE + 15 ? length : KEY_SIZE + 15] = 0;
-    length = Utf8ToUtf16(detail, strlen(detail), wideDetail, KEY_SIZE - 1);
-    wideDetail[length < KEY_SIZE - 1 ? length : KEY_SIZE - 1] = 0;
-    Format(reading->error, IMPORT_ERROR_SIZE, format, reading->name, wideKey, wideDetail);
+    ReportSchemeError(reading->error, format, reading->name, key, detail);
 }
 
 // The value element that follows <key>`key`</key> in `dict`; empty when the
@@ -88,7 +82,7 @@ bool ReadColor(Reading *reading, const char *base, bool required, DWORD *color) 
     if (!value && reading->suffix[0] != 0) value = ValueOf(reading->dict, base);
     if (!value) {
         if (!required) return true;
-        SetError(reading, TEXT("scheme \"%s\" has no \"%s\" colour"), key);
+        SetError(reading, MISSING_COLOR_FORMAT, key);
         return false;
     }
     const char *const components[3] = {"Red Component", "Green Component", "Blue Component"};
@@ -117,8 +111,7 @@ ImportResult ReadVariant(Reading *reading, LPCWSTR fileName, const SchemeSink *s
     StrCopy(reading->name, SETTING_TEXT_SIZE, fileName);
     if (reading->suffix[0] != 0) {
         WCHAR suffix[16];
-        size_t length = Utf8ToUtf16(reading->suffix, strlen(reading->suffix), suffix, 15);
-        suffix[length < 16 ? length : 15] = 0;
+        WidenUtf8(reading->suffix, strlen(reading->suffix), suffix, 16);
         StrAppend(reading->name, SETTING_TEXT_SIZE, suffix);
     }
     TerminalScheme scheme;
@@ -158,12 +151,8 @@ ImportResult ReadPropertyListSchemes(const char *text, size_t size, LPCWSTR file
     pugi::xml_parse_result parsed = document.load_buffer(text, size, pugi::parse_default, pugi::encoding_auto);
     if (!parsed) {
         if (parsed.status == pugi::status_out_of_memory) return IMPORT_NO_MEMORY;
-        WCHAR reason[128];
-        const char *english = parsed.description();
-        size_t length = Utf8ToUtf16(english, strlen(english), reason, 127);
-        reason[length < 128 ? length : 127] = 0;
-        Format(error, IMPORT_ERROR_SIZE, TEXT("not valid XML: %s (at byte %u)"), reason,
-               static_cast<unsigned>(parsed.offset));
+        ReportParseError(error, TEXT("not valid XML: %s (at byte %u)"), parsed.description(),
+                         static_cast<unsigned>(parsed.offset));
         return IMPORT_BAD_FILE;
     }
     pugi::xml_node dict = document.child("plist").child("dict");

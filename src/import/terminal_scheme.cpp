@@ -5,6 +5,7 @@
 // scheme's own colours, bright white input on a dark background, red errors,
 // blue status bars and the selection in the scheme's selection colours.
 #include <cmath>
+#include <cstring>
 
 #include "../base/base.h"
 #include "import.h"
@@ -166,6 +167,25 @@ void DisplayP3ToSrgb(double rgb[3]) {
         if (c > 1) c = 1;
         rgb[i] = c <= 0.0031308 ? c * 12.92 : 1.055 * std::pow(c, 1 / 2.4) - 0.055;
     }
+}
+
+void WidenUtf8(const char *text, size_t length, LPWSTR out, size_t capacity) {
+    size_t written = Utf8ToUtf16(text, length, out, capacity - 1);
+    out[written < capacity - 1 ? written : capacity - 1] = 0;
+}
+
+void ReportSchemeError(LPWSTR error, LPCWSTR format, LPCWSTR name, const char *key, const char *detail) {
+    WCHAR wideKey[80];
+    WCHAR wideDetail[64];
+    WidenUtf8(key, strlen(key), wideKey, 80);
+    WidenUtf8(detail, strlen(detail), wideDetail, 64);
+    Format(error, IMPORT_ERROR_SIZE, format, name, wideKey, wideDetail);
+}
+
+void ReportParseError(LPWSTR error, LPCWSTR format, const char *reason, unsigned where) {
+    WCHAR wideReason[128];
+    WidenUtf8(reason, strlen(reason), wideReason, 128);
+    Format(error, IMPORT_ERROR_SIZE, format, wideReason, where);
 }
 
 ImportResult ReadOtherToolSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink,

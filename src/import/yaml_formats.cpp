@@ -50,10 +50,7 @@ yaml_node_t *ValueOf(yaml_document_t *document, yaml_node_t *map, const char *ke
 }
 
 void SetError(Reading *reading, LPCWSTR format, const char *key) {
-    WCHAR wideKey[32];
-    size_t length = Utf8ToUtf16(key, strlen(key), wideKey, 31);
-    wideKey[length < 32 ? length : 31] = 0;
-    Format(reading->error, IMPORT_ERROR_SIZE, format, reading->name, wideKey);
+    ReportSchemeError(reading->error, format, reading->name, key);
 }
 
 // "#rrggbb", "rrggbb" or "#rgb" under `key`, as 0xRRGGBB.
@@ -62,7 +59,7 @@ bool ReadColor(Reading *reading, const char *key, bool required, DWORD *color) {
     yaml_node_t *value = ValueOf(reading->document, reading->map, key);
     if (!value) {
         if (!required) return true;
-        SetError(reading, TEXT("scheme \"%s\" has no \"%s\" colour"), key);
+        SetError(reading, MISSING_COLOR_FORMAT, key);
         return false;
     }
     LONG parsed = -1;
@@ -91,9 +88,8 @@ void ReadName(Reading *reading, yaml_node_t *root, LPCWSTR fileName) {
     for (const char *key : keys) {
         yaml_node_t *value = ValueOf(reading->document, root, key);
         if (value && value->type == YAML_SCALAR_NODE && value->data.scalar.length > 0) {
-            size_t length = Utf8ToUtf16(reinterpret_cast<const char *>(value->data.scalar.value),
-                                        value->data.scalar.length, reading->name, SETTING_TEXT_SIZE - 1);
-            reading->name[length < SETTING_TEXT_SIZE ? length : SETTING_TEXT_SIZE - 1] = 0;
+            WidenUtf8(reinterpret_cast<const char *>(value->data.scalar.value), value->data.scalar.length,
+                      reading->name, SETTING_TEXT_SIZE);
             return;
         }
     }
@@ -161,12 +157,9 @@ ImportResult ReadYamlSchemes(const char *text, size_t size, LPCWSTR fileName, co
         } else if (!MentionsOurKeys(text, size)) {
             result = IMPORT_NOT_THIS_FORMAT;
         } else {
-            const char *problem = parser.problem ? parser.problem : "unreadable";
-            WCHAR reason[128];
-            size_t length = Utf8ToUtf16(problem, strlen(problem), reason, 127);
-            reason[length < 128 ? length : 127] = 0;
-            Format(error, IMPORT_ERROR_SIZE, TEXT("not valid YAML: %s (line %u)"), reason,
-                   static_cast<unsigned>(parser.problem_mark.line + 1));
+            ReportParseError(error, TEXT("not valid YAML: %s (line %u)"),
+                             parser.problem ? parser.problem : "unreadable",
+                             static_cast<unsigned>(parser.problem_mark.line + 1));
             result = IMPORT_BAD_FILE;
         }
     } else {
