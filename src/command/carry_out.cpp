@@ -58,9 +58,7 @@ void ShowSettingsScreen(const ColorScheme *applied) {
         Qprintf(ErrorHandle(), TEXT("Couldn\u2019t read color schemes from file \"%s\"\r\n"), request->schemeFile);
         // The size limit is the one refusal a user cannot see from the file
         // itself, so it is spelled out.
-        WCHAR text[ERROR_TEXT_SIZE];
-        if (why == ERROR_FILE_TOO_LARGE && FormatWindowsError(why, text))
-            Qprintf(ErrorHandle(), TEXT("   %s\r\n"), text);
+        if (why == ERROR_FILE_TOO_LARGE) PrintErrorText(why);
         return COMMAND_FAILED;
     }
     if (!request->quiet) {

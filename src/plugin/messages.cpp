@@ -41,6 +41,12 @@ bool FormatWindowsError(DWORD code, LPWSTR text) {
     return true;
 }
 
+void PrintErrorText(DWORD code) {
+    WCHAR text[ERROR_TEXT_SIZE];
+    FormatWindowsError(code, text);
+    Qprintf(ErrorHandle(), TEXT("   %s\r\n"), text);
+}
+
 bool IsTransientOrPiped(void) {
     WCHAR buffer[1024];
     StrCopy(buffer, 1024, TEXT("%[_transient]%[_pipe]"));

@@ -119,6 +119,9 @@ void PrintErrorPrefix(void);
 // The system's text for `code` in `text` (ERROR_TEXT_SIZE characters),
 // without its trailing line break. False when `text` is null.
 bool FormatWindowsError(DWORD code, LPWSTR text);
+// The system's text for `code` on standard error, indented on a line of its
+// own: the reason under a message that named what failed.
+void PrintErrorText(DWORD code);
 // True when the shell is transient or runs in a pipe.
 bool IsTransientOrPiped(void);
 // The standard error handle, which every message goes to.

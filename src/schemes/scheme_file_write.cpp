@@ -17,12 +17,6 @@ constexpr WCHAR STANDARD_OUTPUT_NAME[] = TEXT("-");
 // How the writer reports a failure: the plugin's prefix and a line naming
 // the file (or two), then the error's text indented on its own line.
 
-void PrintErrorText(DWORD code) {
-    WCHAR text[ERROR_TEXT_SIZE];
-    FormatWindowsError(code, text);
-    Qprintf(ErrorHandle(), TEXT("   %s\r\n"), text);
-}
-
 // `format` takes one file name.
 void ReportFileFailure(LPCWSTR format, LPCWSTR name, DWORD code) {
     PrintErrorPrefix();
