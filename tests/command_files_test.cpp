@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "command/command.h"
@@ -74,6 +75,92 @@ TEST_F(CommandFilesTest, AFileThatGivesNothingEndsTheCommand) {
 
     EXPECT_EQ(Run(u"/F:" + Q(MakeFile("none.ini", "[x]\r\n")) + u" /Q"), 2);
     EXPECT_NE(Err().find(u"Couldn\u2019t read"), std::u16string::npos);
+}
+
+// A folder: its files of the known extensions in name order, each file's
+// schemes added whole or not at all, a name an earlier file gave kept, and
+// the command carried on but failed when a file could not be read.
+class CommandFolderTest : public CommandFilesTest {
+  protected:
+    void SetUp() override {
+        CommandFilesTest::SetUp();
+        mkdir((dir_ + "/in").c_str(), 0700);
+        MakeFile("in/b.ini", Section("Beta") + Section("Alpha"));
+        MakeFile("in/a.yaml", Base16("Alpha"));
+        // The second scheme is broken: the first may not stay.
+        MakeFile("in/c.json", "[" + Terminal("Gamma", "#101010") + "," + Terminal("Delta", "#1010") + "]");
+        MakeFile("in/notes.txt", "not a scheme");
+    }
+    static std::string Upper(const std::u16string &text) {
+        std::string upper = Narrow(text);
+        for (char &c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+        return upper;
+    }
+    static std::string Base16(const std::string &name) {
+        std::string text = "scheme: \"" + name + "\"\n";
+        for (int i = 0; i < 16; ++i) {
+            char line[32];
+            snprintf(line, sizeof line, "base0%X: \"%02x%02x%02x\"\n", i, i * 16, 0x40, 0x80);
+            text += line;
+        }
+        return text;
+    }
+    static std::string Terminal(const std::string &name, const std::string &background) {
+        std::string text =
+            "{\"name\": \"" + name + "\", \"foreground\": \"#eeeeee\", \"background\": \"" + background + "\"";
+        for (const char *key :
+             {"black", "red", "green", "yellow", "blue", "purple", "cyan", "white", "brightBlack", "brightRed",
+              "brightGreen", "brightYellow", "brightBlue", "brightPurple", "brightCyan", "brightWhite"}) {
+            text += std::string(", \"") + key + "\": \"#808080\"";
+        }
+        return text + "}";
+    }
+};
+
+TEST_F(CommandFolderTest, ReadsWhatItCanInNameOrderAndFailsForTheRest) {
+    EXPECT_EQ(Run(u"/F:" + Q(Path("in")) + u" /Q beta"), 2);
+    EXPECT_EQ(ListedNames(), u"Alpha,Beta");
+    EXPECT_EQ(Narrow(Err()), "Vivanta plugin: Couldn\\u2019t read color schemes from file \"" +
+                                 Upper(Path("in\\c.json")) +
+                                 "\"\r\n   scheme \"Delta\": \"background\" is not a colour (#rrggbb)\r\n");
+    EXPECT_EQ(IdentifyCurrentScheme(), g_schemes->next);
+
+    EXPECT_EQ(Run(u"/F:" + Q(Path("in\\*.ini")) + u" /M"), 0);
+    EXPECT_EQ(ListedNames(), u"Beta,Alpha");
+    std::u16string head = u"Read 2 schemes from 1 file matching \"" + Path("in\\*.ini") + u"\".\r\n";
+    EXPECT_EQ(Head(Out(), head), head);
+}
+
+// Whichever allocation fails, no file of another tool's format is read in
+// part (a scheme of our own format that finds no memory is dropped, as in
+// every read), nothing is left open, and a run that read nothing leaves
+// nothing allocated. (The JSON parser takes for granted that memory is
+// there, so the JSON file is left out.)
+TEST_F(CommandFolderTest, AnAllocationFailureLosesWholeFilesOnly) {
+    ASSERT_EQ(unlink((dir_ + "/in/c.json").c_str()), 0);
+    const std::u16string before = ListedNames();
+    const std::vector<std::u16string> allowed = {before, u"Alpha,Beta", u"Beta,Alpha", u"Alpha", u"Beta"};
+    const int handles = sim::OpenHandleCount();
+    for (long nth = 1;; ++nth) {
+        long live = MemLiveCount();
+        MemFailAllocation(nth);
+        int result = Run(u"/Q /F:" + Q(Path("in")));
+        bool failed = MemAllocationCount() >= nth;
+        MemFailAllocation(0);
+        EXPECT_NE(std::find(allowed.begin(), allowed.end(), ListedNames()), allowed.end())
+            << nth << ": " << Narrow(ListedNames());
+        if (ListedNames() == before) {
+            EXPECT_EQ(result, 2) << nth;
+        }
+        EXPECT_EQ(sim::OpenHandleCount(), handles) << nth;
+        if (ListedNames() == before) {
+            EXPECT_EQ(MemLiveCount(), live) << nth;
+        }
+        if (!failed) break;
+        // Back to the list the next round starts from.
+        FreeSchemeList();
+        SeedBuiltInSchemes();
+    }
 }
 
 TEST_F(CommandFilesTest, WritingGoesThroughTheWriterAndEndsWithItsResult) {

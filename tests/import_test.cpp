@@ -297,7 +297,8 @@ TEST(JsonSchemesTest, BrokenFilesSayWhatIsWrongAndOthersAreNotJson) {
              IMPORT_BAD_FILE, u"scheme \"Night\" has no \"brightRed\" colour"},
             {TerminalObject("Dawn").replace(TerminalObject("Dawn").find("#123"), 4, "#12G"), IMPORT_BAD_FILE,
              u"scheme \"Dawn\": \"background\" is not a colour (#rrggbb)"},
-            {"[1]", IMPORT_BAD_FILE, u"a scheme list holds something other than schemes"},
+            {"[/* a list */ 1]", IMPORT_BAD_FILE, u"a scheme list holds something other than schemes"},
+            {"[1 Dark]\nColor0 = #000000\n", IMPORT_NOT_THIS_FORMAT, u""},
         });
     EXPECT_EQ(ParseHexColor("#fFa", 4), 0xffffaa);
     EXPECT_EQ(ParseHexColor("fffaaa", 6), -1);

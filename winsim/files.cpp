@@ -14,6 +14,17 @@
 
 using namespace winsim;
 
+namespace {
+
+// Snapshots, mappings and directory searches lead to no stream of bytes:
+// nothing is read, written or measured through their handles.
+bool HoldsNoStream(const HandleObject *object) {
+    return object->kind == HandleKind::Snapshot || object->kind == HandleKind::Mapping ||
+           object->kind == HandleKind::Find;
+}
+
+}  // namespace
+
 // Files on the real Linux file system, opened, read and written with
 // Windows' dispositions, share modes and error codes; "conout$" and "conin$"
 // open the console, "nul" the null device.
@@ -211,8 +222,7 @@ WINSIM_API HANDLE WINAPI CreateFileW(LPCWSTR name, DWORD access, DWORD share, LP
 WINSIM_API BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED ov) {
     if (sim::ShouldFail("ReadFile")) return FALSE;
     HandleObject *object = FindHandle(file);
-    if (!object || object->kind == HandleKind::Snapshot || object->kind == HandleKind::Mapping ||
-        IsConsoleOutput(object)) {
+    if (!object || HoldsNoStream(object) || IsConsoleOutput(object)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
@@ -243,8 +253,7 @@ WINSIM_API BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWOR
 WINSIM_API BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED ov) {
     if (sim::ShouldFail("WriteFile")) return FALSE;
     HandleObject *object = FindHandle(file);
-    if (!object || object->kind == HandleKind::Snapshot || object->kind == HandleKind::Mapping ||
-        IsConsoleInput(object)) {
+    if (!object || HoldsNoStream(object) || IsConsoleInput(object)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
@@ -588,8 +597,7 @@ bool IsConsoleHandle(const HandleObject *object) {
 // The handle of a seekable disk file, or null with the last error set.
 HandleObject *DiskFile(HANDLE handle, DWORD pipeError) {
     HandleObject *object = FindHandle(handle);
-    if (!object || IsConsoleHandle(object) || object->kind == HandleKind::Snapshot ||
-        object->kind == HandleKind::Mapping) {
+    if (!object || IsConsoleHandle(object) || HoldsNoStream(object)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
@@ -603,8 +611,7 @@ HandleObject *DiskFile(HANDLE handle, DWORD pipeError) {
 // Size of a file, pipe or device handle (the last two always 0).
 bool HandleSize(HANDLE handle, ULONGLONG *size) {
     HandleObject *object = FindHandle(handle);
-    if (!object || IsConsoleHandle(object) || object->kind == HandleKind::Snapshot ||
-        object->kind == HandleKind::Mapping) {
+    if (!object || IsConsoleHandle(object) || HoldsNoStream(object)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return false;
     }
@@ -646,7 +653,7 @@ bool MovePointer(HANDLE handle, LONGLONG distance, DWORD method, LONGLONG *posit
 WINSIM_API BOOL WINAPI GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION info) {
     if (sim::ShouldFail("GetFileInformationByHandle")) return FALSE;
     HandleObject *object = FindHandle(file);
-    if (!object || object->kind == HandleKind::Snapshot || object->kind == HandleKind::Mapping) {
+    if (!object || HoldsNoStream(object)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
@@ -689,7 +696,7 @@ WINSIM_API BOOL WINAPI GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_
 WINSIM_API DWORD WINAPI GetFileType(HANDLE file) {
     if (sim::ShouldFail("GetFileType")) return FILE_TYPE_UNKNOWN;
     HandleObject *object = FindHandle(file);
-    if (!object || object->kind == HandleKind::Snapshot || object->kind == HandleKind::Mapping) {
+    if (!object || HoldsNoStream(object)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FILE_TYPE_UNKNOWN;
     }
@@ -746,7 +753,7 @@ WINSIM_API BOOL WINAPI SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, PLA
 WINSIM_API BOOL WINAPI FlushFileBuffers(HANDLE file) {
     if (sim::ShouldFail("FlushFileBuffers")) return FALSE;
     HandleObject *object = FindHandle(file);
-    if (!object || object->kind == HandleKind::Snapshot || object->kind == HandleKind::Mapping) {
+    if (!object || HoldsNoStream(object)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }

@@ -13,7 +13,8 @@ WINSIM_API BOOL WINAPI CloseHandle(HANDLE handle) {
     // INVALID_HANDLE_VALUE) closes without complaint.
     if (handle == GetCurrentProcess()) return TRUE;
     HandleObject *object = FindHandle(handle);
-    if (!object) {
+    // A directory search is no kernel object: only FindClose ends it.
+    if (!object || object->kind == HandleKind::Find) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }

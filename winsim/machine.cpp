@@ -46,6 +46,13 @@ HANDLE AddHandle(HandleObject object) {
     return reinterpret_cast<HANDLE>(value);
 }
 
+HANDLE AddHandle(HandleKind kind, HandleRecord *record) {
+    HandleObject object;
+    object.kind = kind;
+    object.record = OwnedRecord(record);
+    return AddHandle(std::move(object));
+}
+
 void PutHandle(HANDLE handle, HandleObject object) {
     Table().handles[reinterpret_cast<uintptr_t>(handle)] = std::move(object);
 }

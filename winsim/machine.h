@@ -52,7 +52,7 @@ bool IsFileMapped(dev_t device, ino_t inode);
 DWORD SpecificFileRights(DWORD access);
 
 // ---- handles ----
-enum class HandleKind { ConsoleInput, ConsoleOutput, Standard, File, Snapshot, Pipe, Mapping };
+enum class HandleKind { ConsoleInput, ConsoleOutput, Standard, File, Snapshot, Pipe, Mapping, Find };
 
 // What an area keeps for a handle of its kind beyond what every handle has.
 // The handle owns it, and a duplicate handle gets a copy of its own.
@@ -169,6 +169,8 @@ void ResetConsole();
 // The next handle value; registry keys draw from the same numbers.
 uintptr_t NewHandleValue();
 HANDLE AddHandle(HandleObject object);
+// A counted handle of `kind` owning `record`.
+HANDLE AddHandle(HandleKind kind, HandleRecord *record);
 // Puts a handle at a fixed value (the standard handles).
 void PutHandle(HANDLE handle, HandleObject object);
 bool RemoveHandle(HANDLE handle);

@@ -163,10 +163,7 @@ WINSIM_API HANDLE WINAPI CreateToolhelp32Snapshot(DWORD flags, DWORD processId) 
     if (flags & TH32CS_SNAPPROCESS) {
         for (const Process &process : State().processes) snapshot->entries.push_back(EntryFor(process));
     }
-    HandleObject object;
-    object.kind = HandleKind::Snapshot;
-    object.record = OwnedRecord(snapshot);
-    return AddHandle(object);
+    return AddHandle(HandleKind::Snapshot, snapshot);
 }
 
 WINSIM_API BOOL WINAPI Process32FirstW(HANDLE snapshot, LPPROCESSENTRY32W entry) {

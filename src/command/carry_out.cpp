@@ -5,6 +5,7 @@
 // the result that ends it.
 #include "../base/base.h"
 #include "../hotkey/hotkey.h"
+#include "../import/import.h"
 #include "../plugin/host.h"
 #include "../schemes/schemes.h"
 #include "command.h"
@@ -48,22 +49,17 @@ void ShowSettingsScreen(const ColorScheme *applied) {
 
 // A file that gives nothing ends the command: nothing after it is carried
 // out, so no setting changes on the strength of a file that was not read.
+// Files of a folder that fail are reported and make the command fail, but
+// what the others gave is in the list and the command goes on with it.
 [[nodiscard]] CommandResult ReadSchemeFileStep(CommandRequest *request) {
-    SetLastError(0);
-    int count = ReadSchemeFile(request->schemeFile, request->merge);
-    if (count < 1) {
-        DWORD why = GetLastError();
-        StrUpperAscii(request->schemeFile);
-        PrintErrorPrefix();
-        Qprintf(ErrorHandle(), TEXT("Couldn\u2019t read color schemes from file \"%s\"\r\n"), request->schemeFile);
-        // The size limit is the one refusal a user cannot see from the file
-        // itself, so it is spelled out.
-        if (why == ERROR_FILE_TOO_LARGE) PrintErrorText(why);
-        return COMMAND_FAILED;
-    }
-    if (!request->quiet) {
-        Printf(TEXT("Read %d %s from file \"%s\".\r\n"), count, count == 1 ? TEXT("scheme") : TEXT("schemes"),
-               request->schemeFile);
+    switch (ReadSchemeSources(request->schemeFile, request->merge, request->quiet)) {
+        case SOURCES_READ:
+            break;
+        case SOURCES_PARTLY_READ:
+            request->result = COMMAND_FAILED;
+            break;
+        case SOURCES_NOT_READ:
+            return COMMAND_FAILED;
     }
     return COMMAND_DONE;
 }

@@ -37,8 +37,8 @@ enum CommandResult : int {
 // What the arguments ask for. Texts point into g_argumentList.
 struct CommandRequest {
     bool restoreDefaults;
-    LPWSTR schemeFile;  // upper-cased in place when it cannot be read
-    LONG hotkey;        // -1: not given; 0: no hotkey
+    LPWSTR schemeFile;
+    LONG hotkey;  // -1: not given; 0: no hotkey
     bool listHotkeys;
     bool merge;
     LONG osd;  // -1: not given; 1 on, 0 off

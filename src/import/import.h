@@ -128,3 +128,18 @@ ImportResult ReadYamlSchemes(const char *text, size_t size, LPCWSTR fileName, co
 // ColorTool and YAML. IMPORT_NOT_THIS_FORMAT when none recognises it.
 ImportResult ReadOtherToolSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink,
                                   LPWSTR error);
+
+// ---- what /F reads (scheme_sources.cpp) ----
+
+enum [[nodiscard]] SchemeSourcesResult{
+    SOURCES_READ,
+    SOURCES_PARTLY_READ,  // some files of a folder or wildcard failed, reported
+    SOURCES_NOT_READ,     // nothing read, reported; the list unchanged
+};
+
+// Reads `argument`, a scheme file of our own format or another tool's, a
+// folder (its files of the formats' usual extensions) or a wildcard, in name
+// order; the schemes read replace the list, or with `merge` are merged into
+// it. Failures are reported on standard error; the message of what was read
+// is printed unless `quiet`.
+SchemeSourcesResult ReadSchemeSources(LPCWSTR argument, bool merge, bool quiet);

@@ -170,8 +170,9 @@ bool IsBlank(char c) {
 }
 
 // JSON starts with an object, an array or a comment. A scheme file of our
-// own, or ColorTool's, starts with a section header instead, which an array
-// never resembles: after its bracket comes a value, not a name.
+// own, or ColorTool's, starts with a section header instead, whose name may
+// begin with anything; an array of schemes holds objects, so after its
+// bracket comes one, a comment or the bracket that closes it.
 bool LooksLikeJson(const char *text, size_t size) {
     size_t at = 0;
     while (at < size && IsBlank(text[at])) ++at;
@@ -182,12 +183,7 @@ bool LooksLikeJson(const char *text, size_t size) {
         ++at;
     } while (at < size && IsBlank(text[at]));
     if (at == size) return true;  // broken JSON, reported as such
-    char c = text[at];
-    auto startsWith = [&](const char *word) {
-        return size - at >= strlen(word) && strncmp(text + at, word, strlen(word)) == 0;
-    };
-    return strchr("{[]\"-/", c) != nullptr || (c >= '0' && c <= '9') || startsWith("true") || startsWith("false") ||
-           startsWith("null");
+    return text[at] == '{' || text[at] == ']' || text[at] == '/';
 }
 
 }  // namespace

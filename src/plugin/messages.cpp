@@ -44,6 +44,10 @@ bool FormatWindowsError(DWORD code, LPWSTR text) {
 void PrintErrorText(DWORD code) {
     WCHAR text[ERROR_TEXT_SIZE];
     FormatWindowsError(code, text);
+    PrintErrorDetail(text);
+}
+
+void PrintErrorDetail(LPCWSTR text) {
     Qprintf(ErrorHandle(), TEXT("   %s\r\n"), text);
 }
 

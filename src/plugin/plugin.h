@@ -122,6 +122,8 @@ bool FormatWindowsError(DWORD code, LPWSTR text);
 // The system's text for `code` on standard error, indented on a line of its
 // own: the reason under a message that named what failed.
 void PrintErrorText(DWORD code);
+// `text` on a line of its own, indented as PrintErrorText indents.
+void PrintErrorDetail(LPCWSTR text);
 // True when the shell is transient or runs in a pipe.
 bool IsTransientOrPiped(void);
 // The standard error handle, which every message goes to.

@@ -101,11 +101,9 @@ namespace {
 // Everything a read works with besides the template, whose ColorDir member
 // has no size and so cannot sit inside another record.
 struct FileReading {
-    ColorScheme *head;   // the schemes accepted from this file
-    ColorScheme **tail;  // the link the next one goes into
-    SchemeNameIndex names;
-    int count;
-    bool sectionRead;  // the current section's settings count
+    SchemeBatch *batch;  // where the accepted schemes go
+    int count;           // how many of them this source gave
+    bool sectionRead;    // the current section's settings count
     WCHAR sectionName[LINE_BUFFER_SIZE];
     WCHAR header[LINE_BUFFER_SIZE];  // the name of the header just read, until its section begins
     WCHAR colorDir[SETTING_TEXT_SIZE];
@@ -122,24 +120,10 @@ void ResetTemplate(ColorScheme *scheme, FileReading *reading) {
     reading->colorDir[0] = 0;
 }
 
-// A scheme's name is cut to what the record holds, as AddScheme cuts it,
-// so that is the name two sections are compared by: a long name repeated is
-// the same scheme.
-bool AlreadyAccepted(const FileReading *reading, LPCWSTR name) {
-    WCHAR stored[SCHEME_NAME_SIZE];
-    StrCopyWhole(stored, SCHEME_NAME_SIZE, name);
-    return FindInSchemeNameIndex(&reading->names, stored) != nullptr;
-}
-
 void FinishSection(ColorScheme *scheme, FileReading *reading) {
     if (!reading->sectionRead || !CompleteScheme(scheme, reading->sectionName)) return;
-    // Appended at the tail link, so the file's list never has to be walked.
     // A scheme that finds no memory is dropped; the read goes on.
-    if (!AddScheme(scheme, reading->sectionName, reading->colorDir, reading->tail)) return;
-    ColorScheme *added = *reading->tail;
-    reading->tail = &added->next;
-    AddToSchemeNameIndex(&reading->names, added);
-    ++reading->count;
+    if (AddToBatch(reading->batch, scheme, reading->sectionName, reading->colorDir) == BATCH_ADDED) ++reading->count;
 }
 
 // A section header: the name in reading->header, trimmed at both ends.
@@ -148,9 +132,10 @@ void BeginSection(ColorScheme *scheme, FileReading *reading) {
     StrCopy(reading->sectionName, LINE_BUFFER_SIZE, reading->header);
     TrimBlanks(reading->sectionName);
     LPCWSTR name = reading->sectionName;
-    // Empty names, switched-off schemes ("!") and names this file already
-    // gave are skipped with all their settings.
-    reading->sectionRead = name[0] != 0 && name[0] != TEXT('!') && !AlreadyAccepted(reading, name);
+    // Empty names, switched-off schemes ("!") and names already read (as
+    // the record cuts them, so a long name repeated is the same scheme) are
+    // skipped with all their settings.
+    reading->sectionRead = name[0] != 0 && name[0] != TEXT('!') && !BatchHoldsName(reading->batch, name);
     ResetTemplate(scheme, reading);
 }
 
@@ -215,6 +200,18 @@ void ReadLines(TextSource *source, ColorScheme *scheme, FileReading *reading) {
 
 }  // namespace
 
+int ReadSchemeSource(TextSource *source, SchemeBatch *batch) {
+    FileReading reading;
+    reading.batch = batch;
+    reading.count = 0;
+    reading.sectionRead = false;
+    reading.sectionName[0] = 0;
+    ColorScheme scheme;
+    ResetTemplate(&scheme, &reading);
+    ReadLines(source, &scheme, &reading);
+    return reading.count;
+}
+
 int ReadSchemeFile(LPCWSTR name, bool merge) {
     if (!name || name[0] == 0) return -1;
     TextSource source = TextSource();
@@ -223,22 +220,13 @@ int ReadSchemeFile(LPCWSTR name, bool merge) {
         if (opened > 0) SetLastError(static_cast<DWORD>(opened));
         return 0;
     }
-
-    FileReading reading;
-    reading.head = nullptr;
-    reading.tail = &reading.head;
-    InitSchemeNameIndex(&reading.names, &reading.head);
-    reading.count = 0;
-    reading.sectionRead = false;
-    reading.sectionName[0] = 0;
-    ColorScheme scheme;
-    ResetTemplate(&scheme, &reading);
-
-    ReadLines(&source, &scheme, &reading);
+    SchemeBatch batch;
+    InitSchemeBatch(&batch);
+    int count = ReadSchemeSource(&source, &batch);
     CloseTextSource(&source);
-    if (reading.count > 0) TakeOverSchemes(reading.head, &reading.names, merge);
-    FreeSchemeNameIndex(&reading.names);
-    return reading.count;
+    if (count > 0) TakeOverSchemes(&batch, merge);
+    FreeSchemeBatch(&batch);
+    return count;
 }
 
 // ---- the default scheme file ----

@@ -202,31 +202,97 @@ void FreeSchemeNameIndex(SchemeNameIndex *index) {
     InitSchemeNameIndex(index, index->list);
 }
 
-// Putting the schemes of a file into the list, replacing it or merging.
-void TakeOverSchemes(ColorScheme *fileSchemes, const SchemeNameIndex *fileNames, bool merge) {
-    if (!merge) {
-        FreeSchemeList();
-        g_schemes = fileSchemes;
-        return;
-    }
-    // A file's scheme replaces a listed one of the same name and takes its
-    // place at the end, after every scheme it does not replace.
-    ColorScheme *kept = nullptr;
-    ColorScheme **tail = &kept;
-    ColorScheme *scheme = g_schemes;
+// ---- batches: schemes read, not yet listed ----
+
+void InitSchemeBatch(SchemeBatch *batch) {
+    batch->head = nullptr;
+    batch->tail = &batch->head;
+    InitSchemeNameIndex(&batch->names, &batch->head);
+    batch->count = 0;
+}
+
+bool BatchHoldsName(const SchemeBatch *batch, LPCWSTR name) {
+    WCHAR stored[SCHEME_NAME_SIZE];
+    StrCopyWhole(stored, SCHEME_NAME_SIZE, name);
+    return FindInSchemeNameIndex(&batch->names, stored) != nullptr;
+}
+
+namespace {
+
+// Appended at the tail link, so the batch is never walked.
+void LinkIntoBatch(SchemeBatch *batch, ColorScheme *scheme) {
+    scheme->next = nullptr;
+    *batch->tail = scheme;
+    batch->tail = &scheme->next;
+    AddToSchemeNameIndex(&batch->names, scheme);
+    ++batch->count;
+}
+
+}  // namespace
+
+BatchAddResult AddToBatch(SchemeBatch *batch, const ColorScheme *scheme, LPCWSTR name, LPCWSTR colorDir) {
+    if (BatchHoldsName(batch, name)) return BATCH_NAME_TAKEN;
+    ColorScheme *added = nullptr;
+    if (!AddScheme(scheme, name, colorDir, &added)) return BATCH_NOT_ADDED;
+    LinkIntoBatch(batch, added);
+    return BATCH_ADDED;
+}
+
+int MoveSchemeBatch(SchemeBatch *from, SchemeBatch *to) {
+    int moved = 0;
+    ColorScheme *scheme = from->head;
     while (scheme) {
         ColorScheme *next = scheme->next;
-        if (FindInSchemeNameIndex(fileNames, scheme->name)) {
+        if (FindInSchemeNameIndex(&to->names, scheme->name)) {
             MemFree(scheme);
         } else {
-            scheme->next = nullptr;
-            *tail = scheme;
-            tail = &scheme->next;
+            LinkIntoBatch(to, scheme);
+            ++moved;
         }
         scheme = next;
     }
-    *tail = fileSchemes;
-    g_schemes = kept;
+    FreeSchemeNameIndex(&from->names);
+    InitSchemeBatch(from);
+    return moved;
+}
+
+void FreeSchemeBatch(SchemeBatch *batch) {
+    while (ColorScheme *scheme = batch->head) {
+        batch->head = scheme->next;
+        MemFree(scheme);
+    }
+    FreeSchemeNameIndex(&batch->names);
+    InitSchemeBatch(batch);
+}
+
+void TakeOverSchemes(SchemeBatch *batch, bool merge) {
+    ColorScheme *fileSchemes = batch->head;
+    if (!merge) {
+        FreeSchemeList();
+        g_schemes = fileSchemes;
+    } else {
+        // A file's scheme replaces a listed one of the same name and takes
+        // its place at the end, after every scheme it does not replace.
+        ColorScheme *kept = nullptr;
+        ColorScheme **tail = &kept;
+        ColorScheme *scheme = g_schemes;
+        while (scheme) {
+            ColorScheme *next = scheme->next;
+            if (FindInSchemeNameIndex(&batch->names, scheme->name)) {
+                MemFree(scheme);
+            } else {
+                scheme->next = nullptr;
+                *tail = scheme;
+                tail = &scheme->next;
+            }
+            scheme = next;
+        }
+        *tail = fileSchemes;
+        g_schemes = kept;
+    }
+    // The records now belong to the list.
+    batch->head = nullptr;
+    FreeSchemeBatch(batch);
 }
 
 // ---- the built-in schemes ----

@@ -114,11 +114,43 @@ void AddToSchemeNameIndex(SchemeNameIndex *index, ColorScheme *scheme);
 ColorScheme *FindInSchemeNameIndex(const SchemeNameIndex *index, LPCWSTR name);
 void FreeSchemeNameIndex(SchemeNameIndex *index);
 
-// The end of a read that gave schemes: the list becomes `fileSchemes`
-// (no merge), or keeps, in order, the listed schemes whose names `fileNames`
-// does not hold, followed by `fileSchemes`. The records kept are relinked,
+// ---- batches (scheme_list.cpp) ----
+// The schemes of one or more files, gathered in order before they join the
+// list in one step, so that a file that fails halfway adds nothing.
+
+struct SchemeBatch {
+    ColorScheme *head;
+    ColorScheme **tail;  // the link the next one goes into
+    SchemeNameIndex names;
+    int count;
+};
+
+// An empty batch. The record must stay where it is while it holds schemes:
+// its index points at its head.
+void InitSchemeBatch(SchemeBatch *batch);
+// True when the batch holds a scheme of `name` as AddScheme would cut it.
+bool BatchHoldsName(const SchemeBatch *batch, LPCWSTR name);
+
+enum [[nodiscard]] BatchAddResult{
+    BATCH_ADDED,
+    BATCH_NAME_TAKEN,  // the first scheme of a name is the one kept
+    BATCH_NOT_ADDED,   // no or an empty name, or no memory
+};
+// Appends a copy of `scheme` named `name` with `colorDir`, unless the batch
+// already holds that name.
+BatchAddResult AddToBatch(SchemeBatch *batch, const ColorScheme *scheme, LPCWSTR name, LPCWSTR colorDir);
+// Moves the schemes of `from` to the end of `to`, freeing those whose name
+// `to` already holds, and empties `from`. Returns how many moved.
+int MoveSchemeBatch(SchemeBatch *from, SchemeBatch *to);
+// Frees the batch's schemes and leaves it empty.
+void FreeSchemeBatch(SchemeBatch *batch);
+
+// The end of a read that gave schemes: the list becomes the batch's schemes
+// (no merge), or keeps, in order, the listed schemes whose names the batch
+// does not hold, followed by the batch's. The records kept are relinked,
 // not copied, so that no listed scheme can be lost to a failed allocation.
-void TakeOverSchemes(ColorScheme *fileSchemes, const SchemeNameIndex *fileNames, bool merge);
+// The batch is left empty.
+void TakeOverSchemes(SchemeBatch *batch, bool merge);
 
 // ---- the host's colour directives (directives.cpp) ----
 
@@ -245,6 +277,12 @@ bool AppendDefaultSchemeFile(LPWSTR path, size_t capacity);
 // opened (the reason then the last error) or gives none, the list then
 // unchanged; -1 for no or an empty name.
 int ReadSchemeFile(LPCWSTR name, bool merge);
+
+struct TextSource;
+// The schemes of the open `source` (from where it stands) appended to
+// `batch`, except names the batch already holds; how many were added. A
+// scheme that finds no memory is dropped, as in every read.
+int ReadSchemeSource(TextSource *source, SchemeBatch *batch);
 
 // Start-up: reads Vivanta.ini from the plugin's own directory or, when
 // there is none there, from the host's, replacing the list. The result of

@@ -32,6 +32,10 @@ expect_run() {
     's/\Q$ENV{TRANSCRIPT_VERSION}.$ENV{TRANSCRIPT_BUILD}\E/%VERSION%.%BUILD%/g; s/\Q$ENV{TRANSCRIPT_VERSION}\E/%VERSION%/g' \
     "$TRANSCRIPT_WORK/$name.out" "$TRANSCRIPT_WORK/$name.err"
   for stream in out err rc; do
+    # Writing a new case's transcripts: they are then read through by hand.
+    if [ "${VIVANTA_UPDATE_TRANSCRIPTS:-}" = 1 ]; then
+      cp "$TRANSCRIPT_WORK/$name.$stream" "$EXPECTED/$name.$stream"
+    fi
     if ! cmp -s "$EXPECTED/$name.$stream" "$TRANSCRIPT_WORK/$name.$stream"; then
       echo "$name: standard $stream differs from $EXPECTED/$name.$stream"
       diff <(od -c "$EXPECTED/$name.$stream" 2>/dev/null) <(od -c "$TRANSCRIPT_WORK/$name.$stream") | head -20
@@ -42,7 +46,7 @@ expect_run() {
 
 transcripts_done() {
   if [ "$TRANSCRIPT_FAILED" != 0 ]; then
-    echo "transcripts differ (set VIVANTA_UPDATE_TRANSCRIPTS=1 to see them in $TRANSCRIPT_WORK)"
+    echo "transcripts differ (VIVANTA_UPDATE_TRANSCRIPTS=1 writes what the run gave as the expected transcripts)"
     exit 1
   fi
   echo "transcripts match"
