@@ -131,6 +131,25 @@ forget_saved_settings HKCU
 expect_run scheme_files_save_machine_only "${quiet[@]}" -c "vivanta /K:F7 /S /S!" -c "vivanta /D /Q" -c "vivanta /R"
 forget_saved_settings HKCU HKLM
 
+# Other tools' scheme files: the Linux transcripts of tests/e2e/import.
+# Left out: import_applied and import_convert, which read the applied
+# palette back from the console (not reliably given by Wine, see above).
+# The conversion is checked here as wine_write_stdout checks the writer: a
+# named section less its palette lines, so the directives and ColorDir the
+# imported scheme set.
+import_dir=$EXPECTED/import
+run_wine_in_import() { (cd "$import_dir" && run_wine "$@"); }
+VHOST_RUNNER=run_wine_in_import
+. "$EXPECTED/import/cases.bash"
+SYSTEM_TEXT_EXPECTED=$WINE_EXPECTED import_cases
+run_wine_in_import_without_palette() {
+  run_wine_in_import "$@"
+  sed -i '/^Color [0-9]*=/d' "$1"
+}
+VHOST_RUNNER=run_wine_in_import_without_palette EXPECTED=$WINE_EXPECTED expect_run wine_import_convert "${quiet[@]}" \
+  -c "vivanta /Q /F:ember.json ember" -c "vivanta /W:-::Ember"
+VHOST_RUNNER=run_wine
+
 # The hotkey under Wine: applying may differ and the OSD window may not be
 # made without a display, but nothing may crash or complain. Left out:
 # hotkey_dark_to_light, hotkey_osd_off, hotkey_none and hotkey_by_name, which
