@@ -142,6 +142,25 @@ def scheme_file(table, runs):
               r is not None and r <= 2)
 
 
+def importing(table, runs):
+    # Folders of other tools' files merged into the list: 600 files of each
+    # kind within 150 ms, and 6,000 at most 12 times as long as 600.
+    def find(kind, files):
+        for name, run in runs.items():
+            if name.startswith(f"BM_ReadFolder/format:{kind}/files:{files}/") and not run.get("error_occurred"):
+                return run
+        return None
+
+    for kind, label in ((0, ".itermcolors"), (1, "terminal JSON")):
+        small, large = find(kind, 600), find(kind, 6000)
+        ms = cpu_ns(small) / 1e6 if small else None
+        table.add(f"Read a folder of 600 {label} files", ms, f"{ms:.1f} ms" if small else "", "< 150 ms",
+                  ms is not None and ms < 150)
+        r = cpu_ns(large) / cpu_ns(small) if small and large else None
+        table.add(f"Read 6,000 / 600 {label} files", r, f"{r:.2f}" if r is not None else "", "<= 12",
+                  r is not None and r <= 12)
+
+
 def key(table, runs):
     for name, label, limit in (("BM_KeyNotTheHotkey", "Keystroke, not the hotkey", 50),
                                ("BM_KeyNeedsTheModifiers", "Keystroke, modifiers read", 50),
@@ -167,6 +186,7 @@ def main():
     recolour(table, load(directory, "recolour_bench"))
     textio(table, load(directory, "textio_bench"))
     scheme_file(table, load(directory, "scheme_file_bench"))
+    importing(table, load(directory, "import_bench"))
     key(table, load(directory, "key_bench"))
     table.print()
 
