@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 
 #include "command/command.h"
 #include "hotkey/hotkey.h"
+#include "import/import.h"
 #include "support/scheme_file_fixture.h"
 #include "textio/textio.h"
 
@@ -160,6 +162,64 @@ TEST_F(CommandFolderTest, AnAllocationFailureLosesWholeFilesOnly) {
         // Back to the list the next round starts from.
         FreeSchemeList();
         SeedBuiltInSchemes();
+    }
+}
+
+// Every format, read through /F and applied: the console shows the file's
+// own background and text (values worked out by hand from the files), the
+// other slots hold the file's colours except the ones they displaced, and
+// no directive writes text in its background's slot.
+TEST_F(CommandFilesTest, EveryFormatAppliedShowsItsOwnBackgroundAndText) {
+    struct Expected {
+        const char *file;
+        std::vector<std::pair<DWORD, DWORD>> backgroundAndText;  // 0xRRGGBB, per scheme in file order
+    };
+    const Expected files[] = {
+        {"Harbour Night.itermcolors", {{0x1a202a, 0xd8dce0}}},
+        // The dark text is Display P3 (0.86, 0.84, 0.80).
+        {"Shoreline.itermcolors", {{0xfaf6ee, 0x2a2e34}, {0x141414, 0xdcd6cb}}},
+        {"terminal-settings.json", {{0x0b1a17, 0xc5d9cf}, {0xffffff, 0x333333}}},
+        {"Lagoon.ini", {{0x0c141c, 0xbec3c8}}},
+        {"ember.json", {{0x1b1310, 0xc8b8a8}}},
+        {"base16-meadow.yaml", {{0xf7f5ec, 0x3b3a33}}},
+        {"base16-slate.yaml", {{0x1e2124, 0xc4ccd4}}},
+        {"base24-dusk.yaml", {{0x16141f, 0xcfc9e3}}},
+        {"gogh-cinder.yml", {{0x24201d, 0xd8d0c4}}},
+        {"gogh-themes.json", {{0xf2efe6, 0x2b2b2b}, {0x101010, 0xc0c0c0}}},
+    };
+    const std::string folder = std::string(VIVANTA_SOURCE_DIR) + "/tests/e2e/import/";
+    for (const Expected &expected : files) {
+        SCOPED_TRACE(expected.file);
+        // The sixteen colours as the file gives them, from its reader.
+        std::ifstream stream(folder + expected.file, std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+        std::vector<TerminalScheme> read;
+        const SchemeSink sink = {[](void *context, const TerminalScheme *scheme, LPCWSTR) {
+                                     static_cast<std::vector<TerminalScheme> *>(context)->push_back(*scheme);
+                                     return true;
+                                 },
+                                 &read};
+        WCHAR error[IMPORT_ERROR_SIZE];
+        ASSERT_EQ(ReadOtherToolSchemes(text.data(), text.size(), u"x", &sink, error), IMPORT_DONE);
+        ASSERT_EQ(read.size(), expected.backgroundAndText.size());
+
+        ASSERT_EQ(Run(u"/Q /F:" + Q(Widen16(folder + expected.file))), 0);
+        for (size_t n = 0; n < read.size(); ++n) {
+            ASSERT_EQ(Run(u"/Q " + Widen16(std::to_string(n + 1))), 0);
+            CONSOLE_SCREEN_BUFFER_INFOEX info = sim::ConsoleInfo();
+            int back = info.wAttributes >> 4 & 0xF, fore = info.wAttributes & 0xF;
+            EXPECT_EQ(info.ColorTable[back], SwapRedAndBlue(expected.backgroundAndText[n].first)) << n;
+            EXPECT_EQ(info.ColorTable[fore], SwapRedAndBlue(expected.backgroundAndText[n].second)) << n;
+            for (int slot = 0; slot < 16; ++slot) {
+                if (slot == back || slot == fore) continue;
+                EXPECT_EQ(info.ColorTable[slot], SwapRedAndBlue(read[n].ansi[ConsoleSlotOfAnsi(slot)])) << slot;
+            }
+            const ColorScheme *applied = SchemeAtPosition(static_cast<DWORD>(n + 1));
+            for (int i = 0; i < DIRECTIVE_COUNT; ++i) {
+                WORD attribute = SchemeDirective(applied, i);
+                EXPECT_NE(attribute & 0xF, attribute >> 4) << Narrow(DIRECTIVE_NAMES[i]);
+            }
+        }
     }
 }
 
