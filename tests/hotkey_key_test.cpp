@@ -114,6 +114,24 @@ TEST_F(HotkeyTest, PickFollowsTheRandomPositionAmongTheWantedKind) {
     EXPECT_EQ(PickRandomScheme(nullptr, BACKGROUND_DARK), nullptr);
 }
 
+// The test schemes' text is all but black: readable on a light background,
+// not on a dark one (16, 16, 16).
+TEST_F(HotkeyTest, PickLeavesOutUnreadableSchemesWhileTheWantedKindHasAReadableOne) {
+    Start();
+    FreeSchemeList();
+    ColorScheme *murky = AddKindScheme(u"Murky", true);
+    ColorScheme *clear = AddKindScheme(u"Clear", true);
+    clear->palette[7] = clear->palette[14] = clear->palette[12] = RGB(200, 200, 200);
+    AddKindScheme(u"Murkier", true);
+    sim::SetRandomValues({0, 0xFFFFFFFF});
+    EXPECT_EQ(PickRandomScheme(g_schemes, BACKGROUND_LIGHT), clear);  // the only candidate: no draw
+    EXPECT_EQ(PickRandomScheme(g_schemes, BACKGROUND_LIGHT), clear);
+    EXPECT_EQ(sim::CallCount("rand_s"), 0);
+    clear->palette[12] = RGB(40, 40, 40);  // its errors now vanish: all three dark ones are back
+    EXPECT_EQ(PickRandomScheme(g_schemes, BACKGROUND_LIGHT), murky);
+    EXPECT_EQ(PickRandomScheme(g_schemes, BACKGROUND_LIGHT), g_schemes->next->next);
+}
+
 TEST_F(HotkeyTest, HotkeySwapsToTheOtherKindAndTheSameSchemeMayComeTwice) {
     Start();
     ASSERT_EQ(MeasureBackground(), BACKGROUND_DARK);

@@ -166,6 +166,22 @@ void ApplySchemeArgument(CommandRequest *request) {
     return COMMAND_DONE;
 }
 
+// /C only reports; like /L it goes with nothing that would change a setting.
+[[nodiscard]] CommandResult ReadabilityStep(const CommandRequest *request) {
+    if (request->listHotkeys || request->saveRoot != SAVE_NONE || request->restoreSaved || request->restoreDefaults ||
+        request->changes || request->writeSpec) {
+        return RefuseCombination(TEXT("/C"));
+    }
+    if (!request->readabilityScheme) {
+        ListReadability();
+    } else if (ShowReadability(request->readabilityScheme) != SHOW_DONE) {
+        PrintErrorPrefix();
+        Qprintf(ErrorHandle(), TEXT("Color scheme not found: \"%s\"\r\n"), request->readabilityScheme);
+        return COMMAND_FAILED;
+    }
+    return COMMAND_DONE;
+}
+
 [[nodiscard]] CommandResult WriteStep(const CommandRequest *request) {
     if (request->restoreDefaults || request->changes || request->restoreSaved || request->saveRoot != SAVE_NONE ||
         request->view.kind != VIEW_NONE) {
@@ -185,6 +201,7 @@ bool DisplayStep(const CommandRequest *request) {
 
 // Carries the request out in the fixed order; returns the result code.
 [[nodiscard]] CommandResult CarryOutRequest(CommandRequest *request) {
+    if (request->readability) return ReadabilityStep(request);
     if (request->listHotkeys) return ListHotkeysStep(request);
     if (request->writeSpec) return WriteStep(request);
 

@@ -36,6 +36,8 @@ enum CommandResult : int {
 
 // What the arguments ask for. Texts point into g_argumentList.
 struct CommandRequest {
+    bool readability;
+    LPCWSTR readabilityScheme;  // null: every scheme
     bool restoreDefaults;
     LPWSTR schemeFile;  // upper-cased in place when it cannot be read
     LONG hotkey;        // -1: not given; 0: no hotkey

@@ -99,7 +99,9 @@ int HandleKeystroke(KeyInfo *info);
 BackgroundClass MeasureBackground(void);
 // A scheme of `list` picked at random for a background of that class:
 // light ones for a dark background and dark ones for a light background,
-// when there are any, else any scheme. Null for an empty list.
+// when there are any, else any scheme. Of the wanted kind, only schemes
+// whose StdColors, InputColors and ErrorColors are readable (3:1 or more)
+// while there is one. Null for an empty list.
 ColorScheme *PickRandomScheme(ColorScheme *list, BackgroundClass background);
 // 1 + n * r / 0xFFFFFFFF for a secure random r, at most n; 1 without a
 // draw when n is 1.

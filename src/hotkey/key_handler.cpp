@@ -36,9 +36,17 @@ bool CouldMatch(LONG code, LONG hotkey, bool extended) {
            (extended && hotkey == (code | HOTKEY_CTRL_ALT_SHIFT));
 }
 
-bool IsCandidate(const ColorScheme *scheme, Candidates candidates) {
-    if (candidates == PICK_ANY) return true;
-    return (scheme->dark != 0) == (candidates == PICK_DARK);
+bool IsCandidate(const ColorScheme *scheme, Candidates candidates, bool readableOnly) {
+    if (candidates != PICK_ANY && (scheme->dark != 0) != (candidates == PICK_DARK)) return false;
+    return !readableOnly || IsReadableScheme(scheme);
+}
+
+DWORD CountCandidates(const ColorScheme *list, Candidates candidates, bool readableOnly) {
+    DWORD count = 0;
+    for (const ColorScheme *scheme = list; scheme; scheme = scheme->next) {
+        if (IsCandidate(scheme, candidates, readableOnly)) ++count;
+    }
+    return count;
 }
 
 void PlayErrorSound(void) {
@@ -116,25 +124,22 @@ BackgroundClass MeasureBackground(void) {
 
 ColorScheme *PickRandomScheme(ColorScheme *list, BackgroundClass background) {
     if (!list) return nullptr;
-    DWORD all = 0, dark = 0;
-    for (const ColorScheme *scheme = list; scheme; scheme = scheme->next) {
-        ++all;
-        if (scheme->dark) ++dark;
-    }
-    DWORD light = all - dark;
     Candidates candidates = PICK_ANY;
-    DWORD count = all;
-    if (background == BACKGROUND_DARK && light > 0) {
+    if (background == BACKGROUND_DARK && CountCandidates(list, PICK_LIGHT, false) > 0) {
         candidates = PICK_LIGHT;
-        count = light;
-    } else if (background == BACKGROUND_LIGHT && dark > 0) {
+    } else if (background == BACKGROUND_LIGHT && CountCandidates(list, PICK_DARK, false) > 0) {
         candidates = PICK_DARK;
-        count = dark;
     }
+    // A scheme of the wanted kind whose own command line cannot be read is
+    // never worth a swap, unless that kind has nothing better to offer.
+    // Without a wanted kind the pick stays as it always was.
+    DWORD count = candidates != PICK_ANY ? CountCandidates(list, candidates, true) : 0;
+    bool readableOnly = count > 0;
+    if (!readableOnly) count = CountCandidates(list, candidates, false);
     // The scheme in effect is not left out: it may come up again.
     DWORD position = RandomPosition(count);
     for (ColorScheme *scheme = list; scheme; scheme = scheme->next) {
-        if (IsCandidate(scheme, candidates) && --position == 0) return scheme;
+        if (IsCandidate(scheme, candidates, readableOnly) && --position == 0) return scheme;
     }
     return nullptr;
 }

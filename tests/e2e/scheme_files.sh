@@ -52,6 +52,11 @@ run_in_fixtures() {
 VHOST_RUNNER=run_in_fixtures expect_run scheme_files_relative "${quiet[@]}" -c "vivanta /F:schemes.ini" \
   -c "vivanta /F:missing.ini"
 
+# How readable each scheme of a file is: one whose errors vanish, one
+# whose directory colour is only hard to read, and one that reads well.
+VHOST_RUNNER=run_in_fixtures expect_run scheme_files_readability "${quiet[@]}" -c "vivanta /F:unreadable.ini /Q" \
+  -c "vivanta /C" -c "vivanta /C:fog"
+
 # Merging keeps the loaded schemes ahead of the file's, and a scheme of
 # the file takes the place of one of the same name at the end; a missing
 # file is named in upper case and ends the command before anything else.

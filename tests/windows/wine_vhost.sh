@@ -51,6 +51,9 @@ expect_run command_apply_pattern_quiet "${quiet[@]}" -c "vivanta /q Marianas Tre
 expect_run command_not_found "${quiet[@]}" -c "vivanta Marianas Trench /Q"
 expect_run command_view_pattern "${quiet[@]}" -c "vivanta /V:ice*"
 expect_run command_view_nosuch "${quiet[@]}" -c "vivanta /V:nosuch"
+# Readability reads the schemes, never the console.
+expect_run command_readability "${quiet[@]}" -c "vivanta /C" -c "vivanta /Q /C:2"
+expect_run command_readability_refused "${quiet[@]}" -c "vivanta /C /K:F5" -c "vivanta /C:" -c "vivanta /C:nosuch"
 
 # /K, /O and /D.
 expect_run command_hotkey_none "${quiet[@]}" -c "vivanta /K:none"
@@ -84,6 +87,8 @@ sed 's/^\[Oc.*an\]/[MARIANAS TRENCH]/' "$source" >"$WORK/renamed.ini"
 run_wine_in_schemes() { (cd "$EXPECTED/scheme_files" && run_wine "$@"); }
 VHOST_RUNNER=run_wine_in_schemes expect_run scheme_files_relative "${quiet[@]}" -c "vivanta /F:schemes.ini" \
   -c "vivanta /F:missing.ini"
+VHOST_RUNNER=run_wine_in_schemes expect_run scheme_files_readability "${quiet[@]}" \
+  -c "vivanta /F:unreadable.ini /Q" -c "vivanta /C" -c "vivanta /C:fog"
 VHOST_RUNNER=run_wine_in_work
 expect_run scheme_files_merge "${quiet[@]}" -c "vivanta /F:utf8.ini /M /Q" -c "vivanta /F:renamed.ini /M"
 expect_run scheme_files_missing "${quiet[@]}" -c "vivanta /F:missing.ini /K:F5"
