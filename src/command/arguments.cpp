@@ -1,6 +1,6 @@
 // The command's arguments: splitting the text, then recognising each
 // argument in a fixed order of tests where the first match decides, with the
-// checks that make an argument an error. Values of /F, /W, /K, /O, /V and /C are
+// checks that make an argument an error. Values of /F, /W, /K, /O, /T, /V and /C are
 // checked while the arguments are read, so that a bad value stops the
 // command before anything is carried out.
 #include "../base/base.h"
@@ -177,15 +177,16 @@ bool HasBrackets(LPCWSTR text) {
     return READ_OK;
 }
 
-// Only the first character counts: /O:yes and /O:nonsense are Y and N.
-[[nodiscard]] ReadOutcome ReadOsdOption(LPWSTR argument, CommandRequest *request) {
+// /O and /T. Only the first character counts: /O:yes and /O:nonsense are
+// Y and N.
+[[nodiscard]] ReadOutcome ReadSwitchOption(LPWSTR argument, LONG *setting, CommandRequest *request) {
     StrUpperAscii(argument);
     LPWSTR value = OptionValue(argument);
     if (value[0] == 0) return ReportArgumentError(argument, TEXT("Missing Y or N value: \"%s\"\r\n"));
     if (value[0] == TEXT('Y')) {
-        request->osd = 1;
+        *setting = 1;
     } else if (value[0] == TEXT('N')) {
-        request->osd = 0;
+        *setting = 0;
     } else {
         return ReportArgumentError(argument, TEXT("Expected a Y or N: \"%s\"\r\n"));
     }
@@ -214,7 +215,7 @@ bool HasBrackets(LPCWSTR text) {
     } else if (IsExactly(argument, length, TEXT("/M"))) {
         request->merge = true;
     } else if (HasPrefix(argument, length, TEXT('O'))) {
-        return ReadOsdOption(argument, request);
+        return ReadSwitchOption(argument, &request->osd, request);
     } else if (IsExactly(argument, length, TEXT("/Q"))) {
         request->quiet = true;
     } else if (IsExactly(argument, length, TEXT("/R"))) {
@@ -223,6 +224,8 @@ bool HasBrackets(LPCWSTR text) {
         request->saveRoot = SAVE_CURRENT_USER;
     } else if (IsExactly(argument, length, TEXT("/S!"))) {
         request->saveRoot = SAVE_LOCAL_MACHINE;
+    } else if (HasPrefix(argument, length, TEXT('T'))) {
+        return ReadSwitchOption(argument, &request->followTheme, request);
     } else if (IsExactly(argument, length, TEXT("/V"))) {
         request->view.kind = VIEW_CURRENT;
         request->view.text = nullptr;
@@ -249,6 +252,7 @@ void InitCommandRequest(CommandRequest *request) {
     request->listHotkeys = false;
     request->merge = false;
     request->osd = -1;
+    request->followTheme = -1;
     request->quiet = false;
     request->restoreSaved = false;
     request->saveRoot = SAVE_NONE;

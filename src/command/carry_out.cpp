@@ -23,6 +23,9 @@ void ShowSettingsScreen(const ColorScheme *applied) {
     FormatHotkey(hotkey);
     Printf(TEXT("  Hotkey  . . . . . . . . . . /K: %s\r\n"), hotkey);
     Printf(TEXT("  Hotkey OSD  . . . . . . . . /O: %s\r\n"), g_plugin.osdEnabled ? TEXT("Yes") : TEXT("No"));
+    // Only once switched on, so that the screen stays as it was for a user
+    // who never does.
+    if (g_plugin.followTheme) Printf(TEXT("  Follow theme  . . . . . . . /T: Yes\r\n"));
     ListSchemes(applied ? applied : IdentifyCurrentScheme());
 }
 
@@ -113,20 +116,34 @@ LPCWSTR RootName(HKEY root) {
     return COMMAND_DONE;
 }
 
-// ---- the hotkey and OSD settings ----
-// The defaults of /D, and the values /K and /O give, which win over both /R
-// and /D.
+// ---- the hotkey, OSD and theme settings ----
+// The defaults of /D, and the values /K, /O and /T give, which win over
+// both /R and /D.
 
 void RestoreDefaultSettings(const CommandRequest *request) {
     // The registry keeps what was saved; /S after /D saves the defaults.
     g_plugin.hotkey = DEFAULT_HOTKEY;
     g_plugin.osdEnabled = TRUE;
+    g_plugin.followTheme = false;
     if (!request->quiet) Printf(TEXT("Default plugin settings restored.\r\n"));
 }
 
 void SetHotkeyAndOsd(const CommandRequest *request) {
     if (request->hotkey >= 0) g_plugin.hotkey = static_cast<DWORD>(request->hotkey);
     if (request->osd >= 0) g_plugin.osdEnabled = request->osd ? TRUE : FALSE;
+    if (request->followTheme >= 0) g_plugin.followTheme = request->followTheme != 0;
+}
+
+// Switched on, the console matches the theme at once, unless a scheme
+// named on the same line is about to be applied: that is the one wanted
+// now. A switch that cannot work is not left looking on.
+void FollowThemeStep(CommandRequest *request) {
+    if (SyncThemeWindow(!request->scheme) == THEME_WINDOW_READY) return;
+    DWORD why = LastErrorOr(ERROR_NOT_ENOUGH_MEMORY);
+    PrintErrorPrefix();
+    Qprintf(ErrorHandle(), TEXT("Can\u2019t follow the Windows theme\r\n"));
+    PrintErrorText(why);
+    request->result = COMMAND_FAILED;
 }
 
 // ---- the scheme argument ----
@@ -210,6 +227,7 @@ bool DisplayStep(const CommandRequest *request) {
     if (request->restoreSaved && (ended = RestoreSavedStep(request)) != COMMAND_DONE) return ended;
     if (request->restoreDefaults) RestoreDefaultSettings(request);
     SetHotkeyAndOsd(request);
+    FollowThemeStep(request);
     if (request->scheme) ApplySchemeArgument(request);
 
     bool viewed = DisplayStep(request);

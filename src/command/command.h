@@ -43,7 +43,8 @@ struct CommandRequest {
     LONG hotkey;        // -1: not given; 0: no hotkey
     bool listHotkeys;
     bool merge;
-    LONG osd;  // -1: not given; 1 on, 0 off
+    LONG osd;          // -1: not given; 1 on, 0 off
+    LONG followTheme;  // the same
     bool quiet;
     bool restoreSaved;
     SaveRoot saveRoot;

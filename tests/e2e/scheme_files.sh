@@ -86,6 +86,10 @@ expect_run scheme_files_restore_nothing "${quiet[@]}" "${registry[@]}" -c "vivan
 expect_run scheme_files_save "${quiet[@]}" "${registry[@]}" -c "vivanta /K:F5 /O:N /S"
 expect_run scheme_files_restore "${quiet[@]}" "${registry[@]}" -c "vivanta /R /D" -c "vivanta /R /K:F6 /Q" -c "vivanta"
 rm "$WORK/registry.txt"
+# Following the theme is saved and restored with the rest, and /D ends it.
+expect_run theme_save "${quiet[@]}" "${registry[@]}" -c "theme dark" -c "vivanta /T:Y /S"
+expect_run theme_restore "${quiet[@]}" "${registry[@]}" -c "vivanta /R" -c "vivanta /D"
+rm "$WORK/registry.txt"
 expect_run scheme_files_save_machine_only "${quiet[@]}" "${registry[@]}" -c "vivanta /K:F7 /S /S!" -c "vivanta /D /Q" \
   -c "vivanta /R"
 transcripts_done
