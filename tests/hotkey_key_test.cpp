@@ -114,6 +114,24 @@ TEST_F(HotkeyTest, PickFollowsTheRandomPositionAmongTheWantedKind) {
     EXPECT_EQ(PickRandomScheme(nullptr, BACKGROUND_DARK), nullptr);
 }
 
+// The test schemes' text is all but black: readable on a light background,
+// not on a dark one (16, 16, 16).
+TEST_F(HotkeyTest, PickLeavesOutUnreadableSchemesWhileTheWantedKindHasAReadableOne) {
+    Start();
+    FreeSchemeList();
+    ColorScheme *murky = AddKindScheme(u"Murky", true);
+    ColorScheme *clear = AddKindScheme(u"Clear", true);
+    clear->palette[7] = clear->palette[14] = clear->palette[12] = RGB(200, 200, 200);
+    AddKindScheme(u"Murkier", true);
+    sim::SetRandomValues({0, 0xFFFFFFFF});
+    EXPECT_EQ(PickRandomScheme(g_schemes, BACKGROUND_LIGHT), clear);  // the only candidate: no draw
+    EXPECT_EQ(PickRandomScheme(g_schemes, BACKGROUND_LIGHT), clear);
+    EXPECT_EQ(sim::CallCount("rand_s"), 0);
+    clear->palette[12] = RGB(40, 40, 40);  // its errors now vanish: all three dark ones are back
+    EXPECT_EQ(PickRandomScheme(g_schemes, BACKGROUND_LIGHT), murky);
+    EXPECT_EQ(PickRandomScheme(g_schemes, BACKGROUND_LIGHT), g_schemes->next->next);
+}
+
 TEST_F(HotkeyTest, HotkeySwapsToTheOtherKindAndTheSameSchemeMayComeTwice) {
     Start();
     ASSERT_EQ(MeasureBackground(), BACKGROUND_DARK);
@@ -199,6 +217,105 @@ TEST_F(HotkeyTest, TwoPressesWithinTheDisplayTimeLeaveOneWindowWithTheNewerName)
     EXPECT_EQ(sim::LastDrawnText(windows[0]), IdentifyCurrentScheme()->name);
     EXPECT_NE(sim::LastDrawnText(windows[0]), firstName);  // the other kind this time
     EXPECT_TRUE(sim::QuitMessages().empty());
+}
+
+// ---- following the Windows app theme ----
+
+const char16_t THEME_KEY[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+
+class ThemeTest : public OsdTest {
+  protected:
+    static void SetTheme(DWORD light) {
+        sim::SetRegistryDword(HKEY_CURRENT_USER, THEME_KEY, u"AppsUseLightTheme", light);
+    }
+    // What Windows does when the user switches: the news arrives when the
+    // host's thread next processes messages.
+    static void SwitchTheme(DWORD light) {
+        SetTheme(light);
+        sim::BroadcastFromAnotherProgram(WM_SETTINGCHANGE, 0, u"ImmersiveColorSet");
+    }
+    static int Applied() { return sim::CallCount("SetConsoleScreenBufferInfoEx"); }
+};
+
+TEST_F(ThemeTest, ATypedOrMissingValueReadsAsWindowsReadsIt) {
+    EXPECT_EQ(ReadAppTheme(), BACKGROUND_LIGHT);  // no key: older Windows
+    SetTheme(0);
+    EXPECT_EQ(ReadAppTheme(), BACKGROUND_DARK);
+    SetTheme(2);
+    EXPECT_EQ(ReadAppTheme(), BACKGROUND_LIGHT);
+    sim::SetRegistryString(HKEY_CURRENT_USER, THEME_KEY, u"AppsUseLightTheme", u"0");
+    EXPECT_EQ(ReadAppTheme(), BACKGROUND_LIGHT);
+    EXPECT_EQ(sim::OpenKeyCount(), 0);
+}
+
+TEST_F(ThemeTest, AChangeIsFollowedThroughTheMessageLoopOnlyWhileTheSwitchIsOn) {
+    Start();
+    SetTheme(0);
+    ASSERT_EQ(vivanta(u"/T:Y /Q"), 0);  // dark on dark: nothing to do
+    ASSERT_NE(g_theme.window, nullptr);
+    EXPECT_FALSE(IsWindowVisible(g_theme.window));
+    int before = Applied();
+    SwitchTheme(1);
+    EXPECT_EQ(Applied(), before);  // nothing until the host pumps
+    sim::RunFor(10);
+    EXPECT_EQ(MeasureBackground(), BACKGROUND_LIGHT);
+    ASSERT_EQ(OsdWindows().size(), 1u);
+    EXPECT_EQ(sim::LastDrawnText(OsdWindows()[0]), IdentifyCurrentScheme()->name);
+
+    // Other settings changing, or the same theme again, change nothing.
+    before = Applied();
+    sim::BroadcastFromAnotherProgram(WM_SETTINGCHANGE, 0, u"Environment");
+    SwitchTheme(1);
+    sim::RunFor(10);
+    EXPECT_EQ(Applied(), before);
+
+    // Switched off with a change waiting: the window goes, and the change
+    // with it.
+    SwitchTheme(0);
+    ASSERT_EQ(vivanta(u"/T:N /Q"), 0);
+    EXPECT_EQ(g_theme.window, nullptr);
+    sim::RunFor(10);
+    EXPECT_EQ(MeasureBackground(), BACKGROUND_LIGHT);
+    EXPECT_TRUE(sim::Sounds().empty());
+}
+
+TEST_F(ThemeTest, ChangesDuringACommandOrInARowAreFollowedOnceAgainstTheLatestState) {
+    Start();
+    SetTheme(0);
+    ASSERT_EQ(vivanta(u"/T:Y /Q"), 0);
+    // The user goes light and back to dark while a command puts a light
+    // scheme on: both changes wait for the command, then one dark scheme
+    // follows.
+    sim::BeforeCall("SetConsoleScreenBufferInfoEx", 1, [] {
+        SwitchTheme(1);
+        SwitchTheme(0);
+    });
+    ASSERT_EQ(vivanta(u"/Q ice*"), 0);
+    EXPECT_EQ(MeasureBackground(), BACKGROUND_LIGHT);
+    int before = Applied();
+    sim::RunFor(10);
+    EXPECT_EQ(Applied(), before + 1);
+    EXPECT_EQ(MeasureBackground(), BACKGROUND_DARK);
+    ASSERT_EQ(OsdWindows().size(), 1u);
+}
+
+TEST_F(ThemeTest, ASwitchThatCannotWorkIsReportedAndLeftOff) {
+    Start();
+    sim::FailCall("CreateWindowExW", ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_EQ(vivanta(u"/T:Y"), 2);
+    EXPECT_NE(Err().find(u"Can\u2019t follow the Windows theme\r\n   "), std::u16string::npos);
+    EXPECT_FALSE(g_plugin.followTheme);
+    EXPECT_EQ(Out().find(u"Follow theme"), std::u16string::npos);
+
+    // Once on, shutdown takes the window and its class away.
+    ASSERT_EQ(vivanta(u"/T:Y /Q"), 0);
+    HWND window = g_theme.window;
+    ASSERT_TRUE(IsWindow(window));
+    int classes = sim::RegisteredClassCount();
+    ShutdownPlugin();
+    started_ = false;
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(sim::RegisteredClassCount(), classes - 2);  // the OSD's too
 }
 
 }  // namespace

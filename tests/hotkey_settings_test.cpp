@@ -1,5 +1,5 @@
 // Saved settings: taken over together or not at all, and written value by
-// value with the "OSD" write's error reported first.
+// value with the last failed write's error reported.
 #include <string>
 #include <vector>
 
@@ -32,9 +32,11 @@ class SettingsTest : public PluginTest {
 TEST_F(SettingsTest, ReadTakesBothValuesOverIncludingNoHotkeyAndAnyOsdValue) {
     sim::SetRegistryDword(HKEY_CURRENT_USER, KEY, u"Hotkey", 0);
     sim::SetRegistryDword(HKEY_CURRENT_USER, KEY, u"OSD", 0);
+    g_plugin.followTheme = true;
     EXPECT_EQ(ReadSettings(HKEY_CURRENT_USER), 0);
     EXPECT_EQ(g_plugin.hotkey, 0u);
     EXPECT_EQ(g_plugin.osdEnabled, 0);
+    EXPECT_FALSE(g_plugin.followTheme);  // saved before the theme could be followed
 
     sim::SetRegistryDword(HKEY_LOCAL_MACHINE, KEY, u"Hotkey", 0x30054);
     sim::SetRegistryDword(HKEY_LOCAL_MACHINE, KEY, u"OSD", 2);
@@ -60,6 +62,9 @@ TEST_F(SettingsTest, AnyProblemLeavesBothSettingsAsTheyWere) {
          {{u"Hotkey", {REG_QWORD, {0x2C, 0, 1, 0, 0, 0, 0, 0}}}, {u"OSD", {REG_DWORD, zero}}},
          2},
         {"a REG_DWORD of two bytes", {{u"Hotkey", {REG_DWORD, altZ}}, {u"OSD", {REG_DWORD, {0, 0}}}}, 1},
+        {"FollowTheme as REG_SZ",
+         {{u"Hotkey", {REG_DWORD, zero}}, {u"OSD", {REG_DWORD, zero}}, {u"FollowTheme", {REG_SZ, {'1', 0, 0, 0}}}},
+         1},
         {"a code of the extended table", {{u"Hotkey", {REG_DWORD, {0x5E, 0, 7, 0}}}, {u"OSD", {REG_DWORD, zero}}}, 1},
     };
     UseHost(u"23");
@@ -89,15 +94,18 @@ TEST_F(SettingsTest, StartingThePluginReadsNothing) {
     EXPECT_EQ(g_plugin.osdEnabled, TRUE);
 }
 
-TEST_F(SettingsTest, WriteCreatesTheKeyAndStoresTwoDwords) {
+TEST_F(SettingsTest, WriteCreatesTheKeyAndStoresThreeDwords) {
     g_plugin.hotkey = 0x30054;
     g_plugin.osdEnabled = 2;
+    g_plugin.followTheme = true;
     EXPECT_EQ(WriteSettings(HKEY_CURRENT_USER), ERROR_SUCCESS);
     EXPECT_EQ(Stored(u"Hotkey"), 0x30054u);
     EXPECT_EQ(Stored(u"OSD"), 2u);
+    EXPECT_EQ(Stored(u"FollowTheme"), 1u);
     ResetPlugin();
     EXPECT_EQ(ReadSettings(HKEY_CURRENT_USER), 0);
     EXPECT_EQ(g_plugin.hotkey, 0x30054u);
+    EXPECT_TRUE(g_plugin.followTheme);
 }
 
 TEST_F(SettingsTest, WriteErrorsAreReturnedWithTheOsdErrorFirst) {

@@ -1,3 +1,6 @@
+#include <cstring>
+#include <vector>
+
 #include "base/base.h"
 #include "schemes/schemes.h"
 #include "support/plugin_fixture.h"
@@ -115,6 +118,71 @@ TEST_F(ColorValuesTest, AttributesReadForegroundOnBackground) {
     LPCWSTR first = DescribeAttribute(1);
     EXPECT_EQ(first, DescribeAttribute(2));
     EXPECT_EQ(std::u16string(first), u"Green on Black");
+}
+
+std::u16string RatioText(DWORD colorRef, DWORD otherColorRef) {
+    WCHAR text[RATIO_TEXT_SIZE];
+    FormatRatio(ContrastRatio(colorRef, otherColorRef), text);
+    return text;
+}
+
+// Worked by hand from the sRGB curve: 0x77 is 0.4667, linear 0.1845, so
+// 1.05 / 0.2345; 0x76 is linear 0.1812; 10/255 lies below the knee.
+TEST_F(ColorValuesTest, ContrastRatiosAreThoseOfTheAccessibilityGuidelines) {
+    EXPECT_EQ(RatioText(RGB(0, 0, 0), RGB(255, 255, 255)), u"21.00");
+    EXPECT_EQ(RatioText(RGB(255, 255, 255), RGB(0, 0, 0)), u"21.00");
+    EXPECT_EQ(RatioText(RGB(90, 20, 200), RGB(90, 20, 200)), u"1.00");
+    EXPECT_EQ(RatioText(RGB(0x77, 0x77, 0x77), RGB(255, 255, 255)), u"4.48");
+    EXPECT_EQ(RatioText(RGB(0x76, 0x76, 0x76), RGB(255, 255, 255)), u"4.54");
+    EXPECT_EQ(RatioText(RGB(255, 0, 0), RGB(0, 0, 0)), u"5.25");  // red weighs 0.2126
+    EXPECT_EQ(RatioText(RGB(0, 0, 255), RGB(0, 0, 0)), u"2.44");  // blue 0.0722
+    EXPECT_EQ(RatioText(RGB(10, 10, 10), RGB(0, 0, 0)), u"1.06");
+    EXPECT_EQ(ReadabilityMark(ContrastRatio(RGB(0x77, 0x77, 0x77), RGB(255, 255, 255))), u'~');
+    EXPECT_EQ(ReadabilityMark(ContrastRatio(RGB(0x76, 0x76, 0x76), RGB(255, 255, 255))), u' ');
+    EXPECT_EQ(ReadabilityMark(2.999), u'!');
+    EXPECT_EQ(ReadabilityMark(3.0), u'~');
+    EXPECT_EQ(ReadabilityMark(4.5), u' ');
+}
+
+// A ColorDir colour is a number or the host's colour words; one without a
+// background of its own stands on StdColors' background, and an entry
+// whose colour cannot be read is left out rather than guessed.
+TEST_F(ColorValuesTest, ColorDirEntriesAreMeasuredOnTheirOwnOrTheStandardBackground) {
+    ColorScheme scheme;
+    memset(&scheme, 0, sizeof scheme);
+    for (int i = 0; i < DIRECTIVE_COUNT; ++i) *DirectiveField(&scheme, i) = 0x17;
+    for (int i = 0; i < 16; ++i) scheme.palette[i] = RGB(i * 16, i * 16, i * 16);
+    scheme.palette[12] = RGB(0x12, 0x10, 0x10);  // nearly the blue background
+    ASSERT_TRUE(AddScheme(&scheme, u"Dirs",
+                          u"dirs:12; com exe : bright yellow ;txt:red on white;no colon;x:nonsense;y:300;z:0x4F;",
+                          &g_schemes));
+    std::vector<ReadablePair> pairs;
+    int count = VisitReadablePairs(
+        g_schemes,
+        [](const ReadablePair *pair, void *context) {
+            static_cast<std::vector<ReadablePair> *>(context)->push_back(*pair);
+        },
+        &pairs);
+    ASSERT_EQ(count, 13);
+    ASSERT_EQ(pairs.size(), 13u);
+    EXPECT_EQ(std::u16string(pairs[0].directive), u"StdColors");
+    auto entry = [&](int i) { return std::u16string(pairs[i].entry, pairs[i].entryLength); };
+    EXPECT_EQ(entry(9), u"dirs");
+    EXPECT_EQ(pairs[9].foreground, 12);
+    EXPECT_EQ(pairs[9].background, 1);
+    EXPECT_EQ(entry(10), u"com exe");
+    EXPECT_EQ(pairs[10].foreground, 14);
+    EXPECT_EQ(pairs[10].background, 1);
+    EXPECT_EQ(entry(11), u"txt");
+    EXPECT_EQ(pairs[11].foreground, 4);
+    EXPECT_EQ(pairs[11].background, 7);
+    EXPECT_EQ(entry(12), u"z");
+    EXPECT_EQ(pairs[12].background, 4);
+    ReadablePair lowest = LowestReadablePair(g_schemes);
+    EXPECT_EQ(entry(9), std::u16string(lowest.entry, lowest.entryLength));
+    EXPECT_LT(lowest.ratio, 1.1);
+    // The command line's own colours (3.84:1) are what the hotkey's pick asks about.
+    EXPECT_TRUE(IsReadableScheme(g_schemes));
 }
 
 }  // namespace

@@ -173,4 +173,30 @@ TEST_F(UiTest, PostedMessagesComeBeforeTimersAndDieWithTheirWindow) {
     EXPECT_EQ(Messages(second), (std::vector<UINT>{WM_NCCREATE, WM_CREATE, WM_DESTROY, WM_NCDESTROY}));
 }
 
+// A broadcast reaches every top-level window, hidden ones too, never a
+// child; one another program sends waits for the message processing, goes
+// ahead of posted messages, and is lost to a window destroyed meanwhile.
+TEST_F(UiTest, BroadcastsReachTopLevelWindowsAtOnceOrWhenTheThreadPumps) {
+    Register();
+    HWND hidden = Make();
+    HWND child = CreateWindowExW(0, u"Test Class", u"Child", WS_CHILD, 0, 0, 5, 5, hidden, nullptr, kModule, nullptr);
+    HWND doomed = Make();
+    DWORD_PTR answer = 7;
+    EXPECT_NE(SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, 0, SMTO_ABORTIFHUNG, 100, &answer), 0);
+    EXPECT_EQ(Messages(hidden).back(), static_cast<UINT>(WM_SETTINGCHANGE));
+    EXPECT_EQ(Messages(child).back(), static_cast<UINT>(WM_CREATE));
+    EXPECT_EQ(SendMessageTimeoutW(reinterpret_cast<HWND>(0x999), WM_NULL, 0, 0, 0, 100, nullptr), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+
+    g_seen.clear();
+    PostMessageW(hidden, WM_USER, 0, 0);
+    sim::BroadcastFromAnotherProgram(WM_SETTINGCHANGE, 0, u"ImmersiveColorSet");
+    DestroyWindow(doomed);
+    EXPECT_EQ(Messages(hidden), std::vector<UINT>{});
+    sim::RunFor(1);
+    EXPECT_EQ(Messages(hidden), (std::vector<UINT>{WM_SETTINGCHANGE, WM_USER}));
+    EXPECT_EQ(Messages(child), std::vector<UINT>{});
+    EXPECT_EQ(Messages(doomed), (std::vector<UINT>{WM_DESTROY, WM_NCDESTROY}));
+}
+
 }  // namespace

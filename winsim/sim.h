@@ -43,6 +43,11 @@ SIM_API bool ShouldFail(const char *function);
 SIM_API ULONGLONG Now();
 // Advances the clock, dispatching posted messages and firing due timers in order.
 SIM_API void RunFor(DWORD ms);
+// Another program broadcasts `message` with lParam pointing at `text` (as
+// Windows does WM_SETTINGCHANGE when the user switches the app theme): each
+// top-level window there is now receives it at the next RunFor, before
+// posted messages; a window destroyed before then does not.
+SIM_API void BroadcastFromAnotherProgram(UINT message, WPARAM wParam, const std::u16string &text);
 
 // ---- processes ----
 SIM_API void SetCurrentProcess(DWORD pid, DWORD parentPid);

@@ -26,9 +26,19 @@ struct PostedMessage {
     LPARAM lParam;
 };
 
+// A message another program sent: it waits, with its own copy of the text
+// lParam points at, until this thread processes messages.
+struct IncomingMessage {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    std::u16string text;
+};
+
 struct TimeState {
     ULONGLONG now = 0;
 
+    std::deque<IncomingMessage> incoming;
     std::deque<PostedMessage> posted;
     std::vector<sim::MessageRecord> messageLog;  // SendMessageW and PostMessageW calls
     std::vector<int> quitCodes;
@@ -101,6 +111,18 @@ LRESULT CallProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 namespace {
 
+// Messages other threads sent go to their windows before anything posted,
+// as GetMessage and PeekMessage take them; a window gone meanwhile never
+// sees its message.
+void DispatchIncomingMessages() {
+    std::deque<IncomingMessage> &incoming = State().incoming;
+    while (!incoming.empty()) {
+        IncomingMessage message = incoming.front();
+        incoming.pop_front();
+        CallProcedure(message.window, message.message, message.wParam, reinterpret_cast<LPARAM>(message.text.c_str()));
+    }
+}
+
 // Messages posted while dispatching are dispatched in the same pass.
 void DispatchPostedMessages() {
     std::deque<PostedMessage> &posted = State().posted;
@@ -134,6 +156,7 @@ void FireTimer(Timer *timer) {
 
 void ProcessMessagesUntil(ULONGLONG until) {
     for (;;) {
+        DispatchIncomingMessages();
         DispatchPostedMessages();
         Timer *timer = NextDueTimer(until);
         if (!timer) break;
@@ -152,6 +175,44 @@ WINSIM_API LRESULT WINAPI SendMessageW(HWND window, UINT message, WPARAM wParam,
     }
     State().messageLog.push_back({window, message, wParam, lParam, false});
     return CallProcedure(window, message, wParam, lParam);
+}
+
+namespace {
+
+// What a broadcast reaches: every top-level window, hidden ones included.
+std::vector<HWND> BroadcastTargets() {
+    std::vector<HWND> targets;
+    for (const Window *window : AllWindows()) {
+        if (!window->parent) targets.push_back(window->handle);
+    }
+    return targets;
+}
+
+}  // namespace
+
+// ---- SendMessageTimeoutW ----
+// Every window here belongs to this thread or to a program that answers at
+// once, so the procedure is called directly and the time-out never runs
+// out. HWND_BROADCAST reaches each top-level window; its answers are not
+// reported.
+WINSIM_API LRESULT WINAPI SendMessageTimeoutW(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT, UINT,
+                                              PDWORD_PTR result) {
+    if (sim::ShouldFail("SendMessageTimeoutW")) return 0;
+    if (window != HWND_BROADCAST && !LookUpWindow(window)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    State().messageLog.push_back({window, message, wParam, lParam, false});
+    LRESULT answer = 0;
+    if (window == HWND_BROADCAST) {
+        for (HWND target : BroadcastTargets()) {
+            if (LookUpWindow(target)) CallProcedure(target, message, wParam, lParam);
+        }
+    } else {
+        answer = CallProcedure(window, message, wParam, lParam);
+    }
+    if (result) *result = static_cast<DWORD_PTR>(answer);
+    return 1;
 }
 
 // ---- PostMessageW ----
@@ -179,6 +240,10 @@ namespace sim {
 
 void RunFor(DWORD ms) {
     ProcessMessagesUntil(State().now + ms);
+}
+
+void BroadcastFromAnotherProgram(UINT message, WPARAM wParam, const std::u16string &text) {
+    for (HWND target : BroadcastTargets()) State().incoming.push_back({target, message, wParam, text});
 }
 
 std::vector<int> QuitMessages() {
@@ -235,6 +300,10 @@ void DropPostedMessages(HWND window) {
     std::deque<PostedMessage> &posted = State().posted;
     for (auto it = posted.begin(); it != posted.end();) {
         it = it->window == window ? posted.erase(it) : it + 1;
+    }
+    std::deque<IncomingMessage> &incoming = State().incoming;
+    for (auto it = incoming.begin(); it != incoming.end();) {
+        it = it->window == window ? incoming.erase(it) : it + 1;
     }
 }
 

@@ -1,6 +1,6 @@
 // The command's arguments: splitting the text, then recognising each
 // argument in a fixed order of tests where the first match decides, with the
-// checks that make an argument an error. Values of /F, /W, /K and /O are
+// checks that make an argument an error. Values of /F, /W, /K, /O, /T, /V and /C are
 // checked while the arguments are read, so that a bad value stops the
 // command before anything is carried out.
 #include "../base/base.h"
@@ -114,14 +114,24 @@ bool HasBrackets(LPCWSTR text) {
     return StrFindChar(text, TEXT('[')) != nullptr || StrFindChar(text, TEXT(']')) != nullptr;
 }
 
-[[nodiscard]] ReadOutcome ReadViewOption(LPWSTR argument, CommandRequest *request) {
+// The value of /V or /C: a position or a name pattern, upper-cased.
+[[nodiscard]] ReadOutcome ReadSchemeSelector(LPWSTR argument, LPCWSTR *selector) {
     StrUpperAscii(argument);
     LPWSTR value = OptionValue(argument);
     if (value[0] == 0) return ReportArgumentError(argument, TEXT("Missing scheme name or index: \"%s\"\r\n"));
     if (HasBrackets(value)) return ReportArgumentError(argument, TEXT("Bad characters in scheme name: \"%s\"\r\n"));
-    request->view.kind = VIEW_TEXT;
-    request->view.text = value;
+    *selector = value;
     return READ_OK;
+}
+
+[[nodiscard]] ReadOutcome ReadViewOption(LPWSTR argument, CommandRequest *request) {
+    request->view.kind = VIEW_TEXT;
+    return ReadSchemeSelector(argument, &request->view.text);
+}
+
+[[nodiscard]] ReadOutcome ReadReadabilityOption(LPWSTR argument, CommandRequest *request) {
+    request->readability = true;
+    return ReadSchemeSelector(argument, &request->readabilityScheme);
 }
 
 [[nodiscard]] ReadOutcome ReadSchemeArgument(LPWSTR argument, CommandRequest *request) {
@@ -167,15 +177,16 @@ bool HasBrackets(LPCWSTR text) {
     return READ_OK;
 }
 
-// Only the first character counts: /O:yes and /O:nonsense are Y and N.
-[[nodiscard]] ReadOutcome ReadOsdOption(LPWSTR argument, CommandRequest *request) {
+// /O and /T. Only the first character counts: /O:yes and /O:nonsense are
+// Y and N.
+[[nodiscard]] ReadOutcome ReadSwitchOption(LPWSTR argument, LONG *setting, CommandRequest *request) {
     StrUpperAscii(argument);
     LPWSTR value = OptionValue(argument);
     if (value[0] == 0) return ReportArgumentError(argument, TEXT("Missing Y or N value: \"%s\"\r\n"));
     if (value[0] == TEXT('Y')) {
-        request->osd = 1;
+        *setting = 1;
     } else if (value[0] == TEXT('N')) {
-        request->osd = 0;
+        *setting = 0;
     } else {
         return ReportArgumentError(argument, TEXT("Expected a Y or N: \"%s\"\r\n"));
     }
@@ -188,7 +199,12 @@ bool HasBrackets(LPCWSTR text) {
         ShowCommandHelp(argument);
         return READ_HELP;
     }
-    if (IsExactly(argument, length, TEXT("/D"))) {
+    if (IsExactly(argument, length, TEXT("/C"))) {
+        request->readability = true;
+        request->readabilityScheme = nullptr;
+    } else if (HasPrefix(argument, length, TEXT('C'))) {
+        return ReadReadabilityOption(argument, request);
+    } else if (IsExactly(argument, length, TEXT("/D"))) {
         request->restoreDefaults = true;
     } else if (HasPrefix(argument, length, TEXT('F'))) {
         return ReadFileOption(argument, request);
@@ -199,7 +215,7 @@ bool HasBrackets(LPCWSTR text) {
     } else if (IsExactly(argument, length, TEXT("/M"))) {
         request->merge = true;
     } else if (HasPrefix(argument, length, TEXT('O'))) {
-        return ReadOsdOption(argument, request);
+        return ReadSwitchOption(argument, &request->osd, request);
     } else if (IsExactly(argument, length, TEXT("/Q"))) {
         request->quiet = true;
     } else if (IsExactly(argument, length, TEXT("/R"))) {
@@ -208,6 +224,8 @@ bool HasBrackets(LPCWSTR text) {
         request->saveRoot = SAVE_CURRENT_USER;
     } else if (IsExactly(argument, length, TEXT("/S!"))) {
         request->saveRoot = SAVE_LOCAL_MACHINE;
+    } else if (HasPrefix(argument, length, TEXT('T'))) {
+        return ReadSwitchOption(argument, &request->followTheme, request);
     } else if (IsExactly(argument, length, TEXT("/V"))) {
         request->view.kind = VIEW_CURRENT;
         request->view.text = nullptr;
@@ -226,12 +244,15 @@ bool HasBrackets(LPCWSTR text) {
 }  // namespace
 
 void InitCommandRequest(CommandRequest *request) {
+    request->readability = false;
+    request->readabilityScheme = nullptr;
     request->restoreDefaults = false;
     request->schemeFile = nullptr;
     request->hotkey = -1;
     request->listHotkeys = false;
     request->merge = false;
     request->osd = -1;
+    request->followTheme = -1;
     request->quiet = false;
     request->restoreSaved = false;
     request->saveRoot = SAVE_NONE;

@@ -24,6 +24,9 @@ void ShowSettingsScreen(const ColorScheme *applied) {
     FormatHotkey(hotkey);
     Printf(TEXT("  Hotkey  . . . . . . . . . . /K: %s\r\n"), hotkey);
     Printf(TEXT("  Hotkey OSD  . . . . . . . . /O: %s\r\n"), g_plugin.osdEnabled ? TEXT("Yes") : TEXT("No"));
+    // Only once switched on, so that the screen stays as it was for a user
+    // who never does.
+    if (g_plugin.followTheme) Printf(TEXT("  Follow theme  . . . . . . . /T: Yes\r\n"));
     ListSchemes(applied ? applied : IdentifyCurrentScheme());
 }
 
@@ -109,20 +112,34 @@ LPCWSTR RootName(HKEY root) {
     return COMMAND_DONE;
 }
 
-// ---- the hotkey and OSD settings ----
-// The defaults of /D, and the values /K and /O give, which win over both /R
-// and /D.
+// ---- the hotkey, OSD and theme settings ----
+// The defaults of /D, and the values /K, /O and /T give, which win over
+// both /R and /D.
 
 void RestoreDefaultSettings(const CommandRequest *request) {
     // The registry keeps what was saved; /S after /D saves the defaults.
     g_plugin.hotkey = DEFAULT_HOTKEY;
     g_plugin.osdEnabled = TRUE;
+    g_plugin.followTheme = false;
     if (!request->quiet) Printf(TEXT("Default plugin settings restored.\r\n"));
 }
 
 void SetHotkeyAndOsd(const CommandRequest *request) {
     if (request->hotkey >= 0) g_plugin.hotkey = static_cast<DWORD>(request->hotkey);
     if (request->osd >= 0) g_plugin.osdEnabled = request->osd ? TRUE : FALSE;
+    if (request->followTheme >= 0) g_plugin.followTheme = request->followTheme != 0;
+}
+
+// Switched on, the console matches the theme at once, unless a scheme
+// named on the same line is about to be applied: that is the one wanted
+// now. A switch that cannot work is not left looking on.
+void FollowThemeStep(CommandRequest *request) {
+    if (SyncThemeWindow(!request->scheme) == THEME_WINDOW_READY) return;
+    DWORD why = LastErrorOr(ERROR_NOT_ENOUGH_MEMORY);
+    PrintErrorPrefix();
+    Qprintf(ErrorHandle(), TEXT("Can\u2019t follow the Windows theme\r\n"));
+    PrintErrorText(why);
+    request->result = COMMAND_FAILED;
 }
 
 // ---- the scheme argument ----
@@ -162,6 +179,22 @@ void ApplySchemeArgument(CommandRequest *request) {
     return COMMAND_DONE;
 }
 
+// /C only reports; like /L it goes with nothing that would change a setting.
+[[nodiscard]] CommandResult ReadabilityStep(const CommandRequest *request) {
+    if (request->listHotkeys || request->saveRoot != SAVE_NONE || request->restoreSaved || request->restoreDefaults ||
+        request->changes || request->writeSpec) {
+        return RefuseCombination(TEXT("/C"));
+    }
+    if (!request->readabilityScheme) {
+        ListReadability();
+    } else if (ShowReadability(request->readabilityScheme) != SHOW_DONE) {
+        PrintErrorPrefix();
+        Qprintf(ErrorHandle(), TEXT("Color scheme not found: \"%s\"\r\n"), request->readabilityScheme);
+        return COMMAND_FAILED;
+    }
+    return COMMAND_DONE;
+}
+
 [[nodiscard]] CommandResult WriteStep(const CommandRequest *request) {
     if (request->restoreDefaults || request->changes || request->restoreSaved || request->saveRoot != SAVE_NONE ||
         request->view.kind != VIEW_NONE) {
@@ -181,6 +214,7 @@ bool DisplayStep(const CommandRequest *request) {
 
 // Carries the request out in the fixed order; returns the result code.
 [[nodiscard]] CommandResult CarryOutRequest(CommandRequest *request) {
+    if (request->readability) return ReadabilityStep(request);
     if (request->listHotkeys) return ListHotkeysStep(request);
     if (request->writeSpec) return WriteStep(request);
 
@@ -189,6 +223,7 @@ bool DisplayStep(const CommandRequest *request) {
     if (request->restoreSaved && (ended = RestoreSavedStep(request)) != COMMAND_DONE) return ended;
     if (request->restoreDefaults) RestoreDefaultSettings(request);
     SetHotkeyAndOsd(request);
+    FollowThemeStep(request);
     if (request->scheme) ApplySchemeArgument(request);
 
     bool viewed = DisplayStep(request);

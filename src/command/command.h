@@ -36,12 +36,15 @@ enum CommandResult : int {
 
 // What the arguments ask for. Texts point into g_argumentList.
 struct CommandRequest {
+    bool readability;
+    LPCWSTR readabilityScheme;  // null: every scheme
     bool restoreDefaults;
     LPWSTR schemeFile;
     LONG hotkey;  // -1: not given; 0: no hotkey
     bool listHotkeys;
     bool merge;
-    LONG osd;  // -1: not given; 1 on, 0 off
+    LONG osd;          // -1: not given; 1 on, 0 off
+    LONG followTheme;  // the same
     bool quiet;
     bool restoreSaved;
     SaveRoot saveRoot;

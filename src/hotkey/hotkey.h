@@ -1,7 +1,8 @@
 // The hotkey: key names and host key codes in both directions, the tables of
 // every usable combination, the keystroke handler that swaps the console
-// between a dark and a light scheme picked at random, and the two user
-// settings (the hotkey and the OSD switch) saved to and restored from the
+// between a dark and a light scheme picked at random, the same swap made
+// when Windows switches its app theme, and the user settings (the hotkey,
+// the OSD switch and following the theme) saved to and restored from the
 // registry on the command's request.
 #pragma once
 
@@ -99,20 +100,74 @@ int HandleKeystroke(KeyInfo *info);
 BackgroundClass MeasureBackground(void);
 // A scheme of `list` picked at random for a background of that class:
 // light ones for a dark background and dark ones for a light background,
-// when there are any, else any scheme. Null for an empty list.
+// when there are any, else any scheme. Of the wanted kind, only schemes
+// whose StdColors, InputColors and ErrorColors are readable (3:1 or more)
+// while there is one. Null for an empty list.
 ColorScheme *PickRandomScheme(ColorScheme *list, BackgroundClass background);
 // 1 + n * r / 0xFFFFFFFF for a secure random r, at most n; 1 without a
 // draw when n is 1.
 DWORD RandomPosition(DWORD n);
+// Puts a picked scheme into effect as the hotkey does (`info` its record,
+// or null away from a keystroke): the system's error sound when `scheme` is
+// null or cannot be applied; otherwise the earlier announcement closed and,
+// with the OSD on, the scheme's name shown. True when applied.
+bool ApplyAndAnnounce(const ColorScheme *scheme, KeyInfo *info);
+
+// What a registry value read as a REG_DWORD turned out to be.
+enum RegistryDwordRead { REGISTRY_DWORD_READ, REGISTRY_DWORD_MISSING, REGISTRY_DWORD_WRONG };
+// A REG_DWORD of exactly four bytes from the open `key` into `value` (0
+// unless read); anything else there is REGISTRY_DWORD_WRONG.
+[[nodiscard]] RegistryDwordRead QueryRegistryDword(HKEY key, LPCWSTR name, DWORD *value);
+
+// ---- following the Windows app theme (theme.cpp) ----
+// Windows says when the user switches between its light and dark app
+// theme; while the switch is on, the console follows with a scheme of the
+// theme's kind, picked and announced as the hotkey does it. A hidden
+// top-level window on the host's thread hears the change; it exists only
+// while the switch is on.
+
+constexpr WCHAR APP_THEME_KEY[] = TEXT("Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize");
+constexpr WCHAR APP_THEME_VALUE[] = TEXT("AppsUseLightTheme");
+// The text WM_SETTINGCHANGE's lParam points at when the theme changed.
+constexpr WCHAR APP_THEME_CHANGE[] = TEXT("ImmersiveColorSet");
+constexpr size_t THEME_CLASS_NAME_SIZE = 64;
+
+struct ThemeGlobals {
+    ATOM classAtom;  // 0: the class is not registered
+    HWND window;     // the hidden window, while the switch is on
+    bool matching;   // a change is being followed
+    bool again;      // and another came meanwhile
+    WCHAR className[THEME_CLASS_NAME_SIZE];
+};
+extern ThemeGlobals g_theme;
+
+// 0 is dark; 1, any other number, a missing value and one of another type
+// are light, as Windows reads it.
+BackgroundClass ReadAppTheme(void);
+// While the switch is on: a scheme of the theme's kind when the console
+// shows the other kind (or cannot be measured); nothing when it matches.
+void MatchAppTheme(void);
+enum ThemeWindowResult { THEME_WINDOW_READY, THEME_WINDOW_FAILED };
+// Makes the hidden window exist exactly while the switch is on; a window
+// made now matches the theme at once when `matchNow`. THEME_WINDOW_FAILED
+// (the last error says why) turns the switch off again.
+[[nodiscard]] ThemeWindowResult SyncThemeWindow(bool matchNow);
+// Shutdown: the window goes and the class is unregistered.
+void StopFollowingTheme(void);
+// Forgets the window and the class as a freshly attached library has it,
+// without touching either.
+void ResetTheme(void);
 
 // ---- saved settings ----
 
 constexpr WCHAR SETTINGS_KEY[] = TEXT("Software\\OrtaPlugins\\Vivanta");
 
-// Takes both settings over from `root` (HKEY_CURRENT_USER or
-// HKEY_LOCAL_MACHINE), or neither: 0 when both were read and accepted, 1 when
-// the key cannot be opened, otherwise the number of problems found.
+// Takes the settings over from `root` (HKEY_CURRENT_USER or
+// HKEY_LOCAL_MACHINE), all or none: 0 when they were read and accepted, 1
+// when the key cannot be opened, otherwise the number of problems found. A
+// missing "FollowTheme" (saved before there was one) reads as off.
 int ReadSettings(HKEY root);
-// Writes both settings under `root`, creating the key: 0, or the Windows
-// error of the "OSD" write, else that of the "Hotkey" write.
+// Writes the settings under `root`, creating the key: 0, or the Windows
+// error of the "FollowTheme" write, else the "OSD" one's, else the
+// "Hotkey" one's.
 LONG WriteSettings(HKEY root);

@@ -21,6 +21,7 @@ constexpr COLORREF OSD_SHADOW_COLOR = 0x000000;
 
 constexpr WCHAR SETTINGS_HOTKEY_VALUE[] = TEXT("Hotkey");
 constexpr WCHAR SETTINGS_OSD_VALUE[] = TEXT("OSD");
+constexpr WCHAR SETTINGS_FOLLOW_THEME_VALUE[] = TEXT("FollowTheme");
 
 // Which schemes a pick chooses from.
 enum Candidates { PICK_DARK, PICK_LIGHT, PICK_ANY };
@@ -36,38 +37,22 @@ bool CouldMatch(LONG code, LONG hotkey, bool extended) {
            (extended && hotkey == (code | HOTKEY_CTRL_ALT_SHIFT));
 }
 
-bool IsCandidate(const ColorScheme *scheme, Candidates candidates) {
-    if (candidates == PICK_ANY) return true;
-    return (scheme->dark != 0) == (candidates == PICK_DARK);
+bool IsCandidate(const ColorScheme *scheme, Candidates candidates, bool readableOnly) {
+    if (candidates != PICK_ANY && (scheme->dark != 0) != (candidates == PICK_DARK)) return false;
+    return !readableOnly || IsReadableScheme(scheme);
+}
+
+DWORD CountCandidates(const ColorScheme *list, Candidates candidates, bool readableOnly) {
+    DWORD count = 0;
+    for (const ColorScheme *scheme = list; scheme; scheme = scheme->next) {
+        if (IsCandidate(scheme, candidates, readableOnly)) ++count;
+    }
+    return count;
 }
 
 void PlayErrorSound(void) {
     PlaySoundW(reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(SND_ALIAS_SYSTEMHAND)), nullptr,
                SND_ALIAS_ID | SND_ASYNC);
-}
-
-void ApplyRandomScheme(KeyInfo *info) {
-    ColorScheme *scheme = PickRandomScheme(g_schemes, MeasureBackground());
-    if (!scheme || ApplyScheme(scheme, info) != APPLY_DONE) {
-        PlayErrorSound();
-        return;
-    }
-    // An earlier announcement goes even when no new one follows.
-    OsdSearch search = {0, OSD_IDENTIFIER, nullptr, WM_CLOSE};
-    CloseOsdWindows(&search);
-    if (!g_plugin.osdEnabled) return;
-    OsdRequest request = {scheme->name, OSD_FONT, OSD_POINT_SIZE, OSD_WEIGHT, 0, OSD_SHADOW_COLOR};
-    ShowOsd(&request);
-}
-
-// A REG_DWORD of exactly four bytes, else false. A shorter REG_DWORD would
-// leave part of the number unread, so it counts as wrong like any other type.
-bool QueryDword(HKEY key, LPCWSTR name, DWORD *value) {
-    DWORD type = REG_NONE;
-    DWORD size = sizeof(DWORD);
-    *value = 0;
-    LONG error = RegQueryValueExW(key, name, NULL, &type, reinterpret_cast<LPBYTE>(value), &size);
-    return error == ERROR_SUCCESS && type == REG_DWORD && size == sizeof(DWORD);
 }
 
 LONG SetDword(HKEY key, LPCWSTR name, DWORD value) {
@@ -102,8 +87,35 @@ int HandleKeystroke(KeyInfo *info) {
     } else if (ctrl && alt && shift && extended) {
         code |= HOTKEY_CTRL_ALT_SHIFT;
     }
-    if (code == hotkey) ApplyRandomScheme(info);
+    if (code == hotkey) ApplyAndAnnounce(PickRandomScheme(g_schemes, MeasureBackground()), info);
     return 0;
+}
+
+bool ApplyAndAnnounce(const ColorScheme *scheme, KeyInfo *info) {
+    if (!scheme || ApplyScheme(scheme, info) != APPLY_DONE) {
+        PlayErrorSound();
+        return false;
+    }
+    // An earlier announcement goes even when no new one follows.
+    OsdSearch search = {0, OSD_IDENTIFIER, nullptr, WM_CLOSE};
+    CloseOsdWindows(&search);
+    if (!g_plugin.osdEnabled) return true;
+    OsdRequest request = {scheme->name, OSD_FONT, OSD_POINT_SIZE, OSD_WEIGHT, 0, OSD_SHADOW_COLOR};
+    ShowOsd(&request);
+    return true;
+}
+
+// A REG_DWORD of exactly four bytes. A shorter REG_DWORD would leave part
+// of the number unread, so it counts as wrong like any other type.
+RegistryDwordRead QueryRegistryDword(HKEY key, LPCWSTR name, DWORD *value) {
+    DWORD type = REG_NONE;
+    DWORD size = sizeof(DWORD);
+    *value = 0;
+    LONG error = RegQueryValueExW(key, name, NULL, &type, reinterpret_cast<LPBYTE>(value), &size);
+    if (error == ERROR_FILE_NOT_FOUND) return REGISTRY_DWORD_MISSING;
+    if (error == ERROR_SUCCESS && type == REG_DWORD && size == sizeof(DWORD)) return REGISTRY_DWORD_READ;
+    *value = 0;
+    return REGISTRY_DWORD_WRONG;
 }
 
 BackgroundClass MeasureBackground(void) {
@@ -116,25 +128,22 @@ BackgroundClass MeasureBackground(void) {
 
 ColorScheme *PickRandomScheme(ColorScheme *list, BackgroundClass background) {
     if (!list) return nullptr;
-    DWORD all = 0, dark = 0;
-    for (const ColorScheme *scheme = list; scheme; scheme = scheme->next) {
-        ++all;
-        if (scheme->dark) ++dark;
-    }
-    DWORD light = all - dark;
     Candidates candidates = PICK_ANY;
-    DWORD count = all;
-    if (background == BACKGROUND_DARK && light > 0) {
+    if (background == BACKGROUND_DARK && CountCandidates(list, PICK_LIGHT, false) > 0) {
         candidates = PICK_LIGHT;
-        count = light;
-    } else if (background == BACKGROUND_LIGHT && dark > 0) {
+    } else if (background == BACKGROUND_LIGHT && CountCandidates(list, PICK_DARK, false) > 0) {
         candidates = PICK_DARK;
-        count = dark;
     }
+    // A scheme of the wanted kind whose own command line cannot be read is
+    // never worth a swap, unless that kind has nothing better to offer.
+    // Without a wanted kind the pick stays as it always was.
+    DWORD count = candidates != PICK_ANY ? CountCandidates(list, candidates, true) : 0;
+    bool readableOnly = count > 0;
+    if (!readableOnly) count = CountCandidates(list, candidates, false);
     // The scheme in effect is not left out: it may come up again.
     DWORD position = RandomPosition(count);
     for (ColorScheme *scheme = list; scheme; scheme = scheme->next) {
-        if (IsCandidate(scheme, candidates) && --position == 0) return scheme;
+        if (IsCandidate(scheme, candidates, readableOnly) && --position == 0) return scheme;
     }
     return nullptr;
 }
@@ -153,7 +162,7 @@ DWORD RandomPosition(DWORD n) {
 
 // Saved settings. Reading is all or nothing: a hotkey saved under another
 // host generation, or a value someone edited to another type, must not leave
-// the plugin with one setting restored and the other not. Nothing here runs
+// the plugin with one setting restored and another not. Nothing here runs
 // at start-up.
 int ReadSettings(HKEY root) {
     HKEY key = NULL;
@@ -161,16 +170,20 @@ int ReadSettings(HKEY root) {
     int problems = 0;
     DWORD hotkey = 0;
     DWORD osd = 0;
-    if (!QueryDword(key, SETTINGS_HOTKEY_VALUE, &hotkey)) {
+    DWORD followTheme = 0;
+    if (QueryRegistryDword(key, SETTINGS_HOTKEY_VALUE, &hotkey) != REGISTRY_DWORD_READ) {
         ++problems;
         hotkey = static_cast<DWORD>(-1);
     }
-    if (!QueryDword(key, SETTINGS_OSD_VALUE, &osd)) ++problems;
+    if (QueryRegistryDword(key, SETTINGS_OSD_VALUE, &osd) != REGISTRY_DWORD_READ) ++problems;
+    // Settings saved before the theme could be followed have no such value.
+    if (QueryRegistryDword(key, SETTINGS_FOLLOW_THEME_VALUE, &followTheme) == REGISTRY_DWORD_WRONG) ++problems;
     // 0 is "no hotkey"; anything else must be a key of the table in force.
     if (hotkey != 0 && !IsValidHotkey(static_cast<LONG>(hotkey))) ++problems;
     if (problems == 0) {
         g_plugin.hotkey = hotkey;
         g_plugin.osdEnabled = static_cast<BOOL>(osd);
+        g_plugin.followTheme = followTheme != 0;
     }
     RegCloseKey(key);
     return problems;
@@ -185,6 +198,8 @@ LONG WriteSettings(HKEY root) {
     // other from being saved.
     LONG hotkeyError = SetDword(key, SETTINGS_HOTKEY_VALUE, g_plugin.hotkey);
     LONG osdError = SetDword(key, SETTINGS_OSD_VALUE, static_cast<DWORD>(g_plugin.osdEnabled));
+    LONG themeError = SetDword(key, SETTINGS_FOLLOW_THEME_VALUE, g_plugin.followTheme ? 1 : 0);
     RegCloseKey(key);
+    if (themeError != ERROR_SUCCESS) return themeError;
     return osdError != ERROR_SUCCESS ? osdError : hotkeyError;
 }

@@ -60,3 +60,11 @@ enum ShowResult { SHOW_NOTHING = -1, SHOW_NOT_SELECTED = 0, SHOW_DONE = 1 };
 
 // The numbered list of schemes, `marked` flagged with "*"; returns how many.
 int ListSchemes(const ColorScheme *marked);
+
+// The same list with each scheme's lowest contrast ratio and its pair,
+// marked "!" below 3:1 and "~" below 4.5:1, and how many fall short;
+// returns how many schemes were listed.
+int ListReadability(void);
+// The ratio of every pair of the scheme `text` selects: SHOW_DONE, or
+// SHOW_NOT_SELECTED (nothing printed).
+[[nodiscard]] ShowResult ShowReadability(LPCWSTR text);

@@ -1,6 +1,7 @@
 // The full settings of one scheme, or of the console and host as they are;
-// the numbered list of loaded schemes; and which listed scheme is in effect:
-// the one whose colours the console and the host show now.
+// the numbered list of loaded schemes; how readable each scheme's text is;
+// and which listed scheme is in effect: the one whose colours the console
+// and the host show now.
 #include <string.h>
 
 #include "../base/base.h"
@@ -88,6 +89,30 @@ bool SchemeIsInEffect(const ColorScheme *scheme, const WORD values[COMPARED_DIRE
     return StrCompareI(scheme->ColorDir, colorDir) == 0;
 }
 
+// ---- readability ----
+
+constexpr size_t PAIR_LABEL_SIZE = 1024;
+
+// "StdColors" or "ColorDir dirs", with `suffix` after it.
+void FormatPairLabel(const ReadablePair *pair, LPCWSTR suffix, LPWSTR label) {
+    if (pair->directive) {
+        Format(label, PAIR_LABEL_SIZE, TEXT("%s%s"), pair->directive, suffix);
+    } else {
+        Format(label, PAIR_LABEL_SIZE, TEXT("ColorDir %.*s%s"), static_cast<int>(pair->entryLength), pair->entry,
+               suffix);
+    }
+}
+
+// One line of a scheme's pairs, the ratio where /V puts the value.
+void PrintPairLine(const ReadablePair *pair, void *) {
+    WCHAR label[PAIR_LABEL_SIZE];
+    FormatPairLabel(pair, TEXT(":"), label);
+    WCHAR ratio[RATIO_TEXT_SIZE];
+    FormatRatio(pair->ratio, ratio);
+    Printf(TEXT("%-22s%5s:1 %c %s on %s\r\n"), label, ratio, ReadabilityMark(pair->ratio),
+           CONSOLE_COLOR_NAMES[pair->foreground], CONSOLE_COLOR_NAMES[pair->background]);
+}
+
 }  // namespace
 
 ShowResult ShowScheme(const SchemeView *view) {
@@ -135,4 +160,37 @@ ColorScheme *IdentifyCurrentScheme(void) {
         if (SchemeIsInEffect(scheme, values, &info, colorDir)) return scheme;
     }
     return nullptr;
+}
+
+int ListReadability(void) {
+    if (!g_schemes) {
+        Printf(TEXT("\r\nNo color schemes loaded.\r\n"));
+        return 0;
+    }
+    CrLf();
+    unsigned total = 0, uncomfortable = 0, poor = 0;
+    for (const ColorScheme *scheme = g_schemes; scheme; scheme = scheme->next) {
+        ++total;
+        ReadablePair lowest = LowestReadablePair(scheme);
+        if (lowest.ratio < COMFORTABLE_RATIO) ++uncomfortable;
+        if (lowest.ratio < LEAST_READABLE_RATIO) ++poor;
+        WCHAR label[PAIR_LABEL_SIZE];
+        FormatPairLabel(&lowest, TEXT(""), label);
+        WCHAR ratio[RATIO_TEXT_SIZE];
+        FormatRatio(lowest.ratio, ratio);
+        Printf(TEXT("%3u: %c %-25s  %-7s  %5s:1  %s\r\n"), total, ReadabilityMark(lowest.ratio), scheme->name,
+               scheme->dark ? TEXT("(dark)") : TEXT("(light)"), ratio, label);
+    }
+    Printf(TEXT("\r\n%u color schemes: %u with a pair under 4.5:1, %u under 3:1.\r\n"), total, uncomfortable, poor);
+    return static_cast<int>(total);
+}
+
+ShowResult ShowReadability(LPCWSTR text) {
+    const ColorScheme *scheme = SelectScheme(text);
+    if (!scheme) return SHOW_NOT_SELECTED;
+    CrLf();
+    Printf(TEXT("Color scheme name:    %s\r\n"), scheme->name);
+    VisitReadablePairs(scheme, PrintPairLine, nullptr);
+    CrLf();
+    return SHOW_DONE;
 }

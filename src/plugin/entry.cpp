@@ -98,11 +98,15 @@ PLUGIN_API int WINAPI InitializePlugin(void) {
     InitOsd();
     LoadDefaultSchemeFile();
     SeedBuiltInSchemes();
+    // A host that shuts the plugin down and starts it again keeps the
+    // switch; a window that cannot be made leaves it off, as /T would.
+    (void)SyncThemeWindow(true);
     PrintLoadingBanner();
     return 0;
 }
 
 PLUGIN_API int WINAPI ShutdownPlugin(void) {
+    StopFollowingTheme();
     CloseConsoleHandle();
     FreeSchemeList();
     ShutdownOsd();
@@ -111,6 +115,7 @@ PLUGIN_API int WINAPI ShutdownPlugin(void) {
 
 void ResetPlugin(void) {
     ResetPluginState();
+    ResetTheme();
     ResetOsd();
     ResetArgumentList();
     FreeSchemeList();

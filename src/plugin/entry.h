@@ -5,7 +5,7 @@
 #include "plugin.h"
 
 // Puts every subsystem back as a freshly attached library has it: the
-// frame's state and host version, the hotkey and OSD settings, the OSD
-// window class's globals, the command's argument list and the scheme list.
+// frame's state and host version, the hotkey, OSD and theme settings, the
+// OSD and theme window classes' globals, the command's argument list and the scheme list.
 // The module handle stays known.
 void ResetPlugin(void);

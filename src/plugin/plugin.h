@@ -87,6 +87,8 @@ struct PluginState {
     // Saved and restored as a REG_DWORD exactly as held, so any non-zero
     // value means on.
     BOOL osdEnabled;
+    // Matching the console to the Windows app theme, off by default.
+    bool followTheme;
 };
 
 extern PluginState g_plugin;

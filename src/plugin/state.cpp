@@ -4,7 +4,7 @@
 #include "host.h"
 #include "plugin.h"
 
-PluginState g_plugin = {nullptr, INVALID_HANDLE_VALUE, nullptr, nullptr, 0, 0, DEFAULT_HOTKEY, TRUE};
+PluginState g_plugin = {nullptr, INVALID_HANDLE_VALUE, nullptr, nullptr, 0, 0, DEFAULT_HOTKEY, TRUE, false};
 
 namespace {
 
@@ -51,7 +51,7 @@ bool AttachPlugin(HMODULE module, DWORD reason) {
 
 void ResetPluginState(void) {
     HMODULE module = g_plugin.module;
-    g_plugin = PluginState{module, INVALID_HANDLE_VALUE, nullptr, nullptr, 0, 0, DEFAULT_HOTKEY, TRUE};
+    g_plugin = PluginState{module, INVALID_HANDLE_VALUE, nullptr, nullptr, 0, 0, DEFAULT_HOTKEY, TRUE, false};
 }
 
 DWORD ReadHostVersion(void) {

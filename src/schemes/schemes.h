@@ -187,6 +187,48 @@ bool ReadConsoleInfo(CONSOLE_SCREEN_BUFFER_INFOEX *info);
 // for the buffer.
 bool ReadColorDirVariable(LPWSTR text);
 
+// ---- readability (readability.cpp) ----
+// Contrast ratios as the accessibility guidelines define them: 1:1 for
+// equal colours up to 21:1 for black on white.
+
+constexpr double LEAST_READABLE_RATIO = 3.0;  // below it even large text is hard to read
+constexpr double COMFORTABLE_RATIO = 4.5;     // below it body text is
+constexpr size_t RATIO_TEXT_SIZE = 16;
+constexpr int NO_OWN_BACKGROUND = -1;
+
+// 0 (black) to 1 (white): the weighted sum of the linearised sRGB channels
+// of a COLORREF.
+double RelativeLuminance(DWORD colorRef);
+// (L1 + 0.05) / (L2 + 0.05), the lighter colour's luminance over the darker's.
+double ContrastRatio(DWORD colorRef, DWORD otherColorRef);
+// The ratio rounded to hundredths, "21.00", into `text` (RATIO_TEXT_SIZE
+// characters).
+void FormatRatio(double ratio, LPWSTR text);
+// '!' below 3:1, '~' below 4.5:1, else a blank.
+WCHAR ReadabilityMark(double ratio);
+
+// One pair of colours a scheme shows text in: a directive (`directive` its
+// name) or a ColorDir entry (`entry` its patterns, `entryLength` units, not
+// terminated). A ColorDir colour without a background of its own stands on
+// the StdColors background.
+struct ReadablePair {
+    LPCWSTR directive;
+    LPCWSTR entry;
+    size_t entryLength;
+    int foreground;  // console colour indexes
+    int background;
+    double ratio;
+};
+typedef void (*PairVisitor)(const ReadablePair *pair, void *context);
+// Hands `visit` the nine directives, then each ColorDir entry whose colour
+// the host can read, in the order /V shows them; returns how many.
+int VisitReadablePairs(const ColorScheme *scheme, PairVisitor visit, void *context);
+// The pair with the lowest ratio (the first of equals).
+ReadablePair LowestReadablePair(const ColorScheme *scheme);
+// True when StdColors, InputColors and ErrorColors are all at 3:1 or more:
+// what the command line itself is read in.
+bool IsReadableScheme(const ColorScheme *scheme);
+
 // ---- values (color_values.cpp) ----
 // Strict numbers, colour values (#rgb, #rrggbb or one of 140 names), the
 // sixteen console colour names and the text form of a console attribute.

@@ -37,6 +37,11 @@ expect_run command_view_after_apply "${quiet[@]}" -c "vivanta /Q 2" -c "vivanta 
 expect_run command_view_pattern "${quiet[@]}" -c "vivanta /V:ice*"
 expect_run command_view_nosuch "${quiet[@]}" -c "vivanta /V:nosuch"
 
+# How readable the schemes are, all of them and one; /C reports and
+# changes nothing, so it goes with no option that would.
+expect_run command_readability "${quiet[@]}" -c "vivanta /C" -c "vivanta /Q /C:2"
+expect_run command_readability_refused "${quiet[@]}" -c "vivanta /C /K:F5" -c "vivanta /C:" -c "vivanta /C:nosuch"
+
 # Hotkey list under both key tables, and with other options.
 expect_run command_list_23 "${quiet[@]}" --ver 23 -c "vivanta /L"
 expect_run command_list_28 "${quiet[@]}" --ver 28 -c "vivanta /L"

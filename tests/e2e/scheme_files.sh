@@ -52,6 +52,11 @@ run_in_fixtures() {
 VHOST_RUNNER=run_in_fixtures expect_run scheme_files_relative "${quiet[@]}" -c "vivanta /F:schemes.ini" \
   -c "vivanta /F:missing.ini"
 
+# How readable each scheme of a file is: one whose errors vanish, one
+# whose directory colour is only hard to read, and one that reads well.
+VHOST_RUNNER=run_in_fixtures expect_run scheme_files_readability "${quiet[@]}" -c "vivanta /F:unreadable.ini /Q" \
+  -c "vivanta /C" -c "vivanta /C:fog"
+
 # Merging keeps the loaded schemes ahead of the file's, and a scheme of
 # the file takes the place of one of the same name at the end; a missing
 # file is named in upper case and ends the command before anything else.
@@ -80,6 +85,10 @@ registry=(--registry "$WORK/registry.txt")
 expect_run scheme_files_restore_nothing "${quiet[@]}" "${registry[@]}" -c "vivanta /R /D /Q" -c "vivanta /R /D"
 expect_run scheme_files_save "${quiet[@]}" "${registry[@]}" -c "vivanta /K:F5 /O:N /S"
 expect_run scheme_files_restore "${quiet[@]}" "${registry[@]}" -c "vivanta /R /D" -c "vivanta /R /K:F6 /Q" -c "vivanta"
+rm "$WORK/registry.txt"
+# Following the theme is saved and restored with the rest, and /D ends it.
+expect_run theme_save "${quiet[@]}" "${registry[@]}" -c "theme dark" -c "vivanta /T:Y /S"
+expect_run theme_restore "${quiet[@]}" "${registry[@]}" -c "vivanta /R" -c "vivanta /D"
 rm "$WORK/registry.txt"
 expect_run scheme_files_save_machine_only "${quiet[@]}" "${registry[@]}" -c "vivanta /K:F7 /S /S!" -c "vivanta /D /Q" \
   -c "vivanta /R"

@@ -51,6 +51,9 @@ expect_run command_apply_pattern_quiet "${quiet[@]}" -c "vivanta /q Marianas Tre
 expect_run command_not_found "${quiet[@]}" -c "vivanta Marianas Trench /Q"
 expect_run command_view_pattern "${quiet[@]}" -c "vivanta /V:ice*"
 expect_run command_view_nosuch "${quiet[@]}" -c "vivanta /V:nosuch"
+# Readability reads the schemes, never the console.
+expect_run command_readability "${quiet[@]}" -c "vivanta /C" -c "vivanta /Q /C:2"
+expect_run command_readability_refused "${quiet[@]}" -c "vivanta /C /K:F5" -c "vivanta /C:" -c "vivanta /C:nosuch"
 
 # /K, /O and /D.
 expect_run command_hotkey_none "${quiet[@]}" -c "vivanta /K:none"
@@ -84,6 +87,8 @@ sed 's/^\[Oc.*an\]/[MARIANAS TRENCH]/' "$source" >"$WORK/renamed.ini"
 run_wine_in_schemes() { (cd "$EXPECTED/scheme_files" && run_wine "$@"); }
 VHOST_RUNNER=run_wine_in_schemes expect_run scheme_files_relative "${quiet[@]}" -c "vivanta /F:schemes.ini" \
   -c "vivanta /F:missing.ini"
+VHOST_RUNNER=run_wine_in_schemes expect_run scheme_files_readability "${quiet[@]}" \
+  -c "vivanta /F:unreadable.ini /Q" -c "vivanta /C" -c "vivanta /C:fog"
 VHOST_RUNNER=run_wine_in_work
 expect_run scheme_files_merge "${quiet[@]}" -c "vivanta /F:utf8.ini /M /Q" -c "vivanta /F:renamed.ini /M"
 expect_run scheme_files_missing "${quiet[@]}" -c "vivanta /F:missing.ini /K:F5"
@@ -115,11 +120,13 @@ VHOST_RUNNER=run_wine_without_palette EXPECTED=$WINE_EXPECTED expect_run wine_wr
 # registry file of its own on Windows, so the cases run without --registry
 # and the prefix's keys are removed before and after, leaving the next run
 # (and other tests) nothing saved.
+wine_reg() {
+  script -qec "$(printf '%q ' "$WINE" reg "$@") >/dev/null 2>&1" /dev/null >/dev/null </dev/null || true
+}
 forget_saved_settings() {
   local root
   for root in "$@"; do
-    script -qec "$(printf '%q ' "$WINE" reg delete "$root\\Software\\OrtaPlugins\\Vivanta" /f) >/dev/null 2>&1" \
-      /dev/null >/dev/null </dev/null || true
+    wine_reg delete "$root\\Software\\OrtaPlugins\\Vivanta" /f
   done
 }
 VHOST_RUNNER=run_wine
@@ -156,4 +163,32 @@ VHOST_RUNNER=run_wine
 # list the desktop's windows (Wine's desktop holds others, at other places)
 # and read the palette back.
 expect_run hotkey_survives "${quiet[@]}" -c "key 0x1002C alt" -c "wait 100" -c "echo still here"
+
+# Following the theme through the real registry value and broadcast.
+# Without a display Wine makes no window at all, and the theme's hidden
+# window is what hears the change: these cases run on Wine's null display
+# driver (windows that are never drawn), and the prefix gets its own driver
+# back afterwards. The scheme file leaves one readable scheme of each kind,
+# so the pick is the same whatever Wine's random numbers; what was applied
+# shows in the host's directives. A light theme on the dark console brings
+# the light scheme, and once the switch is off a dark theme changes
+# nothing. Left out: theme_follow and theme_nothing_to_do, which list the
+# desktop's windows and read the palette back, and so would a dark theme
+# bringing the dark scheme back, which needs the console to read back as
+# light (see above). Saving and restoring run with a dark theme on the dark
+# console, so that nothing is applied before a screen that marks a scheme.
+WINESERVER=$(command -v wineserver || echo "${WINE%/*}/wineserver")
+theme_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize'
+wine_reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
+"$WINESERVER" -k || true
+VHOST_RUNNER=run_wine_in_schemes expect_run theme_follow_options "${quiet[@]}" -c "vivanta /F:theme.ini /Q" \
+  -c "theme dark" -c "vivanta /T:Y /Q" -c "theme light" -c "options" -c "vivanta /T:N /Q" -c "theme dark" -c "options"
+VHOST_RUNNER=run_wine
+expect_run theme_refused "${quiet[@]}" -c "vivanta /T" -c "vivanta /T:x"
+expect_run theme_save "${quiet[@]}" -c "theme dark" -c "vivanta /T:Y /S"
+expect_run theme_restore "${quiet[@]}" -c "vivanta /R" -c "vivanta /D"
+forget_saved_settings HKCU
+wine_reg delete "$theme_key" /v AppsUseLightTheme /f
+wine_reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f
+"$WINESERVER" -k || true
 transcripts_done

@@ -72,6 +72,36 @@ void RunWait(const Text &argument) {
     RunMessagesFor(ms);
 }
 
+// What Windows does when the user switches the app theme: the value, then
+// the news to every top-level window. The plugin's window is on this
+// thread, so it hears at once.
+void RunTheme(const Text &word) {
+    DWORD light = 0;
+    if (EqualNoCase(word, "light")) {
+        light = 1;
+    } else if (!EqualNoCase(word, "dark")) {
+        PrintError(Widen("vhost: theme wants dark or light: ") + word);
+        return;
+    }
+    const Text path = Widen("Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize");
+    HKEY key = NULL;
+    LONG error = RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, NULL, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, NULL,
+                                 &key, NULL);
+    if (error == ERROR_SUCCESS) {
+        error = RegSetValueExW(key, Widen("AppsUseLightTheme").c_str(), 0, REG_DWORD,
+                               reinterpret_cast<const BYTE *>(&light), sizeof light);
+        RegCloseKey(key);
+    }
+    if (error != ERROR_SUCCESS) {
+        PrintError(Widen("vhost: cannot set the app theme"));
+        return;
+    }
+    const Text area = Widen("ImmersiveColorSet");
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(area.c_str()), SMTO_ABORTIFHUNG,
+                        1000, &answer);
+}
+
 }  // namespace
 
 void RunLine(Session *session, const Text &raw) {
@@ -106,6 +136,8 @@ void RunLine(Session *session, const Text &raw) {
         RunUsage(session, rest);
     } else if (EqualNoCase(word, "help")) {
         RunHelp(session, rest);
+    } else if (EqualNoCase(word, "theme")) {
+        RunTheme(rest);
     } else if (EqualNoCase(word, "screen")) {
         DrawScreen();
     } else {

@@ -24,7 +24,7 @@ const char kUsage[] =
     "Lines:\r\n"
     "  vivanta ARGS | option //NAME=VALUE | set NAME[=VALUE] | echo TEXT\r\n"
     "  key CODE [shift] [ctrl] [alt] | keyname NAME | console | options | windows\r\n"
-    "  wait MS | usage NAME | help NAME | screen (Linux)\r\n"
+    "  wait MS | usage NAME | help NAME | theme dark|light | screen (Linux)\r\n"
     "Exit status: the last plugin command's result; 1 when the plugin refused to\r\n"
     "load; 2 for bad arguments or a module that cannot be loaded.\r\n";
 

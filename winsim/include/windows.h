@@ -33,6 +33,7 @@ typedef uint32_t DWORD, ULONG, UINT;
 typedef int32_t LONG, INT;
 typedef int64_t LONGLONG, LONG_PTR, INT_PTR, LPARAM, LRESULT;
 typedef uint64_t ULONGLONG, DWORDLONG, ULONG_PTR, UINT_PTR, DWORD_PTR, WPARAM, SIZE_T;
+typedef DWORD_PTR *PDWORD_PTR;
 typedef char CHAR;
 typedef char16_t WCHAR, TCHAR;
 typedef CHAR *LPSTR;

@@ -90,10 +90,21 @@ typedef struct tagSCROLLBARINFO {
 #define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
+#define WM_WININICHANGE 0x001A
+#define WM_SETTINGCHANGE WM_WININICHANGE
 #define WM_NCCREATE 0x0081
 #define WM_NCDESTROY 0x0082
 #define WM_TIMER 0x0113
 #define WM_USER 0x0400
+
+// Sent to every top-level window, hidden ones included, never to children.
+#define HWND_BROADCAST ((HWND)0xffff)
+
+#define SMTO_NORMAL 0x0000
+#define SMTO_BLOCK 0x0001
+#define SMTO_ABORTIFHUNG 0x0002
+#define SMTO_NOTIMEOUTIFNOTHUNG 0x0008
+#define SMTO_ERRORONEXIT 0x0020
 
 // ---- window data ----
 #define GWLP_WNDPROC (-4)
@@ -147,6 +158,8 @@ WINSIM_API LONG_PTR WINAPI GetWindowLongPtrW(HWND window, int index);
 // ---- messages and timers ----
 WINSIM_API LRESULT WINAPI SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 WINSIM_API BOOL WINAPI PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+WINSIM_API LRESULT WINAPI SendMessageTimeoutW(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT flags,
+                                              UINT timeout, PDWORD_PTR result);
 WINSIM_API VOID WINAPI PostQuitMessage(int exitCode);
 WINSIM_API UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc);
 WINSIM_API BOOL WINAPI KillTimer(HWND window, UINT_PTR id);
