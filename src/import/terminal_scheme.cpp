@@ -155,10 +155,7 @@ void DisplayP3ToSrgb(double rgb[3]) {
     // Both spaces share the transfer curve and white point: linearise,
     // change primaries, encode again.
     double linear[3];
-    for (int i = 0; i < 3; ++i) {
-        double c = rgb[i];
-        linear[i] = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    }
+    for (int i = 0; i < 3; ++i) linear[i] = SrgbToLinear(rgb[i]);
     const double matrix[3][3] = {
         {1.2249401, -0.2249404, 0.0}, {-0.0420569, 1.0420571, 0.0}, {-0.0196376, -0.0786361, 1.0982735}};
     for (int i = 0; i < 3; ++i) {

@@ -24,8 +24,7 @@ constexpr double BLUE_WEIGHT = 0.0722;
 constexpr size_t ENTRY_COLOR_SIZE = 64;
 
 double LinearChannel(DWORD byte) {
-    double c = static_cast<double>(byte & 0xFF) / 255.0;
-    return c <= LINEAR_KNEE ? c / LINEAR_SLOPE : pow((c + GAMMA_OFFSET) / GAMMA_SCALE, GAMMA);
+    return SrgbToLinear(static_cast<double>(byte & 0xFF) / 255.0);
 }
 
 double RatioOfLuminances(double a, double b) {
@@ -97,6 +96,10 @@ void KeepLowest(const ReadablePair *pair, void *context) {
 }
 
 }  // namespace
+
+double SrgbToLinear(double c) {
+    return c <= LINEAR_KNEE ? c / LINEAR_SLOPE : pow((c + GAMMA_OFFSET) / GAMMA_SCALE, GAMMA);
+}
 
 double RelativeLuminance(DWORD colorRef) {
     return RED_WEIGHT * LinearChannel(colorRef) + GREEN_WEIGHT * LinearChannel(colorRef >> 8) +

@@ -196,6 +196,9 @@ constexpr double COMFORTABLE_RATIO = 4.5;     // below it body text is
 constexpr size_t RATIO_TEXT_SIZE = 16;
 constexpr int NO_OWN_BACKGROUND = -1;
 
+// An sRGB component (0 to 1) as linear light: the sRGB transfer curve
+// undone.
+double SrgbToLinear(double component);
 // 0 (black) to 1 (white): the weighted sum of the linearised sRGB channels
 // of a COLORREF.
 double RelativeLuminance(DWORD colorRef);
