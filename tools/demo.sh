@@ -24,6 +24,12 @@ step "Reading the sample scheme file, merging it into the list"
 cp "$here/examples/Vivanta.ini" "$work/Vivanta.ini"
 (cd "$work" && "$vhost" --var noloadmsg=1 -c "vivanta /F:Vivanta.ini /M")
 
+step "Reading other tools' scheme files: a folder with a broken file among good ones"
+(cd "$here/tests/e2e/import" && "$vhost" --var noloadmsg=1 -c "vivanta /F:mixed /M /Q" -c "vivanta /C")
+
+step "Following the Windows app theme: a light theme on a dark console brings a light scheme"
+"$vhost" --var noloadmsg=1 -c "theme dark" -c "vivanta /Q /T:Y 1" -c "theme light" -c "vivanta"
+
 step "The hotkey (Alt-Z) on a dark console: a light scheme, announced on screen, gone after 5 s"
 "$vhost" --var noloadmsg=1 -c "vivanta /Q 1" -c "key 0x1002C alt" -c "vivanta" -c "windows" \
   -c "wait 5000" -c "windows"
