@@ -299,6 +299,8 @@ TEST(JsonSchemesTest, BrokenFilesSayWhatIsWrongAndOthersAreNotJson) {
              u"scheme \"Dawn\": \"background\" is not a colour (#rrggbb)"},
             {"[/* a list */ 1]", IMPORT_BAD_FILE, u"a scheme list holds something other than schemes"},
             {"[1 Dark]\nColor0 = #000000\n", IMPORT_NOT_THIS_FORMAT, u""},
+            // Nesting as deep as a file may hold does not run the parser off the stack.
+            {"{\"a\": " + std::string(1 << 20, '[') + std::string(1 << 20, ']') + "}", IMPORT_NOT_THIS_FORMAT, u""},
         });
     EXPECT_EQ(ParseHexColor("#fFa", 4), 0xffffaa);
     EXPECT_EQ(ParseHexColor("fffaaa", 6), -1);
@@ -531,6 +533,11 @@ TEST(YamlSchemesTest, BrokenFilesSayWhatIsWrongAndOthersAreNotYamlSchemes) {
                        {"name: [unclosed\nbase00: 000000\n", IMPORT_BAD_FILE,
                         u"not valid YAML: did not find expected ',' or ']' (line 2)"},
                        {missing, IMPORT_BAD_FILE, u"scheme \"N\" has no \"base0B\" colour"},
+                       // The parser's time grows with nesting depth times length.
+                       {"base00: " + std::string(33, '[') + "'[#[' # [\n", IMPORT_BAD_FILE,
+                        u"not valid YAML: nested deeper than 32 levels"},
+                       {"base00: " + std::string(32, '[') + "'[#[' # [\n", IMPORT_BAD_FILE,
+                        u"not valid YAML: did not find expected ',' or ']' (line 2)"},
                        {std::string(full).replace(full.find("\"#080000\""), 9, "[1, 2]"), IMPORT_BAD_FILE,
                         u"scheme \"N\": \"base08\" is not a colour (#rrggbb)"},
                    });

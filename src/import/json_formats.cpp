@@ -207,7 +207,11 @@ LONG ParseHexColor(const char *text, size_t length) {
 ImportResult ReadJsonSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink, LPWSTR error) {
     if (!LooksLikeJson(text, size)) return IMPORT_NOT_THIS_FORMAT;
     Document document;
-    document.Parse<rapidjson::kParseCommentsFlag | rapidjson::kParseTrailingCommasFlag>(text, size);
+    // Iterative: the recursive parser's depth is the file's, and a file of
+    // nothing but brackets would run it off the end of the stack.
+    document
+        .Parse<rapidjson::kParseCommentsFlag | rapidjson::kParseTrailingCommasFlag | rapidjson::kParseIterativeFlag>(
+            text, size);
     if (document.HasParseError()) {
         ReportParseError(error, TEXT("not valid JSON: %s (at byte %u)"),
                          rapidjson::GetParseError_En(document.GetParseError()),

@@ -132,6 +132,49 @@ ImportResult ReadDocument(yaml_document_t *document, LPCWSTR fileName, const Sch
     return sink->take(sink->context, &scheme, reading.name) ? IMPORT_DONE : IMPORT_NO_MEMORY;
 }
 
+// libyaml checks every open flow collection ("[", "{") at every token, so
+// deep nesting costs it time in proportion to depth times length: a crafted
+// file would hold the shell for hours. Scheme files nest two levels at most.
+constexpr int MAX_FLOW_DEPTH = 32;
+
+bool StartsToken(char before) {
+    return strchr(" \t\r\n[{,:-", before) != nullptr;
+}
+
+// True when the text's flow collections nest deeper than MAX_FLOW_DEPTH,
+// brackets in quoted scalars and comments not counted.
+bool NestsTooDeep(const char *text, size_t size) {
+    int depth = 0;
+    char quote = 0;
+    bool comment = false;
+    for (size_t at = 0; at < size; ++at) {
+        char c = text[at];
+        char before = at > 0 ? text[at - 1] : '\n';
+        if (comment) {
+            comment = c != '\n' && c != '\r';
+        } else if (quote == '"') {
+            if (c == '\\') {
+                ++at;
+            } else if (c == '"') {
+                quote = 0;
+            }
+        } else if (quote == '\'') {
+            // '' inside single quotes is a quote character: closing and
+            // opening again comes to the same.
+            if (c == '\'') quote = 0;
+        } else if (c == '#' && StartsToken(before)) {
+            comment = true;
+        } else if ((c == '"' || c == '\'') && StartsToken(before)) {
+            quote = c;
+        } else if (c == '[' || c == '{') {
+            if (++depth > MAX_FLOW_DEPTH) return true;
+        } else if ((c == ']' || c == '}') && depth > 0) {
+            --depth;
+        }
+    }
+    return false;
+}
+
 bool MentionsOurKeys(const char *text, size_t size) {
     const char *const keys[2] = {"base00", "color_01"};
     for (const char *key : keys) {
@@ -146,6 +189,11 @@ bool MentionsOurKeys(const char *text, size_t size) {
 }  // namespace
 
 ImportResult ReadYamlSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink, LPWSTR error) {
+    if (NestsTooDeep(text, size)) {
+        if (!MentionsOurKeys(text, size)) return IMPORT_NOT_THIS_FORMAT;
+        Format(error, IMPORT_ERROR_SIZE, TEXT("not valid YAML: nested deeper than %d levels"), MAX_FLOW_DEPTH);
+        return IMPORT_BAD_FILE;
+    }
     yaml_parser_t parser;
     if (!yaml_parser_initialize(&parser)) return IMPORT_NO_MEMORY;
     yaml_parser_set_input_string(&parser, reinterpret_cast<const unsigned char *>(text), size);
