@@ -300,7 +300,8 @@ TEST(JsonSchemesTest, BrokenFilesSayWhatIsWrongAndOthersAreNotJson) {
             {"[/* a list */ 1]", IMPORT_BAD_FILE, u"a scheme list holds something other than schemes"},
             {"[1 Dark]\nColor0 = #000000\n", IMPORT_NOT_THIS_FORMAT, u""},
             // Nesting as deep as a file may hold does not run the parser off the stack.
-            {"{\"a\": " + std::string(1 << 20, '[') + std::string(1 << 20, ']') + "}", IMPORT_NOT_THIS_FORMAT, u""},
+            {"{\"a\": " + std::string(1 << 20, '[') + std::string(1 << 20, ']') + "}", IMPORT_BAD_FILE,
+             u"not valid JSON: nested deeper than 64 levels"},
         });
     EXPECT_EQ(ParseHexColor("#fFa", 4), 0xffffaa);
     EXPECT_EQ(ParseHexColor("fffaaa", 6), -1);

@@ -3,8 +3,16 @@
 // order never matters; a scheme missing one of its sixteen colours, or with a
 // colour that is not "#rrggbb" or "#rgb", stops the file with a message that
 // names the scheme and the key.
-#include <rapidjson/document.h>
+//
+// The text is read as a stream of events rather than built into a tree: the
+// memory a read takes is then one copy of the text, allocated (and checked)
+// before the parser starts, and a fixed buffer for the parser's own stack.
+// RapidJSON takes for granted that every block it asks for is there, so it is
+// never allowed to ask: strings are decoded in place in the copy, and nesting
+// deeper than any scheme file goes stops the read before the stack could
+// outgrow its buffer.
 #include <rapidjson/error/en.h>
+#include <rapidjson/reader.h>
 
 #include <cstring>
 
@@ -13,28 +21,29 @@
 
 namespace {
 
-// RapidJSON's blocks come from the plugin's allocator like everything else.
-class PluginAllocator {
+using rapidjson::SizeType;
+
+// Scheme files nest three levels, settings files a few more.
+constexpr int MAX_DEPTH = 64;
+// The parser keeps two numbers per open level; its stack grows by half
+// from 256 bytes, so MAX_DEPTH levels stay well inside this.
+constexpr size_t PARSER_STACK_SIZE = 4096;
+// Members kept per object; a scheme has about twenty.
+constexpr int MAX_MEMBERS = 256;
+
+// The parser's stack: one fixed buffer, handed out whatever is asked of it,
+// which MAX_DEPTH keeps within its size.
+class FixedStackAllocator {
   public:
     // RapidJSON's name for "blocks must be freed"; not every build reads it.
-    [[maybe_unused]] static const bool kNeedFree = true;
-    void *Malloc(size_t size) { return size ? MemAlloc(size) : nullptr; }
-    void *Realloc(void *original, size_t originalSize, size_t newSize) {
-        if (newSize == 0) {
-            MemFree(original);
-            return nullptr;
-        }
-        void *block = MemAlloc(newSize);
-        if (block && original) memcpy(block, original, originalSize < newSize ? originalSize : newSize);
-        if (block) MemFree(original);
-        return block;
-    }
-    static void Free(void *block) { MemFree(block); }
-};
+    [[maybe_unused]] static const bool kNeedFree = false;
+    void *Malloc(size_t size) { return size <= sizeof buffer_ ? buffer_ : nullptr; }
+    void *Realloc(void *, size_t, size_t size) { return Malloc(size); }
+    static void Free(void *) {}
 
-using Document =
-    rapidjson::GenericDocument<rapidjson::UTF8<>, rapidjson::MemoryPoolAllocator<PluginAllocator>, PluginAllocator>;
-using Value = Document::ValueType;
+  private:
+    alignas(16) char buffer_[PARSER_STACK_SIZE];
+};
 
 // clang-format off
 // Console slot order.
@@ -47,6 +56,35 @@ const char *const CONCFG_KEYS[16] = {
 // clang-format on
 
 enum class JsonFormat { TERMINAL, CONCFG, GOGH };
+
+// One member of an object: its key, and its value when that is a string
+// (decoded in place in the copy of the text, so the pointers stay good).
+struct Member {
+    const char *key;
+    SizeType keyLength;
+    const char *value;  // null for any other value
+    SizeType length;
+};
+
+// The members of an object, in the file's order. The first of two equal
+// keys is the one found, as a tree's look-up finds it.
+struct Members {
+    Member items[MAX_MEMBERS];
+    int count;
+};
+
+const Member *FindMember(const Members &object, const char *key) {
+    size_t length = strlen(key);
+    for (int i = 0; i < object.count; ++i) {
+        const Member &member = object.items[i];
+        if (member.keyLength == length && memcmp(member.key, key, length) == 0) return &member;
+    }
+    return nullptr;
+}
+
+bool HasMember(const Members &object, const char *key) {
+    return FindMember(object, key) != nullptr;
+}
 
 struct Reading {
     LPCWSTR fileName;
@@ -61,16 +99,15 @@ void SetError(Reading *reading, LPCWSTR format, const char *key) {
 
 // The colour under `key`: false with the error set when it is missing or no
 // colour; `required` false lets a missing key through as UNSET_COLOR.
-bool ReadColor(Reading *reading, const Value &object, const char *key, bool required, DWORD *color) {
+bool ReadColor(Reading *reading, const Members &object, const char *key, bool required, DWORD *color) {
     *color = UNSET_COLOR;
-    auto member = object.FindMember(key);
-    if (member == object.MemberEnd()) {
+    const Member *member = FindMember(object, key);
+    if (!member) {
         if (!required) return true;
         SetError(reading, MISSING_COLOR_FORMAT, key);
         return false;
     }
-    LONG value =
-        member->value.IsString() ? ParseHexColor(member->value.GetString(), member->value.GetStringLength()) : -1;
+    LONG value = member->value ? ParseHexColor(member->value, member->length) : -1;
     if (value < 0) {
         SetError(reading, TEXT("scheme \"%s\": \"%s\" is not a colour (#rrggbb)"), key);
         return false;
@@ -80,10 +117,10 @@ bool ReadColor(Reading *reading, const Value &object, const char *key, bool requ
 }
 
 // concfg's "screen_colors" and "popup_colors": "<text>,<background>" by key.
-bool ReadSlotPair(Reading *reading, const Value &object, const char *key, int *text, int *background) {
-    auto member = object.FindMember(key);
-    if (member == object.MemberEnd()) return true;
-    const char *pair = member->value.IsString() ? member->value.GetString() : "";
+bool ReadSlotPair(Reading *reading, const Members &object, const char *key, int *text, int *background) {
+    const Member *member = FindMember(object, key);
+    if (!member) return true;
+    const char *pair = member->value ? member->value : "";
     const char *comma = strchr(pair, ',');
     int slots[2] = {NO_SLOT, NO_SLOT};
     if (comma) {
@@ -104,10 +141,22 @@ bool ReadSlotPair(Reading *reading, const Value &object, const char *key, int *t
     return true;
 }
 
-ImportResult ReadScheme(Reading *reading, const Value &object, JsonFormat format) {
-    auto named = object.FindMember("name");
-    if (named != object.MemberEnd() && named->value.IsString() && named->value.GetStringLength() > 0) {
-        WidenUtf8(named->value.GetString(), named->value.GetStringLength(), reading->name, SETTING_TEXT_SIZE);
+JsonFormat FormatOf(const Members &object) {
+    if (HasMember(object, "color_01")) return JsonFormat::GOGH;
+    if (HasMember(object, "dark_blue") || HasMember(object, "screen_colors")) return JsonFormat::CONCFG;
+    return JsonFormat::TERMINAL;
+}
+
+bool LooksLikeScheme(const Members &object) {
+    return HasMember(object, "color_01") || HasMember(object, "dark_blue") || HasMember(object, "brightBlack") ||
+           HasMember(object, "background");
+}
+
+ImportResult ReadScheme(Reading *reading, const Members &object) {
+    JsonFormat format = FormatOf(object);
+    const Member *named = FindMember(object, "name");
+    if (named && named->value && named->length > 0) {
+        WidenUtf8(named->value, named->length, reading->name, SETTING_TEXT_SIZE);
     } else {
         StrCopy(reading->name, SETTING_TEXT_SIZE, reading->fileName);
     }
@@ -141,29 +190,144 @@ ImportResult ReadScheme(Reading *reading, const Value &object, JsonFormat format
     return reading->sink->take(reading->sink->context, &scheme, reading->name) ? IMPORT_DONE : IMPORT_NO_MEMORY;
 }
 
-JsonFormat FormatOf(const Value &object) {
-    if (object.HasMember("color_01")) return JsonFormat::GOGH;
-    if (object.HasMember("dark_blue") || object.HasMember("screen_colors")) return JsonFormat::CONCFG;
-    return JsonFormat::TERMINAL;
-}
+// The first reading of the text: its syntax and depth alone, so that no
+// scheme is handed on from a text that turns out to be broken further on.
+class SyntaxCheck : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, SyntaxCheck> {
+  public:
+    bool tooDeep = false;
+    bool StartObject() { return Open(); }
+    bool StartArray() { return Open(); }
+    bool EndObject(SizeType) { return --depth_, true; }
+    bool EndArray(SizeType) { return --depth_, true; }
 
-bool LooksLikeScheme(const Value &object) {
-    return object.HasMember("color_01") || object.HasMember("dark_blue") || object.HasMember("brightBlack") ||
-           object.HasMember("background");
-}
-
-ImportResult ReadArray(Reading *reading, const Value &array) {
-    for (const Value &element : array.GetArray()) {
-        if (!element.IsObject()) {
-            StrCopy(reading->name, SETTING_TEXT_SIZE, reading->fileName);
-            Format(reading->error, IMPORT_ERROR_SIZE, TEXT("a scheme list holds something other than schemes"));
-            return IMPORT_BAD_FILE;
-        }
-        ImportResult result = ReadScheme(reading, element, FormatOf(element));
-        if (result != IMPORT_DONE) return result;
+  private:
+    bool Open() {
+        tooDeep = ++depth_ > MAX_DEPTH;
+        return !tooDeep;
     }
-    return IMPORT_DONE;
-}
+    int depth_ = 0;
+};
+
+// The parser's events, followed where schemes can be: the top value when
+// it is an object, each object of a top-level array, and each object of
+// the (first) "schemes" array of a settings file. A scheme of an array is
+// read as soon as it closes; the top object once the text has ended, unless
+// it turned out to be a settings file.
+class SchemeEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, SchemeEvents> {
+  public:
+    // `objects`: two records, for the top object and the scheme being read.
+    SchemeEvents(Reading *reading, Members *objects) : reading_(reading), top_(&objects[0]), element_(&objects[1]) {
+        top_->count = 0;
+        element_->count = 0;
+    }
+
+    // Why the events stopped the parser, IMPORT_DONE when they did not.
+    ImportResult stopped = IMPORT_DONE;
+
+    // After a parse without error: the top object read as a scheme when it
+    // is one, else what the arrays gave.
+    ImportResult Finish() {
+        if (topKind_ == TOP_NONE) return IMPORT_NOT_THIS_FORMAT;
+        if (topKind_ == TOP_ARRAY || schemesList_) return IMPORT_DONE;
+        if (!LooksLikeScheme(*top_)) return IMPORT_NOT_THIS_FORMAT;
+        return ReadScheme(reading_, *top_);
+    }
+
+    bool Default() { return Scalar(nullptr, 0); }
+    bool String(const char *text, SizeType length, bool) { return Scalar(text, length); }
+
+    bool Key(const char *text, SizeType length, bool) {
+        if (depth_ == 1 && topKind_ == TOP_OBJECT && length == 7 && memcmp(text, "schemes", 7) == 0) {
+            firstSchemesKey_ = !schemesKeySeen_;
+            schemesKeySeen_ = true;
+        }
+        Members *object = Collecting();
+        pending_ = object && object->count < MAX_MEMBERS ? &object->items[object->count++] : nullptr;
+        if (pending_) *pending_ = Member{text, length, nullptr, 0};
+        return true;
+    }
+
+    bool StartObject() { return Open(true); }
+    bool StartArray() { return Open(false); }
+    bool EndObject(SizeType) { return Close(); }
+    bool EndArray(SizeType) { return Close(); }
+
+  private:
+    enum TopKind { TOP_NONE, TOP_OBJECT, TOP_ARRAY };
+
+    // The object whose members the current depth holds, if it is followed.
+    Members *Collecting() {
+        if (elementDepth_ != 0) return depth_ == elementDepth_ ? element_ : nullptr;
+        return depth_ == 1 && topKind_ == TOP_OBJECT ? top_ : nullptr;
+    }
+
+    // Inside a list of schemes, directly: the top array, or a settings
+    // file's "schemes".
+    bool InSchemeList() const {
+        return (topKind_ == TOP_ARRAY && depth_ == 1) || (schemesOpen_ && depth_ == schemesDepth_);
+    }
+
+    bool Refuse(LPCWSTR text) {
+        StrCopy(reading_->name, SETTING_TEXT_SIZE, reading_->fileName);
+        Format(reading_->error, IMPORT_ERROR_SIZE, text);
+        stopped = IMPORT_BAD_FILE;
+        return false;
+    }
+
+    bool Scalar(const char *text, SizeType length) {
+        if (InSchemeList()) return Refuse(TEXT("a scheme list holds something other than schemes"));
+        if (pending_) {
+            pending_->value = text;
+            pending_->length = length;
+        }
+        pending_ = nullptr;
+        firstSchemesKey_ = false;
+        return true;
+    }
+
+    bool Open(bool object) {
+        if (depth_ == 0) {
+            topKind_ = object ? TOP_OBJECT : TOP_ARRAY;
+        } else if (InSchemeList()) {
+            if (!object) return Refuse(TEXT("a scheme list holds something other than schemes"));
+            elementDepth_ = depth_ + 1;
+            element_->count = 0;
+        } else if (!object && firstSchemesKey_) {
+            schemesList_ = schemesOpen_ = true;
+            schemesDepth_ = depth_ + 1;
+        }
+        pending_ = nullptr;
+        firstSchemesKey_ = false;
+        ++depth_;
+        return true;
+    }
+
+    bool Close() {
+        pending_ = nullptr;
+        if (elementDepth_ != 0 && depth_ == elementDepth_) {
+            elementDepth_ = 0;
+            --depth_;
+            stopped = ReadScheme(reading_, *element_);
+            return stopped == IMPORT_DONE;
+        }
+        if (schemesOpen_ && depth_ == schemesDepth_) schemesOpen_ = false;
+        --depth_;
+        return true;
+    }
+
+    Reading *reading_;
+    Members *top_;
+    Members *element_;
+    Member *pending_ = nullptr;  // the member whose value comes next
+    TopKind topKind_ = TOP_NONE;
+    int depth_ = 0;         // how many objects and arrays are open
+    int elementDepth_ = 0;  // the depth inside the scheme being read, 0 for none
+    bool schemesKeySeen_ = false;
+    bool firstSchemesKey_ = false;  // the value coming is the first "schemes"
+    bool schemesList_ = false;      // a settings file: its top object is no scheme
+    bool schemesOpen_ = false;
+    int schemesDepth_ = 0;
+};
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -206,23 +370,46 @@ LONG ParseHexColor(const char *text, size_t length) {
 
 ImportResult ReadJsonSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink, LPWSTR error) {
     if (!LooksLikeJson(text, size)) return IMPORT_NOT_THIS_FORMAT;
-    Document document;
-    // Iterative: the recursive parser's depth is the file's, and a file of
-    // nothing but brackets would run it off the end of the stack.
-    document
-        .Parse<rapidjson::kParseCommentsFlag | rapidjson::kParseTrailingCommasFlag | rapidjson::kParseIterativeFlag>(
-            text, size);
-    if (document.HasParseError()) {
-        ReportParseError(error, TEXT("not valid JSON: %s (at byte %u)"),
-                         rapidjson::GetParseError_En(document.GetParseError()),
-                         static_cast<unsigned>(document.GetErrorOffset()));
+    // The parser reads up to a NUL; JSON has none outside escapes, so one
+    // in the text is an error where it stands, not the end of the text.
+    if (const void *nul = memchr(text, 0, size)) {
+        ReportParseError(error, TEXT("not valid JSON: %s (at byte %u)"), "a NUL character",
+                         static_cast<unsigned>(static_cast<const char *>(nul) - text));
         return IMPORT_BAD_FILE;
     }
-    Reading reading = {fileName, sink, error, {0}};
-    if (document.IsArray()) return ReadArray(&reading, document);
-    if (!document.IsObject()) return IMPORT_NOT_THIS_FORMAT;
-    auto schemes = document.FindMember("schemes");
-    if (schemes != document.MemberEnd() && schemes->value.IsArray()) return ReadArray(&reading, schemes->value);
-    if (!LooksLikeScheme(document)) return IMPORT_NOT_THIS_FORMAT;
-    return ReadScheme(&reading, document, FormatOf(document));
+    // The copy the strings are decoded in, terminated as the parser wants.
+    auto *copy = static_cast<char *>(MemAlloc(size + 1));
+    if (!copy) return IMPORT_NO_MEMORY;
+    memcpy(copy, text, size);
+    copy[size] = 0;
+    // Iterative: the recursive parser's depth would be the file's.
+    constexpr unsigned FLAGS = rapidjson::kParseInsituFlag | rapidjson::kParseIterativeFlag |
+                               rapidjson::kParseCommentsFlag | rapidjson::kParseTrailingCommasFlag;
+    FixedStackAllocator stack;
+    rapidjson::GenericReader<rapidjson::UTF8<>, rapidjson::UTF8<>, FixedStackAllocator> reader(&stack);
+    SyntaxCheck check;
+    rapidjson::InsituStringStream checked(copy);
+    rapidjson::ParseResult parsed = reader.Parse<FLAGS>(checked, check);
+    ImportResult result = IMPORT_BAD_FILE;
+    // The events stop the second reading only with a result of their own.
+    if (check.tooDeep) {
+        Format(error, IMPORT_ERROR_SIZE, TEXT("not valid JSON: nested deeper than %d levels"), MAX_DEPTH);
+    } else if (!parsed) {
+        ReportParseError(error, TEXT("not valid JSON: %s (at byte %u)"), rapidjson::GetParseError_En(parsed.Code()),
+                         static_cast<unsigned>(parsed.Offset()));
+    } else if (auto *objects = static_cast<Members *>(MemAlloc(2 * sizeof(Members)))) {
+        // Decoding in place changed the copy: the schemes are read from a
+        // fresh one.
+        memcpy(copy, text, size);
+        Reading reading = {fileName, sink, error, {0}};
+        SchemeEvents events(&reading, objects);
+        rapidjson::InsituStringStream stream(copy);
+        parsed = reader.Parse<FLAGS>(stream, events);
+        result = parsed ? events.Finish() : events.stopped;
+        MemFree(objects);
+    } else {
+        result = IMPORT_NO_MEMORY;
+    }
+    MemFree(copy);
+    return result;
 }
