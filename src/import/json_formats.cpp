@@ -267,15 +267,15 @@ class SchemeEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Sche
         return (topKind_ == TOP_ARRAY && depth_ == 1) || (schemesOpen_ && depth_ == schemesDepth_);
     }
 
-    bool Refuse(LPCWSTR text) {
-        StrCopy(reading_->name, SETTING_TEXT_SIZE, reading_->fileName);
-        Format(reading_->error, IMPORT_ERROR_SIZE, text);
+    // An element of a list of schemes that is no object.
+    bool RefuseElement() {
+        Format(reading_->error, IMPORT_ERROR_SIZE, TEXT("a scheme list holds something other than schemes"));
         stopped = IMPORT_BAD_FILE;
         return false;
     }
 
     bool Scalar(const char *text, SizeType length) {
-        if (InSchemeList()) return Refuse(TEXT("a scheme list holds something other than schemes"));
+        if (InSchemeList()) return RefuseElement();
         if (pending_) {
             pending_->value = text;
             pending_->length = length;
@@ -289,7 +289,7 @@ class SchemeEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Sche
         if (depth_ == 0) {
             topKind_ = object ? TOP_OBJECT : TOP_ARRAY;
         } else if (InSchemeList()) {
-            if (!object) return Refuse(TEXT("a scheme list holds something other than schemes"));
+            if (!object) return RefuseElement();
             elementDepth_ = depth_ + 1;
             element_->count = 0;
         } else if (!object && firstSchemesKey_) {
