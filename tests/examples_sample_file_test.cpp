@@ -1,6 +1,8 @@
 // The sample scheme file shipped in the package: every scheme it offers is
 // accepted by the reader, in the file's order, and is dark or light as its
-// name promises, so that the hotkey has both kinds to swap between.
+// name promises, so that the hotkey has both kinds to swap between; each
+// reads as well as the guide asks of a scheme, and each is a palette of its
+// own rather than another's with a different background.
 #include <string>
 
 #include "support/scheme_file_fixture.h"
@@ -45,6 +47,33 @@ TEST_F(SampleFileTest, EverySchemeIsReadAndClassedAsItsNameSays) {
     EXPECT_EQ(scheme, nullptr);
     EXPECT_GE(dark, 6);
     EXPECT_GE(light, 6);
+}
+
+// Every pair /C measures reads at the guide's floor for ordinary text, and
+// no two schemes of one kind share most of their colours (that offers no
+// choice): at least twelve of the sixteen slots differ where the eye sees
+// it, some channel by more than 8.
+TEST_F(SampleFileTest, EverySchemeReadsWellAndHasAPaletteOfItsOwn) {
+    ASSERT_GT(ReadSchemeFile(SampleFilePath().c_str(), false), 0);
+    auto channelsApart = [](DWORD a, DWORD b) {
+        for (int shift = 0; shift < 24; shift += 8) {
+            int difference = static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF);
+            if (difference > 8 || difference < -8) return true;
+        }
+        return false;
+    };
+    for (const ColorScheme *a = g_schemes; a; a = a->next) {
+        ReadablePair lowest = LowestReadablePair(a);
+        std::u16string pair = lowest.directive ? std::u16string(lowest.directive)
+                                               : u"ColorDir " + std::u16string(lowest.entry, lowest.entryLength);
+        EXPECT_GE(lowest.ratio, 4.5) << Narrow(a->name) << ": " << Narrow(pair);
+        for (const ColorScheme *b = a->next; b; b = b->next) {
+            if (a->dark != b->dark) continue;
+            int differing = 0;
+            for (int slot = 0; slot < 16; ++slot) differing += channelsApart(a->palette[slot], b->palette[slot]);
+            EXPECT_GE(differing, 12) << Narrow(a->name) << " and " << Narrow(b->name);
+        }
+    }
 }
 
 }  // namespace
