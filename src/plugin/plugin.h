@@ -2,8 +2,8 @@
 // host and the plugin, the frame's process-wide state, the shape of every
 // error message, the help text, and which front end shows the console.
 // Nothing declared here reaches above it; the exports are defined by the top
-// layer (entry.cpp) and are named here only because the host, vhost and the
-// benchmarks see them together with the records they take.
+// layer (entry/entry.cpp) and are named here only because the host, vhost
+// and the benchmarks see them together with the records they take.
 #pragma once
 
 #include "../platform.h"
