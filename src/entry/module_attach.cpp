@@ -5,6 +5,6 @@
 // name of their choosing.
 #include "../plugin/plugin.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+VT_MODULE_ENTRY BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     return AttachPlugin(instance, reason) ? TRUE : FALSE;
 }
