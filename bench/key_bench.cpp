@@ -37,7 +37,7 @@ void PrepareWorld(DWORD hotkey) {
         std::fprintf(stderr, "the plugin did not start\n");
         std::exit(1);
     }
-    g_plugin.hotkey = hotkey;
+    g_settings.hotkey = hotkey;
 }
 
 void RunKeystrokes(benchmark::State &state, DWORD hotkey, int32_t code, const char16_t *name) {

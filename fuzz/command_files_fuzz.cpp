@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "base/base.h"
+#include "entry/entry.h"
 #include "host_control.h"
-#include "plugin/entry.h"
 #include "sim.h"
 
 namespace {

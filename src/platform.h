@@ -16,12 +16,19 @@
 #include <tlhelp32.h>
 #define VT_EXPORT extern "C" __declspec(dllexport)
 #define VT_IMPORT extern "C" __declspec(dllimport)
+// Windows' loader finds DllMain through the image's entry point: the DLL
+// exports only the names its .def file lists.
+#define VT_MODULE_ENTRY extern "C"
 #define VT_ON_WINDOWS 1
 #else
 #include <ntsecapi.h>
 #include <windows.h>  // winsim/include
 #define VT_EXPORT extern "C" __attribute__((visibility("default")))
 #define VT_IMPORT extern "C"
+// winsim's loader looks DllMain up by name, as any export; in a module built
+// with hidden visibility it must be exported, or the module is never told
+// its handle.
+#define VT_MODULE_ENTRY VT_EXPORT
 #define VT_ON_WINDOWS 0
 #endif
 

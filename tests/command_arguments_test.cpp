@@ -61,8 +61,8 @@ TEST_F(ArgumentTest, OsdValuesNeedYOrN) {
 
 TEST_F(ArgumentTest, AnErrorStopsBeforeAnythingIsCarriedOut) {
     ExpectRefused(u"/K:F5 /O:N /D /x 2", u"Unknown option: \"/X\"");
-    EXPECT_EQ(g_plugin.hotkey, static_cast<DWORD>(DEFAULT_HOTKEY));
-    EXPECT_TRUE(g_plugin.osdEnabled);
+    EXPECT_EQ(g_settings.hotkey, static_cast<DWORD>(DEFAULT_HOTKEY));
+    EXPECT_TRUE(g_settings.osdEnabled);
     EXPECT_EQ(HostCommandLog(), u"");
     // Arguments after the error are not looked at: no help.
     ExpectRefused(u"/x /?", u"Unknown option: \"/X\"");
@@ -73,10 +73,10 @@ TEST_F(ArgumentTest, AnErrorStopsBeforeAnythingIsCarriedOut) {
 }
 
 TEST_F(ArgumentTest, HelpIsShownAtOnceAndNothingElseHappens) {
-    g_plugin.hotkey = 0x1003F;
+    g_settings.hotkey = 0x1003F;
     EXPECT_EQ(vivanta(u"/D /?"), 0);
     EXPECT_EQ(Out(), std::u16string(HELP_TEXT));
-    EXPECT_EQ(g_plugin.hotkey, 0x1003Fu);
+    EXPECT_EQ(g_settings.hotkey, 0x1003Fu);
 
     HostCtlClearOutput();
     EXPECT_EQ(vivanta(u"/?x /nonsense"), 0);
@@ -99,16 +99,16 @@ TEST_F(ArgumentTest, OptionValuesSkipOneColonOrEquals) {
 TEST_F(ArgumentTest, KeyNamesFollowTheHostsKeyTable) {
     // Host 28 uses the extended table, which has Ctrl-Alt-Shift.
     EXPECT_EQ(vivanta(u"/Q /K:Ctrl-Alt-Shift-F1"), 0);
-    EXPECT_EQ(g_plugin.hotkey, 0x7005Eu);
+    EXPECT_EQ(g_settings.hotkey, 0x7005Eu);
     EXPECT_EQ(vivanta(u"/Q /K:none"), 0);
-    EXPECT_EQ(g_plugin.hotkey, 0u);
+    EXPECT_EQ(g_settings.hotkey, 0u);
 
     TearDown();
     PaletteTest::SetUp();
     Start(u"23");
     ExpectRefused(u"/K:Ctrl-Alt-Shift-F1", u"Unknown key name: \"/K:CTRL-ALT-SHIFT-F1\"");
     EXPECT_EQ(vivanta(u"/Q /K=ctrl-alt-f1"), 0);
-    EXPECT_EQ(g_plugin.hotkey, 0x5005Eu);
+    EXPECT_EQ(g_settings.hotkey, 0x5005Eu);
 }
 
 }  // namespace

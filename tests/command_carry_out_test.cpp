@@ -135,7 +135,7 @@ TEST_F(CarryOutTest, ListingHotkeysGoesAloneOrWithHarmlessOptions) {
     std::u16string out = Out();
     EXPECT_EQ(out.substr(0, 10), u"F1 \u00b7 Shift");
     EXPECT_EQ(out.find(u"settings:"), std::u16string::npos);
-    EXPECT_EQ(g_plugin.hotkey, static_cast<DWORD>(DEFAULT_HOTKEY));  // /K:NONE was not carried out
+    EXPECT_EQ(g_settings.hotkey, static_cast<DWORD>(DEFAULT_HOTKEY));  // /K:NONE was not carried out
 
     const char16_t *refused[] = {u"/L /D",  u"/L /K:F5",    u"/L /O:N",     u"/L /R", u"/L /S",
                                  u"/L /S!", u"/L /F:x.ini", u"/L /W:x.ini", u"/L 2"};
@@ -159,7 +159,7 @@ TEST_F(CarryOutTest, WritingGoesAlone) {
     HostCtlClearOutput();
     EXPECT_EQ(vivanta(u"/W:-::Mine /M /Q /K:none"), 0);
     EXPECT_EQ(Err(), u"");
-    EXPECT_EQ(g_plugin.hotkey, static_cast<DWORD>(DEFAULT_HOTKEY));
+    EXPECT_EQ(g_settings.hotkey, static_cast<DWORD>(DEFAULT_HOTKEY));
 }
 
 TEST_F(CarryOutTest, MergeAloneHasNothingToMerge) {
@@ -169,17 +169,17 @@ TEST_F(CarryOutTest, MergeAloneHasNothingToMerge) {
 }
 
 TEST_F(CarryOutTest, DefaultsComeBeforeTheCommandLineValues) {
-    g_plugin.hotkey = 0;
-    g_plugin.osdEnabled = FALSE;
+    g_settings.hotkey = 0;
+    g_settings.osdEnabled = FALSE;
     EXPECT_EQ(vivanta(u"/D"), 0);
     EXPECT_EQ(Out(), u"Default plugin settings restored.\r\n" + std::u16string(SCREEN_HEAD) + SchemeList(0));
-    EXPECT_EQ(g_plugin.hotkey, static_cast<DWORD>(DEFAULT_HOTKEY));
-    EXPECT_TRUE(g_plugin.osdEnabled);
+    EXPECT_EQ(g_settings.hotkey, static_cast<DWORD>(DEFAULT_HOTKEY));
+    EXPECT_TRUE(g_settings.osdEnabled);
 
     HostCtlClearOutput();
     EXPECT_EQ(vivanta(u"/O:no /K:F5 /D"), 0);
-    EXPECT_EQ(g_plugin.hotkey, 0x1003Fu);
-    EXPECT_FALSE(g_plugin.osdEnabled);
+    EXPECT_EQ(g_settings.hotkey, 0x1003Fu);
+    EXPECT_FALSE(g_settings.osdEnabled);
     std::u16string out = Out();
     EXPECT_NE(out.find(u"  Hotkey  . . . . . . . . . . /K: F5\r\n  Hotkey OSD  . . . . . . . . /O: No\r\n"),
               std::u16string::npos);
@@ -187,17 +187,17 @@ TEST_F(CarryOutTest, DefaultsComeBeforeTheCommandLineValues) {
     HostCtlClearOutput();
     EXPECT_EQ(vivanta(u"/D/Q"), 0);
     EXPECT_EQ(Out(), u"");
-    EXPECT_EQ(g_plugin.hotkey, static_cast<DWORD>(DEFAULT_HOTKEY));
+    EXPECT_EQ(g_settings.hotkey, static_cast<DWORD>(DEFAULT_HOTKEY));
 
     EXPECT_EQ(vivanta(u"/O:yes /K:none /Q"), 0);
-    EXPECT_EQ(g_plugin.hotkey, 0u);
-    EXPECT_TRUE(g_plugin.osdEnabled);
+    EXPECT_EQ(g_settings.hotkey, 0u);
+    EXPECT_TRUE(g_settings.osdEnabled);
 }
 
 TEST_F(CarryOutTest, TheLastOfARepeatedOptionCounts) {
     EXPECT_EQ(vivanta(u"/K:F5 /K:F6 /O:N /O:Y /Q"), 0);
-    EXPECT_EQ(g_plugin.hotkey, 0x10040u);
-    EXPECT_TRUE(g_plugin.osdEnabled);
+    EXPECT_EQ(g_settings.hotkey, 0x10040u);
+    EXPECT_TRUE(g_settings.osdEnabled);
 }
 
 }  // namespace

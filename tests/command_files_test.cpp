@@ -70,8 +70,8 @@ TEST_F(CommandFilesTest, AFileThatGivesNothingEndsTheCommand) {
     EXPECT_EQ(Run(u"/F:" + Q(lower) + u" /R /K:F6 /O:N 2 /S"), 2);
     EXPECT_EQ(Err(), u"Vivanta plugin: Couldn\u2019t read color schemes from file \"" + upper + u"\"\r\n");
     EXPECT_EQ(Out(), u"");
-    EXPECT_EQ(g_plugin.hotkey, static_cast<DWORD>(DEFAULT_HOTKEY));
-    EXPECT_TRUE(g_plugin.osdEnabled);
+    EXPECT_EQ(g_settings.hotkey, static_cast<DWORD>(DEFAULT_HOTKEY));
+    EXPECT_TRUE(g_settings.osdEnabled);
     EXPECT_EQ(HostCommandLog(), u"");
     EXPECT_EQ(ListedNames(), u"Marianas Trench,Ice Palace,Forest Primeval,Cr\u00e8me Br\u00fbl\u00e9e");
 
@@ -262,9 +262,9 @@ TEST_F(CommandFilesTest, AFileLargerThanTheLimitIsNeitherReadNorRewritten) {
 
 TEST_F(CommandFilesTest, RestoringTakesTheUsersSettingsThenTheMachines) {
     // Nothing saved: /D still restores the defaults.
-    g_plugin.hotkey = 0;
+    g_settings.hotkey = 0;
     EXPECT_EQ(Run(u"/R /D /Q"), 0);
-    EXPECT_EQ(g_plugin.hotkey, static_cast<DWORD>(DEFAULT_HOTKEY));
+    EXPECT_EQ(g_settings.hotkey, static_cast<DWORD>(DEFAULT_HOTKEY));
     EXPECT_EQ(Run(u"/R /D"), 0);
     std::u16string head = u"Settings not found in the registry.\r\nDefault plugin settings restored.\r\n\r\nVivanta";
     EXPECT_EQ(Head(Out(), head), head);
@@ -276,15 +276,15 @@ TEST_F(CommandFilesTest, RestoringTakesTheUsersSettingsThenTheMachines) {
     EXPECT_EQ(Run(u"/D /R"), 0);
     head = u"Settings restored from the registry (HKLM\\Software\\OrtaPlugins\\Vivanta).\r\n\r\nVivanta";
     EXPECT_EQ(Head(Out(), head), head);
-    EXPECT_EQ(g_plugin.hotkey, 0x10040u);
-    EXPECT_FALSE(g_plugin.osdEnabled);
+    EXPECT_EQ(g_settings.hotkey, 0x10040u);
+    EXPECT_FALSE(g_settings.osdEnabled);
     Save(HKEY_CURRENT_USER, 0, 2);
     EXPECT_EQ(Run(u"/R /K:F5 /Q"), 0);
     EXPECT_EQ(Out(), u"");
-    EXPECT_EQ(g_plugin.hotkey, 0x1003Fu);
-    EXPECT_EQ(g_plugin.osdEnabled, 2);
+    EXPECT_EQ(g_settings.hotkey, 0x1003Fu);
+    EXPECT_EQ(g_settings.osdEnabled, 2u);
     EXPECT_EQ(Run(u"/R /Q"), 0);
-    EXPECT_EQ(g_plugin.hotkey, 0u);
+    EXPECT_EQ(g_settings.hotkey, 0u);
 }
 
 TEST_F(CommandFilesTest, SavingComesAfterTheDisplay) {
@@ -295,10 +295,10 @@ TEST_F(CommandFilesTest, SavingComesAfterTheDisplay) {
     EXPECT_FALSE(sim::RegistryKeyExists(HKEY_CURRENT_USER, KEY));
     EXPECT_EQ(Run(u"/D /S /Q"), 0);
     EXPECT_EQ(Out(), u"");
-    EXPECT_EQ(ReadSettings(HKEY_CURRENT_USER), 0);
-    EXPECT_EQ(g_plugin.hotkey, static_cast<DWORD>(DEFAULT_HOTKEY));
-    EXPECT_EQ(ReadSettings(HKEY_LOCAL_MACHINE), 0);
-    EXPECT_EQ(g_plugin.hotkey, 0x1003Fu);
+    EXPECT_EQ(ReadSettings(HKEY_CURRENT_USER, IsValidHotkey), 0);
+    EXPECT_EQ(g_settings.hotkey, static_cast<DWORD>(DEFAULT_HOTKEY));
+    EXPECT_EQ(ReadSettings(HKEY_LOCAL_MACHINE, IsValidHotkey), 0);
+    EXPECT_EQ(g_settings.hotkey, 0x1003Fu);
 
     // A scheme shown instead of the screen stands without the confirmation;
     // a failed scheme argument still saves, and returns 2.

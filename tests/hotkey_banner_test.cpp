@@ -34,7 +34,7 @@ TEST_F(LoadingBannerTest, SilentWhenAskedOrWhenTheShellIsTransientOrPiped) {
 }
 
 TEST_F(LoadingBannerTest, TheBannerNamesTheHotkeyOfTheTableInForce) {
-    g_plugin.hotkey = 0x7005E;
+    g_settings.hotkey = 0x7005E;
     HostCtlSetVariable(u"_4ver", u"24.01");
     ASSERT_EQ(InitializePlugin(), 0);
     EXPECT_EQ(Out(), Versioned(u"Vivanta v%VERSION% loaded.   Hotkey: Ctrl-Alt-Shift-F1\r\n"));
@@ -49,7 +49,7 @@ TEST_F(LoadingBannerTest, TheBannerNamesTheHotkeyOfTheTableInForce) {
 
     ShutdownPlugin();
     HostCtlClearOutput();
-    g_plugin.hotkey = 0;
+    g_settings.hotkey = 0;
     ASSERT_EQ(InitializePlugin(), 0);
     EXPECT_EQ(Out(), Versioned(u"Vivanta v%VERSION% loaded.   Hotkey: None\r\n"));
 }

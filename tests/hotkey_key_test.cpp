@@ -9,13 +9,13 @@ namespace {
 using HotkeyTest = OsdTest;
 
 TEST_F(HotkeyTest, CtrlIsAddedToTheHostsCodeOnlyInTheCombinationsTheTablesKnow) {
-    Start(u"23");               // the classic key table
-    g_plugin.hotkey = 0x30054;  // Ctrl-Shift-F1
+    Start(u"23");                 // the classic key table
+    g_settings.hotkey = 0x30054;  // Ctrl-Shift-F1
     EXPECT_EQ(Press(0x10054, true, true, false), 1);
     EXPECT_EQ(Press(0x10054, true, true, true), 0);  // with Alt as well it stays Shift-F1
-    g_plugin.hotkey = 0x10054;
+    g_settings.hotkey = 0x10054;
     EXPECT_EQ(Press(0x10054, true, true, true), 1);
-    g_plugin.hotkey = 0x4002C;  // Ctrl-Alt-Z
+    g_settings.hotkey = 0x4002C;  // Ctrl-Alt-Z
     EXPECT_EQ(Press(0x2C, false, true, true), 1);
     EXPECT_EQ(Press(0x2C, true, true, true), 0);               // no Ctrl-Alt-Shift column here
     EXPECT_EQ(Press(0, false, true, true, u"Ctrl-Alt-Z"), 0);  // names count from version 24 on
@@ -23,7 +23,7 @@ TEST_F(HotkeyTest, CtrlIsAddedToTheHostsCodeOnlyInTheCombinationsTheTablesKnow) 
 
 TEST_F(HotkeyTest, NewerHostsReportSomeKeysOnlyByName) {
     Start(u"28");
-    g_plugin.hotkey = 0x7005E;  // Ctrl-Alt-Shift-F1 of the extended table
+    g_settings.hotkey = 0x7005E;  // Ctrl-Alt-Shift-F1 of the extended table
     EXPECT_EQ(Press(0, false, false, false, u"Ctrl-Alt-Shift-F1"), 1);
     EXPECT_EQ(Press(0x1005E, true, true, true), 1);
     int before = sim::CallCount("GetAsyncKeyState");
@@ -34,13 +34,13 @@ TEST_F(HotkeyTest, NewerHostsReportSomeKeysOnlyByName) {
     EXPECT_EQ(key(&nameless.info), 0);
     EXPECT_EQ(sim::CallCount("GetAsyncKeyState"), before);
 
-    g_plugin.hotkey = 0;  // no hotkey: nothing matches
+    g_settings.hotkey = 0;  // no hotkey: nothing matches
     EXPECT_EQ(Press(0x1002C, false, false, true), 0);
 }
 
 TEST_F(HotkeyTest, AKeystrokeThatIsNotTheHotkeyAllocatesAndAsksNothingElse) {
     Start();
-    g_plugin.hotkey = 0x4002C;
+    g_settings.hotkey = 0x4002C;
     KeyPress typed(0x2C);
     MemResetCounts();
     int calls = sim::TotalCallCount();
@@ -200,7 +200,7 @@ TEST_F(HotkeyTest, WithTheDisplayOffTheHotkeyStillClosesAFadingWindow) {
     std::vector<HWND> fading = OsdWindows();
     ASSERT_EQ(fading.size(), 1u);
     EXPECT_LT(Alpha(fading[0]), 255);
-    g_plugin.osdEnabled = FALSE;
+    g_settings.osdEnabled = FALSE;
     EXPECT_EQ(Press(0x1002C, false, false, true), 1);
     EXPECT_TRUE(OsdWindows().empty());
 }
@@ -304,7 +304,7 @@ TEST_F(ThemeTest, ASwitchThatCannotWorkIsReportedAndLeftOff) {
     sim::FailCall("CreateWindowExW", ERROR_NOT_ENOUGH_MEMORY);
     EXPECT_EQ(vivanta(u"/T:Y"), 2);
     EXPECT_NE(Err().find(u"Can\u2019t follow the Windows theme\r\n   "), std::u16string::npos);
-    EXPECT_FALSE(g_plugin.followTheme);
+    EXPECT_FALSE(g_settings.followTheme);
     EXPECT_EQ(Out().find(u"Follow theme"), std::u16string::npos);
 
     // Once on, shutdown takes the window and its class away.

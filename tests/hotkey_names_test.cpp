@@ -145,10 +145,10 @@ TEST_F(HotkeyNamesTest, FormattingNamesTheCellAndItsPrefix) {
     EXPECT_EQ(Format(0x8BD), u"Ctrl-Minus");
 
     WCHAR text[HOTKEY_TEXT_SIZE];
-    g_plugin.hotkey = 0;
+    g_settings.hotkey = 0;
     EXPECT_TRUE(FormatHotkey(text));
     EXPECT_EQ(std::u16string(text), u"None");
-    g_plugin.hotkey = DEFAULT_HOTKEY;
+    g_settings.hotkey = DEFAULT_HOTKEY;
     EXPECT_TRUE(FormatHotkey(text));
     EXPECT_EQ(std::u16string(text), u"Alt-Z");
 }

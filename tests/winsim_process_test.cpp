@@ -185,6 +185,8 @@ TEST_F(ModulesTest, LoadingAModuleThatNamedItselfGivesItsOwnHandle) {
     HMODULE announced = sim::FakeModule(path);
     HMODULE loaded = LoadLibraryW(path.c_str());
     EXPECT_EQ(loaded, announced);
+    // It has no DllMain: loaded all the same, as Windows loads such a DLL.
+    EXPECT_FALSE(sim::HasEntryPoint(loaded));
     FARPROC tick = GetProcAddress(loaded, "GetTickCount");
     EXPECT_EQ(reinterpret_cast<void *>(tick), reinterpret_cast<void *>(&GetTickCount));
     EXPECT_EQ(GetProcAddress(loaded, "NoSuchSymbol"), nullptr);

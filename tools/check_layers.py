@@ -5,17 +5,16 @@ files).
 
 The layers, top first, as the code is meant to depend on itself:
 
-    plugin/entry      the exports, start-up and shutdown
+    entry/            the exports, start-up and shutdown, the module's DllMain
     command/          the VIVANTA command
     hotkey/ osd/      the key handler and the on-screen display
-    palette/          applying, showing and recognising schemes
+    palette/ import/  applying, showing and recognising schemes; other
+                      tools' scheme files
     schemes/          the scheme record and list, colour values, scheme files
     textio/           text sources, decoding, output files
-    plugin/core       state, host services, messages, host detection
+    plugin/           state, the settings, host services, messages, host
+                      detection
     base/             strings, formatter, numbers, UTF-8, allocation
-
-plugin/ holds both ends: its files named entry* (and the module's attach
-hook) are the top layer, the rest of it the bottom one.
 
 Usage: check_layers.py SRC_DIR
 """
@@ -24,7 +23,7 @@ import re
 import sys
 
 LAYERS = {
-    "plugin/entry": 7,
+    "entry": 7,
     "command": 6,
     "hotkey": 5,
     "osd": 5,
@@ -32,7 +31,7 @@ LAYERS = {
     "import": 4,
     "schemes": 3,
     "textio": 2,
-    "plugin/core": 1,
+    "plugin": 1,
     "base": 0,
     "platform": 0,
     "generated": 0,
@@ -45,10 +44,7 @@ def unit_of(path):
     parts = path.split("/")
     if len(parts) == 1:
         return "platform" if parts[0] == "platform.h" else None
-    folder, name = parts[0], parts[-1]
-    if folder == "plugin":
-        top = name.startswith("entry") or name == "module_attach.cpp"
-        return "plugin/entry" if top else "plugin/core"
+    folder = parts[0]
     return folder if folder in LAYERS else None
 
 

@@ -85,6 +85,7 @@ struct Module {
     std::u16string fileName;  // what GetModuleFileNameW reports
     void *library = nullptr;  // dlopen handle, when loaded for real
     int loads = 0;            // LoadLibraryW calls not yet freed
+    bool entryPoint = false;  // it exports a DllMain, which heard of the attach
 };
 
 struct ModuleTable {
@@ -199,11 +200,12 @@ void *OpenLibrary(const std::string &path, std::string *opened) {
 }
 
 // The loader's call of a module's exported DllMain; a module without one
-// attaches without being told.
+// attaches without being told (sim::HasEntryPoint says which it was).
 BOOL CallEntryPoint(void *library, HMODULE module, DWORD reason) {
     using EntryPoint = BOOL(WINAPI *)(HINSTANCE, DWORD, LPVOID);
     void *symbol = dlsym(library, "DllMain");
     if (!symbol) return TRUE;
+    if (Module *found = ModuleByHandle(module)) found->entryPoint = true;
     return reinterpret_cast<EntryPoint>(symbol)(module, reason, nullptr);
 }
 
@@ -345,6 +347,11 @@ HMODULE FakeModule(const std::u16string &path) {
     std::string linuxPath = LinuxPath(path.c_str());
     if (Module *known = ModuleByPath(linuxPath)) return known->handle;
     return AddModule(linuxPath, path).handle;
+}
+
+bool HasEntryPoint(HMODULE module) {
+    Module *found = ModuleByHandle(module);
+    return found && found->entryPoint;
 }
 
 void SetModuleFileName(HMODULE module, const std::u16string &path) {

@@ -122,6 +122,10 @@ SIM_API std::u16string Environment(const std::u16string &name);
 // plugin in tests has no file of its own).
 SIM_API void SetModuleFileName(HMODULE module, const std::u16string &path);
 SIM_API HMODULE FakeModule(const std::u16string &path);
+// True when LoadLibraryW found the module's exported DllMain and told it of
+// the attach. A Windows DLL may have no entry point, so the loader takes
+// such a module without one; a host that needs its plugin told asks here.
+SIM_API bool HasEntryPoint(HMODULE module);
 SIM_API void SetSystemMessage(DWORD code, const std::u16string &text);
 
 // ---- console front ends ----

@@ -23,10 +23,10 @@ void ShowSettingsScreen(const ColorScheme *applied) {
     WCHAR hotkey[HOTKEY_TEXT_SIZE];
     FormatHotkey(hotkey);
     Printf(TEXT("  Hotkey  . . . . . . . . . . /K: %s\r\n"), hotkey);
-    Printf(TEXT("  Hotkey OSD  . . . . . . . . /O: %s\r\n"), g_plugin.osdEnabled ? TEXT("Yes") : TEXT("No"));
+    Printf(TEXT("  Hotkey OSD  . . . . . . . . /O: %s\r\n"), g_settings.osdEnabled ? TEXT("Yes") : TEXT("No"));
     // Only once switched on, so that the screen stays as it was for a user
     // who never does.
-    if (g_plugin.followTheme) Printf(TEXT("  Follow theme  . . . . . . /T: Yes\r\n"));
+    if (g_settings.followTheme) Printf(TEXT("  Follow theme  . . . . . . /T: Yes\r\n"));
     ListSchemes(applied ? applied : IdentifyCurrentScheme());
 }
 
@@ -75,9 +75,9 @@ LPCWSTR RootName(HKEY root) {
 
 [[nodiscard]] CommandResult RestoreSavedStep(CommandRequest *request) {
     HKEY found = NULL;
-    if (ReadSettings(HKEY_CURRENT_USER) == 0) {
+    if (ReadSettings(HKEY_CURRENT_USER, IsValidHotkey) == 0) {
         found = HKEY_CURRENT_USER;
-    } else if (ReadSettings(HKEY_LOCAL_MACHINE) == 0) {
+    } else if (ReadSettings(HKEY_LOCAL_MACHINE, IsValidHotkey) == 0) {
         found = HKEY_LOCAL_MACHINE;
     }
     // Saved settings win over /D; without any, /D still gives the defaults.
@@ -118,16 +118,14 @@ LPCWSTR RootName(HKEY root) {
 
 void RestoreDefaultSettings(const CommandRequest *request) {
     // The registry keeps what was saved; /S after /D saves the defaults.
-    g_plugin.hotkey = DEFAULT_HOTKEY;
-    g_plugin.osdEnabled = TRUE;
-    g_plugin.followTheme = false;
+    ResetSettings();
     if (!request->quiet) Printf(TEXT("Default plugin settings restored.\r\n"));
 }
 
 void SetHotkeyAndOsd(const CommandRequest *request) {
-    if (request->hotkey >= 0) g_plugin.hotkey = static_cast<DWORD>(request->hotkey);
-    if (request->osd >= 0) g_plugin.osdEnabled = request->osd ? TRUE : FALSE;
-    if (request->followTheme >= 0) g_plugin.followTheme = request->followTheme != 0;
+    if (request->hotkey >= 0) g_settings.hotkey = static_cast<DWORD>(request->hotkey);
+    if (request->osd >= 0) g_settings.osdEnabled = request->osd ? TRUE : FALSE;
+    if (request->followTheme >= 0) g_settings.followTheme = request->followTheme ? TRUE : FALSE;
 }
 
 // Switched on, the console matches the theme at once, unless a scheme

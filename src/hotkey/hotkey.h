@@ -1,9 +1,7 @@
 // The hotkey: key names and host key codes in both directions, the tables of
 // every usable combination, the keystroke handler that swaps the console
-// between a dark and a light scheme picked at random, the same swap made
-// when Windows switches its app theme, and the user settings (the hotkey,
-// the OSD switch and following the theme) saved to and restored from the
-// registry on the command's request.
+// between a dark and a light scheme picked at random, and the same swap made
+// when Windows switches its app theme.
 #pragma once
 
 #include "../platform.h"
@@ -113,12 +111,6 @@ DWORD RandomPosition(DWORD n);
 // with the OSD on, the scheme's name shown. True when applied.
 bool ApplyAndAnnounce(const ColorScheme *scheme, KeyInfo *info);
 
-// What a registry value read as a REG_DWORD turned out to be.
-enum RegistryDwordRead { REGISTRY_DWORD_READ, REGISTRY_DWORD_MISSING, REGISTRY_DWORD_WRONG };
-// A REG_DWORD of exactly four bytes from the open `key` into `value` (0
-// unless read); anything else there is REGISTRY_DWORD_WRONG.
-[[nodiscard]] RegistryDwordRead QueryRegistryDword(HKEY key, LPCWSTR name, DWORD *value);
-
 // ---- following the Windows app theme (theme.cpp) ----
 // Windows says when the user switches between its light and dark app
 // theme; while the switch is on, the console follows with a scheme of the
@@ -157,17 +149,3 @@ void StopFollowingTheme(void);
 // Forgets the window and the class as a freshly attached library has it,
 // without touching either.
 void ResetTheme(void);
-
-// ---- saved settings ----
-
-constexpr WCHAR SETTINGS_KEY[] = TEXT("Software\\OrtaPlugins\\Vivanta");
-
-// Takes the settings over from `root` (HKEY_CURRENT_USER or
-// HKEY_LOCAL_MACHINE), all or none: 0 when they were read and accepted, 1
-// when the key cannot be opened, otherwise the number of problems found. A
-// missing "FollowTheme" (saved before there was one) reads as off.
-int ReadSettings(HKEY root);
-// Writes the settings under `root`, creating the key: 0, or the Windows
-// error of the "FollowTheme" write, else the "OSD" one's, else the
-// "Hotkey" one's.
-LONG WriteSettings(HKEY root);

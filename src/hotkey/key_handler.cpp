@@ -1,10 +1,10 @@
-// What the hotkey does, and the settings that name it. Recognising the
-// hotkey runs for every key typed at the command line, so a keystroke that
-// cannot be the hotkey costs no allocation and no call beyond the keyboard
-// state, and none at all when no combination of modifiers could turn its
-// code into the hotkey. The hotkey itself measures the console's background,
-// applies a scheme of the other kind, and announces it: pressed again and
-// again, it swaps between dark and light schemes.
+// What the hotkey does. Recognising it runs for every key typed at the
+// command line, so a keystroke that cannot be the hotkey costs no allocation
+// and no call beyond the keyboard state, and none at all when no combination
+// of modifiers could turn its code into the hotkey. The hotkey itself
+// measures the console's background, applies a scheme of the other kind, and
+// announces it: pressed again and again, it swaps between dark and light
+// schemes.
 #define _CRT_RAND_S  // rand_s is declared only on request
 #include <stdlib.h>
 
@@ -18,10 +18,6 @@ constexpr WCHAR OSD_FONT[] = TEXT("Tahoma");
 constexpr int OSD_POINT_SIZE = 24;
 constexpr int OSD_WEIGHT = 700;
 constexpr COLORREF OSD_SHADOW_COLOR = 0x000000;
-
-constexpr WCHAR SETTINGS_HOTKEY_VALUE[] = TEXT("Hotkey");
-constexpr WCHAR SETTINGS_OSD_VALUE[] = TEXT("OSD");
-constexpr WCHAR SETTINGS_FOLLOW_THEME_VALUE[] = TEXT("FollowTheme");
 
 // Which schemes a pick chooses from.
 enum Candidates { PICK_DARK, PICK_LIGHT, PICK_ANY };
@@ -55,10 +51,6 @@ void PlayErrorSound(void) {
                SND_ALIAS_ID | SND_ASYNC);
 }
 
-LONG SetDword(HKEY key, LPCWSTR name, DWORD value) {
-    return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof(DWORD));
-}
-
 }  // namespace
 
 int HandleKeystroke(KeyInfo *info) {
@@ -72,7 +64,7 @@ int HandleKeystroke(KeyInfo *info) {
         code = ParseHotkeyName(info->keyName);
         if (code == 0) return 0;
     }
-    LONG hotkey = static_cast<LONG>(g_plugin.hotkey);
+    LONG hotkey = static_cast<LONG>(g_settings.hotkey);
     if (!CouldMatch(code, hotkey, extended)) return 0;
 
     bool shift = IsHeld(VK_SHIFT);
@@ -99,23 +91,10 @@ bool ApplyAndAnnounce(const ColorScheme *scheme, KeyInfo *info) {
     // An earlier announcement goes even when no new one follows.
     OsdSearch search = {0, OSD_IDENTIFIER, nullptr, WM_CLOSE};
     CloseOsdWindows(&search);
-    if (!g_plugin.osdEnabled) return true;
+    if (!g_settings.osdEnabled) return true;
     OsdRequest request = {scheme->name, OSD_FONT, OSD_POINT_SIZE, OSD_WEIGHT, 0, OSD_SHADOW_COLOR};
     ShowOsd(&request);
     return true;
-}
-
-// A REG_DWORD of exactly four bytes. A shorter REG_DWORD would leave part
-// of the number unread, so it counts as wrong like any other type.
-RegistryDwordRead QueryRegistryDword(HKEY key, LPCWSTR name, DWORD *value) {
-    DWORD type = REG_NONE;
-    DWORD size = sizeof(DWORD);
-    *value = 0;
-    LONG error = RegQueryValueExW(key, name, NULL, &type, reinterpret_cast<LPBYTE>(value), &size);
-    if (error == ERROR_FILE_NOT_FOUND) return REGISTRY_DWORD_MISSING;
-    if (error == ERROR_SUCCESS && type == REG_DWORD && size == sizeof(DWORD)) return REGISTRY_DWORD_READ;
-    *value = 0;
-    return REGISTRY_DWORD_WRONG;
 }
 
 BackgroundClass MeasureBackground(void) {
@@ -158,48 +137,4 @@ DWORD RandomPosition(DWORD n) {
     // then n + 1: hence the clamp.
     ULONGLONG position = 1 + static_cast<ULONGLONG>(n) * r / 0xFFFFFFFFull;
     return position > n ? n : static_cast<DWORD>(position);
-}
-
-// Saved settings. Reading is all or nothing: a hotkey saved under another
-// host generation, or a value someone edited to another type, must not leave
-// the plugin with one setting restored and another not. Nothing here runs
-// at start-up.
-int ReadSettings(HKEY root) {
-    HKEY key = NULL;
-    if (RegOpenKeyExW(root, SETTINGS_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS) return 1;
-    int problems = 0;
-    DWORD hotkey = 0;
-    DWORD osd = 0;
-    DWORD followTheme = 0;
-    if (QueryRegistryDword(key, SETTINGS_HOTKEY_VALUE, &hotkey) != REGISTRY_DWORD_READ) {
-        ++problems;
-        hotkey = static_cast<DWORD>(-1);
-    }
-    if (QueryRegistryDword(key, SETTINGS_OSD_VALUE, &osd) != REGISTRY_DWORD_READ) ++problems;
-    // Settings saved before the theme could be followed have no such value.
-    if (QueryRegistryDword(key, SETTINGS_FOLLOW_THEME_VALUE, &followTheme) == REGISTRY_DWORD_WRONG) ++problems;
-    // 0 is "no hotkey"; anything else must be a key of the table in force.
-    if (hotkey != 0 && !IsValidHotkey(static_cast<LONG>(hotkey))) ++problems;
-    if (problems == 0) {
-        g_plugin.hotkey = hotkey;
-        g_plugin.osdEnabled = static_cast<BOOL>(osd);
-        g_plugin.followTheme = followTheme != 0;
-    }
-    RegCloseKey(key);
-    return problems;
-}
-
-LONG WriteSettings(HKEY root) {
-    HKEY key = NULL;
-    LONG error = RegCreateKeyExW(root, SETTINGS_KEY, 0, NULL, REG_OPTION_NON_VOLATILE,
-                                 KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY, NULL, &key, NULL);
-    if (error != ERROR_SUCCESS) return error;
-    // Both writes are tried, so that one failing value does not keep the
-    // other from being saved.
-    LONG hotkeyError = SetDword(key, SETTINGS_HOTKEY_VALUE, g_plugin.hotkey);
-    LONG osdError = SetDword(key, SETTINGS_OSD_VALUE, static_cast<DWORD>(g_plugin.osdEnabled));
-    LONG themeError = SetDword(key, SETTINGS_FOLLOW_THEME_VALUE, g_plugin.followTheme ? 1 : 0);
-    RegCloseKey(key);
-    if (themeError != ERROR_SUCCESS) return themeError;
-    return osdError != ERROR_SUCCESS ? osdError : hotkeyError;
 }

@@ -124,7 +124,7 @@ bool FormatHotkeyCode(LONG code, LPWSTR text) {
 }
 
 bool FormatHotkey(LPWSTR text) {
-    return FormatHotkeyCode(static_cast<LONG>(g_plugin.hotkey), text);
+    return FormatHotkeyCode(static_cast<LONG>(g_settings.hotkey), text);
 }
 
 void ListHotkeys(void) {

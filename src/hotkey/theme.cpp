@@ -85,7 +85,7 @@ BackgroundClass ReadAppTheme(void) {
 // arrive while one is followed, it is followed once the first is done,
 // against the registry as it is then.
 void MatchAppTheme(void) {
-    if (!g_plugin.followTheme) return;
+    if (!g_settings.followTheme) return;
     if (g_theme.matching) {
         g_theme.again = true;
         return;
@@ -94,18 +94,18 @@ void MatchAppTheme(void) {
     do {
         g_theme.again = false;
         FollowOnce();
-    } while (g_theme.again && g_plugin.followTheme);
+    } while (g_theme.again && g_settings.followTheme);
     g_theme.matching = false;
 }
 
 ThemeWindowResult SyncThemeWindow(bool matchNow) {
-    if (!g_plugin.followTheme) {
+    if (!g_settings.followTheme) {
         CloseThemeWindow();
         return THEME_WINDOW_READY;
     }
     if (g_theme.window) return THEME_WINDOW_READY;
     if (!OpenThemeWindow()) {
-        g_plugin.followTheme = false;
+        g_settings.followTheme = FALSE;
         return THEME_WINDOW_FAILED;
     }
     if (matchNow) MatchAppTheme();

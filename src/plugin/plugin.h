@@ -1,9 +1,10 @@
 // The bottom of the plugin: the records that cross the boundary between the
-// host and the plugin, the frame's process-wide state, the shape of every
-// error message, the help text, and which front end shows the console.
+// host and the plugin, the frame's process-wide state, the user's settings,
+// the shape of every error message, the help text, and which front end
+// shows the console.
 // Nothing declared here reaches above it; the exports are defined by the top
-// layer (entry.cpp) and are named here only because the host, vhost and the
-// benchmarks see them together with the records they take.
+// layer (entry/entry.cpp) and are named here only because the host, vhost
+// and the benchmarks see them together with the records they take.
 #pragma once
 
 #include "../platform.h"
@@ -83,12 +84,6 @@ struct PluginState {
     // picks the key table.
     DWORD hostVersion;
     DWORD hostMajorVersion;
-    DWORD hotkey;  // 0: no hotkey
-    // Saved and restored as a REG_DWORD exactly as held, so any non-zero
-    // value means on.
-    BOOL osdEnabled;
-    // Matching the console to the Windows app theme, off by default.
-    bool followTheme;
 };
 
 extern PluginState g_plugin;
@@ -96,8 +91,54 @@ extern PluginState g_plugin;
 // The library attach notification (reason 1 stores the module handle).
 // Always true: nothing at attach can fail.
 bool AttachPlugin(HMODULE module, DWORD reason);
-// Back to the state of a freshly attached library; the module stays known.
+// Back to the state of a freshly attached library, settings included; the
+// module stays known.
 void ResetPluginState(void);
+
+// ---- the user's settings ----
+// What /K, /O and /T choose. They start at their defaults at every load and
+// go to and come from the registry only on the command's request. Each is a
+// REG_DWORD under SETTINGS_KEY and a row of one table (state.cpp) that
+// reading, writing and the defaults go through: a new setting is a field
+// here and a row there.
+
+constexpr WCHAR SETTINGS_KEY[] = TEXT("Software\\OrtaPlugins\\Vivanta");
+
+struct PluginSettings {
+    DWORD hotkey;  // 0: no hotkey
+    // Saved and restored exactly as held, so any non-zero value means on.
+    DWORD osdEnabled;
+    // Matching the console to the Windows app theme: 0 or 1.
+    DWORD followTheme;
+};
+
+extern PluginSettings g_settings;
+
+// Every setting back to its default; the registry is not touched.
+void ResetSettings(void);
+
+// Tells whether `code` is a hotkey of the key table in force. The tables
+// sit above this layer, so the caller of ReadSettings hands this over.
+typedef bool (*HotkeyCheck)(LONG code);
+
+// Takes the settings over from `root` (HKEY_CURRENT_USER or
+// HKEY_LOCAL_MACHINE), all or none: 0 when they were read and accepted, 1
+// when the key cannot be opened, otherwise the number of problems found. A
+// missing "FollowTheme" (saved before there was one) reads as off; a stored
+// hotkey of 0 is no hotkey, any other must pass `isValidHotkey`.
+[[nodiscard]] int ReadSettings(HKEY root, HotkeyCheck isValidHotkey);
+// Writes the settings under `root`, creating the key, each value even when
+// an earlier one failed: 0, or the Windows error of the last write that
+// failed ("FollowTheme", else "OSD", else "Hotkey"). "FollowTheme" is
+// written while on, or as 0 over a value an earlier save left; a user who
+// never switched it on gets none.
+[[nodiscard]] LONG WriteSettings(HKEY root);
+
+// What a registry value read as a REG_DWORD turned out to be.
+enum RegistryDwordRead { REGISTRY_DWORD_READ, REGISTRY_DWORD_MISSING, REGISTRY_DWORD_WRONG };
+// A REG_DWORD of exactly four bytes from the open `key` into `value` (0
+// unless read); anything else there is REGISTRY_DWORD_WRONG.
+[[nodiscard]] RegistryDwordRead QueryRegistryDword(HKEY key, LPCWSTR name, DWORD *value);
 
 // Reads %_4ver into both host version fields of g_plugin and returns the
 // major version: 0 when it overflows or lies outside 8-100. hostVersion is

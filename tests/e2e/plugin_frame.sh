@@ -16,4 +16,12 @@ expect_run refuse_terminal --frontend terminal -c "echo never"
 expect_run refuse_silently_when_piped --frontend console2 --pipe -c "echo never"
 expect_run take_command --frontend takecommand --var noloadmsg=1 -c "echo loaded in %_4ver"
 expect_run silent_start --transient -c "echo quiet start in a transient shell"
+# The plugin in a folder of its own, as a user installs it, away from vhost
+# (whose folder the module's name would be taken from were the plugin never
+# told its handle): the scheme file beside it is read at start-up.
+plugins="$TRANSCRIPT_WORK/My plugins"
+mkdir -p "$plugins"
+cp "$1/Vivanta.so" "$plugins/"
+cp "$EXPECTED/scheme_files/schemes.ini" "$plugins/Vivanta.ini"
+expect_run plugin_own_folder --plugin "$plugins/Vivanta.so" -c "vivanta"
 transcripts_done

@@ -7,8 +7,8 @@
 
 #include <string>
 
+#include "entry/entry.h"
 #include "host_control.h"
-#include "plugin/entry.h"
 #include "plugin/host.h"
 
 // The module file name the attached plugin reports.

@@ -20,7 +20,7 @@ if [ "$listing" != "$expected_listing" ]; then
   echo "package contents differ:"; diff <(echo "$expected_listing") <(echo "$listing") || true; exit 1
 fi
 
-unpacked=$TRANSCRIPT_WORK/unpacked
+unpacked="$TRANSCRIPT_WORK/Vivanta plugin"
 mkdir -p "$unpacked"
 unzip -q "$zip" -d "$unpacked"
 cmp "$unpacked/Vivanta.ini" "$source_dir/examples/Vivanta.ini"
@@ -31,11 +31,11 @@ stale=$(grep -on 'Vivanta v\?[0-9]\+\(\.[0-9]\+\)\+' "$source_dir/docs/USER_GUID
 # The DLL is the MinGW build's, not a stale copy.
 cmp "$unpacked/Vivanta.dll" "$bin/Vivanta.dll"
 
-# vhost.exe and the stand-in host beside the unpacked DLL, as a user's
-# plugin folder would have the real host.
-cp "$bin/vhost.exe" "$bin/TakeCmd.dll" "$unpacked/"
-VHOST=$unpacked/vhost.exe
+# The unpacked package is the user's plugin folder, away from vhost.exe and
+# the stand-in host (as a plugin folder is away from the host's): the DLL
+# must find the sample file beside itself, not beside the program.
+VHOST=$bin/vhost.exe
 run_wine_in_package() { (cd "$unpacked" && run_wine "$@"); }
 VHOST_RUNNER=run_wine_in_package
-expect_run package_loads --var noloadmsg=1 -c "vivanta" -c "vivanta /F:Vivanta.ini /V:lemon*"
+expect_run package_loads --var noloadmsg=1 --plugin Vivanta.dll -c "vivanta" -c "vivanta /F:Vivanta.ini /V:lemon*"
 transcripts_done

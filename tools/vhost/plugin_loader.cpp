@@ -48,6 +48,12 @@ bool LoadPlugin(const Text &path, Plugin *plugin) {
     found = Find(m, "Help", &plugin->help, full) && found;
     found = Find(m, "vivanta", &plugin->command, full) && found;
     found = Find(m, "key", &plugin->key, full) && found;
+    // A plugin that never hears of its attach has no module handle: it would
+    // take the host's folder for its own and look there for its scheme file.
+    if (found && !ToldOfAttach(m)) {
+        PrintError(Widen("vhost: ") + full + Widen(" has no DllMain the loader could call"));
+        found = false;
+    }
     if (!found) {
         FreeLibrary(m);
         plugin->module = NULL;

@@ -86,6 +86,8 @@ std::vector<Text> CollectArguments(int argc, char **argv);
 bool PrepareWorld(const Options &options);
 void FinishWorld(const Options &options);
 const WCHAR *PluginFileName();
+// True when the loader told `module` of its attach through its DllMain.
+bool ToldOfAttach(HMODULE module);
 void HoldModifiers(bool shift, bool ctrl, bool alt);
 // The text last drawn into a window (Linux); empty when unknown.
 Text DrawnText(HWND window);

@@ -77,6 +77,10 @@ const WCHAR *PluginFileName() {
     return TEXT("Vivanta.so");
 }
 
+bool ToldOfAttach(HMODULE module) {
+    return sim::HasEntryPoint(module);
+}
+
 void HoldModifiers(bool shift, bool ctrl, bool alt) {
     sim::SetKeyHeld(VK_SHIFT, shift);
     sim::SetKeyHeld(VK_CONTROL, ctrl);

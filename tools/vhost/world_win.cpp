@@ -32,6 +32,11 @@ const WCHAR *PluginFileName() {
     return TEXT("Vivanta.dll");
 }
 
+// Windows' loader calls the image's entry point itself.
+bool ToldOfAttach(HMODULE) {
+    return true;
+}
+
 // The real keyboard decides what GetAsyncKeyState reports; vhost does not
 // inject input into the system.
 void HoldModifiers(bool, bool, bool) {}

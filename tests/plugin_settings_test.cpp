@@ -32,17 +32,17 @@ class SettingsTest : public PluginTest {
 TEST_F(SettingsTest, ReadTakesBothValuesOverIncludingNoHotkeyAndAnyOsdValue) {
     sim::SetRegistryDword(HKEY_CURRENT_USER, KEY, u"Hotkey", 0);
     sim::SetRegistryDword(HKEY_CURRENT_USER, KEY, u"OSD", 0);
-    g_plugin.followTheme = true;
-    EXPECT_EQ(ReadSettings(HKEY_CURRENT_USER), 0);
-    EXPECT_EQ(g_plugin.hotkey, 0u);
-    EXPECT_EQ(g_plugin.osdEnabled, 0);
-    EXPECT_FALSE(g_plugin.followTheme);  // saved before the theme could be followed
+    g_settings.followTheme = true;
+    EXPECT_EQ(ReadSettings(HKEY_CURRENT_USER, IsValidHotkey), 0);
+    EXPECT_EQ(g_settings.hotkey, 0u);
+    EXPECT_EQ(g_settings.osdEnabled, 0u);
+    EXPECT_FALSE(g_settings.followTheme);  // saved before the theme could be followed
 
     sim::SetRegistryDword(HKEY_LOCAL_MACHINE, KEY, u"Hotkey", 0x30054);
     sim::SetRegistryDword(HKEY_LOCAL_MACHINE, KEY, u"OSD", 2);
-    EXPECT_EQ(ReadSettings(HKEY_LOCAL_MACHINE), 0);
-    EXPECT_EQ(g_plugin.hotkey, 0x30054u);
-    EXPECT_EQ(g_plugin.osdEnabled, 2);
+    EXPECT_EQ(ReadSettings(HKEY_LOCAL_MACHINE, IsValidHotkey), 0);
+    EXPECT_EQ(g_settings.hotkey, 0x30054u);
+    EXPECT_EQ(g_settings.osdEnabled, 2u);
 }
 
 TEST_F(SettingsTest, AnyProblemLeavesBothSettingsAsTheyWere) {
@@ -73,42 +73,64 @@ TEST_F(SettingsTest, AnyProblemLeavesBothSettingsAsTheyWere) {
         for (const auto &value : c.values) {
             Store(HKEY_CURRENT_USER, value.first, value.second.first, value.second.second);
         }
-        EXPECT_EQ(ReadSettings(HKEY_CURRENT_USER), c.problems) << c.what;
-        EXPECT_EQ(g_plugin.hotkey, static_cast<DWORD>(DEFAULT_HOTKEY)) << c.what;
-        EXPECT_EQ(g_plugin.osdEnabled, TRUE) << c.what;
+        EXPECT_EQ(ReadSettings(HKEY_CURRENT_USER, IsValidHotkey), c.problems) << c.what;
+        EXPECT_EQ(g_settings.hotkey, static_cast<DWORD>(DEFAULT_HOTKEY)) << c.what;
+        EXPECT_EQ(g_settings.osdEnabled, 1u) << c.what;
     }
     // The same extended code is a key of the table a version 24 host uses.
     UseHost(u"24");
-    EXPECT_EQ(ReadSettings(HKEY_CURRENT_USER), 0);
-    EXPECT_EQ(g_plugin.hotkey, 0x7005Eu);
+    EXPECT_EQ(ReadSettings(HKEY_CURRENT_USER, IsValidHotkey), 0);
+    EXPECT_EQ(g_settings.hotkey, 0x7005Eu);
 
     sim::DenyRegistryKey(HKEY_CURRENT_USER, KEY, sim::RegistryDenial::Open);
-    EXPECT_EQ(ReadSettings(HKEY_CURRENT_USER), 1);
+    EXPECT_EQ(ReadSettings(HKEY_CURRENT_USER, IsValidHotkey), 1);
 }
 
 TEST_F(SettingsTest, StartingThePluginReadsNothing) {
     sim::SetRegistryDword(HKEY_CURRENT_USER, KEY, u"Hotkey", 0);
     sim::SetRegistryDword(HKEY_CURRENT_USER, KEY, u"OSD", 0);
     StartPlugin();
-    EXPECT_EQ(g_plugin.hotkey, static_cast<DWORD>(DEFAULT_HOTKEY));
-    EXPECT_EQ(g_plugin.osdEnabled, TRUE);
+    EXPECT_EQ(g_settings.hotkey, static_cast<DWORD>(DEFAULT_HOTKEY));
+    EXPECT_EQ(g_settings.osdEnabled, 1u);
 }
 
 TEST_F(SettingsTest, WriteCreatesTheKeyAndStoresThreeDwords) {
-    g_plugin.hotkey = 0x30054;
-    g_plugin.osdEnabled = 2;
-    g_plugin.followTheme = true;
+    g_settings.hotkey = 0x30054;
+    g_settings.osdEnabled = 2;
+    g_settings.followTheme = true;
     EXPECT_EQ(WriteSettings(HKEY_CURRENT_USER), ERROR_SUCCESS);
     EXPECT_EQ(Stored(u"Hotkey"), 0x30054u);
     EXPECT_EQ(Stored(u"OSD"), 2u);
     EXPECT_EQ(Stored(u"FollowTheme"), 1u);
     ResetPlugin();
-    EXPECT_EQ(ReadSettings(HKEY_CURRENT_USER), 0);
-    EXPECT_EQ(g_plugin.hotkey, 0x30054u);
-    EXPECT_TRUE(g_plugin.followTheme);
+    EXPECT_EQ(ReadSettings(HKEY_CURRENT_USER, IsValidHotkey), 0);
+    EXPECT_EQ(g_settings.hotkey, 0x30054u);
+    EXPECT_TRUE(g_settings.followTheme);
 }
 
-TEST_F(SettingsTest, WriteErrorsAreReturnedWithTheOsdErrorFirst) {
+// A user who never follows the theme keeps the key as a Vivanta without
+// it wrote it; once a value is there, switching off must reach it.
+TEST_F(SettingsTest, FollowThemeIsWrittenOnlyOnceSwitchedOnOrSavedBefore) {
+    EXPECT_EQ(WriteSettings(HKEY_CURRENT_USER), ERROR_SUCCESS);
+    EXPECT_EQ(Stored(u"Hotkey"), static_cast<DWORD>(DEFAULT_HOTKEY));
+    EXPECT_EQ(Stored(u"FollowTheme"), 0xDEADu);
+
+    g_settings.followTheme = true;
+    EXPECT_EQ(WriteSettings(HKEY_CURRENT_USER), ERROR_SUCCESS);
+    EXPECT_EQ(Stored(u"FollowTheme"), 1u);
+    g_settings.followTheme = false;
+    EXPECT_EQ(WriteSettings(HKEY_CURRENT_USER), ERROR_SUCCESS);
+    EXPECT_EQ(Stored(u"FollowTheme"), 0u);
+
+    // Whether a value is there cannot be told: 0 is written, so that a
+    // switch saved on never outlives a save with it off.
+    sim::Reset();
+    sim::FailCall("RegQueryValueExW", ERROR_ACCESS_DENIED);
+    EXPECT_EQ(WriteSettings(HKEY_CURRENT_USER), ERROR_SUCCESS);
+    EXPECT_EQ(Stored(u"FollowTheme"), 0u);
+}
+
+TEST_F(SettingsTest, WriteErrorsAreReturnedWithTheLastFailedWriteFirst) {
     // The key cannot be created: nothing is written.
     sim::DenyRegistryKey(HKEY_CURRENT_USER, u"Software\\OrtaPlugins", sim::RegistryDenial::Write);
     EXPECT_EQ(WriteSettings(HKEY_CURRENT_USER), ERROR_ACCESS_DENIED);
@@ -130,6 +152,12 @@ TEST_F(SettingsTest, WriteErrorsAreReturnedWithTheOsdErrorFirst) {
     sim::FailCall("RegSetValueExW", ERROR_NOT_ENOUGH_MEMORY, 2);
     EXPECT_EQ(WriteSettings(HKEY_CURRENT_USER), ERROR_NOT_ENOUGH_MEMORY);
     EXPECT_EQ(Stored(u"Hotkey"), static_cast<DWORD>(DEFAULT_HOTKEY));
+
+    // Following the theme is written last, and its error wins over both.
+    g_settings.followTheme = TRUE;
+    sim::FailCall("RegSetValueExW", ERROR_NOT_ENOUGH_MEMORY, 2);
+    sim::FailCall("RegSetValueExW", ERROR_CANTWRITE, 3);
+    EXPECT_EQ(WriteSettings(HKEY_CURRENT_USER), ERROR_CANTWRITE);
 }
 
 }  // namespace

@@ -8,8 +8,8 @@
 #include "../command/command.h"
 #include "../hotkey/hotkey.h"
 #include "../osd/osd.h"
+#include "../plugin/host.h"
 #include "../schemes/schemes.h"
-#include "host.h"
 #include "vivanta_version.h"
 
 namespace {

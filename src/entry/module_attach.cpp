@@ -3,8 +3,8 @@
 // it is the only part of the plugin not linked into the tests' static
 // library, so that tests can attach the plugin themselves with a module file
 // name of their choosing.
-#include "plugin.h"
+#include "../plugin/plugin.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+VT_MODULE_ENTRY BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     return AttachPlugin(instance, reason) ? TRUE : FALSE;
 }

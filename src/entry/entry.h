@@ -2,7 +2,7 @@
 // plugin.h), start-up, shutdown, and the one reset of every folder's state.
 #pragma once
 
-#include "plugin.h"
+#include "../plugin/plugin.h"
 
 // Puts every subsystem back as a freshly attached library has it: the
 // frame's state and host version, the hotkey, OSD and theme settings, the
