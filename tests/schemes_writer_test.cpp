@@ -182,6 +182,25 @@ TEST_F(WriterTest, RewritingReplacesTheFirstSectionOfTheNameAndDropsTheOthers) {
     EXPECT_EQ(Err(), u"");
 }
 
+// The reader lists [Crème Brûlée] and [Creme Brulee] as two schemes: the
+// one spelled as requested is replaced, whatever comes first, and the
+// other stays. Only a file without that spelling has its first folded
+// match replaced, and then that one alone.
+TEST_F(WriterTest, TheSectionSpelledAsRequestedIsTheOneReplaced) {
+    const std::string accented = "Cr\u00e8me Br\u00fbl\u00e9e";
+    const std::string kept = "[" + accented + "]\r\nold=1\r\n";
+    const std::string alsoFolded = "[Cr\u00eame Br\u00fbl\u00e9e]\r\nold=2\r\n";
+    // A long line whose second piece looks like a header is no header.
+    const std::string longLine = std::string(8191, ';') + "[Creme Brulee]\r\n";
+    MakeFile("both.ini", kept + longLine + "[CREME BRULEE]\r\nold=3\r\n" + alsoFolded + "[creme brulee]\r\nold=4\r\n");
+    MakeFile("folded.ini", kept + longLine + alsoFolded);
+    ASSERT_EQ(RewriteSchemeFile(Path("both.ini").c_str(), u"Creme Brulee"), 0);
+    ASSERT_EQ(RewriteSchemeFile(Path("folded.ini").c_str(), u"Creme Brulee"), 0);
+    EXPECT_EQ(Contents("both.ini"), BOM + kept + longLine + SectionText("CREME BRULEE") + alsoFolded);
+    EXPECT_EQ(Contents("folded.ini"), BOM + SectionText(accented) + alsoFolded);
+    EXPECT_EQ(Err(), u"");
+}
+
 TEST_F(WriterTest, AnAppendedSectionFollowsOneEmptyLine) {
     MakeFile("open.ini", "[X]\r\nk=v");
     MakeFile("closed.ini", "[X]\r\nk=v\r\n\r\n");
@@ -194,7 +213,33 @@ TEST_F(WriterTest, AnAppendedSectionFollowsOneEmptyLine) {
     EXPECT_EQ(Contents("open.ini"), BOM + "[X]\r\nk=v\r\n\r\n" + SectionText("New"));
     EXPECT_EQ(Contents("closed.ini"), BOM + "[X]\r\nk=v\r\n\r\n" + SectionText("New"));
     EXPECT_EQ(Contents("mark.ini"), BOM + "\r\n" + SectionText("New"));
-    EXPECT_EQ(Contents("long.ini"), BOM + longLine.substr(0, 8191) + "\r\n\r\n" + SectionText("New"));
+    EXPECT_EQ(Contents("long.ini"), BOM + longLine + "\r\n\r\n" + SectionText("New"));
+}
+
+// Lines longer than the 8191 units the reader reads come through whole,
+// from another encoding: trimmed at their real start and end, white space
+// inside kept, a surrogate pair across a piece boundary one character.
+// Text that runs on past what the reader reads keeps the white space
+// before it, so that the reader sees what it saw (here no header).
+TEST_F(WriterTest, LongLinesAreCopiedWhole) {
+    const std::string setting = "ColorDir=" + std::string(9000, 'v');
+    const std::string inside = "k=" + std::string(8189, 'w') + std::string(5000, ' ') + "x";
+    const std::string notAHeader = "  [" + std::string(8189, 'n') + "]";
+    const std::u16string text =
+        u"\uFEFF[Keep]\r\n" +
+        Widen16(setting + " \t \r\n" + inside + std::string(9000, ' ') + "\r\n" + std::string(10000, ' ') + "\r\n  y" +
+                std::string(9000, ' ') + "\r\n" + std::string(8190, 'a')) +
+        u"\U0001F600b\r\n" + Widen16(notAHeader + "\r\nk=v");
+    std::string bytes;
+    for (char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    MakeFile("long.ini", bytes);
+    ASSERT_EQ(RewriteSchemeFile(Path("long.ini").c_str(), u"New"), 0);
+    EXPECT_EQ(Contents("long.ini"), BOM + "[Keep]\r\n" + setting + "\r\n" + inside + "\r\n\r\ny\r\n" +
+                                        std::string(8190, 'a') +
+                                        "\xF0\x9F\x98\x80"
+                                        "b\r\n" +
+                                        notAHeader + "\r\nk=v\r\n\r\n" + SectionText("New"));
+    EXPECT_EQ(Err(), u"");
 }
 
 TEST_F(WriterTest, AnEmptyFileCannotBeRewrittenAndStaysEmpty) {
