@@ -116,6 +116,22 @@ TEST_F(WriterTest, ArgumentsAreCheckedBeforeAnythingIsWritten) {
         {Path("new.ini::what?"), "Bad characters in scheme name: \"what?\"\r\n"},
         {Path("new.ini::" + std::string(40, 'w')),
          "Scheme name longer than 39 characters: \"" + std::string(40, 'w') + "\"\r\n"},
+        // Names the reader would not give back: trimmed, switched off, the
+        // header split, or UTF-8 beyond the BMP read as U+FFFD.
+        {Path("new.ini::\" Mine\""), "Scheme name begins or ends with white space: \" Mine\"\r\n"},
+        {Path("new.ini::") + u"Mine\u3000", "Scheme name begins or ends with white space: \"Mine\\u3000\"\r\n"},
+        {Path("new.ini::!Mine"), "Scheme name begins with \"!\", which switches a scheme off: \"!Mine\"\r\n"},
+        {Path("new.ini::a\rb"), "Bad characters in scheme name: \"a\rb\"\r\n"},
+        {Path("new.ini::") + u"Sun \U0001F305", "Bad characters in scheme name: \"Sun \\uD83C\\uDF05\"\r\n"},
+        // One colon where two were meant names a hidden stream; only a
+        // drive's colon passes, and UNC names have none.
+        {Path("x.ini:Evening"),
+         "Colon not allowed in file name (a scheme name follows \"::\"): \"" + Linux("x.ini:Evening") + "\"\r\n"},
+        {u"\\\\?\\C:\\x.ini:Evening::Mine",
+         "Colon not allowed in file name (a scheme name follows \"::\"): \"\\\\?\\C:\\x.ini:Evening\"\r\n"},
+        {u"\\\\?\\UNC\\server\\share\\x.ini:Evening::Mine",
+         "Colon not allowed in file name (a scheme name follows \"::\"): "
+         "\"\\\\?\\UNC\\server\\share\\x.ini:Evening\"\r\n"},
     };
     for (const Case &c : cases) {
         HostCtlClearOutput();
@@ -143,8 +159,12 @@ TEST_F(WriterTest, ArgumentsAreCheckedBeforeAnythingIsWritten) {
     // The longest name the reader keeps whole is found again under it.
     std::string longest(39, 'w');
     EXPECT_EQ(WriteCurrentScheme((quoted + u"::" + Widen16(longest)).c_str(), true, IdentifyCurrentScheme), 0);
-    EXPECT_EQ(ReadSchemeFile(Path("sub/Vivanta.ini").c_str(), false), 3);
+    // So is one with white space and "!" inside; the "?" of a "\\?\" name
+    // is no wildcard.
+    EXPECT_EQ(WriteCurrentScheme((u"\\\\?\\" + Path("sub") + u"::A !b").c_str(), true, IdentifyCurrentScheme), 0);
+    EXPECT_EQ(ReadSchemeFile(Path("sub/Vivanta.ini").c_str(), false), 4);
     EXPECT_NE(FindSchemeByName(g_schemes, Widen16(longest).c_str()), nullptr);
+    EXPECT_NE(FindSchemeByName(g_schemes, u"A !b"), nullptr);
     EXPECT_EQ(Err(), u"");
 }
 

@@ -527,6 +527,37 @@ bool HasAnyOf(LPCWSTR text, LPCWSTR characters) {
     return false;
 }
 
+// A colon after a file name names a stream of that file, which NTFS keeps
+// hidden inside it ("x.ini:Evening" for "x.ini::Evening"): the only colon
+// a name may hold is its drive's, "C:\" or "\\?\C:\". UNC names have none.
+bool HasStreamColon(LPCWSTR path) {
+    path = DisplayName(path);
+    WCHAR drive = AsciiUpper(path[0]);
+    if (drive >= TEXT('A') && drive <= TEXT('Z') && path[1] == TEXT(':')) path += 2;
+    return StrFindChar(path, TEXT(':')) != nullptr;
+}
+
+// Why the reader would never give the section back under `name` (the
+// refusal's message), or null when it would. "[" and "]" would end the
+// header early, a line break split it, and a character beyond the BMP
+// (a surrogate pair) comes back from UTF-8 as U+FFFD; "?" and "*" would
+// make the name a pattern. The reader trims a name and skips one that
+// begins with "!", and keeps 39 characters of it.
+LPCWSTR NameRefusal(LPCWSTR name) {
+    static const WCHAR BAD_CHARACTERS[] = TEXT("Bad characters in scheme name: \"%s\"\r\n");
+    for (LPCWSTR c = name; *c != 0; ++c) {
+        if (*c >= 0xD800 && *c <= 0xDFFF) return BAD_CHARACTERS;
+    }
+    if (HasAnyOf(name, TEXT("?*[]\r\n\u0085"))) return BAD_CHARACTERS;
+    size_t length = StrLen(name);
+    if (length > 0 && (IsWhiteSpace(name[0]) || IsWhiteSpace(name[length - 1]))) {
+        return TEXT("Scheme name begins or ends with white space: \"%s\"\r\n");
+    }
+    if (name[0] == TEXT('!')) return TEXT("Scheme name begins with \"!\", which switches a scheme off: \"%s\"\r\n");
+    if (length >= SCHEME_NAME_SIZE) return TEXT("Scheme name longer than 39 characters: \"%s\"\r\n");
+    return nullptr;
+}
+
 }  // namespace
 
 SchemeWriteResult WriteCurrentScheme(LPCWSTR argument, bool quiet, CurrentSchemeFinder findCurrent) {
@@ -546,8 +577,13 @@ SchemeWriteResult WriteCurrentScheme(LPCWSTR argument, bool quiet, CurrentScheme
         ReportRefusal(TEXT("Bad filename: \"%s\"\r\n"), argument);
         return SCHEME_WRITE_REFUSED;
     }
-    if (HasAnyOf(file, TEXT("*?"))) {
+    // The "?" of a "\\?\" name is no wildcard.
+    if (HasAnyOf(DisplayName(file), TEXT("*?"))) {
         ReportRefusal(TEXT("Wildcards not allowed: \"%s\"\r\n"), file);
+        return SCHEME_WRITE_REFUSED;
+    }
+    if (!toStandardOutput && HasStreamColon(file)) {
+        ReportRefusal(TEXT("Colon not allowed in file name (a scheme name follows \"::\"): \"%s\"\r\n"), file);
         return SCHEME_WRITE_REFUSED;
     }
     // A directory stands for the default scheme file in it.
@@ -563,14 +599,8 @@ SchemeWriteResult WriteCurrentScheme(LPCWSTR argument, bool quiet, CurrentScheme
         }
         StrCopy(name, WRITE_NAME_SIZE, current->name);
     }
-    if (HasAnyOf(name, TEXT("?*[]"))) {
-        ReportRefusal(TEXT("Bad characters in scheme name: \"%s\"\r\n"), name);
-        return SCHEME_WRITE_REFUSED;
-    }
-    // The reader keeps 39 characters of a name: a longer section could
-    // never be found again under the name the user gave it.
-    if (StrLen(name) >= SCHEME_NAME_SIZE) {
-        ReportRefusal(TEXT("Scheme name longer than 39 characters: \"%s\"\r\n"), name);
+    if (LPCWSTR refusal = NameRefusal(name)) {
+        ReportRefusal(refusal, name);
         return SCHEME_WRITE_REFUSED;
     }
     SchemeWriteResult result =
