@@ -6,7 +6,8 @@
 // a result the command defines, give back every handle, mapping and
 // allocation it took, and leave no temporary file behind. Afterwards the
 // colours in effect are written into whatever the command left in the file,
-// and reading that file again must find and apply them unchanged.
+// and reading that file again must find and apply them unchanged, and every
+// other scheme it gave as it was.
 #include <dirent.h>
 #include <stddef.h>
 #include <stdint.h>
@@ -22,7 +23,9 @@
 #include "base/base.h"
 #include "entry/entry.h"
 #include "host_control.h"
+#include "schemes/schemes.h"
 #include "sim.h"
+#include "textio/textio.h"
 
 namespace {
 
@@ -140,6 +143,52 @@ void CheckNoTemporaryFile() {
     for (const std::string &name : ScratchEntries()) Check(name.compare(0, 3, "VT_") != 0);
 }
 
+// Every scheme the reader gives from the file but the check's own (or one
+// whose name folds to it), as one text each: name, directives, palette and
+// ColorDir. False when the file's text holds a surrogate, which a rewrite
+// cannot carry through UTF-8 unchanged.
+bool OtherSchemes(std::vector<std::u16string> *schemes) {
+    schemes->clear();
+    TextSource source = TextSource();
+    if (OpenTextSource(&source, WindowsPath(FILE_NAME).c_str()) != 0) return true;
+    bool comparable = true;
+    WCHAR buffer[LINE_BUFFER_SIZE];
+    for (LinePiece piece; (piece = ReadLinePiece(&source, buffer)) != NO_LINE_LEFT;) {
+        for (const WCHAR *c = buffer; *c != 0; ++c) comparable = comparable && (*c < 0xD800 || *c > 0xDFFF);
+    }
+    source.position = source.textStart;
+    SchemeBatch batch;
+    InitSchemeBatch(&batch);
+    ReadSchemeSource(&source, &batch);
+    CloseTextSource(&source);
+    WCHAR folded[FOLDED_NAME_SIZE];
+    for (const ColorScheme *scheme = batch.head; scheme; scheme = scheme->next) {
+        if (FoldSchemeName(scheme->name, folded) >= 0 && StrCompareI(folded, CHECK_SCHEME) == 0) continue;
+        std::u16string text = scheme->name;
+        for (int i = 0; i < DIRECTIVE_COUNT; ++i) text += static_cast<char16_t>(SchemeDirective(scheme, i));
+        for (DWORD entry : scheme->palette)
+            text += std::u16string{static_cast<char16_t>(entry), static_cast<char16_t>(entry >> 16)};
+        schemes->push_back(text + u"|" + scheme->ColorDir);
+    }
+    FreeSchemeBatch(&batch);
+    return comparable;
+}
+
+// Where the list holds the section the check wrote: the scheme of its
+// name, or where the file had none, the first whose name folds to it; 0
+// when there is neither.
+int PlaceOfCheckScheme() {
+    int place = 1, folded = 0;
+    WCHAR text[FOLDED_NAME_SIZE];
+    for (const ColorScheme *scheme = g_schemes; scheme; scheme = scheme->next, ++place) {
+        if (StrCompareI(scheme->name, CHECK_SCHEME) == 0) return place;
+        if (folded == 0 && FoldSchemeName(scheme->name, text) >= 0 && StrCompareI(text, CHECK_SCHEME) == 0) {
+            folded = place;
+        }
+    }
+    return folded;
+}
+
 // What the writer captures of the palette, to compare after reading back.
 void ColorTable(COLORREF table[16]) {
     CONSOLE_SCREEN_BUFFER_INFOEX info = sim::ConsoleInfo();
@@ -170,12 +219,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
     // Whatever the command left in the file, the colours in effect go in and
     // come back out. A command that removed the file leaves a new one made.
+    // Every other scheme of the file comes through the rewrite unchanged.
     COLORREF written[16];
     ColorTable(written);
+    std::vector<std::u16string> before, after;
+    bool comparable = OtherSchemes(&before);
     std::u16string target = u"\"" + WindowsPath(FILE_NAME) + u"\"";
     if (Run(u"/Q /W:" + target + u"::" + CHECK_SCHEME) == 0) {
         CheckNoTemporaryFile();
-        Check(Run(u"/Q /F:" + target + u" " + CHECK_SCHEME) == 0);
+        OtherSchemes(&after);
+        Check(!comparable || before == after);
+        // Chosen by its place: a name pattern would take a scheme whose
+        // name folds to it that the file holds before it.
+        Check(Run(u"/Q /F:" + target) == 0);
+        std::string number = std::to_string(PlaceOfCheckScheme());
+        Check(Run(u"/Q " + std::u16string(number.begin(), number.end())) == 0);
         COLORREF read[16];
         ColorTable(read);
         Check(memcmp(written, read, sizeof read) == 0);

@@ -33,6 +33,27 @@ void ReadAllLines(TextSource *source, DWORD flags) {
     Check(source->position <= source->size);
 }
 
+// In pieces the same lines come, each whole: its first piece is the line
+// ReadLine gives, only a full piece goes on, and no piece is empty but a
+// whole empty line.
+void ReadAllPieces(TextSource *source) {
+    const ULONGLONG start = source->position;
+    std::vector<std::u16string> lines;
+    WCHAR buffer[LINE_BUFFER_SIZE];
+    while (ReadLine(source, buffer, 0)) lines.push_back(buffer);
+    source->position = start;
+    size_t count = 0;
+    bool lineStart = true;
+    for (LinePiece piece; (piece = ReadLinePiece(source, buffer)) != NO_LINE_LEFT;) {
+        size_t length = StrLen(buffer);
+        Check(length > 0 || (lineStart && piece == LINE_ENDS));
+        Check(piece == LINE_ENDS || length == LINE_BUFFER_SIZE - 1);
+        if (lineStart) Check(count < lines.size() && lines[count++] == buffer);
+        lineStart = piece == LINE_ENDS;
+    }
+    Check(count == lines.size() && lineStart);
+}
+
 // Reads the open source in its own encoding and then in every other one.
 void ReadEveryWay(TextSource *source) {
     Check(source->size > 0 && source->textStart <= source->position && source->position <= source->size);
@@ -46,6 +67,8 @@ void ReadEveryWay(TextSource *source) {
         source->position = source->textStart;
         ReadAllLines(source, flags);
         flags ^= 1;
+        source->position = source->textStart;
+        ReadAllPieces(source);
         source->position = source->textStart;
         for (int i = 0; i < 64 && PeekChar(source) != -1; ++i) Check(ReadChar(source) >= 0);
     }

@@ -116,6 +116,22 @@ TEST_F(WriterTest, ArgumentsAreCheckedBeforeAnythingIsWritten) {
         {Path("new.ini::what?"), "Bad characters in scheme name: \"what?\"\r\n"},
         {Path("new.ini::" + std::string(40, 'w')),
          "Scheme name longer than 39 characters: \"" + std::string(40, 'w') + "\"\r\n"},
+        // Names the reader would not give back: trimmed, switched off, the
+        // header split, or UTF-8 beyond the BMP read as U+FFFD.
+        {Path("new.ini::\" Mine\""), "Scheme name begins or ends with white space: \" Mine\"\r\n"},
+        {Path("new.ini::") + u"Mine\u3000", "Scheme name begins or ends with white space: \"Mine\\u3000\"\r\n"},
+        {Path("new.ini::!Mine"), "Scheme name begins with \"!\", which switches a scheme off: \"!Mine\"\r\n"},
+        {Path("new.ini::a\rb"), "Bad characters in scheme name: \"a\rb\"\r\n"},
+        {Path("new.ini::") + u"Sun \U0001F305", "Bad characters in scheme name: \"Sun \\uD83C\\uDF05\"\r\n"},
+        // One colon where two were meant names a hidden stream; only a
+        // drive's colon passes, and UNC names have none.
+        {Path("x.ini:Evening"),
+         "Colon not allowed in file name (a scheme name follows \"::\"): \"" + Linux("x.ini:Evening") + "\"\r\n"},
+        {u"\\\\?\\C:\\x.ini:Evening::Mine",
+         "Colon not allowed in file name (a scheme name follows \"::\"): \"\\\\?\\C:\\x.ini:Evening\"\r\n"},
+        {u"\\\\?\\UNC\\server\\share\\x.ini:Evening::Mine",
+         "Colon not allowed in file name (a scheme name follows \"::\"): "
+         "\"\\\\?\\UNC\\server\\share\\x.ini:Evening\"\r\n"},
     };
     for (const Case &c : cases) {
         HostCtlClearOutput();
@@ -143,8 +159,12 @@ TEST_F(WriterTest, ArgumentsAreCheckedBeforeAnythingIsWritten) {
     // The longest name the reader keeps whole is found again under it.
     std::string longest(39, 'w');
     EXPECT_EQ(WriteCurrentScheme((quoted + u"::" + Widen16(longest)).c_str(), true, IdentifyCurrentScheme), 0);
-    EXPECT_EQ(ReadSchemeFile(Path("sub/Vivanta.ini").c_str(), false), 3);
+    // So is one with white space and "!" inside; the "?" of a "\\?\" name
+    // is no wildcard.
+    EXPECT_EQ(WriteCurrentScheme((u"\\\\?\\" + Path("sub") + u"::A !b").c_str(), true, IdentifyCurrentScheme), 0);
+    EXPECT_EQ(ReadSchemeFile(Path("sub/Vivanta.ini").c_str(), false), 4);
     EXPECT_NE(FindSchemeByName(g_schemes, Widen16(longest).c_str()), nullptr);
+    EXPECT_NE(FindSchemeByName(g_schemes, u"A !b"), nullptr);
     EXPECT_EQ(Err(), u"");
 }
 
@@ -182,6 +202,25 @@ TEST_F(WriterTest, RewritingReplacesTheFirstSectionOfTheNameAndDropsTheOthers) {
     EXPECT_EQ(Err(), u"");
 }
 
+// The reader lists [Crème Brûlée] and [Creme Brulee] as two schemes: the
+// one spelled as requested is replaced, whatever comes first, and the
+// other stays. Only a file without that spelling has its first folded
+// match replaced, and then that one alone.
+TEST_F(WriterTest, TheSectionSpelledAsRequestedIsTheOneReplaced) {
+    const std::string accented = "Cr\u00e8me Br\u00fbl\u00e9e";
+    const std::string kept = "[" + accented + "]\r\nold=1\r\n";
+    const std::string alsoFolded = "[Cr\u00eame Br\u00fbl\u00e9e]\r\nold=2\r\n";
+    // A long line whose second piece looks like a header is no header.
+    const std::string longLine = std::string(8191, ';') + "[Creme Brulee]\r\n";
+    MakeFile("both.ini", kept + longLine + "[CREME BRULEE]\r\nold=3\r\n" + alsoFolded + "[creme brulee]\r\nold=4\r\n");
+    MakeFile("folded.ini", kept + longLine + alsoFolded);
+    ASSERT_EQ(RewriteSchemeFile(Path("both.ini").c_str(), u"Creme Brulee"), 0);
+    ASSERT_EQ(RewriteSchemeFile(Path("folded.ini").c_str(), u"Creme Brulee"), 0);
+    EXPECT_EQ(Contents("both.ini"), BOM + kept + longLine + SectionText("CREME BRULEE") + alsoFolded);
+    EXPECT_EQ(Contents("folded.ini"), BOM + SectionText(accented) + alsoFolded);
+    EXPECT_EQ(Err(), u"");
+}
+
 TEST_F(WriterTest, AnAppendedSectionFollowsOneEmptyLine) {
     MakeFile("open.ini", "[X]\r\nk=v");
     MakeFile("closed.ini", "[X]\r\nk=v\r\n\r\n");
@@ -194,7 +233,33 @@ TEST_F(WriterTest, AnAppendedSectionFollowsOneEmptyLine) {
     EXPECT_EQ(Contents("open.ini"), BOM + "[X]\r\nk=v\r\n\r\n" + SectionText("New"));
     EXPECT_EQ(Contents("closed.ini"), BOM + "[X]\r\nk=v\r\n\r\n" + SectionText("New"));
     EXPECT_EQ(Contents("mark.ini"), BOM + "\r\n" + SectionText("New"));
-    EXPECT_EQ(Contents("long.ini"), BOM + longLine.substr(0, 8191) + "\r\n\r\n" + SectionText("New"));
+    EXPECT_EQ(Contents("long.ini"), BOM + longLine + "\r\n\r\n" + SectionText("New"));
+}
+
+// Lines longer than the 8191 units the reader reads come through whole,
+// from another encoding: trimmed at their real start and end, white space
+// inside kept, a surrogate pair across a piece boundary one character.
+// Text that runs on past what the reader reads keeps the white space
+// before it, so that the reader sees what it saw (here no header).
+TEST_F(WriterTest, LongLinesAreCopiedWhole) {
+    const std::string setting = "ColorDir=" + std::string(9000, 'v');
+    const std::string inside = "k=" + std::string(8189, 'w') + std::string(5000, ' ') + "x";
+    const std::string notAHeader = "  [" + std::string(8189, 'n') + "]";
+    const std::u16string text =
+        u"\uFEFF[Keep]\r\n" +
+        Widen16(setting + " \t \r\n" + inside + std::string(9000, ' ') + "\r\n" + std::string(10000, ' ') + "\r\n  y" +
+                std::string(9000, ' ') + "\r\n" + std::string(8190, 'a')) +
+        u"\U0001F600b\r\n" + Widen16(notAHeader + "\r\nk=v");
+    std::string bytes;
+    for (char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    MakeFile("long.ini", bytes);
+    ASSERT_EQ(RewriteSchemeFile(Path("long.ini").c_str(), u"New"), 0);
+    EXPECT_EQ(Contents("long.ini"), BOM + "[Keep]\r\n" + setting + "\r\n" + inside + "\r\n\r\ny\r\n" +
+                                        std::string(8190, 'a') +
+                                        "\xF0\x9F\x98\x80"
+                                        "b\r\n" +
+                                        notAHeader + "\r\nk=v\r\n\r\n" + SectionText("New"));
+    EXPECT_EQ(Err(), u"");
 }
 
 TEST_F(WriterTest, AnEmptyFileCannotBeRewrittenAndStaysEmpty) {

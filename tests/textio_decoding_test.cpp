@@ -291,6 +291,25 @@ TEST(TextioLines, OverlongLinesKeepTheirFirst8191Units) {
     EXPECT_EQ(Read(std::string(9000, 'q'), Utf8).size(), 1u);
 }
 
+// In pieces a line comes whole: a line of exactly 8191 units is one piece,
+// and a piece that goes on is never followed by an empty one.
+TEST(TextioLines, PiecesGiveAnOverlongLineWhole) {
+    std::string text = std::string(8191, 'a') + "\r\n" + std::string(8192, 'b') + "\n" + std::string(16382, 'c');
+    TextSource source = TextSource();
+    source.data = reinterpret_cast<const BYTE *>(text.data());
+    source.size = text.size();
+    source.encoding = Utf8;
+    std::vector<std::pair<size_t, LinePiece>> pieces;
+    WCHAR buffer[LINE_BUFFER_SIZE];
+    for (LinePiece piece; (piece = ReadLinePiece(&source, buffer)) != NO_LINE_LEFT;) {
+        pieces.push_back({std::u16string(buffer).size(), piece});
+    }
+    EXPECT_EQ(pieces,
+              (std::vector<std::pair<size_t, LinePiece>>{
+                  {8191, LINE_ENDS}, {8191, LINE_GOES_ON}, {1, LINE_ENDS}, {8191, LINE_GOES_ON}, {8191, LINE_ENDS}}));
+    EXPECT_EQ(ReadLinePiece(nullptr, buffer), NO_LINE_LEFT);
+}
+
 TEST(TextioLines, EveryEncodingSplitsTheSameLines) {
     std::u16string text = u"first\r\nsecond \u00E9\nthird";
     Lines expected = {u"first", u"second \u00E9", u"third"};

@@ -197,42 +197,184 @@ SchemeWriteResult Fail(Rewrite *rewrite, bool keepTemp = false) {
     return SCHEME_WRITE_FAILED;
 }
 
-// Whether a section of that spelling is the scheme being written. The name
-// is compared trimmed and cut, as the reader takes it: "[ Night ]" is Night,
-// and a longer header is the scheme its first 39 characters name, so that
-// the section written is the one the reader will find.
-bool IsRequestedSection(Rewrite *rewrite) {
+// The copy goes line by line, as the reader will take the lines: trimmed
+// at both ends, headers found by their first 8191 units (all the reader
+// reads of a line); a longer line is still copied whole.
+
+// How a line stands to the scheme being written.
+enum LineRole {
+    NOT_A_HEADER,
+    OTHER_SECTION,
+    SAME_NAME,    // the name as requested, A-Z taken without case: the section the reader finds
+    FOLDED_NAME,  // the same name only with accents folded
+};
+
+// The header's name is compared trimmed and cut, as the reader takes it:
+// "[ Night ]" is Night, and a longer header is the scheme its first 39
+// characters name.
+LineRole MatchRequestedSection(Rewrite *rewrite) {
     StrCopy(rewrite->trimmed, LINE_BUFFER_SIZE, rewrite->section);
     TrimBlanks(rewrite->trimmed);
     WCHAR stored[SCHEME_NAME_SIZE];
     StrCopyWhole(stored, SCHEME_NAME_SIZE, rewrite->trimmed);
-    return SameSchemeName(stored, rewrite->name);
+    if (StrCompareI(stored, rewrite->name) == 0) return SAME_NAME;
+    return SameSchemeName(stored, rewrite->name) ? FOLDED_NAME : OTHER_SECTION;
 }
 
-// Copies the file, trimmed, replacing the first section of the requested
-// name and dropping any later one; 0 or the error of the failed write.
+// The line whose first piece rewrite->line holds, its name (for a header)
+// then in rewrite->section. A line that fits is trimmed where it stands, as
+// it is copied; the first piece of a longer one is trimmed in a copy, since
+// the piece itself is still to be copied whole.
+LineRole ClassifyLine(Rewrite *rewrite, LinePiece piece) {
+    LPWSTR view = rewrite->line;
+    if (piece == LINE_GOES_ON) {
+        view = rewrite->trimmed;
+        StrCopy(view, LINE_BUFFER_SIZE, rewrite->line);
+    }
+    TrimBlanks(view);
+    const SchemeLine parts = {rewrite->section, nullptr, nullptr};
+    if (ScanSchemeLine(view, &parts) != SCHEME_LINE_SECTION) return NOT_A_HEADER;
+    return MatchRequestedSection(rewrite);
+}
+
+// Whether a header from `from` on names the scheme as requested. The source
+// is the file held open and mapped, so reading on and coming back to
+// `from` sees just what the copy will.
+bool SameNameAhead(Rewrite *rewrite, ULONGLONG from) {
+    TextSource *source = &rewrite->source;
+    source->position = from;
+    bool found = false;
+    bool lineStart = true;
+    LinePiece piece;
+    while (!found && (piece = ReadLinePiece(source, rewrite->line)) != NO_LINE_LEFT) {
+        found = lineStart && ClassifyLine(rewrite, piece) == SAME_NAME;
+        lineStart = piece == LINE_ENDS;
+    }
+    source->position = from;
+    return found;
+}
+
+// Where a line's text begins and ends, in units from its start; start and
+// end are equal when it has none.
+struct LineExtent {
+    ULONGLONG start;
+    ULONGLONG end;
+};
+
+// The line whose first piece rewrite->line holds, read on to its end, the
+// source then back where it stood.
+LineExtent MeasureLine(Rewrite *rewrite) {
+    TextSource *source = &rewrite->source;
+    const ULONGLONG resume = source->position;
+    LineExtent extent = {0, 0};
+    bool found = false;
+    ULONGLONG offset = 0;
+    LPCWSTR text = rewrite->line;
+    LinePiece piece = LINE_GOES_ON;
+    for (;;) {
+        size_t length = StrLen(text);
+        size_t last = length;
+        while (last > 0 && IsWhiteSpace(text[last - 1])) --last;
+        if (last > 0 && !found) {
+            size_t first = 0;
+            while (IsWhiteSpace(text[first])) ++first;
+            extent.start = offset + first;
+            found = true;
+        }
+        if (last > 0) extent.end = offset + last;
+        offset += length;
+        if (piece != LINE_GOES_ON) break;
+        piece = ReadLinePiece(source, rewrite->trimmed);
+        text = rewrite->trimmed;
+    }
+    source->position = resume;
+    return extent;
+}
+
+// A line longer than the buffer, whose first piece rewrite->line holds,
+// copied piece by piece without the white space at its real start and end.
+LONG CopyLongLine(Rewrite *rewrite, bool *empty) {
+    LineExtent extent = MeasureLine(rewrite);
+    *empty = extent.start == extent.end;
+    // Text that runs on past the 8191 units the reader reads keeps the
+    // white space before it: without it the reader would see more of the
+    // line (a "]" or an "=" it never saw) and could take it for something
+    // else.
+    if (extent.end > LINE_BUFFER_SIZE - 1) extent.start = 0;
+    LPWSTR text = rewrite->line;
+    ULONGLONG offset = 0;
+    LinePiece piece = LINE_GOES_ON;
+    for (;;) {
+        size_t length = StrLen(text);
+        ULONGLONG from = extent.start > offset ? extent.start - offset : 0;
+        ULONGLONG to = extent.end > offset ? extent.end - offset : 0;
+        if (to > length) to = length;
+        if (from < to) {
+            text[to] = 0;
+            LONG error = WriteText(rewrite->output, text + from);
+            if (error != 0) return error;
+        }
+        offset += length;
+        if (piece != LINE_GOES_ON) return 0;
+        piece = ReadLinePiece(&rewrite->source, text);
+    }
+}
+
+// The line whose first piece rewrite->line holds, already classified (so
+// trimmed when it fits), and its line break; *empty says whether nothing
+// was left of it.
+LONG CopyLine(Rewrite *rewrite, LinePiece piece, bool *empty) {
+    LONG error = 0;
+    if (piece == LINE_GOES_ON) {
+        error = CopyLongLine(rewrite, empty);
+    } else {
+        *empty = rewrite->line[0] == 0;
+        error = WriteText(rewrite->output, rewrite->line);
+    }
+    if (error == 0) error = WriteText(rewrite->output, TEXT("\r\n"));
+    return error;
+}
+
+void SkipRestOfLine(Rewrite *rewrite, LinePiece piece) {
+    while (piece == LINE_GOES_ON) piece = ReadLinePiece(&rewrite->source, rewrite->line);
+}
+
+// Copies the file, trimmed, with the section requested replaced where it
+// stands (under its header's own spelling) and any later one of that name
+// dropped. Only where no header names it as requested does one that names
+// it with accents folded take its place, and then that one alone: both
+// spellings are schemes of their own to the reader. 0 or the error of the
+// failed write.
 LONG CopyWithSection(Rewrite *rewrite) {
+    TextSource *source = &rewrite->source;
     OutputFile *output = rewrite->output;
     bool anyLine = false, written = false, skipping = false, lastEmpty = false;
-    while (ReadLine(&rewrite->source, rewrite->line, 0)) {
+    // Looked for once, when a folded match comes before any exact one.
+    enum { NOT_LOOKED, NONE_AHEAD, ONE_AHEAD } sameNameAhead = NOT_LOOKED;
+    ULONGLONG lineStart = source->position;
+    LinePiece piece;
+    while ((piece = ReadLinePiece(source, rewrite->line)) != NO_LINE_LEFT) {
         anyLine = true;
-        lastEmpty = TrimBlanks(rewrite->line) == 0;
+        LineRole role = ClassifyLine(rewrite, piece);
+        if (role == FOLDED_NAME && !written && sameNameAhead == NOT_LOOKED) {
+            sameNameAhead = SameNameAhead(rewrite, lineStart) ? ONE_AHEAD : NONE_AHEAD;
+            // The look ahead took the buffers: the line is read again.
+            piece = ReadLinePiece(source, rewrite->line);
+            role = ClassifyLine(rewrite, piece);
+        }
         LONG error = 0;
-        const SchemeLine parts = {rewrite->section, nullptr, nullptr};
-        if (ScanSchemeLine(rewrite->line, &parts) == SCHEME_LINE_SECTION) {
-            skipping = IsRequestedSection(rewrite);
-            // The first section of that name is replaced where it stands,
-            // keeping its header's spelling; any later one is dropped.
-            if (skipping && !written) {
+        if (role != NOT_A_HEADER) {
+            bool replace = !written && (role == SAME_NAME || (role == FOLDED_NAME && sameNameAhead == NONE_AHEAD));
+            skipping = replace || (role == SAME_NAME && written);
+            if (replace) {
                 error = WriteSchemeSection(output, rewrite->section);
                 written = true;
             }
         }
-        if (error == 0 && !skipping) {
-            error = WriteText(output, rewrite->line);
-            if (error == 0) error = WriteText(output, TEXT("\r\n"));
-        }
+        if (error == 0 && skipping) SkipRestOfLine(rewrite, piece);
+        if (error == 0 && !skipping) error = CopyLine(rewrite, piece, &lastEmpty);
         if (error != 0) return error;
+        lineStart = source->position;
     }
     if (written) return 0;
     // Appended after one empty line, the file's own or one added here.
@@ -385,6 +527,37 @@ bool HasAnyOf(LPCWSTR text, LPCWSTR characters) {
     return false;
 }
 
+// A colon after a file name names a stream of that file, which NTFS keeps
+// hidden inside it ("x.ini:Evening" for "x.ini::Evening"): the only colon
+// a name may hold is its drive's, "C:\" or "\\?\C:\". UNC names have none.
+bool HasStreamColon(LPCWSTR path) {
+    path = DisplayName(path);
+    WCHAR drive = AsciiUpper(path[0]);
+    if (drive >= TEXT('A') && drive <= TEXT('Z') && path[1] == TEXT(':')) path += 2;
+    return StrFindChar(path, TEXT(':')) != nullptr;
+}
+
+// Why the reader would never give the section back under `name` (the
+// refusal's message), or null when it would. "[" and "]" would end the
+// header early, a line break split it, and a character beyond the BMP
+// (a surrogate pair) comes back from UTF-8 as U+FFFD; "?" and "*" would
+// make the name a pattern. The reader trims a name and skips one that
+// begins with "!", and keeps 39 characters of it.
+LPCWSTR NameRefusal(LPCWSTR name) {
+    static const WCHAR BAD_CHARACTERS[] = TEXT("Bad characters in scheme name: \"%s\"\r\n");
+    for (LPCWSTR c = name; *c != 0; ++c) {
+        if (*c >= 0xD800 && *c <= 0xDFFF) return BAD_CHARACTERS;
+    }
+    if (HasAnyOf(name, TEXT("?*[]\r\n\u0085"))) return BAD_CHARACTERS;
+    size_t length = StrLen(name);
+    if (length > 0 && (IsWhiteSpace(name[0]) || IsWhiteSpace(name[length - 1]))) {
+        return TEXT("Scheme name begins or ends with white space: \"%s\"\r\n");
+    }
+    if (name[0] == TEXT('!')) return TEXT("Scheme name begins with \"!\", which switches a scheme off: \"%s\"\r\n");
+    if (length >= SCHEME_NAME_SIZE) return TEXT("Scheme name longer than 39 characters: \"%s\"\r\n");
+    return nullptr;
+}
+
 }  // namespace
 
 SchemeWriteResult WriteCurrentScheme(LPCWSTR argument, bool quiet, CurrentSchemeFinder findCurrent) {
@@ -404,8 +577,13 @@ SchemeWriteResult WriteCurrentScheme(LPCWSTR argument, bool quiet, CurrentScheme
         ReportRefusal(TEXT("Bad filename: \"%s\"\r\n"), argument);
         return SCHEME_WRITE_REFUSED;
     }
-    if (HasAnyOf(file, TEXT("*?"))) {
+    // The "?" of a "\\?\" name is no wildcard.
+    if (HasAnyOf(DisplayName(file), TEXT("*?"))) {
         ReportRefusal(TEXT("Wildcards not allowed: \"%s\"\r\n"), file);
+        return SCHEME_WRITE_REFUSED;
+    }
+    if (!toStandardOutput && HasStreamColon(file)) {
+        ReportRefusal(TEXT("Colon not allowed in file name (a scheme name follows \"::\"): \"%s\"\r\n"), file);
         return SCHEME_WRITE_REFUSED;
     }
     // A directory stands for the default scheme file in it.
@@ -421,14 +599,8 @@ SchemeWriteResult WriteCurrentScheme(LPCWSTR argument, bool quiet, CurrentScheme
         }
         StrCopy(name, WRITE_NAME_SIZE, current->name);
     }
-    if (HasAnyOf(name, TEXT("?*[]"))) {
-        ReportRefusal(TEXT("Bad characters in scheme name: \"%s\"\r\n"), name);
-        return SCHEME_WRITE_REFUSED;
-    }
-    // The reader keeps 39 characters of a name: a longer section could
-    // never be found again under the name the user gave it.
-    if (StrLen(name) >= SCHEME_NAME_SIZE) {
-        ReportRefusal(TEXT("Scheme name longer than 39 characters: \"%s\"\r\n"), name);
+    if (LPCWSTR refusal = NameRefusal(name)) {
+        ReportRefusal(refusal, name);
         return SCHEME_WRITE_REFUSED;
     }
     SchemeWriteResult result =

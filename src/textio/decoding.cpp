@@ -202,8 +202,12 @@ bool EndsLine(LONG c) {
     return c <= 0x0D ? (c == 0 || c == 0x0A || c == 0x0D) : c == 0x85;
 }
 
-template <DWORD Encoding>
-bool ReadLineAs(TextSource *source, LPWSTR buffer, DWORD flags) {
+// In pieces a full buffer is handed over as one piece of the line, the
+// source left at the character that did not fit, and *goesOn set; else the
+// rest of an overlong line is read and dropped. A template argument, so
+// that ReadLine's loop is not one test longer.
+template <DWORD Encoding, bool Pieces>
+bool ReadLineAs(TextSource *source, LPWSTR buffer, DWORD flags, bool *goesOn) {
     const DecodeView view = ViewOf(source);
     ULONGLONG at = source->position;
     for (;;) {
@@ -212,6 +216,12 @@ bool ReadLineAs(TextSource *source, LPWSTR buffer, DWORD flags) {
         LONG c;
         ULONGLONG next = at;
         while ((c = DecodeAt<Encoding>(view, at, &next)) >= 0) {
+            if (Pieces && length == LINE_LIMIT && !EndsLine(c)) {
+                buffer[length] = 0;
+                source->position = at;
+                *goesOn = true;
+                return true;
+            }
             at = next;
             if (EndsLine(c)) break;
             // Once a line is known not to be blank, no more tests.
@@ -241,6 +251,17 @@ bool ReadLine(TextSource *source, LPWSTR buffer, DWORD flags) {
     if (!source || !buffer) return false;
     // An encoding no record can have reads as the end.
     buffer[0] = 0;
-    return WithEncoding(source->encoding, false,
-                        [&](auto encoding) { return ReadLineAs<decltype(encoding)::value>(source, buffer, flags); });
+    return WithEncoding(source->encoding, false, [&](auto encoding) {
+        return ReadLineAs<decltype(encoding)::value, false>(source, buffer, flags, nullptr);
+    });
+}
+
+LinePiece ReadLinePiece(TextSource *source, LPWSTR buffer) {
+    if (!source || !buffer) return NO_LINE_LEFT;
+    buffer[0] = 0;
+    bool goesOn = false;
+    bool read = WithEncoding(source->encoding, false, [&](auto encoding) {
+        return ReadLineAs<decltype(encoding)::value, true>(source, buffer, 0, &goesOn);
+    });
+    return !read ? NO_LINE_LEFT : goesOn ? LINE_GOES_ON : LINE_ENDS;
 }

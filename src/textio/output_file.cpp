@@ -189,16 +189,23 @@ LONG WriteText(OutputFile *output, LPCWSTR text) {
     if (!output || !text) return -1;
     size_t length = StrLen(text);
     if (output->count + length >= output->capacity) {
+        // A high half waits for the next flush, so that a pair written in
+        // two calls is still converted as one character.
+        WCHAR held = 0;
+        if (output->count > 0 && IsHighSurrogate(output->pending[output->count - 1])) {
+            held = output->pending[--output->count];
+            output->pending[output->count] = 0;
+        }
         LONG error = FlushOutput(output);
+        if (held != 0) Append(output, &held, 1);
         if (error != 0) return error;
     }
     // Too long for the buffer: handed over in chunks of seven eighths of it,
     // one unit shorter where a chunk would end between the halves of a
     // surrogate pair.
-    while (length >= output->capacity) {
+    while (output->count + length >= output->capacity) {
         size_t chunk = output->capacity / 8 * 7;
         if (IsHighSurrogate(text[chunk - 1]) && IsLowSurrogate(text[chunk])) --chunk;
-        output->count = 0;
         Append(output, text, chunk);
         LONG error = FlushOutput(output);
         if (error != 0) return error;

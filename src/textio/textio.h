@@ -83,6 +83,16 @@ LONG PeekChar(const TextSource *source);
 // CR or LF, NEL and NUL each end a line; an overlong line keeps its first
 // 8191 units and the rest of it is skipped.
 bool ReadLine(TextSource *source, LPWSTR buffer, DWORD flags);
+// What ReadLinePiece delivered.
+enum [[nodiscard]] LinePiece{
+    NO_LINE_LEFT,  // the end, or a null argument
+    LINE_ENDS,     // the line, or its last piece
+    LINE_GOES_ON,  // 8191 units of a longer line; the next call gives what follows
+};
+// ReadLine with flags 0, except that an overlong line comes whole, in
+// pieces: 8191 units while it goes on, then the last 1 to 8191. The first
+// piece is what ReadLine would have given.
+LinePiece ReadLinePiece(TextSource *source, LPWSTR buffer);
 // The code point of the UTF-8 sequence at `bytes`, of which `available`
 // can be read; -1 when the sequence is malformed or cut off. Overlong forms
 // and surrogates are not checked here.
