@@ -305,42 +305,63 @@ TEST_F(WriterTest, EveryRewriteFailureLeavesTheFileAsItWas) {
     const std::string prefix = "Vivanta plugin: ";
     const std::string temp = Linux("VT_#.TMP");  // beside the file the name leads to
 
-    struct Case {
+    const std::string rename =
+        "Can\\u2019t rename output file \"" + temp + "\" to \"" + Windows("a.ini") + "\":\r\n   ";
+    struct Fault {
         const char *function;
         DWORD error;
         int nth;
+        int times;
+    };
+    struct Case {
+        std::vector<Fault> faults;
         std::string err;
     };
+    // SetFileInformationByHandle is called for the attributes, then for the
+    // rename, which a file held open (5 or 32) makes try ten times more.
     std::vector<Case> cases = {
-        {"rand_s", 0, 1,
+        {{{"rand_s", 0, 1, 1}},
          "Error opening output file \"" + Linux("") +
              "\":\r\n   A device attached to the system is not functioning.\r\n"},
-        {"CreateFileW", ERROR_SHARING_VIOLATION, 1,
+        {{{"CreateFileW", ERROR_SHARING_VIOLATION, 1, 1}},
          "Error opening input file \"" + Windows("a.ini") +
              "\":\r\n   The process cannot access the file because it is being used by another process.\r\n"},
-        {"GetFinalPathNameByHandleW", ERROR_ACCESS_DENIED, 1,
-         "Error opening input file \"" + Windows("a.ini") + "\":\r\n   Access is denied.\r\n"},
-        {"CreateFileW", ERROR_ACCESS_DENIED, 2,
+        {{{"GetFileInformationByHandle", ERROR_INVALID_FUNCTION, 2, 1}},
+         "Error opening input file \"" + Windows("a.ini") + "\":\r\n   Incorrect function.\r\n"},
+        {{{"CreateFileW", ERROR_ACCESS_DENIED, 2, 1}},
          "Error opening output file \"" + temp + "\":\r\n   Access is denied.\r\n"},
-        {"GetConsoleScreenBufferInfoEx", ERROR_INVALID_HANDLE, 1,
+        {{{"GetConsoleScreenBufferInfoEx", ERROR_INVALID_HANDLE, 1, 1}},
          "Error writing to output file \"" + temp + "\"\r\n   Error 42\r\n"},
-        {"FlushFileBuffers", ERROR_WRITE_FAULT, 1,
+        {{{"FlushFileBuffers", ERROR_WRITE_FAULT, 1, 1}},
          "Error closing output file \"" + temp + "\"\r\n   The system cannot write to the specified device.\r\n"},
-        {"ReplaceFileW", ERROR_ACCESS_DENIED, 1,
-         "Can\\u2019t rename output file \"" + temp + "\" to \"" + Windows("a.ini") +
-             "\":\r\n   Access is denied.\r\n"},
+        {{{"SetFileInformationByHandle", ERROR_ACCESS_DENIED, 1, 1}}, rename + "Access is denied.\r\n"},
+        {{{"SetFileInformationByHandle", ERROR_NOT_SAME_DEVICE, 2, 1}},
+         rename + "The system cannot move the file to a different disk drive.\r\n"},
+        {{{"SetFileInformationByHandle", ERROR_SHARING_VIOLATION, 2, 11}},
+         rename + "The process cannot access the file because it is being used by another process.\r\n"},
+        // Where a handle cannot rename, ReplaceFileW is tried by name, and
+        // a temporary file left to it is removed by name.
+        {{{"SetFileInformationByHandle", ERROR_NOT_SUPPORTED, 2, 1},
+          {"ReplaceFileW", ERROR_UNABLE_TO_REMOVE_REPLACED, 1, 1}},
+         rename + "Unable to remove the file to be replaced.\r\n"},
+        {{{"SetFileInformationByHandle", ERROR_INVALID_PARAMETER, 1, 1},
+          {"ReplaceFileW", ERROR_INVALID_FUNCTION, 1, 1},
+          {"MoveFileExW", ERROR_ACCESS_DENIED, 1, 1}},
+         rename + "Access is denied.\r\n"},
     };
     for (int n = 1; n <= writes; ++n) {
         std::string message = n < writes ? "Error writing to output file \"" + temp + "\"\r\n"
                                          : "Error closing output file \"" + temp + "\"\r\n";
-        cases.push_back({"WriteFile", ERROR_DISK_FULL, n, message + "   There is not enough space on the disk.\r\n"});
+        cases.push_back(
+            {{{"WriteFile", ERROR_DISK_FULL, n, 1}}, message + "   There is not enough space on the disk.\r\n"});
     }
     for (const Case &c : cases) {
         HostCtlClearOutput();
-        sim::FailCall(c.function, c.error, c.nth);
-        EXPECT_EQ(RewriteSchemeFile(path.c_str(), u"S7"), 2) << c.function << " " << c.nth;
+        for (const Fault &f : c.faults) sim::FailCall(f.function, f.error, f.nth, f.times);
+        std::string where = std::string(c.faults[0].function) + " " + std::to_string(c.faults[0].nth);
+        EXPECT_EQ(RewriteSchemeFile(path.c_str(), u"S7"), 2) << where;
         sim::ClearFaults();
-        EXPECT_EQ(MaskedErr(), prefix + c.err) << c.function << " " << c.nth;
+        EXPECT_EQ(MaskedErr(), prefix + c.err) << where;
         ExpectUntouched("a.ini", original);
     }
     // And every allocation on the way.
@@ -358,104 +379,175 @@ TEST_F(WriterTest, EveryRewriteFailureLeavesTheFileAsItWas) {
     }
 }
 
-// A scanner or indexer holding the file open keeps it from being replaced;
-// the rewrite then fails and the file keeps its content.
-TEST_F(WriterTest, AFileHeldOpenIsNotReplaced) {
+// A scanner or indexer holding the file open keeps it from being replaced,
+// whatever it shares: the rewrite waits half a second for it to let go,
+// then fails and the file keeps its content. One that lets go in time is
+// waited for.
+TEST_F(WriterTest, AFileHeldOpenIsWaitedForThenNotReplaced) {
     MakeFile("a.ini", "[Old]\r\n");
     for (DWORD share : {static_cast<DWORD>(FILE_SHARE_READ), static_cast<DWORD>(FILE_SHARE_READ | FILE_SHARE_DELETE)}) {
         HostCtlClearOutput();
         HANDLE scanner = CreateFileW(Path("a.ini").c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(scanner, INVALID_HANDLE_VALUE);
+        ULONGLONG start = sim::Now();
         EXPECT_EQ(WriteCurrentScheme((Path("a.ini") + u"::Mine").c_str(), false, IdentifyCurrentScheme), 2);
+        EXPECT_EQ(sim::Now() - start, 500u);
         CloseHandle(scanner);
         EXPECT_EQ(MaskedErr(), "Vivanta plugin: Can\\u2019t rename output file \"" + Linux("VT_#.TMP") + "\" to \"" +
-                                   Linux("a.ini") + "\":\r\n   Unable to remove the file to be replaced.\r\n");
+                                   Linux("a.ini") + "\":\r\n   Access is denied.\r\n");
         EXPECT_EQ(Out(), u"");
         ExpectUntouched("a.ini", "[Old]\r\n");
     }
+    HANDLE scanner =
+        CreateFileW(Path("a.ini").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    sim::BeforeCall("Sleep", 4, [&] { CloseHandle(scanner); });
     EXPECT_EQ(WriteCurrentScheme((Path("a.ini") + u"::Mine").c_str(), true, IdentifyCurrentScheme), 0);
     EXPECT_EQ(Contents("a.ini"), BOM + "[Old]\r\n\r\n" + SectionText("Mine"));
+    EXPECT_EQ(Entries(), std::vector<std::string>{"a.ini"});
 }
 
-// Every call a rewrite makes, as the call log lists them, fails in turn:
-// the file comes through as it was or fully rewritten, success is silent,
-// and a temporary file left behind is one that a message names.
+// Every call a rewrite makes, as the call log lists them, fails in turn,
+// on each of its ways: the file's final name, its volume GUID name where
+// it has no drive letter, the name as given where it has neither, and
+// ReplaceFileW where the file system cannot rename a handle's file. The
+// file comes through as it was or fully rewritten, success is silent, and
+// a temporary file left behind is one that a message names.
 TEST_F(WriterTest, AFailureAtAnyCallOfARewriteLosesNothing) {
     const std::string original = Section("A") + Section("B");
     MakeFile("a.ini", original);
     std::u16string path = Path("a.ini");
-    sim::RecordCalls(true);
-    ASSERT_EQ(RewriteSchemeFile(path.c_str(), u"B"), 0);
-    sim::RecordCalls(false);
-    const std::string rewritten = Contents("a.ini");
-    std::vector<std::string> log = sim::CallLog();
-    ASSERT_GE(log.size(), 10u);
-    std::map<std::string, int> seen;
-    for (const std::string &function : log) {
-        int nth = ++seen[function];
-        std::string where = function + " " + std::to_string(nth);
+    struct Way {
+        const char *function;
+        DWORD error;
+        int nth;
+        int times;
+    };
+    const Way ways[] = {{"", 0, 0, 0},
+                        {"GetFinalPathNameByHandleW", ERROR_PATH_NOT_FOUND, 1, 1},
+                        {"GetFinalPathNameByHandleW", ERROR_PATH_NOT_FOUND, 1, 2},
+                        {"SetFileInformationByHandle", ERROR_INVALID_FUNCTION, 2, 1}};
+    // A new file each time: a handle that a failed CloseHandle left open
+    // holds only the one before.
+    auto makeOriginal = [&] {
+        remove(Linux("a.ini").c_str());
         MakeFile("a.ini", original);
-        HostCtlClearOutput();
-        sim::FailCall(function.c_str(), ERROR_ACCESS_DENIED, nth);
-        int result = RewriteSchemeFile(path.c_str(), u"B");
+    };
+    for (const Way &way : ways) {
+        auto takeWay = [&] {
+            if (way.nth > 0) sim::FailCall(way.function, way.error, way.nth, way.times);
+        };
+        makeOriginal();
+        takeWay();
+        sim::RecordCalls(true);
+        ASSERT_EQ(RewriteSchemeFile(path.c_str(), u"B"), 0) << way.function << " " << way.times;
+        sim::RecordCalls(false);
         sim::ClearFaults();
-        std::string err = Narrow(Err());
-        EXPECT_EQ(Contents("a.ini"), result == 0 ? rewritten : original) << where;
-        EXPECT_EQ(result == 0, err.empty()) << where << ": " << err;
-        for (const std::string &entry : Entries()) {
-            if (entry == "a.ini") continue;
-            EXPECT_NE(err.find(entry), std::string::npos) << where << ": " << entry;
-            remove(Linux(entry).c_str());
+        const std::string rewritten = Contents("a.ini");
+        std::vector<std::string> log = sim::CallLog();
+        ASSERT_GE(log.size(), 10u);
+        std::map<std::string, int> seen;
+        for (const std::string &function : log) {
+            int nth = ++seen[function];
+            std::string where = std::string(way.function) + " " + function + " " + std::to_string(nth);
+            makeOriginal();
+            HostCtlClearOutput();
+            takeWay();
+            sim::FailCall(function.c_str(), ERROR_ACCESS_DENIED, nth);
+            int result = RewriteSchemeFile(path.c_str(), u"B");
+            sim::ClearFaults();
+            std::string err = Narrow(Err());
+            EXPECT_EQ(Contents("a.ini"), result == 0 ? rewritten : original) << where;
+            EXPECT_EQ(result == 0, err.empty()) << where << ": " << err;
+            for (const std::string &entry : Entries()) {
+                if (entry == "a.ini") continue;
+                EXPECT_NE(err.find(entry), std::string::npos) << where << ": " << entry;
+                remove(Linux(entry).c_str());
+            }
         }
     }
     // The clean-up failing too: the temporary file stays, named.
     MakeFile("a.ini", original);
     HostCtlClearOutput();
-    sim::FailCall("ReplaceFileW", ERROR_ACCESS_DENIED);
-    sim::FailCall("DeleteFileW", ERROR_ACCESS_DENIED);
+    sim::FailCall("SetFileInformationByHandle", ERROR_NOT_SAME_DEVICE, 2);
+    sim::FailCall("SetFileInformationByHandle", ERROR_ACCESS_DENIED, 3);
     EXPECT_EQ(RewriteSchemeFile(path.c_str(), u"B"), 2);
     const std::string temp = Linux("VT_#.TMP");
     EXPECT_EQ(MaskedErr(), "Vivanta plugin: Can\\u2019t rename output file \"" + temp + "\" to \"" + Windows("a.ini") +
-                               "\":\r\n   Access is denied.\r\nVivanta plugin: Can\\u2019t remove temporary file \"" +
+                               "\":\r\n   The system cannot move the file to a different disk drive.\r\n"
+                               "Vivanta plugin: Can\\u2019t remove temporary file \"" +
                                temp + "\":\r\n   Access is denied.\r\n");
     EXPECT_EQ(Contents("a.ini"), original);
     EXPECT_EQ(Entries().size(), 2u);
 }
 
-// Someone who may write to the directory plants links where the temporary
-// file goes: at the first name drawn, and in its place while it is written.
-// Nothing outside the directory changes, and the file stays a file.
+// Someone who may rename and delete files in the directory plants links
+// where the temporary file goes: at the first name drawn, and in its place
+// before every call the rewrite makes, up to the last moment before it
+// takes the file's place. The file open unshared cannot be deleted or
+// moved; and even a name swapped behind Windows' back is never followed.
+// Nothing outside the directory changes, and the file stays a file with
+// the new content.
 TEST_F(WriterTest, ALinkPlantedAtTheTemporaryNameReceivesNothing) {
     ASSERT_EQ(mkdir(Linux("schemes").c_str(), 0755), 0);
     ASSERT_EQ(mkdir(Linux("elsewhere").c_str(), 0755), 0);
     MakeFile("elsewhere/victim.txt", "keep");
-    MakeFile("schemes/a.ini", "[Old]\r\n");
     const std::string victim = Linux("elsewhere/victim.txt");
     const std::string planted = "VT_123456789ABCDEF0.TMP";
     ASSERT_EQ(symlink(victim.c_str(), Linux("schemes/" + planted).c_str()), 0);
-    sim::SetRandomValues({0x12345678, 0x9ABCDEF0});
-    int swaps = 0;
-    sim::BeforeCall("WriteFile", 1, [&] {
+    auto temporaries = [&] {
+        std::vector<std::string> names;
         for (const std::string &entry : Entries(Linux("schemes"))) {
-            if (entry.compare(0, 3, "VT_") != 0 || entry == planted) continue;
+            if (entry.compare(0, 3, "VT_") == 0 && entry != planted) names.push_back(entry);
+        }
+        return names;
+    };
+    int swaps = 0;
+    auto swapForLink = [&] {
+        for (const std::string &entry : temporaries()) {
             std::u16string name = Widen16(Linux("schemes/" + entry));
             if (DeleteFileW(name.c_str()) && symlink(victim.c_str(), Linux("schemes/" + entry).c_str()) == 0) ++swaps;
         }
+    };
+    MakeFile("schemes/a.ini", "[Old]\r\n");
+    sim::SetRandomValues({0x12345678, 0x9ABCDEF0});
+    sim::RecordCalls(true);
+    ASSERT_EQ(RewriteSchemeFile(Path("schemes/a.ini").c_str(), u"Mine"), 0);
+    sim::RecordCalls(false);
+    std::map<std::string, int> seen;
+    for (const std::string &function : sim::CallLog()) sim::BeforeCall(function.c_str(), ++seen[function], swapForLink);
+    MakeFile("schemes/a.ini", "[Old]\r\n");
+    sim::SetRandomValues({0x12345678, 0x9ABCDEF0});
+    ASSERT_EQ(RewriteSchemeFile(Path("schemes/a.ini").c_str(), u"Mine"), 0);
+    EXPECT_EQ(swaps, 0);  // the open temporary file can be neither deleted nor moved
+    EXPECT_EQ(Contents("schemes/a.ini"), BOM + "[Old]\r\n\r\n" + SectionText("Mine"));
+
+    // The name swapped as the rename begins, as no program may under
+    // Windows: the file written is still the one that takes the place.
+    MakeFile("schemes/a.ini", "[Old]\r\n");
+    sim::BeforeCall("SetFileInformationByHandle", 2, [&] {
+        for (const std::string &entry : temporaries()) {
+            const std::string name = Linux("schemes/" + entry);
+            if (rename(name.c_str(), (name + ".moved").c_str()) == 0 && symlink(victim.c_str(), name.c_str()) == 0) {
+                ++swaps;
+            }
+        }
     });
     ASSERT_EQ(RewriteSchemeFile(Path("schemes/a.ini").c_str(), u"Mine"), 0);
-    EXPECT_EQ(swaps, 0);  // the open temporary file cannot be deleted
+    EXPECT_EQ(swaps, 1);
     EXPECT_EQ(Contents("elsewhere/victim.txt"), "keep");
     struct stat st;
     ASSERT_EQ(lstat(Linux("schemes/a.ini").c_str(), &st), 0);
     EXPECT_TRUE(S_ISREG(st.st_mode));
     EXPECT_EQ(Contents("schemes/a.ini"), BOM + "[Old]\r\n\r\n" + SectionText("Mine"));
-    EXPECT_EQ(Sorted(Entries(Linux("schemes"))), (std::vector<std::string>{planted, "a.ini"}));
+    EXPECT_EQ(Entries(Linux("elsewhere")), std::vector<std::string>{"victim.txt"});
     EXPECT_EQ(Err(), u"");
 }
 
 // What the file was survives: a link stays a link with the file it leads
-// to rewritten, permissions are kept, and a read-only file is refused as
-// Windows refuses to replace it, whole and with nothing left beside it.
+// to rewritten (and where that file has no final name, the link is not
+// replaced), attributes and creation time are kept, and a read-only file
+// is refused as Windows refuses to replace it, whole and with nothing left
+// beside it. Permissions are what the folder gives new files.
 TEST_F(WriterTest, ARewriteKeepsWhatTheFileWas) {
     ASSERT_EQ(mkdir(Linux("real").c_str(), 0755), 0);
     MakeFile("real/target.ini", "[Old]\r\n");
@@ -464,14 +556,41 @@ TEST_F(WriterTest, ARewriteKeepsWhatTheFileWas) {
     struct stat st;
     ASSERT_EQ(lstat(Linux("link.ini").c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
-    EXPECT_EQ(Contents("real/target.ini"), BOM + "[Old]\r\n\r\n" + SectionText("Mine"));
+    const std::string rewritten = BOM + "[Old]\r\n\r\n" + SectionText("Mine");
+    EXPECT_EQ(Contents("real/target.ini"), rewritten);
     EXPECT_EQ(Entries(Linux("real")), std::vector<std::string>{"target.ini"});
+    sim::FailCall("GetFinalPathNameByHandleW", ERROR_PATH_NOT_FOUND, 1, 2);  // no drive letter, no GUID name
+    EXPECT_EQ(WriteCurrentScheme((Path("link.ini") + u"::Other").c_str(), true, IdentifyCurrentScheme), 2);
+    EXPECT_EQ(Narrow(Err()), "Vivanta plugin: Error opening input file \"" + Linux("link.ini") +
+                                 "\":\r\n   The system cannot find the path specified.\r\n");
+    EXPECT_EQ(Contents("real/target.ini"), rewritten);
+
+    MakeFile("hidden.ini", "[Old]\r\n");
+    FILE_BASIC_INFO basic = {};
+    basic.CreationTime.QuadPart = 130000000000000000ll;  // in 2012
+    basic.FileAttributes = FILE_ATTRIBUTE_HIDDEN;
+    HANDLE file = CreateFileW(Path("hidden.ini").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_TRUE(SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic));
+    CloseHandle(file);
+    ASSERT_EQ(RewriteSchemeFile(Path("hidden.ini").c_str(), u"Mine"), 0);
+    EXPECT_EQ(Contents("hidden.ini"), rewritten);
+    file = CreateFileW(Path("hidden.ini").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    BY_HANDLE_FILE_INFORMATION info = {};
+    ASSERT_TRUE(GetFileInformationByHandle(file, &info));
+    CloseHandle(file);
+    EXPECT_EQ(info.dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_EQ(static_cast<LONGLONG>(info.ftCreationTime.dwHighDateTime) << 32 | info.ftCreationTime.dwLowDateTime,
+              basic.CreationTime.QuadPart);
 
     MakeFile("private.ini", "[Old]\r\n");
     ASSERT_EQ(chmod(Linux("private.ini").c_str(), 0600), 0);
     ASSERT_EQ(RewriteSchemeFile(Path("private.ini").c_str(), u"Mine"), 0);
+    struct stat fresh;
+    MakeFile("fresh.ini", "");
+    ASSERT_EQ(stat(Linux("fresh.ini").c_str(), &fresh), 0);
     ASSERT_EQ(stat(Linux("private.ini").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(st.st_mode & 0777, fresh.st_mode & 0777);
+    ASSERT_EQ(remove(Linux("fresh.ini").c_str()), 0);
 
     MakeFile("ro.ini", "[Old]\r\n");
     ASSERT_EQ(chmod(Linux("ro.ini").c_str(), 0444), 0);
@@ -480,7 +599,7 @@ TEST_F(WriterTest, ARewriteKeepsWhatTheFileWas) {
     EXPECT_EQ(MaskedErr(), "Vivanta plugin: Can\\u2019t rename output file \"" + Linux("VT_#.TMP") + "\" to \"" +
                                Linux("ro.ini") + "\":\r\n   Access is denied.\r\n");
     EXPECT_EQ(Contents("ro.ini"), "[Old]\r\n");
-    EXPECT_EQ(Sorted(Entries()), (std::vector<std::string>{"link.ini", "private.ini", "real", "ro.ini"}));
+    EXPECT_EQ(Sorted(Entries()), (std::vector<std::string>{"hidden.ini", "link.ini", "private.ini", "real", "ro.ini"}));
 }
 
 // A directory path of MAX_PATH or more: the file is created and then

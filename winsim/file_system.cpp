@@ -85,6 +85,7 @@ WINSIM_API DWORD WINAPI GetFileAttributesW(LPCWSTR name) {
     }
     if (S_ISDIR(st.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
     if (S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) attributes |= FILE_ATTRIBUTE_READONLY;
+    attributes |= KeptAttributes(path);
     return attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
 }
 
@@ -238,7 +239,9 @@ WINSIM_API BOOL WINAPI FindClose(HANDLE find) {
 }
 
 // ---- GetFinalPathNameByHandleW ----
-// Where the open file is now, links resolved, in "\\?\" form.
+// Where the open file is now, links resolved: after "\\?\" (a drive's
+// name, which the Linux root needs none of) or the volume's GUID name, after
+// its NT device name, or with no volume at all.
 WINSIM_API DWORD WINAPI GetFinalPathNameByHandleW(HANDLE file, LPWSTR buffer, DWORD size, DWORD flags) {
     if (sim::ShouldFail("GetFinalPathNameByHandleW")) return 0;
     HandleObject *object = FindHandle(file);
@@ -246,20 +249,29 @@ WINSIM_API DWORD WINAPI GetFinalPathNameByHandleW(HANDLE file, LPWSTR buffer, DW
         SetLastError(ERROR_INVALID_HANDLE);
         return 0;
     }
-    if ((flags & ~FILE_NAME_OPENED) != VOLUME_NAME_DOS) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
+    std::u16string volume;
+    switch (flags & ~FILE_NAME_OPENED) {
+        case VOLUME_NAME_DOS:
+            volume = u"\\\\?\\";
+            break;
+        case VOLUME_NAME_GUID:
+            volume = u"\\\\?\\" + FromUtf8(kVolumeGuidName);
+            break;
+        case VOLUME_NAME_NT:
+            volume = u"\\Device\\HarddiskVolume1";
+            break;
+        case VOLUME_NAME_NONE:
+            break;
+        default:
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
     }
-    char link[64];
-    char target[PATH_MAX];
-    snprintf(link, sizeof link, "/proc/self/fd/%d", OpenedFile(*object)->fd);
-    ssize_t length = readlink(link, target, sizeof target - 1);
-    if (length <= 0) {
+    std::string path = CurrentPath(*OpenedFile(*object));
+    if (path.empty()) {
         SetLastError(ERROR_INVALID_HANDLE);
         return 0;
     }
-    target[length] = 0;
-    return CopyOrNeed(u"\\\\?\\" + FromUtf8(target), buffer, size);
+    return CopyOrNeed(volume + FromUtf8(path), buffer, size);
 }
 
 WINSIM_API DWORD WINAPI GetCurrentDirectoryW(DWORD cch, LPWSTR buffer) {

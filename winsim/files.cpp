@@ -55,13 +55,26 @@ int FileDescriptor(const HandleObject &object) {
     return object.record.As<OpenFile>()->file->fd;
 }
 
-// What Windows reports as FILE_ATTRIBUTE_READONLY: a regular file nobody
-// may write, as GetFileInformationByHandle tells it.
+}  // namespace
+
 bool IsReadOnly(const struct stat &st) {
     return S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR);
 }
 
-}  // namespace
+// The descriptor's link in /proc names the file wherever it has been
+// moved; a name that no longer leads to it is no name of its own.
+std::string CurrentPath(const FileObject &file) {
+    char link[64];
+    char target[PATH_MAX];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", file.fd);
+    ssize_t length = file.fd >= 0 ? readlink(link, target, sizeof target - 1) : -1;
+    if (length <= 0) return std::string();
+    target[length] = 0;
+    if (file.characterDevice) return target;
+    struct stat st;
+    if (lstat(target, &st) != 0 || st.st_dev != file.device || st.st_ino != file.inode) return std::string();
+    return target;
+}
 
 // Windows tells a missing file (2) from a missing directory on the way (3).
 DWORD MissingPathError(const std::string &path) {
@@ -183,6 +196,10 @@ WINSIM_API HANDLE WINAPI CreateFileW(LPCWSTR name, DWORD access, DWORD share, LP
     // refused CREATE_ALWAYS leaves the other opener's content alone.
     bool deleteOnClose = (flags & FILE_FLAG_DELETE_ON_CLOSE) != 0;
     DWORD rights = SpecificFileRights(access) | (deleteOnClose ? DELETE : 0);
+    if (exists && !device && IsDeletePending(st.st_dev, st.st_ino)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
     if (exists && !device && CheckShareAccess(st.st_dev, st.st_ino, rights, share) != 0) {
         SetLastError(ERROR_SHARING_VIOLATION);
         return INVALID_HANDLE_VALUE;
@@ -296,11 +313,11 @@ WINSIM_API BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPD
 namespace winsim {
 
 FileObject::~FileObject() {
-    // Only the file this object opened loses its name, not whatever has
-    // taken that name since.
-    struct stat st;
-    if (deleteOnClose && lstat(path.c_str(), &st) == 0 && st.st_dev == device && st.st_ino == inode) {
-        unlink(path.c_str());
+    // Only the file this object opened loses its name, wherever it has
+    // gone, not whatever has taken its first name since.
+    if (deleteOnClose || deletePending) {
+        std::string name = CurrentPath(*this);
+        if (!name.empty()) unlink(name.c_str());
     }
     if (fd >= 0) close(fd);
 }
@@ -365,10 +382,6 @@ bool IsFileMapped(dev_t device, ino_t inode) {
     return false;
 }
 
-}  // namespace winsim
-
-namespace {
-
 bool IsFileOpen(dev_t device, ino_t inode) {
     for (const FileObject *file : LiveFiles()) {
         if (SameFile(*file, device, inode)) return true;
@@ -376,12 +389,20 @@ bool IsFileOpen(dev_t device, ino_t inode) {
     return false;
 }
 
-}  // namespace
+bool IsDeletePending(dev_t device, ino_t inode) {
+    for (const FileObject *file : LiveFiles()) {
+        if (SameFile(*file, device, inode) && file->deletePending) return true;
+    }
+    return false;
+}
+
+}  // namespace winsim
 
 namespace {
 
 // What an open for DELETE of an existing file meets: 0 when it may go.
 DWORD DeleteAccessError(const struct stat &st) {
+    if (IsDeletePending(st.st_dev, st.st_ino)) return ERROR_ACCESS_DENIED;
     if (CheckShareAccess(st.st_dev, st.st_ino, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE) != 0)
         return ERROR_SHARING_VIOLATION;
     // A file with a mapped section cannot lose its name.
@@ -688,6 +709,7 @@ WINSIM_API BOOL WINAPI GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_
         result.nNumberOfLinks = static_cast<DWORD>(st.st_nlink);
         result.nFileIndexHigh = static_cast<DWORD>(static_cast<ULONGLONG>(st.st_ino) >> 32);
         result.nFileIndexLow = static_cast<DWORD>(st.st_ino);
+        AddKeptInformation(FileDescriptor(*object), &result);
     }
     *info = result;
     return TRUE;

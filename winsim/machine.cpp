@@ -105,6 +105,7 @@ void Reset() {
     winsim::ResetClipboard();
     winsim::ResetCodePages();
     winsim::ResetFileSystem();
+    winsim::ResetFileInformation();
     winsim::ResetWindows();
     winsim::ResetWindowClasses();
     winsim::ResetConsole();

@@ -4,6 +4,7 @@
 // every area to a fresh machine.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <windows.h>
 
@@ -34,6 +35,7 @@ struct FileObject {
     DWORD share = 0;
     bool characterDevice = false;  // a device or FIFO: no times, no size, no seeking
     bool deleteOnClose = false;    // FILE_FLAG_DELETE_ON_CLOSE: the name goes with the last reference
+    bool deletePending = false;    // FileDispositionInfo: the same, and until then no new open
 
     FileObject() = default;
     FileObject(const FileObject &) = delete;
@@ -44,6 +46,17 @@ struct FileObject {
 // files.cpp: Windows' share-mode check for a new open of `path`
 // asking for the specific rights `access`; 0 or ERROR_SHARING_VIOLATION.
 DWORD CheckShareAccess(dev_t device, ino_t inode, DWORD access, DWORD share);
+// files.cpp: whether any handle, mapping or view holds the file open.
+bool IsFileOpen(dev_t device, ino_t inode);
+// files.cpp: whether the file is marked for deletion (FileDispositionInfo):
+// it then opens no more, and goes with its last handle.
+bool IsDeletePending(dev_t device, ino_t inode);
+// files.cpp: what Windows reports as FILE_ATTRIBUTE_READONLY: a regular
+// file nobody may write.
+bool IsReadOnly(const struct stat &st);
+// files.cpp: where the open file is now (Linux form), links resolved;
+// empty when it has no name any more.
+std::string CurrentPath(const FileObject &file);
 // file_system.cpp: the file objects mapping objects and mapped views hold.
 std::vector<const FileObject *> FilesHeldByMappings();
 // True while a mapping object or a view holds the file.
@@ -161,6 +174,7 @@ void ResetTime();
 void ResetClipboard();
 void ResetCodePages();
 void ResetFileSystem();
+void ResetFileInformation();
 void ResetWindows();
 void ResetWindowClasses();
 void ResetConsole();
@@ -297,5 +311,16 @@ bool EncodeInCodePage(UINT codePage, const std::u16string &text, std::string *ou
 // file_system.cpp: the temporary directory in Windows form, with its
 // trailing separator.
 std::u16string TempPathText();
+
+// The one volume of the Linux file system, as a volume GUID path names it
+// ("\\?\Volume{...}\dir\file"); LinuxPath takes such a name back to "/dir/file".
+constexpr char kVolumeGuidName[] = "Volume{2f5e0c1a-7d4b-4c3e-9a81-5b6d0e7f3c24}";
+
+// file_information.cpp: what a file is beyond what Linux keeps, as
+// SetFileInformationByHandle set it (attributes beyond read-only, the
+// creation time), added to what GetFileInformationByHandle reports of the
+// open file `fd`, or to the attributes of the file at `path`.
+void AddKeptInformation(int fd, BY_HANDLE_FILE_INFORMATION *info);
+DWORD KeptAttributes(const std::string &path);
 
 }  // namespace winsim

@@ -270,6 +270,7 @@ const struct {
     {8, u"Not enough memory resources are available to process this command.\r\n"},
     {13, u"The data is invalid.\r\n"},
     {14, u"Not enough memory resources are available to complete this operation.\r\n"},
+    {17, u"The system cannot move the file to a different disk drive.\r\n"},
     {18, u"There are no more files.\r\n"},
     {24, u"The program issued a command but the command length is incorrect.\r\n"},
     {29, u"The system cannot write to the specified device.\r\n"},

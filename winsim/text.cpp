@@ -123,8 +123,13 @@ bool EqualNoCase(const std::u16string &a, const std::u16string &b) {
 
 std::string LinuxPath(LPCWSTR name) {
     std::string path = Utf8(Str(name));
-    // "\\?\" only asks Windows to take the rest as it stands.
-    if (path.compare(0, 4, "\\\\?\\") == 0) path.erase(0, 4);
+    // "\\?\" only asks Windows to take the rest as it stands; the volume
+    // GUID name that may follow it stands for the root.
+    if (path.compare(0, 4, "\\\\?\\") == 0) {
+        path.erase(0, 4);
+        if (path.compare(0, sizeof kVolumeGuidName - 1, kVolumeGuidName) == 0)
+            path.erase(0, sizeof kVolumeGuidName - 1);
+    }
     for (char &c : path) {
         if (c == '\\') c = '/';
     }

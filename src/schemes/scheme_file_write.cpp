@@ -103,21 +103,14 @@ bool SameSchemeName(LPCWSTR a, LPCWSTR b) {
 // ---- rewriting ----
 // Rewriting an existing scheme file with one section replaced or added.
 // Everything is written to a temporary file beside the file the name leads
-// to (through any link), which then replaces it in one step: until that
-// step succeeds the user's file is untouched, and after it the new content
-// is complete, under the file's own attributes and permissions.
-//
-// The temporary file is made new (CREATE_NEW) under a name nobody can
-// foresee and written only through the handle that made it, so no link
-// planted in the directory ever receives the content. Windows wants that
-// handle closed before ReplaceFileW; from then on nothing is written by
-// that name, and the replace only renames.
+// to (through any link), which then replaces it in one step (see textio.h):
+// until that step succeeds the user's file is untouched, and after it the
+// new content is complete.
 
 struct Rewrite {
     LPCWSTR path;  // as the user named it, for messages
     LPCWSTR name;
-    LPWSTR target;  // the file the path leads to, in "\\?\" form; null until known
-    LPWSTR temp;    // null until the temporary file exists
+    FileReplacement replacement;
     TextSource source;
     OutputFile *output;
     WCHAR line[LINE_BUFFER_SIZE];
@@ -125,75 +118,39 @@ struct Rewrite {
     WCHAR trimmed[LINE_BUFFER_SIZE];  // and as the reader takes it
 };
 
-// The final name of the file the reader opened, so that a link is written
-// through rather than replaced. A stream was read from a copy and has no
-// such name: it is replaced by the name given. 0 or the error.
-DWORD FindTarget(Rewrite *rewrite) {
-    if (rewrite->source.tempPath) {
-        LPWSTR copy = nullptr;
-        LPCWSTR openable = OpenableName(rewrite->path, &copy);
-        rewrite->target = copy ? copy : openable ? StrDuplicate(openable) : nullptr;
-        return rewrite->target ? 0 : ERROR_NOT_ENOUGH_MEMORY;
-    }
-    HANDLE file = rewrite->source.file;
-    DWORD size = GetFinalPathNameByHandleW(file, nullptr, 0, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (size == 0) return LastErrorOr(ERROR_INVALID_HANDLE);
-    rewrite->target = static_cast<LPWSTR>(MemAlloc(size * sizeof(WCHAR)));
-    if (!rewrite->target) return ERROR_NOT_ENOUGH_MEMORY;
-    DWORD length = GetFinalPathNameByHandleW(file, rewrite->target, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (length == 0 || length >= size) return LastErrorOr(ERROR_INVALID_HANDLE);
-    return 0;
-}
-
-// Made in the target's own directory, so that the replace never has to
-// cross volumes. 0, or the error that kept it from being made.
+// The temporary file, made beside the file it is to replace; 0, or the
+// error that kept it from being made, reported.
 DWORD CreateTempFile(Rewrite *rewrite) {
-    size_t length = PathDirectoryLength(rewrite->target);
-    HANDLE file = CreateUniqueFile(rewrite->target, length, TEXT("VT_"), TEXT(".TMP"), FILE_SHARE_READ,
-                                   FILE_ATTRIBUTE_NORMAL, &rewrite->temp);
-    if (file == INVALID_HANDLE_VALUE) {
-        DWORD code = LastErrorOr(ERROR_INVALID_HANDLE);
-        // The name was never ours.
-        if (rewrite->temp) {
-            ReportFileFailure(TEXT("Error opening output file \"%s\":\r\n"), DisplayName(rewrite->temp), code);
-            MemFree(rewrite->temp);
-            rewrite->temp = nullptr;
-            return code;
-        }
-        // No temporary name to show: the directory it was to go in says
-        // where the trouble is.
-        LPWSTR directory = StrDuplicate(DisplayName(rewrite->target));
-        if (directory) directory[PathDirectoryLength(directory)] = 0;
-        ReportFileFailure(TEXT("Error opening output file \"%s\":\r\n"),
-                          directory ? directory : DisplayName(rewrite->target), code);
-        MemFree(directory);
+    DWORD code = CreateReplacement(&rewrite->replacement);
+    if (code == 0) {
+        rewrite->output = rewrite->replacement.output;
+        return 0;
+    }
+    if (rewrite->replacement.temp) {
+        ReportFileFailure(TEXT("Error opening output file \"%s\":\r\n"), DisplayName(rewrite->replacement.temp), code);
         return code;
     }
-    rewrite->output = CreateOutputOnHandle(file);
-    if (rewrite->output) return 0;
-    CloseHandle(file);
-    ReportFileFailure(TEXT("Error opening output file \"%s\":\r\n"), DisplayName(rewrite->temp),
-                      ERROR_NOT_ENOUGH_MEMORY);
-    return ERROR_NOT_ENOUGH_MEMORY;
+    // No temporary name to show: the directory it was to go in says where
+    // the trouble is.
+    LPCWSTR target = DisplayName(rewrite->replacement.target);
+    LPWSTR directory = StrDuplicate(target);
+    if (directory) directory[PathDirectoryLength(directory)] = 0;
+    ReportFileFailure(TEXT("Error opening output file \"%s\":\r\n"), directory ? directory : target, code);
+    MemFree(directory);
+    return code;
 }
 
-// A temporary file that stays behind is named, so that the user can
-// remove it; one already gone needs nothing.
-void RemoveTempFile(LPCWSTR temp) {
-    if (DeleteFileW(temp)) return;
-    DWORD code = LastErrorOr(ERROR_ACCESS_DENIED);
-    if (code == ERROR_FILE_NOT_FOUND) return;
-    ReportFileFailure(TEXT("Can\u2019t remove temporary file \"%s\":\r\n"), DisplayName(temp), code);
-}
-
-// The input and output closed (harmless when they are not open) and the
-// temporary file removed unless it is to be kept, so that a failure leaves
-// nothing behind.
-SchemeWriteResult Fail(Rewrite *rewrite, bool keepTemp = false) {
+// The input closed and the temporary file removed (harmless when they are
+// not there), so that a failure leaves nothing behind; a temporary file
+// that stays is named, so that the user can remove it.
+SchemeWriteResult Fail(Rewrite *rewrite) {
     CloseTextSource(&rewrite->source);
-    if (rewrite->output) CloseOutputFile(rewrite->output);
     rewrite->output = nullptr;
-    if (rewrite->temp && !keepTemp) RemoveTempFile(rewrite->temp);
+    DWORD code = EndReplacement(&rewrite->replacement);
+    if (code != 0) {
+        ReportFileFailure(TEXT("Can\u2019t remove temporary file \"%s\":\r\n"), DisplayName(rewrite->replacement.temp),
+                          code);
+    }
     return SCHEME_WRITE_FAILED;
 }
 
@@ -385,67 +342,37 @@ LONG CopyWithSection(Rewrite *rewrite) {
     return WriteSchemeSection(output, rewrite->name);
 }
 
-// The temporary file's content made complete and durable before it
-// replaces anything; 0 or the error of the step that failed.
-DWORD FinishTempFile(Rewrite *rewrite) {
-    DWORD code = 0;
-    if (FlushOutput(rewrite->output) != 0 || !FlushFileBuffers(rewrite->output->file)) {
-        code = LastErrorOr(ERROR_WRITE_FAULT);
-    }
-    if (CloseOutputFile(rewrite->output) != 0 && code == 0) code = LastErrorOr(ERROR_WRITE_FAULT);
-    rewrite->output = nullptr;
-    return code;
-}
-
-// ReplaceFileW keeps what the file was (attributes, permissions, creation
-// time); where it cannot be used, a plain move still replaces the content.
-// 0 or the error; `onlyCopy` is set when the old file is gone and the
-// temporary file holds the only copy.
-DWORD ReplaceTarget(Rewrite *rewrite, bool *onlyCopy) {
-    *onlyCopy = false;
-    if (ReplaceFileW(rewrite->target, rewrite->temp, nullptr, 0, nullptr, nullptr)) return 0;
-    DWORD code = LastErrorOr(ERROR_ACCESS_DENIED);
-    // Without a backup name these two leave the old file gone and the new
-    // one under its temporary name.
-    bool targetGone = code == ERROR_UNABLE_TO_MOVE_REPLACEMENT || code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
-    bool unsupported =
-        code == ERROR_INVALID_FUNCTION || code == ERROR_NOT_SUPPORTED || code == ERROR_CALL_NOT_IMPLEMENTED;
-    if (!targetGone && !unsupported) return code;
-    if (MoveFileExW(rewrite->temp, rewrite->target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
-    *onlyCopy = targetGone;
-    return LastErrorOr(ERROR_ACCESS_DENIED);
-}
-
 SchemeWriteResult RunRewrite(Rewrite *rewrite) {
     LPWSTR copy = nullptr;
     LPCWSTR openable = OpenableName(rewrite->path, &copy);
     LONG opened = openable ? OpenTextSource(&rewrite->source, openable) : ERROR_NOT_ENOUGH_MEMORY;
     MemFree(copy);
-    if (opened == 0) opened = static_cast<LONG>(FindTarget(rewrite));
+    // A stream was read from a copy and has no file of its own to replace.
+    HANDLE file = rewrite->source.tempPath ? nullptr : rewrite->source.file;
+    if (opened == 0) opened = static_cast<LONG>(FindFileToReplace(&rewrite->replacement, file, rewrite->path));
     if (opened != 0) {
         ReportFileFailure(TEXT("Error opening input file \"%s\":\r\n"), rewrite->path, static_cast<DWORD>(opened));
         return Fail(rewrite);
     }
     if (CreateTempFile(rewrite) != 0) return Fail(rewrite);
-    LPCWSTR temp = DisplayName(rewrite->temp);
+    LPCWSTR temp = DisplayName(rewrite->replacement.temp);
     LONG error = WriteBom(rewrite->output);
     if (error == 0) error = CopyWithSection(rewrite);
     if (error != 0) {
         ReportFileFailure(TEXT("Error writing to output file \"%s\"\r\n"), temp, static_cast<DWORD>(error));
         return Fail(rewrite);
     }
-    DWORD code = FinishTempFile(rewrite);
+    DWORD code = FlushReplacement(&rewrite->replacement);
     if (code != 0) {
         ReportFileFailure(TEXT("Error closing output file \"%s\"\r\n"), temp, code);
         return Fail(rewrite);
     }
     // The input must be closed before its file can be replaced.
     CloseTextSource(&rewrite->source);
-    bool onlyCopy = false;
-    code = ReplaceTarget(rewrite, &onlyCopy);
+    code = PutReplacementInPlace(&rewrite->replacement);
     if (code != 0) {
         ReportFileFailure2(TEXT("Can\u2019t rename output file \"%s\" to \"%s\":\r\n"), temp, rewrite->path, code);
-        return Fail(rewrite, onlyCopy);
+        return Fail(rewrite);
     }
     return SCHEME_WRITE_DONE;
 }
@@ -488,13 +415,11 @@ SchemeWriteResult RewriteSchemeFile(LPCWSTR path, LPCWSTR name) {
     Rewrite rewrite;
     rewrite.path = path;
     rewrite.name = name;
-    rewrite.target = nullptr;
-    rewrite.temp = nullptr;
+    rewrite.replacement = FileReplacement();
     rewrite.source = TextSource();
     rewrite.output = nullptr;
     SchemeWriteResult result = RunRewrite(&rewrite);
-    MemFree(rewrite.target);
-    MemFree(rewrite.temp);
+    FreeReplacement(&rewrite.replacement);
     return result;
 }
 

@@ -86,7 +86,8 @@ HANDLE CreateUniqueFile(LPCWSTR directory, size_t directoryLength, LPCWSTR prefi
         MemFree(*name);
         *name = MakeUniqueName(directory, directoryLength, prefix, suffix);
         if (!*name) return INVALID_HANDLE_VALUE;
-        HANDLE file = CreateFileW(*name, GENERIC_READ | GENERIC_WRITE, share, nullptr, CREATE_NEW, flags, nullptr);
+        HANDLE file =
+            CreateFileW(*name, GENERIC_READ | GENERIC_WRITE | DELETE, share, nullptr, CREATE_NEW, flags, nullptr);
         if (file != INVALID_HANDLE_VALUE && file) return file;
         DWORD error = LastErrorOr(ERROR_INVALID_HANDLE);
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return INVALID_HANDLE_VALUE;

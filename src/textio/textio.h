@@ -5,7 +5,7 @@
 // Its characters and lines are decoded in place, every character one UTF-16
 // unit, what cannot be decoded the source's replacement character. An output
 // file is buffered UTF-8 output of wide-character text to a new file or to
-// standard output.
+// standard output. A file is replaced through a new one written beside it.
 #pragma once
 
 #include "../platform.h"
@@ -136,7 +136,8 @@ OutputFile *CreateOutputOnHandle(HANDLE file);
 
 // ---- file names (output_file.cpp) ----
 
-// Creates a new file, open for reading and writing with `share` and `flags`
+// Creates a new file, open for reading, writing and deletion (so that it can
+// be renamed or removed through the handle alone) with `share` and `flags`
 // (attributes and FILE_FLAG_ values), named `prefix`, 16 random hexadecimal
 // digits and `suffix` in the directory that the first `directoryLength`
 // characters of `directory` name. CREATE_NEW, so that nothing already under
@@ -153,3 +154,53 @@ HANDLE CreateUniqueFile(LPCWSTR directory, size_t directoryLength, LPCWSTR prefi
 LPCWSTR OpenableName(LPCWSTR path, LPWSTR *copy);
 // `path` as users write it: without a "\\?\" prefix.
 LPCWSTR DisplayName(LPCWSTR path);
+
+// ---- replacing a file (replace_file.cpp) ----
+// A file is replaced by a new one written beside it and put in its place in
+// one step: until then the old file is untouched, and after it the new
+// content is whole. The new file is made under a name nobody can foresee
+// and held, unshared, from its creation to the end; it is given the old
+// file's attributes and creation time, renamed over the old file and, on
+// failure, removed, all through that handle, so that nothing planted under
+// its name is ever followed. Only where the file system cannot rename
+// through a handle is the new file replaced by its name. As with any
+// editor that saves by renaming, the file then has what its folder gives
+// new files (permissions).
+
+// All fields zero is the record before FindFileToReplace.
+struct FileReplacement {
+    LPWSTR target;       // the file replaced, by its final name; null until found
+    LPWSTR temp;         // the new file's name (the last one tried), for messages; null while none
+    OutputFile *output;  // writes the new file and holds it until the end
+    HANDLE file;         // the new file while it has no output; null otherwise
+    BY_HANDLE_FILE_INFORMATION old;
+    bool knowOld;   // `old` was read from the file replaced
+    bool made;      // the new file is there, neither in place nor removed
+    bool byName;    // its handle was closed for ReplaceFileW
+    bool onlyCopy;  // the old file is gone and the new one holds the only copy: it stays
+};
+
+// Finds the file to replace for `path`, which the caller has open as
+// `opened` (null when what it read was no file of its own, such as a device
+// read through a copy: `path` is then replaced as it stands), and reads its
+// attributes. The target is the file's final name, links resolved, so that
+// a link is written through rather than replaced; on a volume without a
+// drive letter its volume GUID name; failing both, `path` itself unless that
+// is a link. 0 or the error (that of the first name asked for).
+DWORD FindFileToReplace(FileReplacement *replacement, HANDLE opened, LPCWSTR path);
+// Makes the new file in the target's directory (so that the rename never
+// crosses volumes) and its output. 0 or the error; `temp` then names the
+// file that could not be made, or is null when no name could be drawn.
+DWORD CreateReplacement(FileReplacement *replacement);
+// What was written made complete and durable; 0 or the error.
+DWORD FlushReplacement(FileReplacement *replacement);
+// Puts the flushed new file in the old one's place, which the caller no
+// longer holds open: refused for a read-only file, retried for about half a
+// second while the old file is held open, and left to ReplaceFileW where
+// the file system cannot rename through a handle. 0 or the error.
+DWORD PutReplacementInPlace(FileReplacement *replacement);
+// Closes the new file, removing it unless it is in place or holds the only
+// copy. 0, or the error that left it behind under `temp`. Harmless twice.
+DWORD EndReplacement(FileReplacement *replacement);
+// Ends the replacement, whatever that meets, and frees its names.
+void FreeReplacement(FileReplacement *replacement);
