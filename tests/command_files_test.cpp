@@ -260,6 +260,26 @@ TEST_F(CommandFilesTest, AFileLargerThanTheLimitIsNeitherReadNorRewritten) {
     EXPECT_STREQ(head, "[Night]");
 }
 
+// A folder whose path is MAX_PATH or more, as /W reaches it: /F reads the
+// file it wrote, alone and in its folder, and names both as they were typed.
+TEST_F(CommandFilesTest, AFileWrittenAtTheEndOfALongPathIsReadBack) {
+    std::string directory;
+    while (dir_.size() + directory.size() < MAX_PATH) {
+        directory += (directory.empty() ? "" : "/") + std::string("My Color Schemes ") + std::string(30, 'd');
+        ASSERT_EQ(mkdir((dir_ + "/" + directory).c_str(), 0755), 0);
+    }
+    std::u16string folder = Path(directory), file = Path(directory + "/mine.ini");
+    ASSERT_EQ(Run(u"/Q /W:" + Q(file) + u"::Evening"), 0);
+    EXPECT_EQ(Run(u"/F:" + Q(file) + u" /M"), 0);
+    std::u16string head = u"Read 1 scheme from file \"" + file + u"\".\r\n";
+    EXPECT_EQ(Head(Out(), head), head);
+    EXPECT_EQ(Run(u"/F:" + Q(folder)), 0);
+    head = u"Read 1 scheme from 1 file matching \"" + folder + u"\".\r\n";
+    EXPECT_EQ(Head(Out(), head), head);
+    EXPECT_EQ(ListedNames(), u"Evening");
+    EXPECT_EQ(Err(), u"");
+}
+
 TEST_F(CommandFilesTest, RestoringTakesTheUsersSettingsThenTheMachines) {
     // Nothing saved: /D still restores the defaults.
     g_plugin.hotkey = 0;
