@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "import/import.h"
+#include "support/heap_meter.h"
 
 namespace {
 
@@ -542,6 +543,32 @@ TEST(YamlSchemesTest, BrokenFilesSayWhatIsWrongAndOthersAreNotYamlSchemes) {
                        {std::string(full).replace(full.find("\"#080000\""), 9, "[1, 2]"), IMPORT_BAD_FILE,
                         u"scheme \"N\": \"base08\" is not a colour (#rrggbb)"},
                    });
+}
+
+// Files made to cost their readers the most memory for their size: a
+// property list of nothing but tiny elements (once 64 bytes of document a
+// node, 27 times the file) and YAML of short lines after a scheme key (once
+// 80 times the file, and more the larger it grew). Every allocation counts,
+// libyaml's own included; a reader may hold 20 times the file's size and
+// 16 MiB, and these files are large enough for that to tell.
+TEST(OtherToolSchemesTest, CraftedFilesKeepTheirReadersWithinTheirMemory) {
+    if (!HeapMeter::Available()) GTEST_SKIP() << "needs the sanitizer allocator's hooks";
+    std::string plist = "<plist><dict>";
+    while (plist.size() < (4 << 20)) plist += "x<b/>";
+    plist += "</dict></plist>";
+    std::string yaml = "base00: \"000000\"\n";
+    while (yaml.size() < (1 << 20)) yaml += "k: v\n";
+    const std::pair<Reader, const std::string *> reads[] = {{ReadPropertyListSchemes, &plist},
+                                                            {ReadYamlSchemes, &yaml}};
+    for (const auto &[reader, text] : reads) {
+        Taken taken;
+        std::u16string error;
+        HeapMeter::Start();
+        EXPECT_EQ(ReadWith(reader, u"f", *text, &taken, &error), IMPORT_BAD_FILE);
+        size_t peak = HeapMeter::Stop();
+        EXPECT_LE(peak, 20 * text->size() + (16 << 20)) << text->substr(0, 16) << ": " << peak / text->size();
+        EXPECT_EQ(error.substr(0, 10), u"scheme \"f\"");
+    }
 }
 
 TEST(OtherToolSchemesTest, EachFormatIsKnownByItsContent) {
