@@ -37,15 +37,21 @@ struct Node {
 // Every anchor of the document, as records one after another in one block
 // (kind, whether the text was cut, the kept length in 2 bytes, the name
 // and its NUL, a scalar's kept text), found through a hash table of their
-// offsets + 1.
+// offsets + 1. A slot keeps its name's hash, so that a probe passing other
+// names rarely reads their records, which lie all over the block.
 
 constexpr size_t RECORD_HEAD = 4;
+
+struct AnchorSlot {
+    DWORD record;  // 0: free
+    DWORD hash;
+};
 
 struct Anchors {
     char *bytes;
     size_t used;
     size_t capacity;
-    DWORD *slots;  // 0 free; a power of two, at most half full
+    AnchorSlot *slots;  // a power of two, at most half full
     DWORD slotCount;
     DWORD count;
 };
@@ -61,9 +67,12 @@ DWORD HashAnchor(const char *name) {
 }
 
 // The slot of `name`, or the free slot where it belongs.
-DWORD *Probe(DWORD *slots, DWORD slotCount, const Anchors *anchors, const char *name) {
-    for (DWORD at = HashAnchor(name) & (slotCount - 1);; at = (at + 1) & (slotCount - 1)) {
-        if (slots[at] == 0 || strcmp(RecordName(anchors, slots[at]), name) == 0) return &slots[at];
+AnchorSlot *Probe(AnchorSlot *slots, DWORD slotCount, const Anchors *anchors, const char *name, DWORD hash) {
+    for (DWORD at = hash & (slotCount - 1);; at = (at + 1) & (slotCount - 1)) {
+        AnchorSlot *slot = &slots[at];
+        if (slot->record == 0 || (slot->hash == hash && strcmp(RecordName(anchors, slot->record), name) == 0)) {
+            return slot;
+        }
     }
 }
 
@@ -71,11 +80,11 @@ bool MakeSlotRoom(Anchors *anchors) {
     if ((anchors->count + 1) * 2 <= anchors->slotCount) return true;
     if (anchors->slotCount >= 0x40000000) return false;
     DWORD slotCount = anchors->slotCount ? anchors->slotCount * 2 : 64;
-    auto *slots = static_cast<DWORD *>(MemCalloc(slotCount, sizeof(DWORD)));
+    auto *slots = static_cast<AnchorSlot *>(MemCalloc(slotCount, sizeof(AnchorSlot)));
     if (!slots) return false;
     for (DWORD i = 0; i < anchors->slotCount; ++i) {
-        DWORD record = anchors->slots[i];
-        if (record) *Probe(slots, slotCount, anchors, RecordName(anchors, record)) = record;
+        const AnchorSlot &old = anchors->slots[i];
+        if (old.record) *Probe(slots, slotCount, anchors, RecordName(anchors, old.record), old.hash) = old;
     }
     MemFree(anchors->slots);
     anchors->slots = slots;
@@ -102,7 +111,9 @@ enum AddResult { ANCHOR_ADDED, ANCHOR_TWICE, ANCHOR_NO_MEMORY };
 
 AddResult AddAnchor(Anchors *anchors, const char *name, const Node &node) {
     if (!MakeSlotRoom(anchors)) return ANCHOR_NO_MEMORY;
-    if (*Probe(anchors->slots, anchors->slotCount, anchors, name) != 0) return ANCHOR_TWICE;
+    DWORD hash = HashAnchor(name);
+    AnchorSlot *slot = Probe(anchors->slots, anchors->slotCount, anchors, name, hash);
+    if (slot->record != 0) return ANCHOR_TWICE;
     size_t nameLength = strlen(name);
     size_t kept = node.kind == VALUE_SCALAR ? node.kept : 0;
     if (!MakeByteRoom(anchors, RECORD_HEAD + nameLength + 1 + kept)) return ANCHOR_NO_MEMORY;
@@ -113,7 +124,7 @@ AddResult AddAnchor(Anchors *anchors, const char *name, const Node &node) {
     memcpy(record + 2, &keptLength, sizeof keptLength);
     memcpy(record + RECORD_HEAD, name, nameLength + 1);
     if (kept) memcpy(record + RECORD_HEAD + nameLength + 1, node.text, kept);
-    *Probe(anchors->slots, anchors->slotCount, anchors, name) = static_cast<DWORD>(anchors->used + 1);
+    *slot = {static_cast<DWORD>(anchors->used + 1), hash};
     anchors->used += RECORD_HEAD + nameLength + 1 + kept;
     ++anchors->count;
     return ANCHOR_ADDED;
@@ -122,7 +133,7 @@ AddResult AddAnchor(Anchors *anchors, const char *name, const Node &node) {
 // The node the anchor `name` was given to; false when there is none.
 bool FindAnchor(const Anchors *anchors, const char *name, Node *node) {
     if (anchors->slotCount == 0) return false;
-    DWORD found = *Probe(anchors->slots, anchors->slotCount, anchors, name);
+    DWORD found = Probe(anchors->slots, anchors->slotCount, anchors, name, HashAnchor(name))->record;
     if (found == 0) return false;
     const char *record = anchors->bytes + (found - 1);
     WORD kept = 0;
