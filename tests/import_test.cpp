@@ -495,6 +495,10 @@ TEST(YamlSchemesTest, Base16Base24InBothLayoutsAndGoghBySlot) {
         {"scheme: \"Old Style\"\nauthor: \"someone\"\n" + BaseKeys("", 16, false), u"Old Style", base16},
         {"system: base24\nname: Wide\npalette:\n" + BaseKeys("  ", 24, true), u"Wide", base24},
         {"author: nobody\n" + BaseKeys("", 24, false), u"tomorrow", base24},
+        // Aliases stand for what their anchors were given to, a whole
+        // "palette" defined before it included.
+        {"colours: &c\n" + BaseKeys("  ", 16, true) + "scheme: &n Aliased\nname: *n\npalette: *c\n", u"Aliased",
+         base16},
     };
     for (const Case &c : cases) {
         Taken taken;
@@ -527,22 +531,26 @@ TEST(YamlSchemesTest, BrokenFilesSayWhatIsWrongAndOthersAreNotYamlSchemes) {
     std::string full = "name: N\npalette:\n" + BaseKeys("  ", 16, true);
     std::string missing = full;
     missing.erase(missing.find("  base0B"), 20);
-    ExpectRefusals(ReadYamlSchemes, u"tomorrow",
-                   {
-                       {"[Night]\r\nStdColors=7\r\n", IMPORT_NOT_THIS_FORMAT, u""},
-                       {"<?xml version=\"1.0\"?><plist/>", IMPORT_NOT_THIS_FORMAT, u""},
-                       {"name: [unclosed\n", IMPORT_NOT_THIS_FORMAT, u""},
-                       {"name: [unclosed\nbase00: 000000\n", IMPORT_BAD_FILE,
-                        u"not valid YAML: did not find expected ',' or ']' (line 2)"},
-                       {missing, IMPORT_BAD_FILE, u"scheme \"N\" has no \"base0B\" colour"},
-                       // The parser's time grows with nesting depth times length.
-                       {"base00: " + std::string(33, '[') + "'[#[' # [\n", IMPORT_BAD_FILE,
-                        u"not valid YAML: nested deeper than 32 levels"},
-                       {"base00: " + std::string(32, '[') + "'[#[' # [\n", IMPORT_BAD_FILE,
-                        u"not valid YAML: did not find expected ',' or ']' (line 2)"},
-                       {std::string(full).replace(full.find("\"#080000\""), 9, "[1, 2]"), IMPORT_BAD_FILE,
-                        u"scheme \"N\": \"base08\" is not a colour (#rrggbb)"},
-                   });
+    ExpectRefusals(
+        ReadYamlSchemes, u"tomorrow",
+        {
+            {"[Night]\r\nStdColors=7\r\n", IMPORT_NOT_THIS_FORMAT, u""},
+            {"<?xml version=\"1.0\"?><plist/>", IMPORT_NOT_THIS_FORMAT, u""},
+            {"name: [unclosed\n", IMPORT_NOT_THIS_FORMAT, u""},
+            {"name: [unclosed\nbase00: 000000\n", IMPORT_BAD_FILE,
+             u"not valid YAML: did not find expected ',' or ']' (line 2)"},
+            {missing, IMPORT_BAD_FILE, u"scheme \"N\" has no \"base0B\" colour"},
+            // The parser's time grows with nesting depth times length.
+            {"base00: " + std::string(33, '[') + "'[#[' # [\n", IMPORT_BAD_FILE,
+             u"not valid YAML: nested deeper than 32 levels"},
+            {"base00: " + std::string(32, '[') + "'[#[' # [\n", IMPORT_BAD_FILE,
+             u"not valid YAML: did not find expected ',' or ']' (line 2)"},
+            {std::string(full).replace(full.find("\"#080000\""), 9, "[1, 2]"), IMPORT_BAD_FILE,
+             u"scheme \"N\": \"base08\" is not a colour (#rrggbb)"},
+            // As the document loader refused them, in its words.
+            {full + "x: *nowhere\n", IMPORT_BAD_FILE, u"not valid YAML: found undefined alias (line 19)"},
+            {"a: &twice 1\n" + full + "b: &twice 2\n", IMPORT_BAD_FILE, u"not valid YAML: second occurrence (line 20)"},
+        });
 }
 
 // Files made to cost their readers the most memory for their size: a
