@@ -40,6 +40,12 @@ class CommandFilesTest : public SchemeFileTest {
     static std::u16string Tail(const std::u16string &text, const std::u16string &expected) {
         return text.size() < expected.size() ? text : text.substr(text.size() - expected.size());
     }
+    // What a message names a file by.
+    static std::string Upper(const std::u16string &text) {
+        std::string upper = Narrow(text);
+        for (char &c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+        return upper;
+    }
     static void Save(HKEY root, DWORD hotkey, DWORD osd) {
         sim::SetRegistryDword(root, KEY, u"Hotkey", hotkey);
         sim::SetRegistryDword(root, KEY, u"OSD", osd);
@@ -92,11 +98,6 @@ class CommandFolderTest : public CommandFilesTest {
         // The second scheme is broken: the first may not stay.
         MakeFile("in/c.json", "[" + Terminal("Gamma", "#101010") + "," + Terminal("Delta", "#1010") + "]");
         MakeFile("in/notes.txt", "not a scheme");
-    }
-    static std::string Upper(const std::u16string &text) {
-        std::string upper = Narrow(text);
-        for (char &c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-        return upper;
     }
     static std::string Base16(const std::string &name) {
         std::string text = "scheme: \"" + name + "\"\n";
@@ -236,17 +237,16 @@ TEST_F(CommandFilesTest, WritingGoesThroughTheWriterAndEndsWithItsResult) {
     EXPECT_EQ(Err(), u"Vivanta plugin: Missing filename: \"/W:::ICE\"\r\n");
 }
 
-// A file past the size limit (sparse: its tail holds no data) is neither
-// read nor rewritten, and stays as it was.
+// A file past a size limit (sparse: its tail holds no data) is refused with
+// the limit named, and stays as it was: 64 MiB for every scheme file, 16 MiB
+// for other tools' files, which a file of our own may pass.
 TEST_F(CommandFilesTest, AFileLargerThanTheLimitIsNeitherReadNorRewritten) {
     std::u16string file = MakeFile("large.ini", Section("Night"));
     std::string linux = dir_ + "/large.ini";
     ASSERT_EQ(truncate(linux.c_str(), static_cast<off_t>(TEXT_SOURCE_SIZE_LIMIT + 1)), 0);
     EXPECT_EQ(Run(u"/F:" + Q(file)), 2);
-    std::string upper = Narrow(file);
-    for (char &c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-    EXPECT_EQ(Narrow(Err()), "Vivanta plugin: Couldn\\u2019t read color schemes from file \"" + upper +
-                                 "\"\r\n   The file size exceeds the limit allowed and cannot be saved.\r\n");
+    EXPECT_EQ(Narrow(Err()), "Vivanta plugin: Couldn\\u2019t read color schemes from file \"" + Upper(file) +
+                                 "\"\r\n   larger than 64 MiB, the limit for scheme files\r\n");
     EXPECT_EQ(Run(u"/W:" + Q(file) + u"::Night"), 2);
     EXPECT_EQ(Narrow(Err()), "Vivanta plugin: Error opening input file \"" + linux +
                                  "\":\r\n   The file size exceeds the limit allowed and cannot be saved.\r\n");
@@ -258,6 +258,38 @@ TEST_F(CommandFilesTest, AFileLargerThanTheLimitIsNeitherReadNorRewritten) {
     char head[8] = {};
     std::ifstream(linux, std::ios::binary).read(head, 7);
     EXPECT_STREQ(head, "[Night]");
+
+    mkdir((dir_ + "/big").c_str(), 0700);
+    MakeFile("big/ours.ini", Section("Ours"));
+    MakeFile("big/theirs.yaml", "scheme: \"Theirs\"\nbase00: \"000000\"\n");
+    ASSERT_EQ(truncate((dir_ + "/big/ours.ini").c_str(), static_cast<off_t>(IMPORT_SIZE_LIMIT + 1)), 0);
+    ASSERT_EQ(truncate((dir_ + "/big/theirs.yaml").c_str(), static_cast<off_t>(IMPORT_SIZE_LIMIT + 1)), 0);
+    EXPECT_EQ(Run(u"/Q /F:" + Q(Path("big"))), 2);
+    EXPECT_EQ(ListedNames(), u"Ours");
+    EXPECT_EQ(Narrow(Err()), "Vivanta plugin: Couldn\\u2019t read color schemes from file \"" +
+                                 Upper(Path("big\\theirs.yaml")) +
+                                 "\"\r\n   no complete color scheme in Vivanta\\u2019s own format, and larger than "
+                                 "16 MiB, the limit for other tools\\u2019 scheme files\r\n");
+}
+
+// A folder whose path is MAX_PATH or more, as /W reaches it: /F reads the
+// file it wrote, alone and in its folder, and names both as they were typed.
+TEST_F(CommandFilesTest, AFileWrittenAtTheEndOfALongPathIsReadBack) {
+    std::string directory;
+    while (dir_.size() + directory.size() < MAX_PATH) {
+        directory += (directory.empty() ? "" : "/") + std::string("My Color Schemes ") + std::string(30, 'd');
+        ASSERT_EQ(mkdir((dir_ + "/" + directory).c_str(), 0755), 0);
+    }
+    std::u16string folder = Path(directory), file = Path(directory + "/mine.ini");
+    ASSERT_EQ(Run(u"/Q /W:" + Q(file) + u"::Evening"), 0);
+    EXPECT_EQ(Run(u"/F:" + Q(file) + u" /M"), 0);
+    std::u16string head = u"Read 1 scheme from file \"" + file + u"\".\r\n";
+    EXPECT_EQ(Head(Out(), head), head);
+    EXPECT_EQ(Run(u"/F:" + Q(folder)), 0);
+    head = u"Read 1 scheme from 1 file matching \"" + folder + u"\".\r\n";
+    EXPECT_EQ(Head(Out(), head), head);
+    EXPECT_EQ(ListedNames(), u"Evening");
+    EXPECT_EQ(Err(), u"");
 }
 
 TEST_F(CommandFilesTest, RestoringTakesTheUsersSettingsThenTheMachines) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "import/import.h"
+#include "support/heap_meter.h"
 
 namespace {
 
@@ -494,6 +495,10 @@ TEST(YamlSchemesTest, Base16Base24InBothLayoutsAndGoghBySlot) {
         {"scheme: \"Old Style\"\nauthor: \"someone\"\n" + BaseKeys("", 16, false), u"Old Style", base16},
         {"system: base24\nname: Wide\npalette:\n" + BaseKeys("  ", 24, true), u"Wide", base24},
         {"author: nobody\n" + BaseKeys("", 24, false), u"tomorrow", base24},
+        // Aliases stand for what their anchors were given to, a whole
+        // "palette" defined before it included.
+        {"colours: &c\n" + BaseKeys("  ", 16, true) + "scheme: &n Aliased\nname: *n\npalette: *c\n", u"Aliased",
+         base16},
     };
     for (const Case &c : cases) {
         Taken taken;
@@ -526,22 +531,52 @@ TEST(YamlSchemesTest, BrokenFilesSayWhatIsWrongAndOthersAreNotYamlSchemes) {
     std::string full = "name: N\npalette:\n" + BaseKeys("  ", 16, true);
     std::string missing = full;
     missing.erase(missing.find("  base0B"), 20);
-    ExpectRefusals(ReadYamlSchemes, u"tomorrow",
-                   {
-                       {"[Night]\r\nStdColors=7\r\n", IMPORT_NOT_THIS_FORMAT, u""},
-                       {"<?xml version=\"1.0\"?><plist/>", IMPORT_NOT_THIS_FORMAT, u""},
-                       {"name: [unclosed\n", IMPORT_NOT_THIS_FORMAT, u""},
-                       {"name: [unclosed\nbase00: 000000\n", IMPORT_BAD_FILE,
-                        u"not valid YAML: did not find expected ',' or ']' (line 2)"},
-                       {missing, IMPORT_BAD_FILE, u"scheme \"N\" has no \"base0B\" colour"},
-                       // The parser's time grows with nesting depth times length.
-                       {"base00: " + std::string(33, '[') + "'[#[' # [\n", IMPORT_BAD_FILE,
-                        u"not valid YAML: nested deeper than 32 levels"},
-                       {"base00: " + std::string(32, '[') + "'[#[' # [\n", IMPORT_BAD_FILE,
-                        u"not valid YAML: did not find expected ',' or ']' (line 2)"},
-                       {std::string(full).replace(full.find("\"#080000\""), 9, "[1, 2]"), IMPORT_BAD_FILE,
-                        u"scheme \"N\": \"base08\" is not a colour (#rrggbb)"},
-                   });
+    ExpectRefusals(
+        ReadYamlSchemes, u"tomorrow",
+        {
+            {"[Night]\r\nStdColors=7\r\n", IMPORT_NOT_THIS_FORMAT, u""},
+            {"<?xml version=\"1.0\"?><plist/>", IMPORT_NOT_THIS_FORMAT, u""},
+            {"name: [unclosed\n", IMPORT_NOT_THIS_FORMAT, u""},
+            {"name: [unclosed\nbase00: 000000\n", IMPORT_BAD_FILE,
+             u"not valid YAML: did not find expected ',' or ']' (line 2)"},
+            {missing, IMPORT_BAD_FILE, u"scheme \"N\" has no \"base0B\" colour"},
+            // The parser's time grows with nesting depth times length.
+            {"base00: " + std::string(33, '[') + "'[#[' # [\n", IMPORT_BAD_FILE,
+             u"not valid YAML: nested deeper than 32 levels"},
+            {"base00: " + std::string(32, '[') + "'[#[' # [\n", IMPORT_BAD_FILE,
+             u"not valid YAML: did not find expected ',' or ']' (line 2)"},
+            {std::string(full).replace(full.find("\"#080000\""), 9, "[1, 2]"), IMPORT_BAD_FILE,
+             u"scheme \"N\": \"base08\" is not a colour (#rrggbb)"},
+            // As the document loader refused them, in its words.
+            {full + "x: *nowhere\n", IMPORT_BAD_FILE, u"not valid YAML: found undefined alias (line 19)"},
+            {"a: &twice 1\n" + full + "b: &twice 2\n", IMPORT_BAD_FILE, u"not valid YAML: second occurrence (line 20)"},
+        });
+}
+
+// Files made to cost their readers the most memory for their size: a
+// property list of nothing but tiny elements (once 64 bytes of document a
+// node, 27 times the file) and YAML of short lines after a scheme key (once
+// 80 times the file, and more the larger it grew). Every allocation counts,
+// libyaml's own included; a reader may hold 20 times the file's size and
+// 16 MiB, and these files are large enough for that to tell.
+TEST(OtherToolSchemesTest, CraftedFilesKeepTheirReadersWithinTheirMemory) {
+    if (!HeapMeter::Available()) GTEST_SKIP() << "needs the sanitizer allocator's hooks";
+    std::string plist = "<plist><dict>";
+    while (plist.size() < (4 << 20)) plist += "x<b/>";
+    plist += "</dict></plist>";
+    std::string yaml = "base00: \"000000\"\n";
+    while (yaml.size() < (1 << 20)) yaml += "k: v\n";
+    const std::pair<Reader, const std::string *> reads[] = {{ReadPropertyListSchemes, &plist},
+                                                            {ReadYamlSchemes, &yaml}};
+    for (const auto &[reader, text] : reads) {
+        Taken taken;
+        std::u16string error;
+        HeapMeter::Start();
+        EXPECT_EQ(ReadWith(reader, u"f", *text, &taken, &error), IMPORT_BAD_FILE);
+        size_t peak = HeapMeter::Stop();
+        EXPECT_LE(peak, 20 * text->size() + (16 << 20)) << text->substr(0, 16) << ": " << peak / text->size();
+        EXPECT_EQ(error.substr(0, 10), u"scheme \"f\"");
+    }
 }
 
 TEST(OtherToolSchemesTest, EachFormatIsKnownByItsContent) {

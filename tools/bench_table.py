@@ -161,6 +161,27 @@ def importing(table, runs):
                   r is not None and r <= 12)
 
 
+def import_limits(table, runs):
+    # The worst file of each of other tools' formats at the 16 MiB limit:
+    # its peak heap within 20 times its size and 16 MiB, and its time in
+    # proportion to the size (4 times a 4 MiB file's, with room for noise).
+    def find(kind, mib):
+        for name, run in runs.items():
+            if name.startswith(f"BM_ReadWorstFile/format:{kind}/MiB:{mib}/") and not run.get("error_occurred"):
+                return run
+        return None
+
+    for kind, label in ((0, "YAML, short lines"), (1, "YAML, anchors"), (2, "property list, tiny elements"),
+                        (3, "JSON, tiny values"), (4, "ColorTool, short lines")):
+        small, large = find(kind, 4), find(kind, 16)
+        peak = large.get("peak_MiB") if large else None
+        table.add(f"Worst {label} at 16 MiB: peak heap", peak, f"{peak:.1f} MiB" if peak is not None else "",
+                  "<= 336 MiB", peak is not None and peak <= 336)
+        r = cpu_ns(large) / cpu_ns(small) if small and large else None
+        shown = f"{cpu_ns(large) / 1e6:.0f} ms, {r:.1f} x 4 MiB" if r is not None else ""
+        table.add(f"Worst {label} at 16 MiB: time", r, shown, "<= 6 x 4 MiB", r is not None and r <= 6)
+
+
 def key(table, runs):
     for name, label, limit in (("BM_KeyNotTheHotkey", "Keystroke, not the hotkey", 50),
                                ("BM_KeyNeedsTheModifiers", "Keystroke, modifiers read", 50),
@@ -193,6 +214,7 @@ def main():
     textio(table, load(directory, "textio_bench"))
     scheme_file(table, load(directory, "scheme_file_bench"))
     importing(table, load(directory, "import_bench"))
+    import_limits(table, load(directory, "import_limits_bench"))
     key(table, load(directory, "key_bench"))
     readability(table, load(directory, "readability_bench"))
     table.print()

@@ -94,6 +94,23 @@ size_t Utf16ToUtf8(LPCWSTR text, size_t length, char *out, size_t capacity);
 // returns the units the whole conversion needs.
 size_t Utf8ToUtf16(const char *bytes, size_t length, LPWSTR out, size_t capacity);
 
+// ---- hashing (hash.cpp) ----
+// For tables keyed by text from files, which may come from anyone: were the
+// hash the same in every process, a file could be made whose keys all land
+// in one place of a table, and reading it would take time growing with the
+// square of its size. So the hash starts from a seed each process draws.
+
+// The seeded start of a hash: FNV-1a's offset basis mixed with the seed.
+DWORD HashStart(void);
+// One byte more: an FNV-1a step.
+inline DWORD HashByte(DWORD hash, BYTE byte) {
+    return (hash ^ byte) * 16777619u;
+}
+// The finished hash. FNV-1a's low bits, which pick a table slot, depend
+// only on the low bits of what came before, so this mixes every bit into
+// them.
+DWORD HashFinish(DWORD hash);
+
 // ---- allocation (alloc.cpp) ----
 // Every allocation of the plugin goes through here, so that tests can make
 // a chosen one fail and count what is still held.

@@ -131,6 +131,10 @@ ImportResult ReadOtherToolSchemes(const char *text, size_t size, LPCWSTR fileNam
 
 // ---- what /F reads (scheme_sources.cpp) ----
 
+// Other tools' scheme files are a few kilobytes: one larger than this is
+// not read as one (a file of our own may be as large as a text source).
+constexpr ULONGLONG IMPORT_SIZE_LIMIT = 16ull << 20;
+
 enum [[nodiscard]] SchemeSourcesResult{
     SOURCES_READ,
     SOURCES_PARTLY_READ,  // some files of a folder or wildcard failed, reported

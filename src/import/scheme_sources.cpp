@@ -23,6 +23,7 @@ enum FileOutcome {
     FILE_NOT_OPENED,  // `error` says why
     FILE_NO_SCHEMES,  // no complete scheme of any format we read
     FILE_BAD,         // of another tool's format, but wrong: `reason` says what
+    FILE_TOO_LARGE,   // none of ours, and too large for another tool's
     FILE_NO_MEMORY,
 };
 
@@ -143,7 +144,13 @@ void ReadOneFile(LPCWSTR path, SchemeBatch *batch, FileRead *read) {
     SchemeBatch own;
     InitSchemeBatch(&own);
     read->outcome = FILE_READ;
-    if (ReadSchemeSource(&source, &own) == 0) {
+    // The size is known only now that the source is open (a stream's once
+    // it is copied), and that the file is not ours, only once ours gave
+    // nothing.
+    int ours = ReadSchemeSource(&source, &own);
+    if (ours == 0 && source.size > IMPORT_SIZE_LIMIT) {
+        read->outcome = FILE_TOO_LARGE;
+    } else if (ours == 0) {
         size_t size = 0;
         char *copy = nullptr;
         const char *text = Utf8Text(&source, &size, &copy);
@@ -183,18 +190,32 @@ void PrintFileFailure(LPCWSTR path) {
 }
 
 // Why a file of a folder was not read. A single file says so only where
-// the file itself cannot show it: a size over the limit, another tool's
-// file that is wrong, memory.
+// the file itself cannot show it: a size over a limit, another tool's file
+// that is wrong, memory. A limit is named: Windows' own text for the error
+// speaks of saving.
 void PrintFileReason(const FileRead *read, bool always) {
+    WCHAR text[IMPORT_ERROR_SIZE];
     switch (read->outcome) {
         case FILE_READ:
             break;
         case FILE_NOT_OPENED:
-            if (always || read->error == ERROR_FILE_TOO_LARGE) PrintErrorText(read->error);
+            if (read->error == ERROR_FILE_TOO_LARGE) {
+                Format(text, IMPORT_ERROR_SIZE, TEXT("larger than %u MiB, the limit for scheme files"),
+                       static_cast<unsigned>(TEXT_SOURCE_SIZE_LIMIT >> 20));
+                PrintErrorDetail(text);
+            } else if (always) {
+                PrintErrorText(read->error);
+            }
+            break;
+        case FILE_TOO_LARGE:
+            Format(text, IMPORT_ERROR_SIZE,
+                   TEXT("no complete color scheme in %s\u2019s own format, and larger than %u MiB, the limit for ")
+                       TEXT("other tools\u2019 scheme files"),
+                   PLUGIN_NAME, static_cast<unsigned>(IMPORT_SIZE_LIMIT >> 20));
+            PrintErrorDetail(text);
             break;
         case FILE_NO_SCHEMES:
             if (always) {
-                WCHAR text[IMPORT_ERROR_SIZE];
                 Format(text, IMPORT_ERROR_SIZE, TEXT("no complete color scheme of a format %s reads"), PLUGIN_NAME);
                 PrintErrorDetail(text);
             }

@@ -5,14 +5,14 @@
 // base00 the background, base05 the text and base02 the selection.
 // JSON is YAML too, so this reader runs after the JSON one; a text that is
 // no YAML, or YAML of another shape, is left to the other readers unless it
-// names base00 or color_01, in which case it was meant for this one.
-#include <yaml.h>
-
+// names base00 or color_01, in which case it was meant for this one. The
+// text is read as events (yaml_events.cpp), keeping only what a scheme is
+// made of.
 #include <cstdio>
 #include <cstring>
 
 #include "../base/base.h"
-#include "import.h"
+#include "yaml_events.h"
 
 namespace {
 
@@ -27,27 +27,10 @@ const char *const BASE24_SLOTS[16] = {
 // clang-format on
 
 struct Reading {
-    yaml_document_t *document;
-    yaml_node_t *map;  // where the colours are: the top level or "palette"
+    const YamlMapping *map;  // where the colours are: the top level or "palette"
     LPWSTR error;
     WCHAR name[SETTING_TEXT_SIZE];
 };
-
-bool IsScalar(const yaml_node_t *node, const char *text) {
-    return node && node->type == YAML_SCALAR_NODE && node->data.scalar.length == strlen(text) &&
-           memcmp(node->data.scalar.value, text, node->data.scalar.length) == 0;
-}
-
-// The value under `key` in the mapping `map`; null when there is none.
-yaml_node_t *ValueOf(yaml_document_t *document, yaml_node_t *map, const char *key) {
-    if (!map || map->type != YAML_MAPPING_NODE) return nullptr;
-    for (yaml_node_pair_t *pair = map->data.mapping.pairs.start; pair < map->data.mapping.pairs.top; ++pair) {
-        if (IsScalar(yaml_document_get_node(document, pair->key), key)) {
-            return yaml_document_get_node(document, pair->value);
-        }
-    }
-    return nullptr;
-}
 
 void SetError(Reading *reading, LPCWSTR format, const char *key) {
     ReportSchemeError(reading->error, format, reading->name, key);
@@ -56,21 +39,20 @@ void SetError(Reading *reading, LPCWSTR format, const char *key) {
 // "#rrggbb", "rrggbb" or "#rgb" under `key`, as 0xRRGGBB.
 bool ReadColor(Reading *reading, const char *key, bool required, DWORD *color) {
     *color = UNSET_COLOR;
-    yaml_node_t *value = ValueOf(reading->document, reading->map, key);
-    if (!value) {
+    const YamlValue &value = reading->map->values[YamlKeyOf(key, strlen(key))];
+    if (value.kind == VALUE_NONE) {
         if (!required) return true;
         SetError(reading, MISSING_COLOR_FORMAT, key);
         return false;
     }
     LONG parsed = -1;
-    if (value->type == YAML_SCALAR_NODE && value->data.scalar.length < 16) {
-        char text[18] = "#";
-        const char *scalar = reinterpret_cast<const char *>(value->data.scalar.value);
-        size_t length = value->data.scalar.length;
-        if (length > 0 && scalar[0] == '#') {
-            memcpy(text, scalar, length);
+    if (value.kind == VALUE_SCALAR && value.length < YAML_SHORT_TEXT) {
+        char text[YAML_SHORT_TEXT + 2] = "#";
+        size_t length = value.length;
+        if (length > 0 && value.text[0] == '#') {
+            memcpy(text, value.text, length);
         } else {
-            memcpy(text + 1, scalar, length++);
+            memcpy(text + 1, value.text, length++);
         }
         parsed = ParseHexColor(text, length);
     }
@@ -82,31 +64,33 @@ bool ReadColor(Reading *reading, const char *key, bool required, DWORD *color) {
     return true;
 }
 
-void ReadName(Reading *reading, yaml_node_t *root, LPCWSTR fileName) {
+bool IsText(const YamlValue &value, const char *text) {
+    size_t length = strlen(text);
+    return value.kind == VALUE_SCALAR && value.length == length && length <= YAML_SHORT_TEXT &&
+           memcmp(value.text, text, length) == 0;
+}
+
+void ReadName(Reading *reading, const YamlDocument *document, LPCWSTR fileName) {
     StrCopy(reading->name, SETTING_TEXT_SIZE, fileName);
-    const char *const keys[2] = {"name", "scheme"};
-    for (const char *key : keys) {
-        yaml_node_t *value = ValueOf(reading->document, root, key);
-        if (value && value->type == YAML_SCALAR_NODE && value->data.scalar.length > 0) {
-            WidenUtf8(reinterpret_cast<const char *>(value->data.scalar.value), value->data.scalar.length,
-                      reading->name, SETTING_TEXT_SIZE);
+    const YamlKey keys[2] = {YAML_KEY_NAME, YAML_KEY_SCHEME};
+    for (YamlKey key : keys) {
+        const YamlValue &value = document->top.values[key];
+        if (value.kind == VALUE_SCALAR && value.length > 0) {
+            WidenUtf8(document->longText[key], value.kept, reading->name, SETTING_TEXT_SIZE);
             return;
         }
     }
 }
 
-ImportResult ReadDocument(yaml_document_t *document, LPCWSTR fileName, const SchemeSink *sink, LPWSTR error) {
-    yaml_node_t *root = yaml_document_get_root_node(document);
-    if (!root || root->type != YAML_MAPPING_NODE) return IMPORT_NOT_THIS_FORMAT;
-    Reading reading = {document, root, error, {0}};
-    ReadName(&reading, root, fileName);
+ImportResult ReadScheme(const YamlDocument *document, LPCWSTR fileName, const SchemeSink *sink, LPWSTR error) {
+    const YamlMapping &top = document->top;
+    Reading reading = {top.values[YAML_KEY_PALETTE].kind == VALUE_MAPPING ? &document->palette : &top, error, {0}};
+    ReadName(&reading, document, fileName);
     TerminalScheme scheme;
     InitTerminalScheme(&scheme);
-    yaml_node_t *palette = ValueOf(document, root, "palette");
-    if (palette && palette->type == YAML_MAPPING_NODE) reading.map = palette;
-    if (ValueOf(document, reading.map, "base00")) {
-        yaml_node_t *system = ValueOf(document, root, "system");
-        bool base24 = IsScalar(system, "base24") || ValueOf(document, reading.map, "base10");
+    const YamlValue *values = reading.map->values;
+    if (values[YAML_KEY_BASE].kind != VALUE_NONE) {
+        bool base24 = IsText(top.values[YAML_KEY_SYSTEM], "base24") || values[YAML_KEY_BASE + 0x10].kind != VALUE_NONE;
         const char *const *slots = base24 ? BASE24_SLOTS : BASE16_SLOTS;
         for (int i = 0; i < 16; ++i) {
             if (!ReadColor(&reading, slots[ConsoleSlotOfAnsi(i)], true, &scheme.ansi[i])) return IMPORT_BAD_FILE;
@@ -116,7 +100,7 @@ ImportResult ReadDocument(yaml_document_t *document, LPCWSTR fileName, const Sch
             !ReadColor(&reading, "base02", false, &scheme.selectionBackground)) {
             return IMPORT_BAD_FILE;
         }
-    } else if (ValueOf(document, root, "color_01")) {
+    } else if (top.values[YAML_KEY_COLOR].kind != VALUE_NONE) {
         char key[16];
         for (int i = 0; i < 16; ++i) {
             snprintf(key, sizeof key, "color_%02d", i + 1);
@@ -131,6 +115,8 @@ ImportResult ReadDocument(yaml_document_t *document, LPCWSTR fileName, const Sch
     }
     return sink->take(sink->context, &scheme, reading.name) ? IMPORT_DONE : IMPORT_NO_MEMORY;
 }
+
+// ---- what is refused before the parser sees it ----
 
 // libyaml checks every open flow collection ("[", "{") at every token, so
 // deep nesting costs it time in proportion to depth times length: a crafted
@@ -194,26 +180,27 @@ ImportResult ReadYamlSchemes(const char *text, size_t size, LPCWSTR fileName, co
         Format(error, IMPORT_ERROR_SIZE, TEXT("not valid YAML: nested deeper than %d levels"), MAX_FLOW_DEPTH);
         return IMPORT_BAD_FILE;
     }
-    yaml_parser_t parser;
-    if (!yaml_parser_initialize(&parser)) return IMPORT_NO_MEMORY;
-    yaml_parser_set_input_string(&parser, reinterpret_cast<const unsigned char *>(text), size);
-    yaml_document_t document;
+    auto *document = static_cast<YamlDocument *>(MemCalloc(1, sizeof(YamlDocument)));
+    if (!document) return IMPORT_NO_MEMORY;
     ImportResult result;
-    if (!yaml_parser_load(&parser, &document)) {
-        if (parser.error == YAML_MEMORY_ERROR) {
-            result = IMPORT_NO_MEMORY;
-        } else if (!MentionsOurKeys(text, size)) {
-            result = IMPORT_NOT_THIS_FORMAT;
-        } else {
+    switch (ReadYamlDocument(text, size, document)) {
+        case YAML_DOCUMENT_READ:
+            result = document->topIsMapping ? ReadScheme(document, fileName, sink, error) : IMPORT_NOT_THIS_FORMAT;
+            break;
+        case YAML_DOCUMENT_BROKEN:
+            if (!MentionsOurKeys(text, size)) {
+                result = IMPORT_NOT_THIS_FORMAT;
+                break;
+            }
             ReportParseError(error, TEXT("not valid YAML: %s (line %u)"),
-                             parser.problem ? parser.problem : "unreadable",
-                             static_cast<unsigned>(parser.problem_mark.line + 1));
+                             document->problem ? document->problem : "unreadable",
+                             static_cast<unsigned>(document->line + 1));
             result = IMPORT_BAD_FILE;
-        }
-    } else {
-        result = ReadDocument(&document, fileName, sink, error);
-        yaml_document_delete(&document);
+            break;
+        default:
+            result = IMPORT_NO_MEMORY;
+            break;
     }
-    yaml_parser_delete(&parser);
+    MemFree(document);
     return result;
 }

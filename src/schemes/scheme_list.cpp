@@ -90,48 +90,24 @@ bool IsDarkScheme(const ColorScheme *scheme) {
 }
 
 // ---- the name index ----
-// The name hash behind reading large scheme files in linear time. A scheme
-// file may come from anyone: were the hash the same in every process, a
-// file could be made whose names all land in one place of the table, and
-// reading it would take time growing with the square of its size. So each
-// process hashes with a seed of its own that no file can know.
+// The name hash behind reading large scheme files in linear time, seeded
+// per process (src/base), so that no file can make its names collide.
 
 namespace {
 
 constexpr DWORD FIRST_INDEX_CAPACITY = 64;
 constexpr DWORD LARGEST_INDEX_CAPACITY = 0x40000000;
 
-DWORD NameHashSeed() {
-    static DWORD seed = 0;
-    static bool drawn = false;
-    if (!drawn) {
-        // Should the system's source fail, where this module was loaded is
-        // still no constant.
-        if (!RtlGenRandom(&seed, sizeof seed)) {
-            seed = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(&seed)) ^ GetCurrentProcessId();
-        }
-        drawn = true;
-    }
-    return seed;
-}
-
 // FNV-1a over the UTF-16 units, A-Z taken as a-z (names that
-// FindSchemeByName holds equal hash equal), started from the seed. Its low
-// bits, which pick the slot, depend only on the low bits of what came
-// before, so the end mixes every bit into them.
+// FindSchemeByName holds equal hash equal).
 DWORD HashName(LPCWSTR name) {
-    DWORD hash = 2166136261u ^ NameHashSeed();
+    DWORD hash = HashStart();
     for (; *name; ++name) {
         WORD unit = static_cast<WORD>(AsciiLower(*name));
-        hash = (hash ^ (unit & 0xFF)) * 16777619u;
-        hash = (hash ^ (unit >> 8)) * 16777619u;
+        hash = HashByte(hash, static_cast<BYTE>(unit & 0xFF));
+        hash = HashByte(hash, static_cast<BYTE>(unit >> 8));
     }
-    hash ^= hash >> 16;
-    hash *= 0x85EBCA6Bu;
-    hash ^= hash >> 13;
-    hash *= 0xC2B2AE35u;
-    hash ^= hash >> 16;
-    return hash;
+    return HashFinish(hash);
 }
 
 // The slot holding `name`, or the free slot where it belongs.

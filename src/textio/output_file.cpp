@@ -98,21 +98,33 @@ HANDLE CreateUniqueFile(LPCWSTR directory, size_t directoryLength, LPCWSTR prefi
 
 LPCWSTR OpenableName(LPCWSTR path, LPWSTR *copy) {
     *copy = nullptr;
-    size_t length = StrLen(path);
-    if (length < MAX_PATH || StrCompareN(path, LONG_PATH_PREFIX, 4) == 0 ||
-        StrCompareN(path, TEXT("\\\\.\\"), 4) == 0) {
-        return path;
-    }
-    bool unc = StrCompareN(path, TEXT("\\\\"), 2) == 0;
-    LPCWSTR prefix = unc ? LONG_UNC_PREFIX : LONG_PATH_PREFIX;
-    size_t capacity = StrLen(prefix) + length + 1;
-    *copy = static_cast<LPWSTR>(MemAlloc(capacity * sizeof(WCHAR)));
-    if (!*copy) {
+    if (StrCompareN(path, LONG_PATH_PREFIX, 4) == 0 || StrCompareN(path, TEXT("\\\\.\\"), 4) == 0) return path;
+    // What counts is the full name Windows makes of it: a short relative
+    // name in a deep current directory is as long. Should that fail, the
+    // name goes as it is, for the open to report why.
+    DWORD needed = GetFullPathNameW(path, 0, nullptr, nullptr);
+    if (needed <= MAX_PATH) return path;
+    auto *full = static_cast<LPWSTR>(MemAlloc(needed * sizeof(WCHAR)));
+    if (!full) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
-    StrCopy(*copy, capacity, prefix);
-    StrAppend(*copy, capacity, unc ? path + 2 : path);
+    DWORD length = GetFullPathNameW(path, needed, full, nullptr);
+    if (length == 0 || length >= needed) {
+        MemFree(full);
+        return path;
+    }
+    // "\\?\" names are taken as they stand: only the full name will do.
+    bool unc = StrCompareN(full, TEXT("\\\\"), 2) == 0;
+    LPCWSTR prefix = unc ? LONG_UNC_PREFIX : LONG_PATH_PREFIX;
+    size_t capacity = StrLen(prefix) + length + 1;
+    *copy = static_cast<LPWSTR>(MemAlloc(capacity * sizeof(WCHAR)));
+    if (*copy) {
+        StrCopy(*copy, capacity, prefix);
+        StrAppend(*copy, capacity, unc ? full + 2 : full);
+    }
+    MemFree(full);
+    if (!*copy) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return *copy;
 }
 

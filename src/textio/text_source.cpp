@@ -219,8 +219,12 @@ LONG ResolveName(TextSource *source, LPCWSTR name) {
 LONG OpenNamedSource(TextSource *source, LPCWSTR name) {
     LONG error = ResolveName(source, name);
     if (error != 0) return error;
-    HANDLE file = CreateFileW(source->name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    LPWSTR copy = nullptr;
+    LPCWSTR openable = OpenableName(source->name, &copy);
+    if (!openable) return ERROR_NOT_ENOUGH_MEMORY;
+    HANDLE file = CreateFileW(openable, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     source->lastError = static_cast<LONG>(GetLastError());
+    MemFree(copy);
     if (file == INVALID_HANDLE_VALUE || !file) return LastErrorOr(ERROR_INVALID_HANDLE);
     source->file = file;
     return 0;

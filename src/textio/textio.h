@@ -147,9 +147,10 @@ OutputFile *CreateOutputOnHandle(HANDLE file);
 // caller with MemFree), null when none could be made.
 HANDLE CreateUniqueFile(LPCWSTR directory, size_t directoryLength, LPCWSTR prefix, LPCWSTR suffix, DWORD share,
                         DWORD flags, LPWSTR *name);
-// `path` in a form Windows opens whatever its length: a full path of
-// MAX_PATH characters or more with "\\?\" (or "\\?\UNC\") before it, in a
-// copy put in `*copy` for the caller to free; otherwise `path` itself.
+// `path` in a form Windows opens whatever its length: a name whose full
+// path is MAX_PATH characters or more becomes that full path with "\\?\"
+// (or "\\?\UNC\") before it, in a copy put in `*copy` for the caller to
+// free; otherwise `path` itself.
 // Null, with the last error 8, when the copy cannot be made.
 LPCWSTR OpenableName(LPCWSTR path, LPWSTR *copy);
 // `path` as users write it: without a "\\?\" prefix.
