@@ -249,7 +249,7 @@ TEST_F(CommandFilesTest, AFileLargerThanTheLimitIsNeitherReadNorRewritten) {
                                  "\"\r\n   larger than 64 MiB, the limit for scheme files\r\n");
     EXPECT_EQ(Run(u"/W:" + Q(file) + u"::Night"), 2);
     EXPECT_EQ(Narrow(Err()), "Vivanta plugin: Error opening input file \"" + linux +
-                                 "\":\r\n   The file size exceeds the limit allowed and cannot be saved.\r\n");
+                                 "\":\r\n   larger than 64 MiB, the limit for scheme files\r\n");
     EXPECT_EQ(Out(), u"");
     EXPECT_EQ(Entries(), std::vector<std::string>{"large.ini"});
     struct stat info;

@@ -199,13 +199,7 @@ void PrintFileReason(const FileRead *read, bool always) {
         case FILE_READ:
             break;
         case FILE_NOT_OPENED:
-            if (read->error == ERROR_FILE_TOO_LARGE) {
-                Format(text, IMPORT_ERROR_SIZE, TEXT("larger than %u MiB, the limit for scheme files"),
-                       static_cast<unsigned>(TEXT_SOURCE_SIZE_LIMIT >> 20));
-                PrintErrorDetail(text);
-            } else if (always) {
-                PrintErrorText(read->error);
-            }
+            if (always || read->error == ERROR_FILE_TOO_LARGE) PrintTextSourceError(static_cast<LONG>(read->error));
             break;
         case FILE_TOO_LARGE:
             Format(text, IMPORT_ERROR_SIZE,

@@ -351,7 +351,9 @@ SchemeWriteResult RunRewrite(Rewrite *rewrite) {
     HANDLE file = rewrite->source.tempPath ? nullptr : rewrite->source.file;
     if (opened == 0) opened = static_cast<LONG>(FindFileToReplace(&rewrite->replacement, file, rewrite->path));
     if (opened != 0) {
-        ReportFileFailure(TEXT("Error opening input file \"%s\":\r\n"), rewrite->path, static_cast<DWORD>(opened));
+        PrintErrorPrefix();
+        Qprintf(ErrorHandle(), TEXT("Error opening input file \"%s\":\r\n"), rewrite->path);
+        PrintTextSourceError(opened);
         return Fail(rewrite);
     }
     if (CreateTempFile(rewrite) != 0) return Fail(rewrite);

@@ -286,6 +286,17 @@ LONG OpenTextSource(TextSource *source, LPCWSTR name) {
     return 0;
 }
 
+void PrintTextSourceError(LONG code) {
+    if (code != ERROR_FILE_TOO_LARGE) {
+        PrintErrorText(static_cast<DWORD>(code));
+        return;
+    }
+    WCHAR text[ERROR_TEXT_SIZE];
+    Format(text, ERROR_TEXT_SIZE, TEXT("larger than %u MiB, the limit for scheme files"),
+           static_cast<unsigned>(TEXT_SOURCE_SIZE_LIMIT >> 20));
+    PrintErrorDetail(text);
+}
+
 LONG CloseTextSource(TextSource *source) {
     if (source) ReleaseTextSource(source);
     return 0;

@@ -58,6 +58,10 @@ struct TextSource {
 // code (ERROR_FILE_TOO_LARGE past TEXT_SOURCE_SIZE_LIMIT), also left in
 // lastError. A failed open leaves nothing held.
 LONG OpenTextSource(TextSource *source, LPCWSTR name);
+// Why a source could not be opened, indented under the message that named
+// it: the size limit by name (Windows' own text for ERROR_FILE_TOO_LARGE
+// speaks of saving), any other code in the system's words.
+void PrintTextSourceError(LONG code);
 // Releases what the record holds and empties it, keeping lastError. Safe on
 // an empty record. Always 0.
 LONG CloseTextSource(TextSource *source);
