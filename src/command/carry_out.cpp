@@ -26,7 +26,7 @@ void ShowSettingsScreen(const ColorScheme *applied) {
     Printf(TEXT("  Hotkey OSD  . . . . . . . . /O: %s\r\n"), g_settings.osdEnabled ? TEXT("Yes") : TEXT("No"));
     // Only once switched on, so that the screen stays as it was for a user
     // who never does.
-    if (g_settings.followTheme) Printf(TEXT("  Follow theme  . . . . . . /T: Yes\r\n"));
+    if (g_settings.followTheme) Printf(TEXT("  Follow theme  . . . . . . . /T: Yes\r\n"));
     ListSchemes(applied ? applied : IdentifyCurrentScheme());
 }
 
