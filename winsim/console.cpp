@@ -350,11 +350,15 @@ void ResizeScreen(SHORT columns, SHORT rows) {
 
 }  // namespace
 
-void WriteToScreen(const std::u16string &text, bool logged) {
+void WriteToScreen(const std::u16string &written, bool logged) {
     Console &console = C();
-    if (logged) console.log += text;
+    if (logged) console.log += written;
     bool processed = (console.outputMode & ENABLE_PROCESSED_OUTPUT) != 0;
     bool wrap = (console.outputMode & ENABLE_WRAP_AT_EOL_OUTPUT) != 0;
+    bool vt = (console.outputMode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
+    // vhost's mirror of its standard streams is no console write: it stays text.
+    if (logged && vt) LogVt(written);
+    const std::u16string text = logged && vt && processed ? ParseVt(written) : written;
     for (char16_t ch : text) {
         if (processed) {
             if (ch == u'\r') {
@@ -487,6 +491,10 @@ DWORD ConsoleInputMode() {
     return C().inputMode;
 }
 
+void SetConsoleOutputMode(DWORD mode) {
+    C().outputMode = mode;
+}
+
 void UseWineConsoleInfoWrites() {
     C().wineInfoWrites = true;
 }
@@ -516,6 +524,18 @@ namespace {
 const COLORREF kDefaultColors[16] = {0x0C0C0C, 0xDA3700, 0x0EA113, 0xDD963A, 0x1F0FC5, 0x981788, 0x009CC1, 0xCCCCCC,
                                      0x767676, 0xFF783B, 0x0CC616, 0xD6D661, 0x5648E7, 0x9E00B4, 0xA5F1F9, 0xF2F2F2};
 
+}  // namespace
+
+void SetMirrorColor(int index, COLORREF color) {
+    C().colors[index & 0x0F] = color;
+}
+
+void ResetMirrorColor(int index) {
+    C().colors[index & 0x0F] = kDefaultColors[index & 0x0F];
+}
+
+namespace {
+
 // A console window of 120 columns in the default font, placed as Windows
 // places a new console.
 const RECT kConsoleRect = {200, 120, 1193, 639};
@@ -533,6 +553,7 @@ void ResetConsole() {
     console.inputMode = ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT | 0x01F0;
     console.outputMode = ENABLE_PROCESSED_OUTPUT | ENABLE_WRAP_AT_EOL_OUTPUT;
     console.title = u"TCC";
+    ResetConsoleVt();
     ResizeScreen(120, 30);
     console.view = {0, 0, 119, 29};
     console.cursor = {0, 0};

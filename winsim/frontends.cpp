@@ -121,19 +121,60 @@ sim::FrontEndWindows ConEmu() {
     return {console, host, drawing, conemu};
 }
 
-// Windows Terminal: the program's console is a pseudo console whose window
-// is never shown; the terminal that started the program draws the text.
-sim::FrontEndWindows Terminal() {
-    DWORD terminal = InsertAncestor(8192, u"WindowsTerminal.exe");
-    DWORD openConsole = UnusedPid(8240);
-    sim::AddProcess(openConsole, terminal, u"OpenConsole.exe");
+// A pseudo console: the console host runs in a process of its own under the
+// terminal, and the console window is a hidden 0x0 pop-up, owned by the
+// terminal's window when there is one. The output mode starts as ConPTY
+// starts it, with VT processing on.
+HWND PseudoConsole(DWORD terminal, const std::u16string &hostExe, HWND owner) {
+    DWORD conhost = UnusedPid(terminal + 48);
+    sim::AddProcess(conhost, terminal, hostExe);
     sim::DestroySimWindow(ConsoleWindow());
-    HWND pseudo = MakeWindow(u"PseudoConsoleWindow", u"", nullptr, openConsole, false, RECT{0, 0, 0, 0});
-    SetConsoleWindow(pseudo);
+    sim::WindowSpec spec;
+    spec.className = u"PseudoConsoleWindow";
+    spec.owner = owner;
+    spec.processId = conhost;
+    spec.visible = false;
+    spec.rect = RECT{0, 0, 0, 0};
+    SetConsoleWindow(sim::CreateSimWindow(spec));
+    SetConsoleOutputMode(ENABLE_PROCESSED_OUTPUT | ENABLE_WRAP_AT_EOL_OUTPUT | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+    return ConsoleWindow();
+}
+
+// Windows Terminal's window, which hears of app theme changes.
+HWND TerminalWindow(DWORD terminal) {
     HWND window = MakeWindow(u"CASCADIA_HOSTING_WINDOW_CLASS", u"Windows Terminal", nullptr, terminal, true,
                              OnScreen(100, 80, 1200, 800));
+    LookUpWindow(window)->procedure = TerminalWindowProcedure;
     sim::SetForegroundWindowForTest(window);
+    return window;
+}
+
+// Windows Terminal started the shell from one of its tabs.
+sim::FrontEndWindows Terminal() {
+    DWORD terminal = InsertAncestor(8192, u"WindowsTerminal.exe");
+    HWND window = TerminalWindow(terminal);
+    HWND pseudo = PseudoConsole(terminal, u"OpenConsole.exe", window);
     return {pseudo, window, window, terminal};
+}
+
+// Windows Terminal as the default terminal: the program was started from
+// Explorer and handed off to a terminal that is none of its ancestors.
+sim::FrontEndWindows TerminalHandOff() {
+    DWORD terminal = UnusedPid(8192);
+    sim::AddProcess(terminal, ParentOf(CurrentProcessId()), u"WindowsTerminal.exe");
+    HWND window = TerminalWindow(terminal);
+    HWND pseudo = PseudoConsole(terminal, u"OpenConsole.exe", window);
+    return {pseudo, window, window, terminal};
+}
+
+// Another terminal on a pseudo console, such as a code editor's panel:
+// the editor started the shell, and nothing owns the console window.
+sim::FrontEndWindows ConPty() {
+    DWORD editor = InsertAncestor(8704, u"editor.exe");
+    HWND window = MakeWindow(u"EditorMainWindow", u"Editor", nullptr, editor, true, OnScreen(100, 80, 1200, 800));
+    sim::SetForegroundWindowForTest(window);
+    HWND pseudo = PseudoConsole(editor, u"conhost.exe", nullptr);
+    return {pseudo, window, window, editor};
 }
 
 // Wine run from a terminal: the text shows in the terminal, and the console
@@ -168,6 +209,10 @@ FrontEndWindows SetupFrontEnd(FrontEnd frontEnd) {
             return ConEmu();
         case FrontEnd::Terminal:
             return Terminal();
+        case FrontEnd::ConPty:
+            return ConPty();
+        case FrontEnd::TerminalHandOff:
+            return TerminalHandOff();
         case FrontEnd::Wine:
             return Wine();
     }
@@ -184,6 +229,8 @@ bool ParseFrontEnd(const std::string &name, FrontEnd *out) {
                   {"console2", FrontEnd::Console2},
                   {"conemu", FrontEnd::ConEmu},
                   {"terminal", FrontEnd::Terminal},
+                  {"conpty", FrontEnd::ConPty},
+                  {"terminal-handoff", FrontEnd::TerminalHandOff},
                   {"wine", FrontEnd::Wine},
                   {"none", FrontEnd::None}};
     for (const auto &entry : kNames) {

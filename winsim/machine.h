@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -117,6 +118,7 @@ struct Window {
     std::u16string className;
     std::u16string title;
     HWND parent = nullptr;
+    HWND owner = nullptr;  // top-level windows only
     DWORD processId = 0;
     bool visible = true;
     RECT rect = {0, 0, 0, 0};
@@ -234,6 +236,21 @@ BOOL ReadStandardStream(HandleObject &object, void *buffer, DWORD size, DWORD *r
 void WriteToScreen(const std::u16string &text, bool logged);
 // console.cpp: the mode of the console's input, as SetConsoleMode left it
 DWORD ConsoleInputMode();
+// console.cpp: the screen buffer's mode, as a front end starts it
+void SetConsoleOutputMode(DWORD mode);
+// console.cpp: one entry of the colour table (the mirror, under a pseudo
+// console), by console index; a reset puts back the host's built-in colour
+void SetMirrorColor(int index, COLORREF color);
+void ResetMirrorColor(int index);
+// console_vt.cpp: a console write with VT processing and processed output
+// on: acts on the sequences (its state lasts from one write to the next)
+// and answers the characters that go on to the screen buffer
+std::u16string ParseVt(const std::u16string &text);
+// console_vt.cpp: the log of writes made with VT processing on
+void LogVt(const std::u16string &text);
+void ResetConsoleVt();
+// console_vt.cpp: the procedure of Windows Terminal's window
+LRESULT CALLBACK TerminalWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // console_streams.cpp: typed input gone, the standard handles as a console
 // process starts with them (ResetConsole calls it)
 void ResetStandardStreams();
@@ -260,6 +277,8 @@ Window *WindowOrError(HWND window);
 std::u16string WindowTitle(const Window &window);
 void SetWindowTitle(Window &window, const std::u16string &title);
 bool IsVisibleWithAncestors(const Window &window);
+// The top-level window a window lies in (itself when it is top-level).
+HWND RootWindow(HWND window);
 
 // process.cpp
 bool IsKnownProcess(DWORD pid);
@@ -290,6 +309,9 @@ void DestroyWindowTree(HWND window);
 LRESULT CallProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Dispatches posted messages and fires due timers until the clock reads `until`.
 void ProcessMessagesUntil(ULONGLONG until);
+// time.cpp: what another program does by itself `ms` from now; it runs when
+// the message processing passes that time, in time order with the timers.
+void RunLater(DWORD ms, std::function<void()> action);
 
 // ---- reads and writes by kind of handle ----
 // files.cpp: the file object a file handle opened; null for other handles.

@@ -88,7 +88,8 @@ struct WindowSpec {
     std::u16string className;
     std::u16string title;
     HWND parent = nullptr;
-    DWORD processId = 0;  // 0: the current process
+    HWND owner = nullptr;  // a top-level pop-up's owner (no parent then), as GetAncestor GA_ROOTOWNER follows
+    DWORD processId = 0;   // 0: the current process
     bool visible = true;
     RECT rect = {0, 0, 800, 600};
 };
@@ -136,19 +137,69 @@ enum class FrontEnd {
     TakeCommand,              // Take Command: main frame, console view, hidden console
     Console2,                 // Console2 owned by an ancestor process, console off screen
     ConEmu,                   // ConEmu, found through its environment variables
-    Terminal,                 // Windows Terminal behind a pseudo console
+    Terminal,                 // Windows Terminal behind a pseudo console, started from one of its tabs
+    ConPty,                   // another terminal's pseudo console (an editor's): the console window has no owner
+    TerminalHandOff,          // Windows Terminal reached by default-terminal hand-off: not among the parents
     Wine,                     // Wine's console in a terminal: hidden window, its own set-info rules
 };
 struct FrontEndWindows {
     HWND console = nullptr;  // the console window, if any
-    HWND host = nullptr;     // the front end's main window
+    HWND host = nullptr;     // the front end's main window (for ConPty, the editor's window)
     HWND display = nullptr;  // the window that shows the console's text
     DWORD hostProcess = 0;
 };
 // Builds the windows and processes of a front end on top of the current world.
 // Take Command's IPC answers belong to the host; see host_control.h.
 SIM_API FrontEndWindows SetupFrontEnd(FrontEnd frontEnd);
+// Names as vhost's --frontend takes them: console, console-offscreen,
+// takecommand, console2, conemu, terminal, conpty, terminal-handoff, wine, none.
 SIM_API bool ParseFrontEnd(const std::string &name, FrontEnd *out);
+
+// ---- pseudo console ----
+// A pseudo console is a console whose window (GetConsoleWindow) is of class
+// PseudoConsoleWindow, any case: a hidden 0x0 pop-up, owned by the terminal's
+// window for Windows Terminal and by nothing for another terminal. Its
+// console host keeps a mirror of the console: the screen buffer, attributes
+// and colour table that the console calls read and write (it starts as the
+// host's built-in table, as a fresh world's console does). The user sees the
+// terminal's own colours: 16 in ANSI order plus a default foreground and
+// background. SetConsoleScreenBufferInfoEx changes the mirror only.
+//
+// A write to the console (WriteConsoleW, WriteFile on a console handle) with
+// ENABLE_PROCESSED_OUTPUT and ENABLE_VIRTUAL_TERMINAL_PROCESSING both on in
+// the screen buffer's mode goes through a VT parser whose state lasts from
+// one write to the next: OSC 4 (ANSI index order) and OSC 104 change the
+// terminal's palette and the mirror's table (console index = ANSI index with
+// bits 0 and 2 swapped), OSC 10/11/110/111 only the terminal's default
+// colours; ST (ESC \) or BEL ends an OSC; colours are rgb:r/g/b with 1-4 hex
+// digits a component (X11 scaling: two digits are the byte) or #rrggbb.
+// Queries (a spec of "?") get no answer. Every other sequence is consumed
+// and ignored; the rest lands in the buffer as text. With either flag off
+// everything lands as text. A pseudo console front end starts the output
+// mode as ConPTY does, 0x7 (processed, wrap, VT processing).
+struct TerminalColors {
+    COLORREF ansi[16];  // ANSI order: black, red, green, yellow, blue, magenta, cyan, white, then bright
+    COLORREF foreground;
+    COLORREF background;
+};
+SIM_API bool IsPseudoConsole();
+// What the terminal shows now.
+SIM_API TerminalColors TerminalColorsNow();
+// The terminal's profile, which it starts with and goes back to: Windows
+// Terminal's default scheme unless a test sets another.
+SIM_API TerminalColors TerminalProfile();
+SIM_API void SetTerminalProfile(const TerminalColors &colors);
+// The terminal rewrites its 18 colours from its profile, as on a settings
+// reload. Windows Terminal's window does it by itself kTerminalThemeDelayMs
+// after it hears WM_SETTINGCHANGE "ImmersiveColorSet" (an app theme change;
+// vhost's `theme` line, BroadcastFromAnotherProgram), on the clock RunFor moves.
+SIM_API void ReloadTerminalSettings();
+constexpr DWORD kTerminalThemeDelayMs = 250;
+// Everything written to the console device while the screen buffer's mode
+// had ENABLE_VIRTUAL_TERMINAL_PROCESSING on, in order, as UTF-16 (under a
+// pseudo console that is every console write unless the mode was changed).
+// vhost's mirror of its standard streams is not a console write.
+SIM_API std::u16string VtLog();
 
 }  // namespace sim
 

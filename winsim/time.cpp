@@ -35,8 +35,17 @@ struct IncomingMessage {
     std::u16string text;
 };
 
+// Something another program does at a time of its own (the terminal
+// reloading its colours), on this thread's clock.
+struct LaterAction {
+    ULONGLONG due;
+    ULONGLONG order;
+    std::function<void()> action;
+};
+
 struct TimeState {
     ULONGLONG now = 0;
+    std::vector<LaterAction> later;
 
     std::deque<IncomingMessage> incoming;
     std::deque<PostedMessage> posted;
@@ -152,13 +161,39 @@ void FireTimer(Timer *timer) {
     }
 }
 
+// Runs the earliest action of another program due by `until` if it comes
+// before `timer` (null: none due); false when there is none such.
+bool RunLaterActionBefore(const Timer *timer, ULONGLONG until) {
+    std::vector<LaterAction> &later = State().later;
+    size_t next = later.size();
+    for (size_t i = 0; i < later.size(); ++i) {
+        if (later[i].due > until) continue;
+        if (next == later.size() || later[i].due < later[next].due ||
+            (later[i].due == later[next].due && later[i].order < later[next].order)) {
+            next = i;
+        }
+    }
+    if (next == later.size() || (timer && timer->due < later[next].due)) return false;
+    LaterAction action = later[next];
+    later.erase(later.begin() + static_cast<long>(next));
+    if (action.due > State().now) State().now = action.due;
+    action.action();
+    return true;
+}
+
 }  // namespace
+
+void RunLater(DWORD ms, std::function<void()> action) {
+    TimeState &state = State();
+    state.later.push_back({state.now + ms, ++state.timerOrder, std::move(action)});
+}
 
 void ProcessMessagesUntil(ULONGLONG until) {
     for (;;) {
         DispatchIncomingMessages();
         DispatchPostedMessages();
         Timer *timer = NextDueTimer(until);
+        if (RunLaterActionBefore(timer, until)) continue;
         if (!timer) break;
         FireTimer(timer);
     }

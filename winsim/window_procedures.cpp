@@ -192,6 +192,8 @@ WINSIM_API HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR
     spec.className = windowClass->name;
     spec.title = Str(windowName);
     spec.parent = child ? parent : nullptr;
+    // An owner is always top-level: a child given as owner names its root.
+    spec.owner = child || !parent ? nullptr : RootWindow(parent);
     spec.visible = (style & WS_VISIBLE) != 0;
     int left = OrZero(x), top = OrZero(y);
     spec.rect = {left, top, left + (width == CW_USEDEFAULT ? 0 : width), top + (height == CW_USEDEFAULT ? 0 : height)};

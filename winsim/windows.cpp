@@ -94,6 +94,9 @@ HWND CreateSimWindow(const WindowSpec &spec) {
     window.className = spec.className;
     window.title = spec.title;
     window.parent = spec.parent;
+    // Windows gives an owned window WS_POPUP's answers (GetParent names the owner).
+    window.owner = spec.parent ? nullptr : spec.owner;
+    if (window.owner) window.style = WS_POPUP;
     window.processId = spec.processId ? spec.processId : CurrentProcessId();
     window.visible = spec.visible;
     window.rect = spec.rect;
@@ -203,10 +206,69 @@ WINSIM_API BOOL WINAPI IsWindowVisible(HWND window) {
     return found && IsVisibleWithAncestors(*found) ? TRUE : FALSE;
 }
 
+namespace {
+
+// Odd, like monitor handles, so that it never equals a window of the table.
+const HWND kDesktop = reinterpret_cast<HWND>(0x00010003u);
+
+}  // namespace
+
+namespace winsim {
+
+HWND RootWindow(HWND window) {
+    Window *found = LookUpWindow(window);
+    if (!found) return nullptr;
+    while (found->parent && LookUpWindow(found->parent)) found = LookUpWindow(found->parent);
+    return found->handle;
+}
+
+}  // namespace winsim
+
+// ---- GetParent ----
+// A child's parent, a pop-up's owner, and nothing for any other top-level
+// window (an owned window without WS_POPUP included).
 WINSIM_API HWND WINAPI GetParent(HWND window) {
     if (sim::ShouldFail("GetParent")) return nullptr;
     Window *found = WindowOrError(window);
-    return found ? found->parent : nullptr;
+    if (!found) return nullptr;
+    if (found->parent) return found->parent;
+    return (found->style & WS_POPUP) && LookUpWindow(found->owner) ? found->owner : nullptr;
+}
+
+// ---- GetAncestor ----
+// GA_PARENT stops at the desktop (a top-level window's parent) and never
+// follows owners; GA_ROOT climbs the parents; GA_ROOTOWNER climbs parents
+// and owners as GetParent reports them, so a window with neither answers
+// itself. An owner destroyed meanwhile ends the climb.
+WINSIM_API HWND WINAPI GetAncestor(HWND window, UINT flags) {
+    if (sim::ShouldFail("GetAncestor")) return nullptr;
+    Window *found = WindowOrError(window);
+    if (!found) return nullptr;
+    if (flags == GA_PARENT) return found->parent ? found->parent : kDesktop;
+    if (flags != GA_ROOT && flags != GA_ROOTOWNER) return nullptr;
+    HWND root = RootWindow(window);
+    // Owners are top-level, so each hop lands on a root; the bound only
+    // guards against a cycle the table should never hold.
+    for (int hops = 0; flags == GA_ROOTOWNER && hops < 1000; ++hops) {
+        Window *top = LookUpWindow(root);
+        if (!(top->style & WS_POPUP) || !LookUpWindow(top->owner)) break;
+        root = RootWindow(top->owner);
+    }
+    return root;
+}
+
+// ---- GetWindow ----
+// Only GW_OWNER: the owner of a top-level window (WS_POPUP or not); a
+// child's is null.
+WINSIM_API HWND WINAPI GetWindow(HWND window, UINT command) {
+    if (sim::ShouldFail("GetWindow")) return nullptr;
+    Window *found = WindowOrError(window);
+    if (!found) return nullptr;
+    if (command != GW_OWNER) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return !found->parent && LookUpWindow(found->owner) ? found->owner : nullptr;
 }
 
 WINSIM_API BOOL WINAPI GetWindowRect(HWND window, LPRECT rect) {
@@ -226,9 +288,6 @@ WINSIM_API BOOL WINAPI GetWindowRect(HWND window, LPRECT rect) {
 // its work area.
 
 namespace {
-
-// Odd, like monitor handles, so that it never equals a window of the table.
-const HWND kDesktop = reinterpret_cast<HWND>(0x00010003u);
 
 // The screen position of a window's client area; the desktop's (and no
 // window's) is the screen's origin.

@@ -106,6 +106,12 @@ typedef struct tagSCROLLBARINFO {
 #define SMTO_NOTIMEOUTIFNOTHUNG 0x0008
 #define SMTO_ERRORONEXIT 0x0020
 
+// ---- GetAncestor, GetWindow ----
+#define GA_PARENT 1
+#define GA_ROOT 2
+#define GA_ROOTOWNER 3
+#define GW_OWNER 4
+
 // ---- window data ----
 #define GWLP_WNDPROC (-4)
 #define GWLP_HINSTANCE (-6)
