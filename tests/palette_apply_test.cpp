@@ -315,4 +315,82 @@ TEST_F(ApplyTest, TheHotkeyRecordBecomesEnterOnAnEmptyLine) {
     }
 }
 
+// ---- under a pseudoconsole, with VT sequences chosen ----
+
+class SequenceApplyTest : public PaletteTest {
+  protected:
+    void StartBehindTerminal() {
+        sim::SetupFrontEnd(sim::FrontEnd::Terminal);
+        SetEnvironmentVariableW(VT_SWITCH_VARIABLE, u"Yes");
+        Start();
+        ASSERT_TRUE(UsesSequences());
+    }
+    static DWORD Mode() {
+        DWORD mode = 0;
+        GetConsoleMode(g_plugin.console, &mode);
+        return mode;
+    }
+};
+
+// One write of the terminal's 18 colours, the mode back as it was, the
+// mirror following, and no palette call; StdColors with equal nibbles
+// would make the text vanish, so entries 7 and 0 stand for it.
+TEST_F(SequenceApplyTest, TheTerminalGetsTheSchemeInOneWrite) {
+    StartBehindTerminal();
+    SetConsoleMode(g_plugin.console, ENABLE_WRAP_AT_EOL_OUTPUT);
+    ColorScheme *scheme = AddTestScheme(u"Target", 0x1E, 0x1A, 0x1C);
+    ColorScheme *unreadable = AddTestScheme(u"Flat", 0x66, 0x6A, 0x6C, u"", 0x200000);
+    FillScreen(0x07);
+    ASSERT_EQ(ApplyScheme(scheme, nullptr), APPLY_DONE);
+    EXPECT_EQ(sim::CallCount("WriteConsoleW"), 1);
+    EXPECT_EQ(sim::CallCount("SetConsoleScreenBufferInfoEx"), 0);
+    EXPECT_EQ(Mode(), static_cast<DWORD>(ENABLE_WRAP_AT_EOL_OUTPUT));
+    sim::TerminalColors shown = sim::TerminalColorsNow();
+    for (int ansi = 0; ansi < 16; ++ansi) EXPECT_EQ(shown.ansi[ansi], scheme->palette[ConsoleSlotOfAnsi(ansi)]);
+    EXPECT_EQ(shown.foreground, scheme->palette[0xE]);
+    EXPECT_EQ(shown.background, scheme->palette[0x1]);
+    CONSOLE_SCREEN_BUFFER_INFOEX mirror = sim::ConsoleInfo();
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(mirror.ColorTable[i], scheme->palette[i]);
+    EXPECT_EQ(mirror.wAttributes, 0x1E);
+    EXPECT_EQ(sim::CellAttribute(0, 0), 0x1E);
+    EXPECT_EQ(CommandLines().size(), 9u);
+    EXPECT_EQ(sim::VtLog().size(), 364u);
+
+    ASSERT_EQ(ApplyScheme(unreadable, nullptr), APPLY_DONE);
+    shown = sim::TerminalColorsNow();
+    EXPECT_EQ(shown.foreground, unreadable->palette[7]);
+    EXPECT_EQ(shown.background, unreadable->palette[0]);
+}
+
+// Nothing is half written: without the mode the host would print the
+// sequences as text, and a failed write leaves the console as it was.
+TEST_F(SequenceApplyTest, AModeThatCannotBeSetOrAFailedWriteChangesNothing) {
+    for (const char *function : {"GetConsoleMode", "SetConsoleMode", "WriteConsoleW"}) {
+        SetUp();
+        StartBehindTerminal();
+        ColorScheme *scheme = AddTestScheme(u"Target", 0x1E, 0x1A, 0x1C);
+        FillScreen(0x07);
+        DWORD mode = Mode();
+        CONSOLE_SCREEN_BUFFER_INFOEX before = sim::ConsoleInfo();
+        sim::TerminalColors shown = sim::TerminalColorsNow();
+        sim::FailCall(function, ERROR_INVALID_HANDLE);
+        EXPECT_EQ(ApplyScheme(scheme, nullptr), APPLY_NOT_WRITTEN) << function;
+        EXPECT_EQ(sim::VtLog(), u"") << function;
+        sim::TerminalColors now = sim::TerminalColorsNow();
+        EXPECT_EQ(std::memcmp(&shown, &now, sizeof shown), 0) << function;
+        CONSOLE_SCREEN_BUFFER_INFOEX after = sim::ConsoleInfo();
+        EXPECT_EQ(std::memcmp(before.ColorTable, after.ColorTable, sizeof before.ColorTable), 0) << function;
+        EXPECT_EQ(after.wAttributes, before.wAttributes) << function;
+        EXPECT_EQ(sim::CellAttribute(0, 0), 0x07) << function;
+        EXPECT_EQ(HostCommandLog(), u"") << function;
+        EXPECT_EQ(Mode(), mode) << function;
+
+        // The command says so in the words it always has, with result 2.
+        sim::FailCall(function, ERROR_INVALID_HANDLE);
+        EXPECT_EQ(vivanta(u"/Q Target"), 2) << function;
+        EXPECT_EQ(Err(), u"Vivanta plugin: Error applying color scheme \"Target\"\r\n") << function;
+        TearDown();
+    }
+}
+
 }  // namespace

@@ -197,6 +197,31 @@ TEST_F(ConsoleHostTest, PseudoConsoleClassIsMatchedInAnyCase) {
     EXPECT_EQ(host_, terminal);
 }
 
+// VT sequences only for a plain yes, only behind a pseudoconsole, and
+// never for a front end that reads the console's palette itself.
+TEST_F(ConsoleHostTest, SequencesAreChosenOnlyForAPlainYesBehindAPseudoConsole) {
+    struct Case {
+        const char16_t *value;  // null: unset
+        bool chosen;
+    } cases[] = {
+        {u"1", true},     {u"y", true},     {u"YES", true}, {u"yEs", true},   {nullptr, false},
+        {u"", false},     {u"0", false},    {u"no", false}, {u"yes ", false}, {u"11", false},
+        {u"true", false}, {u"Yess", false}, {u"ye", false}, {u"1yes", false},
+    };
+    sim::SetupFrontEnd(sim::FrontEnd::Terminal);
+    for (const Case &c : cases) {
+        SetEnvironmentVariableW(VT_SWITCH_VARIABLE, c.value);
+        EXPECT_EQ(ChooseColourPath(HOST_WINDOWS_TERMINAL) == COLOURS_BY_SEQUENCES, c.chosen)
+            << Narrow(c.value ? c.value : u"(unset)");
+    }
+    SetEnvironmentVariableW(VT_SWITCH_VARIABLE, u"1");
+    EXPECT_EQ(ChooseColourPath(HOST_NONE), COLOURS_BY_SEQUENCES);
+    EXPECT_EQ(ChooseColourPath(HOST_CONEMU), COLOURS_BY_PALETTE);
+    EXPECT_EQ(ChooseColourPath(HOST_TAKE_COMMAND), COLOURS_BY_PALETTE);
+    sim::SetConsoleWindowForTest(Window(u"ConsoleWindowClass", 4196, nullptr, false));
+    EXPECT_EQ(ChooseColourPath(HOST_NONE), COLOURS_BY_PALETTE);
+}
+
 TEST_F(ConsoleHostTest, OnlyTheFirst32WindowsOfAClassTakePart) {
     HideConsole();
     sim::AddProcess(4000, 3000, u"cmd.exe");

@@ -27,6 +27,7 @@ void ShowSettingsScreen(const ColorScheme *applied) {
     // Only once switched on, so that the screen stays as it was for a user
     // who never does.
     if (g_settings.followTheme) Printf(TEXT("  Follow theme  . . . . . . . /T: Yes\r\n"));
+    if (UsesSequences()) Printf(TEXT("  Terminal  . . . . . . . . . VT sequences\r\n"));
     ListSchemes(applied ? applied : IdentifyCurrentScheme());
 }
 

@@ -8,6 +8,7 @@
 #include "../command/command.h"
 #include "../hotkey/hotkey.h"
 #include "../osd/osd.h"
+#include "../palette/palette.h"
 #include "../plugin/host.h"
 #include "../schemes/schemes.h"
 #include "vivanta_version.h"
@@ -23,9 +24,13 @@ void ExplainRefusal(LPCWSTR message) {
     Qprintf(ErrorHandle(), message, PLUGIN_NAME);
 }
 
+// Also decides, once, how colours will reach the screen: a Windows
+// Terminal that takes VT sequences is no reason to refuse.
 bool RefuseUnsupportedHost(void) {
     ConsoleHostCode code = HOST_NONE;
     ClassifyConsoleHost(&code, nullptr);
+    g_plugin.colourPath = ChooseColourPath(code);
+    if (UsesSequences()) return false;
     switch (code) {
         case HOST_CONSOLE2:
             ExplainRefusal(TEXT("Console2 is not supported.\r\n%s plugin not loaded.\r\n"));
@@ -117,6 +122,7 @@ void ResetPlugin(void) {
     ResetPluginState();
     ResetTheme();
     ResetOsd();
+    ResetPalette();
     ResetArgumentList();
     FreeSchemeList();
 }

@@ -138,7 +138,12 @@ extern ThemeGlobals g_theme;
 BackgroundClass ReadAppTheme(void);
 // While the switch is on: a scheme of the theme's kind when the console
 // shows the other kind (or cannot be measured); nothing when it matches.
-void MatchAppTheme(void);
+// True when a scheme was applied.
+bool MatchAppTheme(void);
+// A second after a theme change brought a scheme, under a pseudoconsole,
+// the colours go to the terminal once more (a timer of the hidden window).
+constexpr UINT_PTR THEME_REWRITE_TIMER_ID = 1;
+constexpr UINT THEME_REWRITE_DELAY = 1000;
 enum ThemeWindowResult { THEME_WINDOW_READY, THEME_WINDOW_FAILED };
 // Makes the hidden window exist exactly while the switch is on; a window
 // made now matches the theme at once when `matchNow`. THEME_WINDOW_FAILED

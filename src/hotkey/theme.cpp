@@ -2,9 +2,13 @@
 // when the user switches between light and dark apps; a hidden one of ours
 // hears it on the host's thread, through the host's own message processing,
 // and the console then gets a scheme of the theme's kind, picked and
-// announced as the hotkey does it. No polling and no timer: nothing runs
-// until Windows speaks, and the keystroke path knows nothing of this.
+// announced as the hotkey does it. No polling: nothing runs until Windows
+// speaks, and the keystroke path knows nothing of this. A terminal behind
+// a pseudoconsole puts its own palette back on the same change, perhaps
+// after our scheme arrived: one timer a second later sends the colours
+// again.
 #include "../base/base.h"
+#include "../palette/palette.h"
 #include "../plugin/plugin.h"
 #include "hotkey.h"
 
@@ -19,9 +23,20 @@ bool IsThemeChange(UINT message, LPARAM lParam) {
     return StrCompare(reinterpret_cast<LPCWSTR>(lParam), APP_THEME_CHANGE) == 0;
 }
 
+// The colours last applied by any path, sent once, if they still travel
+// as sequences.
+void OnRewriteTimer(HWND window) {
+    KillTimer(window, THEME_REWRITE_TIMER_ID);
+    if (UsesSequences()) (void)RewriteLastScheme();
+}
+
 LRESULT CALLBACK ThemeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (IsThemeChange(message, lParam)) {
-        MatchAppTheme();
+        if (MatchAppTheme() && UsesSequences()) SetTimer(window, THEME_REWRITE_TIMER_ID, THEME_REWRITE_DELAY, nullptr);
+        return 0;
+    }
+    if (message == WM_TIMER && wParam == THEME_REWRITE_TIMER_ID) {
+        OnRewriteTimer(window);
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -57,15 +72,16 @@ void CloseThemeWindow(void) {
     g_theme.window = nullptr;
 }
 
-void FollowOnce(void) {
+// True when a scheme was applied.
+bool FollowOnce(void) {
     BackgroundClass theme = ReadAppTheme();
     BackgroundClass console = MeasureBackground();
-    if (console == theme) return;
+    if (console == theme) return false;
     // The pick wants the console's class and gives the other one; an
     // unmeasured console is taken for the other class, so that the theme's
     // kind is what comes.
     BackgroundClass from = theme == BACKGROUND_LIGHT ? BACKGROUND_DARK : BACKGROUND_LIGHT;
-    ApplyAndAnnounce(PickRandomScheme(g_schemes, from), nullptr);
+    return ApplyAndAnnounce(PickRandomScheme(g_schemes, from), nullptr);
 }
 
 }  // namespace
@@ -84,18 +100,20 @@ BackgroundClass ReadAppTheme(void) {
 // Applying a scheme may close and open windows; should a second change
 // arrive while one is followed, it is followed once the first is done,
 // against the registry as it is then.
-void MatchAppTheme(void) {
-    if (!g_settings.followTheme) return;
+bool MatchAppTheme(void) {
+    if (!g_settings.followTheme) return false;
     if (g_theme.matching) {
         g_theme.again = true;
-        return;
+        return false;
     }
     g_theme.matching = true;
+    bool applied = false;
     do {
         g_theme.again = false;
-        FollowOnce();
+        if (FollowOnce()) applied = true;
     } while (g_theme.again && g_settings.followTheme);
     g_theme.matching = false;
+    return applied;
 }
 
 ThemeWindowResult SyncThemeWindow(bool matchNow) {
@@ -108,7 +126,7 @@ ThemeWindowResult SyncThemeWindow(bool matchNow) {
         g_settings.followTheme = FALSE;
         return THEME_WINDOW_FAILED;
     }
-    if (matchNow) MatchAppTheme();
+    if (matchNow) (void)MatchAppTheme();
     return THEME_WINDOW_READY;
 }
 

@@ -31,12 +31,6 @@ struct TerminalScheme {
 // An empty record: every colour unset, every slot NO_SLOT.
 void InitTerminalScheme(TerminalScheme *source);
 
-// The console slot of ANSI colour `ansi` and back (the one function both
-// ways: blue and red change places).
-constexpr int ConsoleSlotOfAnsi(int ansi) {
-    return (ansi & 0b1010) | ((ansi & 1) << 2) | ((ansi & 4) >> 2);
-}
-
 // Which of the scheme's own colours gave way to its background and text.
 struct SlotPlacement {
     int backgroundSlot;

@@ -109,8 +109,16 @@ void PrimaryWorkArea(RECT *area) {
 
 // The screen rectangle over which the OSD goes: the classic console
 // window's client area, Take Command's console view less its scroll bars,
-// or else the primary work area.
+// the client area of the Windows Terminal window that shows a
+// pseudoconsole, or else the primary work area. A pseudoconsole's own
+// window is never shown, whatever front end the classification names.
 void FindOsdArea(RECT *area) {
+    HWND pseudoConsole = FindPseudoConsoleWindow();
+    if (pseudoConsole) {
+        HWND terminal = TerminalWindowOf(pseudoConsole);
+        if (!terminal || !ConsoleClientArea(terminal, area)) PrimaryWorkArea(area);
+        return;
+    }
     ConsoleHostCode code = HOST_NONE;
     HWND display = nullptr;
     ClassifyConsoleHost(&code, &display);

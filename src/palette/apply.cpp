@@ -3,10 +3,14 @@
 // every later step that fails is passed over, so that as much of the scheme
 // as possible takes effect. Text already on the screen keeps its look
 // relative to the new scheme, and the windows that show the console are told
-// to repaint at once in the new palette.
+// to repaint at once in the new palette. Under a pseudoconsole whose user
+// asked for it, the colours go to the terminal as VT sequences instead of
+// into the console's palette; nothing else about an application changes.
 #include "../base/base.h"
 #include "../plugin/host.h"
 #include "palette.h"
+
+PaletteGlobals g_palette = {{0}, 0};
 
 namespace {
 
@@ -60,6 +64,65 @@ bool RecolourBand(WORD *cells, DWORD count, const WORD table[256]) {
         }
     }
     return changed;
+}
+
+// ---- colours as VT sequences, for the terminal behind a pseudoconsole ----
+
+constexpr DWORD SEQUENCE_MODE = ENABLE_PROCESSED_OUTPUT | ENABLE_VIRTUAL_TERMINAL_PROCESSING;
+
+// One OSC with its ST; `index` is -1 for none (OSC 10 and 11). Two hex
+// digits per component is the one form old and new terminals read alike.
+DWORD AppendColourSequence(LPWSTR out, DWORD length, int code, int index, DWORD colorRef) {
+    WCHAR number[8] = {0};
+    if (index >= 0) Format(number, 8, TEXT("%d;"), index);
+    return length + static_cast<DWORD>(Format(
+                        out + length, SEQUENCES_SIZE - length, TEXT("\x1b]%d;%srgb:%02x/%02x/%02x\x1b\\"), code, number,
+                        static_cast<unsigned>(colorRef & 0xFF), static_cast<unsigned>((colorRef >> 8) & 0xFF),
+                        static_cast<unsigned>((colorRef >> 16) & 0xFF)));
+}
+
+// The sixteen colours in the terminal's (ANSI) order, then its own default
+// text and background: those of StdColors, so that the shell's text, blank
+// cells and the window's padding agree. StdColors with equal nibbles would
+// hide the text; entries 7 and 0 keep it readable.
+DWORD BuildSchemeSequences(const ColorScheme *scheme, LPWSTR out) {
+    DWORD length = 0;
+    out[0] = 0;
+    for (int ansi = 0; ansi < 16; ++ansi) {
+        length = AppendColourSequence(out, length, 4, ansi, scheme->palette[ConsoleSlotOfAnsi(ansi)]);
+    }
+    int text = scheme->StdColors & 0x0F, background = (scheme->StdColors >> 4) & 0x0F;
+    if (text == background) {
+        text = 7;
+        background = 0;
+    }
+    length = AppendColourSequence(out, length, 10, -1, scheme->palette[text]);
+    return AppendColourSequence(out, length, 11, -1, scheme->palette[background]);
+}
+
+// One write, so that the host parses the whole buffer under one lock and
+// no other output lands between two sequences. Without both mode flags
+// the host would print the sequences as text, so nothing is written when
+// the mode cannot be set; the mode goes back to what it was either way.
+bool WriteSequences(LPCWSTR text, DWORD length) {
+    DWORD saved = 0;
+    if (!GetConsoleMode(g_plugin.console, &saved)) return false;
+    if (!SetConsoleMode(g_plugin.console, saved | SEQUENCE_MODE)) return false;
+    DWORD written = 0;
+    bool whole = WriteConsoleW(g_plugin.console, text, length, &written, nullptr) && written == length;
+    SetConsoleMode(g_plugin.console, saved);
+    return whole;
+}
+
+// The terminal's palette takes the scheme; the sequences are kept, since the
+// terminal may put its own colours back later.
+bool SendSchemeToTerminal(const ColorScheme *scheme) {
+    WCHAR sequences[SEQUENCES_SIZE];
+    DWORD length = BuildSchemeSequences(scheme, sequences);
+    if (!WriteSequences(sequences, length)) return false;
+    StrCopy(g_palette.lastSequences, SEQUENCES_SIZE, sequences);
+    g_palette.lastLength = length;
+    return true;
 }
 
 // ---- the steps of an application ----
@@ -154,7 +217,12 @@ void ReadPreviousAttributes(WORD currentAttribute, PreviousAttributes *previous)
 }
 
 int RecolourScreen(SHORT columns, SHORT rows, const PreviousAttributes *previous, const ColorScheme *scheme) {
-    if (columns <= 0 || rows <= 0) return 0;
+    return RecolourRows(columns, 0, rows, previous, scheme);
+}
+
+int RecolourRows(SHORT columns, SHORT top, SHORT bottom, const PreviousAttributes *previous,
+                 const ColorScheme *scheme) {
+    if (columns <= 0 || top < 0 || bottom <= top) return 0;
     // One band buffer whatever the buffer's height: a 9999-row scroll-back
     // costs no more memory than a 128-row one.
     DWORD bandCells = static_cast<DWORD>(columns) * RECOLOUR_BAND_ROWS;
@@ -164,10 +232,10 @@ int RecolourScreen(SHORT columns, SHORT rows, const PreviousAttributes *previous
     WORD table[256];
     BuildRecolourTable(previous, scheme, table);
     int bandsWritten = 0;
-    for (LONG top = 0; top < rows; top += RECOLOUR_BAND_ROWS) {
-        LONG bandRows = rows - top < RECOLOUR_BAND_ROWS ? rows - top : RECOLOUR_BAND_ROWS;
+    for (LONG first = top; first < bottom; first += RECOLOUR_BAND_ROWS) {
+        LONG bandRows = bottom - first < RECOLOUR_BAND_ROWS ? bottom - first : RECOLOUR_BAND_ROWS;
         DWORD length = static_cast<DWORD>(columns) * static_cast<DWORD>(bandRows);
-        COORD start = {0, static_cast<SHORT>(top)};
+        COORD start = {0, static_cast<SHORT>(first)};
         DWORD read = 0;
         if (!ReadConsoleOutputAttribute(g_plugin.console, band, length, start, &read) || read == 0) continue;
         if (read > length) read = length;
@@ -192,8 +260,17 @@ ApplyResult ApplyScheme(const ColorScheme *scheme, KeyInfo *key) {
 
     // Nothing has changed yet: a console that kept its colours keeps the
     // text's colours, the host's directives and ColorDir in step with them.
-    if (!WriteSchemeToConsole(&info, scheme)) return APPLY_NOT_WRITTEN;
-    RecolourScreen(columns, rows, &previous, scheme);
+    if (UsesSequences()) {
+        if (!SendSchemeToTerminal(scheme)) return APPLY_NOT_WRITTEN;
+        // The host forwards a new current attribute to the terminal; a
+        // palette write would not reach it. The host holds only the
+        // window's rows, and the terminal gets the cells it changes there.
+        SetConsoleTextAttribute(g_plugin.console, scheme->StdColors);
+        RecolourRows(columns, info.srWindow.Top, static_cast<SHORT>(info.srWindow.Bottom + 1), &previous, scheme);
+    } else {
+        if (!WriteSchemeToConsole(&info, scheme)) return APPLY_NOT_WRITTEN;
+        RecolourScreen(columns, rows, &previous, scheme);
+    }
     SetHostDirectives(scheme);
     SetColorDirVariable(scheme);
     if (key) TurnKeystrokeIntoEnter(key);
@@ -217,4 +294,13 @@ int RepaintConsoleWindows(void) {
 
     count += Repaint(FindConsoleDisplay(mainWindow, reply));
     return count;
+}
+
+bool RewriteLastScheme(void) {
+    if (!UsesSequences() || g_palette.lastLength == 0) return false;
+    return WriteSequences(g_palette.lastSequences, g_palette.lastLength);
+}
+
+void ResetPalette(void) {
+    g_palette = PaletteGlobals{{0}, 0};
 }

@@ -24,15 +24,35 @@ void ReadPreviousAttributes(WORD currentAttribute, PreviousAttributes *previous)
 // written back, or -1 when the band buffer could not be allocated.
 int RecolourScreen(SHORT columns, SHORT rows, const PreviousAttributes *previous, const ColorScheme *scheme);
 
+// The same, over the rows from `top` up to (not including) `bottom`.
+int RecolourRows(SHORT columns, SHORT top, SHORT bottom, const PreviousAttributes *previous, const ColorScheme *scheme);
+
 // What ApplyScheme answers.
 enum ApplyResult { APPLY_NOT_WRITTEN = -2, APPLY_NO_SCHEME = -1, APPLY_NO_CONSOLE = 0, APPLY_DONE = 1 };
-// Puts `scheme` into effect: palette and default attribute, the text on the
-// screen, the host's directives, ColorDir, the hotkey's `key` record (null
+// Puts `scheme` into effect: palette (or, under a pseudoconsole with VT
+// sequences chosen, the terminal's colours) and default attribute, the text
+// on the screen, the host's directives, ColorDir, the hotkey's `key` record (null
 // from the command) and the windows that show the console. APPLY_DONE when
 // applied, APPLY_NO_CONSOLE when the console could not be read and
 // APPLY_NOT_WRITTEN when it refused the colours (nothing else changed),
 // APPLY_NO_SCHEME without scheme.
 [[nodiscard]] ApplyResult ApplyScheme(const ColorScheme *scheme, KeyInfo *key);
+
+// The sequences last sent to the terminal behind a pseudoconsole: 16 OSC 4,
+// OSC 10 and OSC 11, 364 characters.
+constexpr DWORD SEQUENCES_SIZE = 400;
+struct PaletteGlobals {
+    WCHAR lastSequences[SEQUENCES_SIZE];
+    DWORD lastLength;  // 0: none sent yet
+};
+extern PaletteGlobals g_palette;
+
+// Sends the terminal the colours last applied once more, as they were
+// sent, for a terminal that put its own back. False when colours do not
+// travel as sequences, none were applied yet, or the write failed.
+bool RewriteLastScheme(void);
+// Forgets the colours last applied.
+void ResetPalette(void);
 
 // Redraws the console window and, under Take Command, the window that shows
 // the console; returns how many windows were redrawn.

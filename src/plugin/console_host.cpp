@@ -15,6 +15,7 @@ constexpr int WINDOW_COLLECTION_CAPACITY = 32;
 constexpr int MAX_ANCESTOR_STEPS = 256;
 constexpr DWORD CONSOLE_PROCESS_ROOM = 64;
 constexpr size_t MARKER_SIZE = 64;
+constexpr WCHAR TERMINAL_CLASS[] = TEXT("CASCADIA_HOSTING_WINDOW_CLASS");
 
 // Take Command's own view search: a short marker, a child of an MFC class.
 const ViewTitleSearch TAKE_COMMAND_VIEW_SEARCH = {TEXT("\u00A4 %04X-%04X"), TEXT("Afx:"), 0, 20, 50};
@@ -115,12 +116,24 @@ BOOL CALLBACK MatchCaption(HWND window, LPARAM param) {
 // ---- the front ends ----
 
 HWND FindWindowsTerminal(void) {
-    HWND console = GetConsoleWindow();
-    if (!console) return nullptr;
+    if (!FindPseudoConsoleWindow()) return nullptr;
+    return FindAncestorWindow(TERMINAL_CLASS);
+}
+
+bool HasClass(HWND window, LPCWSTR wanted) {
     WCHAR className[1024];
-    if (!RealGetWindowClassW(console, className, 1024)) return nullptr;
-    if (StrCompareI(className, TEXT("PseudoConsoleWindow")) != 0) return nullptr;
-    return FindAncestorWindow(TEXT("CASCADIA_HOSTING_WINDOW_CLASS"));
+    if (!window || !RealGetWindowClassW(window, className, 1024)) return false;
+    return StrCompare(className, wanted) == 0;
+}
+
+// The switch is read once, at start-up, as the user left it for new
+// shells; anything but a plain yes leaves the palette path.
+bool SequencesWanted(void) {
+    WCHAR value[8];
+    DWORD length = GetEnvironmentVariableW(VT_SWITCH_VARIABLE, value, 8);
+    if (length == 0 || length >= 8) return false;
+    return StrCompareI(value, TEXT("1")) == 0 || StrCompareI(value, TEXT("Y")) == 0 ||
+           StrCompareI(value, TEXT("Yes")) == 0;
 }
 
 // The window named by a ConEmu variable, when it is a ConEmu console window.
@@ -292,6 +305,31 @@ HWND ClassifyConsoleHost(ConsoleHostCode *codeOut, HWND *displayWindowOut) {
     HWND host = Classify(&code, displayWindowOut);
     if (codeOut) *codeOut = code;
     return host;
+}
+
+HWND FindPseudoConsoleWindow(void) {
+    HWND console = GetConsoleWindow();
+    if (!console) return nullptr;
+    WCHAR className[1024];
+    if (!RealGetWindowClassW(console, className, 1024)) return nullptr;
+    return StrCompareI(className, TEXT("PseudoConsoleWindow")) == 0 ? console : nullptr;
+}
+
+// Every window of one Windows Terminal may live in one process, so the
+// window that shows this console is its owner, never one found by process.
+HWND TerminalWindowOf(HWND console) {
+    if (!console) return nullptr;
+    HWND owner = GetAncestor(console, GA_ROOTOWNER);
+    return owner != console && HasClass(owner, TERMINAL_CLASS) ? owner : nullptr;
+}
+
+// Console2 and ConEmu stay refused whatever the switch says; a classic
+// console or Take Command shows the palette, which is right there, and
+// never gets a sequence.
+ColourPath ChooseColourPath(ConsoleHostCode code) {
+    if (code != HOST_WINDOWS_TERMINAL && code != HOST_NONE) return COLOURS_BY_PALETTE;
+    if (!SequencesWanted() || !FindPseudoConsoleWindow()) return COLOURS_BY_PALETTE;
+    return COLOURS_BY_SEQUENCES;
 }
 
 HWND WindowFromDecimal(LPCWSTR text) {

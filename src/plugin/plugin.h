@@ -72,6 +72,11 @@ constexpr DWORD DEFAULT_HOTKEY = 0x1002C;
 // by name alone, and wants Enter by name.
 constexpr DWORD FIRST_EXTENDED_HOST_VERSION = 24;
 
+// How applied colours reach the screen, chosen once at start-up: the
+// console's palette, or VT sequences to the terminal behind a pseudoconsole
+// (only when the user asked for them, see ChooseColourPath).
+enum ColourPath { COLOURS_BY_PALETTE = 0, COLOURS_BY_SEQUENCES = 1 };
+
 struct PluginState {
     HMODULE module;  // this library, known from the attach notification
     HANDLE console;  // "conout$", opened at start-up
@@ -84,6 +89,7 @@ struct PluginState {
     // picks the key table.
     DWORD hostVersion;
     DWORD hostMajorVersion;
+    ColourPath colourPath;
 };
 
 extern PluginState g_plugin;
@@ -196,6 +202,24 @@ enum ConsoleHostCode {
 // Returns the front end's window (null for HOST_NONE). The searches that only
 // serve the display window run only when `displayWindowOut` is given.
 HWND ClassifyConsoleHost(ConsoleHostCode *codeOut, HWND *displayWindowOut);
+
+// The console window when it is a pseudoconsole's (class
+// "PseudoConsoleWindow", any case), else null.
+HWND FindPseudoConsoleWindow(void);
+// The Windows Terminal window that shows the pseudoconsole `console`: its
+// root owner when that is of the terminal's class, else null.
+HWND TerminalWindowOf(HWND console);
+// The name of the environment variable that turns VT sequences on.
+constexpr WCHAR VT_SWITCH_VARIABLE[] = TEXT("VIVANTA_VT");
+// VT sequences when the user asked for them (VIVANTA_VT is 1, Y or Yes, any
+// case), the front end is Windows Terminal or none recognised, and the
+// console is a pseudoconsole; the console's palette otherwise.
+ColourPath ChooseColourPath(ConsoleHostCode code);
+// True while applied colours travel as VT sequences. Inline: the hotkey's
+// path asks it.
+inline bool UsesSequences(void) {
+    return g_plugin.colourPath == COLOURS_BY_SEQUENCES;
+}
 
 // Reads "window handle as decimal digits" answers; null when there are none
 // or when they name no window.

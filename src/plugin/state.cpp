@@ -5,7 +5,7 @@
 #include "host.h"
 #include "plugin.h"
 
-PluginState g_plugin = {nullptr, INVALID_HANDLE_VALUE, nullptr, nullptr, 0, 0};
+PluginState g_plugin = {nullptr, INVALID_HANDLE_VALUE, nullptr, nullptr, 0, 0, COLOURS_BY_PALETTE};
 
 namespace {
 
@@ -123,7 +123,7 @@ bool AttachPlugin(HMODULE module, DWORD reason) {
 
 void ResetPluginState(void) {
     HMODULE module = g_plugin.module;
-    g_plugin = PluginState{module, INVALID_HANDLE_VALUE, nullptr, nullptr, 0, 0};
+    g_plugin = PluginState{module, INVALID_HANDLE_VALUE, nullptr, nullptr, 0, 0, COLOURS_BY_PALETTE};
     ResetSettings();
 }
 

@@ -270,6 +270,12 @@ constexpr DWORD SwapRedAndBlue(DWORD color) {
     return ((color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF);
 }
 
+// The console slot of ANSI colour `ansi` and back (the one function both
+// ways: blue and red change places).
+constexpr int ConsoleSlotOfAnsi(int ansi) {
+    return (ansi & 0b1010) | ((ansi & 1) << 2) | ((ansi & 4) >> 2);
+}
+
 // ---- scheme files ----
 
 constexpr WCHAR DEFAULT_SCHEME_FILE[] = TEXT("Vivanta.ini");
