@@ -140,6 +140,8 @@ void RunLine(Session *session, const Text &raw) {
         RunTheme(rest);
     } else if (EqualNoCase(word, "screen")) {
         DrawScreen();
+    } else if (EqualNoCase(word, "terminal")) {
+        ShowTerminal();
     } else {
         PrintError(Widen("vhost: unknown line: ") + line);
     }

@@ -15,25 +15,29 @@ const char kUsage[] =
     "  --ver TEXT           what %_4ver expands to (default 28.01)\r\n"
     "  --transient, --pipe  set _transient / _pipe to 1\r\n"
     "  --var NAME=VALUE     a host variable when NAME begins with _, else environment\r\n"
-    "  --frontend NAME      console|takecommand|console2|conemu|terminal|wine|none (Linux)\r\n"
+    "  --frontend NAME      console|takecommand|console2|conemu|terminal|conpty|\r\n"
+    "                       terminal-handoff|wine|none (Linux)\r\n"
     "  --registry FILE      simulated registry: read at start if the file exists,\r\n"
     "                       written back at exit (Linux)\r\n"
     "  --size COLSxROWS     console buffer size (Linux)\r\n"
+    "  --vt-log FILE        at exit, appends as UTF-8 what was written to the console\r\n"
+    "                       while VT processing was on (Linux)\r\n"
     "  -c LINE              a line to run (repeatable)\r\n"
     "\r\n"
     "Lines:\r\n"
     "  vivanta ARGS | option //NAME=VALUE | set NAME[=VALUE] | echo TEXT\r\n"
     "  key CODE [shift] [ctrl] [alt] | keyname NAME | console | options | windows\r\n"
-    "  wait MS | usage NAME | help NAME | theme dark|light | screen (Linux)\r\n"
+    "  wait MS | usage NAME | help NAME | theme dark|light | screen | terminal (Linux)\r\n"
     "Exit status: the last plugin command's result; 1 when the plugin refused to\r\n"
     "load; 2 for bad arguments or a module that cannot be loaded.\r\n";
 
 bool IsLinuxOnly(const Text &name) {
-    return name == Widen("--frontend") || name == Widen("--registry") || name == Widen("--size");
+    return name == Widen("--frontend") || name == Widen("--registry") || name == Widen("--size") ||
+           name == Widen("--vt-log");
 }
 
 bool TakesValue(const Text &name) {
-    const char *const names[] = {"--plugin", "--ver", "--var", "--frontend", "--registry", "--size", "-c"};
+    const char *const names[] = {"--plugin", "--ver", "--var", "--frontend", "--registry", "--size", "--vt-log", "-c"};
     for (const char *known : names) {
         if (name == Widen(known)) return true;
     }
@@ -67,6 +71,8 @@ bool TakeOption(const Text &name, const Text &value, Options *options, Text *err
         options->frontEnd = value;
     } else if (name == Widen("--registry")) {
         options->registryFile = value;
+    } else if (name == Widen("--vt-log")) {
+        options->vtLogFile = value;
     } else if (name == Widen("--size")) {
         if (!ParseSize(value, &options->columns, &options->rows)) {
             *error = Widen("--size wants COLSxROWS: ") + value;

@@ -1,13 +1,17 @@
 // `screen` on Linux: the simulated console's window drawn on the real
-// terminal with the console's own colour table as 24-bit ANSI colours. It
-// writes to descriptor 1 directly, so that drawing does not echo into the
-// simulated console it shows.
+// terminal as 24-bit ANSI colours, with the colours the user would see: the
+// console's own colour table, or under a pseudo console the terminal's (its
+// palette for attributes, its default colours for the default attribute
+// 0x07, as the console host sends that one as "default"). It writes to
+// descriptor 1 directly, so that drawing does not echo into the simulated
+// console it shows. `terminal` prints the terminal's 18 colours.
 #include <sim.h>
 #include <unistd.h>
 
 #include <string>
 
 #include "base/base.h"
+#include "plugin/host.h"
 #include "vhost.h"
 
 namespace vhost {
@@ -35,6 +39,34 @@ void WriteAll(const std::string &text) {
     }
 }
 
+// The console numbers colours BGR-wise and the terminal RGB-wise: bits 0
+// and 2 trade places.
+int AnsiIndex(int console) {
+    return (console & 0x0A) | ((console & 1) << 2) | ((console & 4) >> 2);
+}
+
+// What the user sees of one attribute: foreground and background.
+void SeenColors(const CONSOLE_SCREEN_BUFFER_INFOEX &info, WORD attribute, COLORREF *foreground, COLORREF *background) {
+    if (!sim::IsPseudoConsole()) {
+        *foreground = info.ColorTable[attribute & 0x0F];
+        *background = info.ColorTable[attribute >> 4];
+        return;
+    }
+    sim::TerminalColors terminal = sim::TerminalColorsNow();
+    if (attribute == 0x07) {
+        *foreground = terminal.foreground;
+        *background = terminal.background;
+        return;
+    }
+    *foreground = terminal.ansi[AnsiIndex(attribute & 0x0F)];
+    *background = terminal.ansi[AnsiIndex(attribute >> 4)];
+}
+
+void PrintColor(const char *name, COLORREF color) {
+    Printf(TEXT("%s #%02x%02x%02x\r\n"), Widen(name).c_str(), static_cast<unsigned>(GetRValue(color)),
+           static_cast<unsigned>(GetGValue(color)), static_cast<unsigned>(GetBValue(color)));
+}
+
 }  // namespace
 
 void DrawScreen() {
@@ -46,8 +78,10 @@ void DrawScreen() {
         for (SHORT x = window.Left; x <= window.Right; ++x) {
             WORD attribute = sim::CellAttribute(x, y) & 0xFF;
             if (attribute != last) {
-                AppendColor(&out, 38, info.ColorTable[attribute & 0x0F]);
-                AppendColor(&out, 48, info.ColorTable[attribute >> 4]);
+                COLORREF foreground = 0, background = 0;
+                SeenColors(info, attribute, &foreground, &background);
+                AppendColor(&out, 38, foreground);
+                AppendColor(&out, 48, background);
                 last = attribute;
             }
             AppendChar(&out, sim::CellChar(x, y));
@@ -55,6 +89,13 @@ void DrawScreen() {
         out += "\x1b[0m\r\n";
     }
     WriteAll(out);
+}
+
+void ShowTerminal() {
+    sim::TerminalColors terminal = sim::TerminalColorsNow();
+    for (int i = 0; i < 16; ++i) PrintColor(("ansi " + std::to_string(i)).c_str(), terminal.ansi[i]);
+    PrintColor("foreground", terminal.foreground);
+    PrintColor("background", terminal.background);
 }
 
 }  // namespace vhost

@@ -24,6 +24,7 @@ struct Options {
     std::vector<std::pair<Text, Text>> variables;  // --var, in order
     Text frontEnd;                                 // empty: a classic console
     Text registryFile;
+    Text vtLogFile;     // --vt-log: where the console's VT writes are appended at exit
     SHORT columns = 0;  // 0: the simulated console's own size
     SHORT rows = 0;
     std::vector<Text> lines;  // -c; none means standard input
@@ -65,6 +66,8 @@ void RunKeyName(Session *session, const Text &name);
 void ShowConsole();
 void ShowOptions();
 void ShowWindows();
+// The 18 colours the terminal behind a pseudo console shows (Linux).
+void ShowTerminal();
 
 // ---- text helpers (line_commands.cpp) ----
 // Through the host's own output, so that vhost's lines and the plugin's

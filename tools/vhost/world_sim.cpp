@@ -21,9 +21,9 @@ std::string Narrow(const Text &text) {
     return out;
 }
 
-std::string PathBytes(const Text &path) {
-    std::string bytes(path.size() * 3 + 1, '\0');
-    bytes.resize(Utf16ToUtf8(path.data(), path.size(), &bytes[0], bytes.size()));
+std::string Utf8Of(const Text &text) {
+    std::string bytes(text.size() * 3 + 1, '\0');
+    bytes.resize(Utf16ToUtf8(text.data(), text.size(), &bytes[0], bytes.size()));
     return bytes;
 }
 
@@ -54,7 +54,7 @@ bool PrepareWorld(const Options &options) {
     if (!SetUpFrontEnd(options.frontEnd)) return false;
     if (!options.registryFile.empty()) {
         // A file that does not exist yet is a registry that is still empty.
-        std::string path = PathBytes(options.registryFile);
+        std::string path = Utf8Of(options.registryFile);
         std::string error;
         if (std::ifstream(path) && !sim::LoadRegistry(path, &error)) {
             PrintError(Widen("vhost: registry ") + options.registryFile + Widen(", ") + FromUtf8(error));
@@ -65,9 +65,16 @@ bool PrepareWorld(const Options &options) {
 }
 
 void FinishWorld(const Options &options) {
+    if (!options.vtLogFile.empty()) {
+        std::string bytes = Utf8Of(sim::VtLog());
+        std::ofstream file(Utf8Of(options.vtLogFile), std::ios::binary | std::ios::app);
+        if (!file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) || !file.flush()) {
+            PrintError(Widen("vhost: cannot write the VT log ") + options.vtLogFile);
+        }
+    }
     if (!options.registryFile.empty()) {
         std::string error;
-        if (!sim::SaveRegistry(PathBytes(options.registryFile), &error)) {
+        if (!sim::SaveRegistry(Utf8Of(options.registryFile), &error)) {
             PrintError(Widen("vhost: ") + FromUtf8(error));
         }
     }

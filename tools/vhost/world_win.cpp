@@ -71,6 +71,10 @@ void DrawScreen() {
     PrintError(Widen("vhost: screen is available on Linux only"));
 }
 
+void ShowTerminal() {
+    PrintError(Widen("vhost: terminal is available on Linux only"));
+}
+
 }  // namespace vhost
 
 #endif
