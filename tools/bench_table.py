@@ -85,6 +85,22 @@ def recolour(table, runs):
               "<= 1 (band buffer)", allocs is not None and allocs <= 1)
 
 
+def terminal_apply(table, runs):
+    # Behind a pseudoconsole the host holds only the window's rows: an apply
+    # costs the same on a 9001-row buffer as on a 30-row one, and its
+    # sequences go out in one write.
+    small, large = get(runs, "BM_ApplyBehindTerminal/rows:30"), get(runs, "BM_ApplyBehindTerminal/rows:9001")
+    us = cpu_ns(small) / 1e3 if small else None
+    table.add("Applying a scheme behind a terminal, 120 x 30", us, f"{us:.1f} us" if small else "", "< 1000 us",
+              us is not None and us < 1000)
+    r = ratio(runs, "BM_ApplyBehindTerminal/rows:9001", "BM_ApplyBehindTerminal/rows:30")
+    table.add("Applying behind a terminal, 9001 / 30 rows", r, f"{r:.2f}" if r is not None else "",
+              "<= 1.5 (size-free)", r is not None and r <= 1.5)
+    writes = max((run.get("writes", 0) for run in (small, large) if run), default=None)
+    table.add("Console writes per apply behind a terminal", writes, f"{writes:g}" if writes is not None else "",
+              "= 1", writes == 1)
+
+
 def textio(table, runs):
     for arg, label in ((0, "ANSI"), (1, "UTF-16"), (3, "UTF-8")):
         run = get(runs, f"BM_ReadLine/{arg}")
@@ -211,6 +227,7 @@ def main():
     directory = sys.argv[1]
     table = Table()
     recolour(table, load(directory, "recolour_bench"))
+    terminal_apply(table, load(directory, "terminal_apply_bench"))
     textio(table, load(directory, "textio_bench"))
     scheme_file(table, load(directory, "scheme_file_bench"))
     importing(table, load(directory, "import_bench"))
