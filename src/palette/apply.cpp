@@ -266,7 +266,8 @@ ApplyResult ApplyScheme(const ColorScheme *scheme, KeyInfo *key) {
         // palette write would not reach it. The host holds only the
         // window's rows, and the terminal gets the cells it changes there.
         SetConsoleTextAttribute(g_plugin.console, scheme->StdColors);
-        RecolourRows(columns, info.srWindow.Top, static_cast<SHORT>(info.srWindow.Bottom + 1), &previous, scheme);
+        LONG bottom = info.srWindow.Bottom < rows ? info.srWindow.Bottom + 1 : rows;
+        RecolourRows(columns, info.srWindow.Top, static_cast<SHORT>(bottom), &previous, scheme);
     } else {
         if (!WriteSchemeToConsole(&info, scheme)) return APPLY_NOT_WRITTEN;
         RecolourScreen(columns, rows, &previous, scheme);
