@@ -94,6 +94,42 @@ TEST_F(WindowsTest, VisibleOnlyWhenEveryAncestorIsVisible) {
     EXPECT_EQ(GetParent(child), hidden);
 }
 
+LRESULT CALLBACK PlainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// GetParent names a pop-up's owner; GA_PARENT never does; GA_ROOTOWNER climbs
+// parents and then owners as GetParent reports them.
+TEST_F(WindowsTest, AncestorsClimbParentsAndOnlyAPopupsOwner) {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = PlainProcedure;
+    wc.lpszClassName = u"Probe";
+    ASSERT_NE(RegisterClassExW(&wc), 0);
+    HWND owner = Window(u"Owner");
+    HWND ownerChild = Window(u"Inner", owner);
+    // An owner given as a child is taken as the child's top-level window.
+    HWND popup = CreateWindowExW(0, u"Probe", u"", WS_POPUP, 0, 0, 10, 10, ownerChild, nullptr, nullptr, nullptr);
+    HWND overlapped = CreateWindowExW(0, u"Probe", u"", WS_OVERLAPPED, 0, 0, 10, 10, owner, nullptr, nullptr, nullptr);
+    HWND child = CreateWindowExW(0, u"Probe", u"", WS_CHILD, 0, 0, 5, 5, popup, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(popup && overlapped && child);
+
+    EXPECT_EQ(GetParent(popup), owner);
+    EXPECT_EQ(GetParent(overlapped), nullptr);
+    EXPECT_EQ(GetWindow(overlapped, GW_OWNER), owner);
+    EXPECT_EQ(GetWindow(child, GW_OWNER), nullptr);
+    EXPECT_EQ(GetAncestor(popup, GA_PARENT), GetDesktopWindow());
+    EXPECT_EQ(GetAncestor(child, GA_PARENT), popup);
+    EXPECT_EQ(GetAncestor(child, GA_ROOT), popup);
+    EXPECT_EQ(GetAncestor(child, GA_ROOTOWNER), owner);
+    EXPECT_EQ(GetAncestor(overlapped, GA_ROOTOWNER), overlapped);
+    EXPECT_EQ(GetAncestor(ownerChild, GA_ROOTOWNER), owner);
+
+    DestroyWindow(child);
+    EXPECT_EQ(GetAncestor(child, GA_ROOTOWNER), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+}
+
 TEST_F(WindowsTest, FollowerCaptionCatchesUpWithTheConsoleTitleAfterItsDelay) {
     HWND view = Window(u"View");
     sim::FollowConsoleTitle(view, 100);
@@ -255,12 +291,32 @@ TEST_F(FrontEndsTest, ConEmuNamesItsWindowsInTheEnvironment) {
     EXPECT_FALSE(IsWindowVisible(GetConsoleWindow()));
 }
 
-TEST_F(FrontEndsTest, TerminalHidesAPseudoConsoleUnderATerminalAncestor) {
-    sim::FrontEndWindows terminal = sim::SetupFrontEnd(sim::FrontEnd::Terminal);
-    EXPECT_EQ(ClassOf(GetConsoleWindow()), u"PseudoConsoleWindow");
-    EXPECT_FALSE(IsWindowVisible(GetConsoleWindow()));
-    EXPECT_EQ(ClassOf(terminal.host), u"CASCADIA_HOSTING_WINDOW_CLASS");
-    EXPECT_TRUE(IsAncestor(Owner(terminal.host)));
+// The pseudo console's window is hidden and owned by the terminal's window
+// for Windows Terminal, whether the terminal started the shell or had it
+// handed off; another terminal leaves it without owner.
+TEST_F(FrontEndsTest, PseudoConsolesAreOwnedByWindowsTerminalWhereverItRuns) {
+    struct Case {
+        sim::FrontEnd frontEnd;
+        bool terminalOwns;
+        bool amongParents;
+    } cases[] = {{sim::FrontEnd::Terminal, true, true},
+                 {sim::FrontEnd::TerminalHandOff, true, false},
+                 {sim::FrontEnd::ConPty, false, true}};
+    for (const Case &c : cases) {
+        sim::Reset();
+        sim::FrontEndWindows windows = sim::SetupFrontEnd(c.frontEnd);
+        HWND console = GetConsoleWindow();
+        SCOPED_TRACE(static_cast<int>(c.frontEnd));
+        EXPECT_TRUE(sim::IsPseudoConsole());
+        EXPECT_EQ(ClassOf(console), u"PseudoConsoleWindow");
+        EXPECT_FALSE(IsWindowVisible(console));
+        EXPECT_EQ(GetAncestor(console, GA_ROOTOWNER), c.terminalOwns ? windows.host : console);
+        EXPECT_EQ(ClassOf(windows.host) == u"CASCADIA_HOSTING_WINDOW_CLASS", c.terminalOwns);
+        EXPECT_EQ(Owner(windows.host), windows.hostProcess);
+        EXPECT_EQ(IsAncestor(windows.hostProcess), c.amongParents);
+    }
+    sim::Reset();
+    EXPECT_FALSE(sim::IsPseudoConsole());
 }
 
 TEST_F(FrontEndsTest, NoFrontEndMeansNoConsoleWindow) {
@@ -280,6 +336,8 @@ TEST_F(FrontEndsTest, FrontEndNamesParse) {
         {"console2", sim::FrontEnd::Console2},
         {"conemu", sim::FrontEnd::ConEmu},
         {"terminal", sim::FrontEnd::Terminal},
+        {"conpty", sim::FrontEnd::ConPty},
+        {"terminal-handoff", sim::FrontEnd::TerminalHandOff},
         {"none", sim::FrontEnd::None}};
     for (const auto &name : names) {
         sim::FrontEnd parsed = sim::FrontEnd::None;

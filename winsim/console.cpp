@@ -358,7 +358,9 @@ void WriteToScreen(const std::u16string &written, bool logged) {
     bool vt = (console.outputMode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
     // vhost's mirror of its standard streams is no console write: it stays text.
     if (logged && vt) LogVt(written);
-    const std::u16string text = logged && vt && processed ? ParseVt(written) : written;
+    std::u16string parsed;
+    if (logged && vt && processed) parsed = ParseVt(written);
+    const std::u16string &text = logged && vt && processed ? parsed : written;
     for (char16_t ch : text) {
         if (processed) {
             if (ch == u'\r') {

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# vhost's own lines (echo, set, option, options) with the plugin loaded but
+# vhost's own lines (echo, set, option, options, terminal) with the plugin loaded but
 # never asked to do anything. Standard output, standard error and the exit
 # status must match vhost_basics.out, .err and .rc byte for byte.
 set -euo pipefail
@@ -20,4 +20,7 @@ expect_run vhost_basics --ver 29.5 --var noloadmsg=1 --var _batchline=7 \
   -c "options" \
   -c "option StdColors" \
   -c "frobnicate"
+# A hand-off pseudo console: the terminal's own colours (its default
+# profile, untouched by the console's table) and its windows.
+expect_run vhost_terminal --frontend terminal-handoff --var noloadmsg=1 -c "terminal" -c "windows"
 transcripts_done
