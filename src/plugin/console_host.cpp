@@ -120,10 +120,11 @@ HWND FindWindowsTerminal(void) {
     return FindAncestorWindow(TERMINAL_CLASS);
 }
 
+// Window classes are named without regard to case.
 bool HasClass(HWND window, LPCWSTR wanted) {
     WCHAR className[1024];
     if (!window || !RealGetWindowClassW(window, className, 1024)) return false;
-    return StrCompare(className, wanted) == 0;
+    return StrCompareI(className, wanted) == 0;
 }
 
 // The switch is read once, at start-up, as the user left it for new
@@ -309,10 +310,7 @@ HWND ClassifyConsoleHost(ConsoleHostCode *codeOut, HWND *displayWindowOut) {
 
 HWND FindPseudoConsoleWindow(void) {
     HWND console = GetConsoleWindow();
-    if (!console) return nullptr;
-    WCHAR className[1024];
-    if (!RealGetWindowClassW(console, className, 1024)) return nullptr;
-    return StrCompareI(className, TEXT("PseudoConsoleWindow")) == 0 ? console : nullptr;
+    return HasClass(console, TEXT("PseudoConsoleWindow")) ? console : nullptr;
 }
 
 // Every window of one Windows Terminal may live in one process, so the
