@@ -1,6 +1,7 @@
-// The console: its screen buffer of cells, the title, modes, colour table
-// and attached processes. Typed input and the standard handles are in
-// console_streams.cpp.
+// The console: the title, modes, colour table and attached processes, and
+// the information calls on its screen buffers (console_buffers.cpp holds
+// the buffers, console_input.cpp the input records; typed text and the
+// standard handles are in console_streams.cpp).
 #include "machine.h"
 
 using namespace winsim;
@@ -9,27 +10,16 @@ namespace winsim {
 
 namespace {
 
-struct Cell {
-    WCHAR ch;
-    WORD attribute;
-};
-
 struct TitleChange {
     ULONGLONG at;
     std::u16string title;
 };
 
+// What belongs to the console as a whole; each screen buffer's own state
+// is in console_buffers.cpp.
 struct Console {
-    SHORT columns = 0;
-    SHORT rows = 0;
-    std::vector<Cell> cells;
-    COORD cursor = {0, 0};
-    SMALL_RECT view = {0, 0, 0, 0};  // the window rectangle, inclusive
-    WORD attribute = 0x07;
-    WORD popupAttribute = 0xF5;
     COLORREF colors[16] = {};
     DWORD inputMode = 0;
-    DWORD outputMode = 0;
     std::u16string title;
     std::vector<TitleChange> titleHistory;  // every change, for windows that follow it
     std::u16string log;
@@ -42,10 +32,6 @@ struct Console {
 Console &C() {
     return AreaState<Console>();
 }
-
-// The screen buffer.
-Cell &CellAt(SHORT x, SHORT y);
-void ResizeScreen(SHORT columns, SHORT rows);
 
 }  // namespace
 
@@ -67,15 +53,15 @@ SHORT Smaller(SHORT a, SHORT b) {
 }
 
 // What GetConsoleScreenBufferInfoEx reports.
-void FillBufferInfo(CONSOLE_SCREEN_BUFFER_INFOEX &info) {
+void FillBufferInfo(const ScreenBuffer &buffer, CONSOLE_SCREEN_BUFFER_INFOEX &info) {
     const Console &console = C();
     info.cbSize = sizeof(CONSOLE_SCREEN_BUFFER_INFOEX);
-    info.dwSize = {console.columns, console.rows};
-    info.dwCursorPosition = console.cursor;
-    info.wAttributes = console.attribute;
-    info.srWindow = console.view;
-    info.dwMaximumWindowSize = {Smaller(console.columns, kLargestColumns), Smaller(console.rows, kLargestRows)};
-    info.wPopupAttributes = console.popupAttribute;
+    info.dwSize = {buffer.columns, buffer.rows};
+    info.dwCursorPosition = buffer.cursor;
+    info.wAttributes = buffer.attribute;
+    info.srWindow = buffer.view;
+    info.dwMaximumWindowSize = {Smaller(buffer.columns, kLargestColumns), Smaller(buffer.rows, kLargestRows)};
+    info.wPopupAttributes = buffer.popupAttribute;
     info.bFullscreenSupported = FALSE;
     for (int i = 0; i < 16; ++i) info.ColorTable[i] = console.colors[i];
 }
@@ -106,7 +92,8 @@ WINSIM_API DWORD WINAPI GetConsoleProcessList(LPDWORD list, DWORD count) {
 WINSIM_API BOOL WINAPI GetConsoleMode(HANDLE console, LPDWORD mode) {
     if (sim::ShouldFail("GetConsoleMode")) return FALSE;
     HandleObject *object = FindHandle(console);
-    if (!IsConsoleInput(object) && !IsConsoleOutput(object)) {
+    ScreenBuffer *buffer = BufferOf(object);
+    if (!IsConsoleInput(object) && !buffer) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
@@ -114,24 +101,26 @@ WINSIM_API BOOL WINAPI GetConsoleMode(HANDLE console, LPDWORD mode) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    *mode = IsConsoleInput(object) ? C().inputMode : C().outputMode;
+    *mode = buffer ? buffer->mode : C().inputMode;
     return TRUE;
 }
 
 WINSIM_API BOOL WINAPI SetConsoleMode(HANDLE console, DWORD mode) {
     if (sim::ShouldFail("SetConsoleMode")) return FALSE;
     HandleObject *object = FindHandle(console);
-    if (!IsConsoleInput(object) && !IsConsoleOutput(object)) {
+    ScreenBuffer *buffer = BufferOf(object);
+    if (!IsConsoleInput(object) && !buffer) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    (IsConsoleInput(object) ? C().inputMode : C().outputMode) = mode;
+    (buffer ? buffer->mode : C().inputMode) = mode;
     return TRUE;
 }
 
 WINSIM_API BOOL WINAPI GetConsoleScreenBufferInfo(HANDLE console, PCONSOLE_SCREEN_BUFFER_INFO info) {
     if (sim::ShouldFail("GetConsoleScreenBufferInfo")) return FALSE;
-    if (!IsConsoleOutput(FindHandle(console))) {
+    const ScreenBuffer *buffer = BufferOf(FindHandle(console));
+    if (!buffer) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
@@ -140,7 +129,7 @@ WINSIM_API BOOL WINAPI GetConsoleScreenBufferInfo(HANDLE console, PCONSOLE_SCREE
         return FALSE;
     }
     CONSOLE_SCREEN_BUFFER_INFOEX ex;
-    FillBufferInfo(ex);
+    FillBufferInfo(*buffer, ex);
     info->dwSize = ex.dwSize;
     info->dwCursorPosition = ex.dwCursorPosition;
     info->wAttributes = ex.wAttributes;
@@ -155,11 +144,12 @@ WINSIM_API BOOL WINAPI GetConsoleScreenBufferInfoEx(HANDLE console, PCONSOLE_SCR
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    if (!IsConsoleOutput(FindHandle(console))) {
+    const ScreenBuffer *buffer = BufferOf(FindHandle(console));
+    if (!buffer) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    FillBufferInfo(*info);
+    FillBufferInfo(*buffer, *info);
     return TRUE;
 }
 
@@ -177,14 +167,14 @@ bool Refuse() {
 // must lie inside the buffer. A rectangle one past the buffer, as Windows
 // wants it, is refused after the attributes were taken. The colour table
 // never reaches Wine's console at all.
-bool WriteInfoAsWine(const CONSOLE_SCREEN_BUFFER_INFOEX &info) {
-    Console &state = C();
+bool WriteInfoAsWine(ScreenBuffer &state, const CONSOLE_SCREEN_BUFFER_INFOEX &info) {
     COORD cursor = info.dwCursorPosition;
     if (cursor.X < 0 || cursor.X >= state.columns || cursor.Y < 0 || cursor.Y >= state.rows) return Refuse();
     state.cursor = cursor;
     const SMALL_RECT &view = state.view;
     if (info.dwSize.X < view.Right - view.Left + 1 || info.dwSize.Y < view.Bottom - view.Top + 1) return Refuse();
-    if (info.dwSize.X != state.columns || info.dwSize.Y != state.rows) ResizeScreen(info.dwSize.X, info.dwSize.Y);
+    if (info.dwSize.X != state.columns || info.dwSize.Y != state.rows)
+        ResizeScreen(state, info.dwSize.X, info.dwSize.Y);
     state.attribute = info.wAttributes;
     state.popupAttribute = info.wPopupAttributes;
     const SMALL_RECT &window = info.srWindow;
@@ -208,18 +198,21 @@ WINSIM_API BOOL WINAPI SetConsoleScreenBufferInfoEx(HANDLE console, PCONSOLE_SCR
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    if (!IsConsoleOutput(FindHandle(console))) {
+    ScreenBuffer *buffer = BufferOf(FindHandle(console));
+    if (!buffer) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    if (C().wineInfoWrites) return WriteInfoAsWine(*info) ? TRUE : FALSE;
+    if (C().wineInfoWrites) return WriteInfoAsWine(*buffer, *info) ? TRUE : FALSE;
     if (info->dwSize.X <= 0 || info->dwSize.Y <= 0 || info->dwSize.X == 0x7FFF || info->dwSize.Y == 0x7FFF) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    Console &state = C();
-    if (info->dwSize.X != state.columns || info->dwSize.Y != state.rows) ResizeScreen(info->dwSize.X, info->dwSize.Y);
-    for (int i = 0; i < 16; ++i) state.colors[i] = info->ColorTable[i];
+    ScreenBuffer &state = *buffer;
+    if (info->dwSize.X != state.columns || info->dwSize.Y != state.rows) {
+        ResizeScreen(state, info->dwSize.X, info->dwSize.Y);
+    }
+    for (int i = 0; i < 16; ++i) C().colors[i] = info->ColorTable[i];
     state.attribute = info->wAttributes;
     state.popupAttribute = info->wPopupAttributes;
     if (info->dwCursorPosition.X >= 0 && info->dwCursorPosition.X < state.columns && info->dwCursorPosition.Y >= 0 &&
@@ -246,229 +239,12 @@ WINSIM_API BOOL WINAPI SetConsoleScreenBufferInfoEx(HANDLE console, PCONSOLE_SCR
 
 WINSIM_API BOOL WINAPI SetConsoleTextAttribute(HANDLE console, WORD attributes) {
     if (sim::ShouldFail("SetConsoleTextAttribute")) return FALSE;
-    if (!IsConsoleOutput(FindHandle(console))) {
+    ScreenBuffer *buffer = BufferOf(FindHandle(console));
+    if (!buffer) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    C().attribute = attributes;
-    return TRUE;
-}
-
-// The console screen buffer: cells, resizing, and text written at the
-// cursor the way the classic console device processes it.
-namespace winsim {
-
-namespace {
-
-void ScrollUp() {
-    Console &console = C();
-    size_t width = static_cast<size_t>(console.columns);
-    console.cells.erase(console.cells.begin(), console.cells.begin() + static_cast<std::ptrdiff_t>(width));
-    console.cells.insert(console.cells.end(), width, Cell{u' ', console.attribute});
-}
-
-void NewLine() {
-    Console &console = C();
-    console.cursor.X = 0;
-    if (console.cursor.Y + 1 >= console.rows) {
-        ScrollUp();
-    } else {
-        ++console.cursor.Y;
-    }
-}
-
-void PutChar(WCHAR ch, bool wrap) {
-    Console &console = C();
-    CellAt(console.cursor.X, console.cursor.Y) = Cell{ch, console.attribute};
-    if (console.cursor.X + 1 < console.columns) {
-        ++console.cursor.X;
-    } else if (wrap) {
-        NewLine();
-    }
-}
-
-void PutTab(bool wrap) {
-    Console &console = C();
-    int blanks = 8 - console.cursor.X % 8;
-    for (int i = 0; i < blanks; ++i) {
-        bool lastColumn = console.cursor.X == console.columns - 1;
-        PutChar(u' ', wrap);
-        if (lastColumn) break;  // a tab stop never carries over to the next line
-    }
-}
-
-// The console scrolls its window to keep the cursor in sight after output.
-void KeepCursorVisible() {
-    Console &console = C();
-    SMALL_RECT &view = console.view;
-    SHORT shiftY = 0;
-    if (console.cursor.Y > view.Bottom) shiftY = static_cast<SHORT>(console.cursor.Y - view.Bottom);
-    if (console.cursor.Y < view.Top) shiftY = static_cast<SHORT>(console.cursor.Y - view.Top);
-    view.Top = static_cast<SHORT>(view.Top + shiftY);
-    view.Bottom = static_cast<SHORT>(view.Bottom + shiftY);
-    SHORT shiftX = 0;
-    if (console.cursor.X > view.Right) shiftX = static_cast<SHORT>(console.cursor.X - view.Right);
-    if (console.cursor.X < view.Left) shiftX = static_cast<SHORT>(console.cursor.X - view.Left);
-    view.Left = static_cast<SHORT>(view.Left + shiftX);
-    view.Right = static_cast<SHORT>(view.Right + shiftX);
-}
-
-SHORT Clamp(SHORT value, SHORT low, SHORT high) {
-    return value < low ? low : value > high ? high : value;
-}
-
-Cell &CellAt(SHORT x, SHORT y) {
-    Console &console = C();
-    return console.cells[static_cast<size_t>(y) * static_cast<size_t>(console.columns) + static_cast<size_t>(x)];
-}
-
-void ResizeScreen(SHORT columns, SHORT rows) {
-    Console &console = C();
-    std::vector<Cell> cells(static_cast<size_t>(columns) * static_cast<size_t>(rows), Cell{u' ', console.attribute});
-    for (SHORT y = 0; y < rows && y < console.rows; ++y) {
-        for (SHORT x = 0; x < columns && x < console.columns; ++x) {
-            cells[static_cast<size_t>(y) * static_cast<size_t>(columns) + static_cast<size_t>(x)] = CellAt(x, y);
-        }
-    }
-    console.cells.swap(cells);
-    console.columns = columns;
-    console.rows = rows;
-    console.cursor.X = Clamp(console.cursor.X, 0, static_cast<SHORT>(columns - 1));
-    console.cursor.Y = Clamp(console.cursor.Y, 0, static_cast<SHORT>(rows - 1));
-
-    // The window never reaches past the buffer.
-    SMALL_RECT &view = console.view;
-    SHORT width = static_cast<SHORT>(view.Right - view.Left + 1);
-    SHORT height = static_cast<SHORT>(view.Bottom - view.Top + 1);
-    if (width > columns) width = columns;
-    if (height > rows) height = rows;
-    view.Left = Clamp(view.Left, 0, static_cast<SHORT>(columns - width));
-    view.Top = Clamp(view.Top, 0, static_cast<SHORT>(rows - height));
-    view.Right = static_cast<SHORT>(view.Left + width - 1);
-    view.Bottom = static_cast<SHORT>(view.Top + height - 1);
-}
-
-}  // namespace
-
-void WriteToScreen(const std::u16string &written, bool logged) {
-    Console &console = C();
-    if (logged) console.log += written;
-    bool processed = (console.outputMode & ENABLE_PROCESSED_OUTPUT) != 0;
-    bool wrap = (console.outputMode & ENABLE_WRAP_AT_EOL_OUTPUT) != 0;
-    bool vt = (console.outputMode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
-    // vhost's mirror of its standard streams is no console write: it stays text.
-    if (logged && vt) LogVt(written);
-    std::u16string parsed;
-    if (logged && vt && processed) parsed = ParseVt(written);
-    const std::u16string &text = logged && vt && processed ? parsed : written;
-    for (char16_t ch : text) {
-        if (processed) {
-            if (ch == u'\r') {
-                console.cursor.X = 0;
-                continue;
-            }
-            if (ch == u'\n') {
-                NewLine();
-                continue;
-            }
-            if (ch == u'\b') {
-                if (console.cursor.X > 0) --console.cursor.X;
-                continue;
-            }
-            if (ch == u'\t') {
-                PutTab(wrap);
-                continue;
-            }
-            if (ch == u'\a') continue;
-        }
-        PutChar(ch, wrap);
-    }
-    KeepCursorVisible();
-}
-
-}  // namespace winsim
-
-// Text and attribute output to the console screen buffer.
-
-namespace {
-
-// Number of cells from `start` to the end of the buffer, or -1 when the
-// start lies outside it.
-long long CellsFrom(COORD start) {
-    const Console &console = C();
-    if (start.X < 0 || start.Y < 0 || start.X >= console.columns || start.Y >= console.rows) return -1;
-    return static_cast<long long>(console.rows - start.Y) * console.columns - start.X;
-}
-
-}  // namespace
-
-WINSIM_API BOOL WINAPI WriteConsoleW(HANDLE console, const void *buffer, DWORD count, LPDWORD written,
-                                     LPVOID reserved) {
-    (void)reserved;
-    if (sim::ShouldFail("WriteConsoleW")) return FALSE;
-    if (!IsConsoleOutput(FindHandle(console))) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    if (!buffer && count > 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    const WCHAR *text = static_cast<const WCHAR *>(buffer);
-    WriteToScreen(std::u16string(text, text + count), true);
-    if (written) *written = count;
-    return TRUE;
-}
-
-// ---- ReadConsoleOutputAttribute ----
-// Runs across row ends; a start outside the buffer reads nothing and still
-// succeeds, as Windows does.
-WINSIM_API BOOL WINAPI ReadConsoleOutputAttribute(HANDLE console, LPWORD attributes, DWORD length, COORD start,
-                                                  LPDWORD read) {
-    if (sim::ShouldFail("ReadConsoleOutputAttribute")) return FALSE;
-    if (!IsConsoleOutput(FindHandle(console))) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    if (!read || (!attributes && length > 0)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    long long available = CellsFrom(start);
-    DWORD count = available < 0 ? 0 : available < length ? static_cast<DWORD>(available) : length;
-    const Console &state = C();
-    size_t first = static_cast<size_t>(start.Y) * static_cast<size_t>(state.columns) + static_cast<size_t>(start.X);
-    for (DWORD i = 0; i < count; ++i) attributes[i] = state.cells[first + i].attribute;
-    *read = count;
-    return TRUE;
-}
-
-// ---- WriteConsoleOutputAttribute ----
-// Runs across row ends and stops at the end of the buffer; a start outside
-// the buffer is refused with ERROR_INVALID_PARAMETER (Windows 10's console).
-WINSIM_API BOOL WINAPI WriteConsoleOutputAttribute(HANDLE console, const WORD *attributes, DWORD length, COORD start,
-                                                   LPDWORD written) {
-    if (sim::ShouldFail("WriteConsoleOutputAttribute")) return FALSE;
-    if (!IsConsoleOutput(FindHandle(console))) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    if (!written || (!attributes && length > 0)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    *written = 0;
-    if (length == 0) return TRUE;
-    long long available = CellsFrom(start);
-    if (available < 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    DWORD count = available < length ? static_cast<DWORD>(available) : length;
-    Console &state = C();
-    size_t first = static_cast<size_t>(start.Y) * static_cast<size_t>(state.columns) + static_cast<size_t>(start.X);
-    for (DWORD i = 0; i < count; ++i) state.cells[first + i].attribute = attributes[i];
-    *written = count;
+    buffer->attribute = attributes;
     return TRUE;
 }
 
@@ -494,7 +270,11 @@ DWORD ConsoleInputMode() {
 }
 
 void SetConsoleOutputMode(DWORD mode) {
-    C().outputMode = mode;
+    OriginalBuffer().mode = mode;
+}
+
+void LogConsoleWrite(const std::u16string &text) {
+    C().log += text;
 }
 
 void UseWineConsoleInfoWrites() {
@@ -550,16 +330,12 @@ void ResetConsole() {
     Console &console = C();
     console = Console();
     for (int i = 0; i < 16; ++i) console.colors[i] = kDefaultColors[i];
-    console.attribute = 0x07;
-    console.popupAttribute = 0xF5;
     console.inputMode = ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT | 0x01F0;
-    console.outputMode = ENABLE_PROCESSED_OUTPUT | ENABLE_WRAP_AT_EOL_OUTPUT;
     console.title = u"TCC";
     ResetConsoleVt();
-    ResizeScreen(120, 30);
-    console.view = {0, 0, 119, 29};
-    console.cursor = {0, 0};
+    ResetScreenBuffers();
     ResetStandardStreams();
+    ResetConsoleInput();
 
     sim::WindowSpec spec;
     spec.className = u"ConsoleWindowClass";
@@ -591,60 +367,35 @@ WINSIM_API BOOL WINAPI SetConsoleTitleW(LPCWSTR title) {
 }
 
 // The test side of the console: set it up and read back what was done.
-namespace {
-
-bool Inside(SHORT x, SHORT y) {
-    const winsim::Console &console = winsim::C();
-    return x >= 0 && y >= 0 && x < console.columns && y < console.rows;
-}
-
-}  // namespace
-
 namespace sim {
 
 // The window shows the whole width and at most 30 rows, as a console
 // window opened with a tall scroll-back buffer does.
 void SetConsoleSize(SHORT columns, SHORT rows) {
     if (columns <= 0 || rows <= 0) return;
-    winsim::Console &console = winsim::C();
-    winsim::ResizeScreen(columns, rows);
+    winsim::ScreenBuffer &buffer = winsim::ShownBuffer();
+    winsim::ResizeScreen(buffer, columns, rows);
     SHORT height = rows < 30 ? rows : 30;
-    console.view = {0, 0, static_cast<SHORT>(columns - 1), static_cast<SHORT>(height - 1)};
-    console.cursor = {0, 0};
+    buffer.view = {0, 0, static_cast<SHORT>(columns - 1), static_cast<SHORT>(height - 1)};
+    buffer.cursor = {0, 0};
 }
 
 CONSOLE_SCREEN_BUFFER_INFOEX ConsoleInfo() {
     CONSOLE_SCREEN_BUFFER_INFOEX info = {};
-    winsim::FillBufferInfo(info);
+    winsim::FillBufferInfo(winsim::ShownBuffer(), info);
     return info;
 }
 
 void SetConsoleAttribute(WORD attribute) {
-    winsim::C().attribute = attribute;
+    winsim::ShownBuffer().attribute = attribute;
 }
 
 void SetConsoleColorTable(const COLORREF table[16]) {
     for (int i = 0; i < 16; ++i) winsim::C().colors[i] = table[i];
 }
 
-WCHAR CellChar(SHORT x, SHORT y) {
-    return Inside(x, y) ? winsim::CellAt(x, y).ch : 0;
-}
-
-WORD CellAttribute(SHORT x, SHORT y) {
-    return Inside(x, y) ? winsim::CellAt(x, y).attribute : 0;
-}
-
-void SetCellAttribute(SHORT x, SHORT y, WORD attribute) {
-    if (Inside(x, y)) winsim::CellAt(x, y).attribute = attribute;
-}
-
-std::u16string RowText(SHORT y) {
-    if (!Inside(0, y)) return std::u16string();
-    std::u16string text;
-    for (SHORT x = 0; x < winsim::C().columns; ++x) text.push_back(winsim::CellAt(x, y).ch);
-    size_t end = text.find_last_not_of(u' ');
-    return end == std::u16string::npos ? std::u16string() : text.substr(0, end + 1);
+DWORD ConsoleInputModeNow() {
+    return winsim::C().inputMode;
 }
 
 std::u16string ConsoleLog() {

@@ -25,6 +25,8 @@ struct ConsoleStream : RecordOf<ConsoleStream> {
     std::string pendingUtf8;
     // Standard, duplicated: the standard handle whose capture it writes to
     uintptr_t aliasOf = 0;
+    // Console output: the screen buffer it leads to (0: the original)
+    unsigned buffer = 0;
 };
 
 // Only for handles of the console kinds and standard handles.
@@ -206,8 +208,10 @@ bool IsPipeHandle(const HandleObject &object) {
     return object.kind == HandleKind::Standard && Stream(object).target != sim::StdTarget::Console;
 }
 
-HANDLE OpenConsole(HandleKind kind, DWORD access) {
-    HandleObject object = StreamHandle(kind, new ConsoleStream);
+HANDLE OpenConsole(HandleKind kind, DWORD access, unsigned buffer) {
+    auto *stream = new ConsoleStream;
+    stream->buffer = kind == HandleKind::ConsoleOutput ? buffer : 0;
+    HandleObject object = StreamHandle(kind, stream);
     object.access = access;
     SetLastError(ERROR_SUCCESS);
     return AddHandle(object);
@@ -227,10 +231,16 @@ HandleObject DuplicateStandardHandle(const HandleObject &source, HANDLE value) {
     return copy;
 }
 
+unsigned ScreenBufferIdOf(const HandleObject &object) {
+    return object.kind == HandleKind::ConsoleOutput ? Stream(object).buffer : 0;
+}
+
 // Byte writes to the console are read as UTF-8; a character split between
-// two writes is completed by the second.
+// two writes is completed by the second. vhost's mirror of a standard
+// stream lands in the original buffer, where the standard handles lead.
 void WriteConsoleBytes(HandleObject &object, const std::string &bytes, bool logged) {
-    WriteToScreen(FromUtf8(bytes, &Stream(object).pendingUtf8), logged);
+    ScreenBuffer *buffer = BufferOf(&object);
+    WriteToScreen(buffer ? *buffer : OriginalBuffer(), FromUtf8(bytes, &Stream(object).pendingUtf8), logged);
 }
 
 BOOL WriteStandardStream(HandleObject &object, const char *bytes, DWORD count) {

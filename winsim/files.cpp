@@ -163,7 +163,7 @@ WINSIM_API HANDLE WINAPI CreateFileW(LPCWSTR name, DWORD access, DWORD share, LP
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
-    if (EqualNoCase(name, u"conout$")) return OpenConsole(HandleKind::ConsoleOutput, access);
+    if (EqualNoCase(name, u"conout$")) return OpenConsole(HandleKind::ConsoleOutput, access, ShownBufferId());
     if (EqualNoCase(name, u"conin$")) return OpenConsole(HandleKind::ConsoleInput, access);
     if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING ||
         (disposition == TRUNCATE_EXISTING && !(access & kWriteRights))) {

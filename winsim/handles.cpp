@@ -18,7 +18,9 @@ WINSIM_API BOOL WINAPI CloseHandle(HANDLE handle) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
+    bool screenBuffer = object->kind == HandleKind::ConsoleOutput;
     RemoveHandle(handle);
+    if (screenBuffer) DropUnheldScreenBuffers();
     return TRUE;
 }
 

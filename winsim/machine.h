@@ -198,8 +198,12 @@ void SetStandardHandle(DWORD which, HANDLE handle);
 int StandardIndex(DWORD which);  // 0..2, or -1
 bool IsConsoleOutput(const HandleObject *object);
 bool IsConsoleInput(const HandleObject *object);
-// console_streams.cpp: a new handle of "conout$" or "conin$"
-HANDLE OpenConsole(HandleKind kind, DWORD access);
+// console_streams.cpp: a new handle of "conout$" or "conin$"; an output
+// handle leads to screen buffer `buffer`
+HANDLE OpenConsole(HandleKind kind, DWORD access, unsigned buffer = 0);
+// console_streams.cpp: the screen buffer a console output handle leads to
+// (0, the original, for standard handles)
+unsigned ScreenBufferIdOf(const HandleObject &object);
 // console_streams.cpp: what DuplicateHandle makes of a standard handle: an ordinary
 // handle of what it leads to; `value` is the source handle.
 HandleObject DuplicateStandardHandle(const HandleObject &source, HANDLE value);
@@ -230,14 +234,50 @@ void WriteConsoleBytes(HandleObject &object, const std::string &bytes, bool logg
 BOOL WriteStandardStream(HandleObject &object, const char *bytes, DWORD count);
 BOOL ReadStandardStream(HandleObject &object, void *buffer, DWORD size, DWORD *read);
 
-// console.cpp: writes text at the cursor as the console device does;
-// `logged` adds it to the console log (text the program wrote, not vhost's
-// mirror).
-void WriteToScreen(const std::u16string &text, bool logged);
+// console_buffers.cpp: one console screen buffer. The console keeps one
+// colour table for all of them; each has its own cells and state.
+struct ScreenCell {
+    WCHAR ch;
+    WORD attribute;
+};
+struct ScreenBuffer {
+    SHORT columns = 0;
+    SHORT rows = 0;
+    std::vector<ScreenCell> cells;
+    COORD cursor = {0, 0};
+    SMALL_RECT view = {0, 0, 0, 0};  // the window rectangle, inclusive
+    WORD attribute = 0x07;
+    WORD popupAttribute = 0xF5;
+    DWORD mode = ENABLE_PROCESSED_OUTPUT | ENABLE_WRAP_AT_EOL_OUTPUT;
+};
+// The buffer a console output handle leads to (a standard handle: the
+// original buffer); null for any other handle.
+ScreenBuffer *BufferOf(const HandleObject *object);
+ScreenBuffer &ShownBuffer();
+ScreenBuffer &OriginalBuffer();
+// The number a new "conout$" handle takes: the buffer shown.
+unsigned ShownBufferId();
+// A fresh original buffer of 120x30, shown, and no other.
+void ResetScreenBuffers();
+// Drops the buffers no handle leads to any more (after a close).
+void DropUnheldScreenBuffers();
+ScreenCell &CellAt(ScreenBuffer &buffer, SHORT x, SHORT y);
+// New size, keeping the cells that still fit, the cursor and the window inside.
+void ResizeScreen(ScreenBuffer &buffer, SHORT columns, SHORT rows);
+// Writes text at the cursor as the console device does; `logged` adds it
+// to the console log (text the program wrote, not vhost's mirror).
+void WriteToScreen(ScreenBuffer &buffer, const std::u16string &text, bool logged);
+// console.cpp: the log of everything written to the console device
+void LogConsoleWrite(const std::u16string &text);
 // console.cpp: the mode of the console's input, as SetConsoleMode left it
 DWORD ConsoleInputMode();
-// console.cpp: the screen buffer's mode, as a front end starts it
+// console.cpp: the original screen buffer's mode, as a front end starts it
 void SetConsoleOutputMode(DWORD mode);
+// console_input.cpp: the input buffer empty, no control handlers
+void ResetConsoleInput();
+// console_input.cpp: whether a record waits in the input buffer (typed
+// keys reached are acted on first)
+bool ConsoleInputWaiting();
 // console.cpp: one entry of the colour table (the mirror, under a pseudo
 // console), by console index; a reset puts back the host's built-in colour
 void SetMirrorColor(int index, COLORREF color);
@@ -288,6 +328,9 @@ DWORD CurrentProcessId();
 // time.cpp: the clock
 void AdvanceClock(ULONGLONG ms);
 ULONGLONG Now();
+// time.cpp: the virtual time the next timer, posted or sent message or
+// action of another program is due; false when none is pending
+bool NextMessageDue(ULONGLONG *due);
 // time.cpp: what a destroyed window leaves in the queue and the timers
 void DropPostedMessages(HWND window);
 void ForgetWindowTimers(HWND window);

@@ -72,6 +72,59 @@ SIM_API std::u16string ConsoleTitle();
 // Number of handles opened and not yet closed (console, files, snapshots).
 SIM_API int OpenHandleCount();
 
+// ---- console screen buffers ----
+// The console shows one screen buffer at a time (SetConsoleActiveScreenBuffer);
+// the read-back calls above (ConsoleInfo, CellChar, CellAttribute, RowText,
+// SetConsoleSize, SetConsoleAttribute, SetCellAttribute) work on the buffer
+// shown. The colour table belongs to the console, shared by every buffer.
+// A buffer goes with its last handle; if it was shown, the console shows the
+// most recently made buffer still there (in the end the original one, which
+// the standard handles lead to and which never goes).
+SIM_API bool ShowsOriginalBuffer();
+// Screen buffers there are, the original one included.
+SIM_API int ScreenBufferCount();
+// The mode of the buffer shown, as GetConsoleMode reports it for its handles.
+SIM_API DWORD ShownBufferMode();
+// The console's input mode, as GetConsoleMode reports it for "conin$".
+SIM_API DWORD ConsoleInputModeNow();
+
+// ---- console input ----
+// What the user does at the keyboard, queued in the console's input buffer
+// as INPUT_RECORDs that ReadConsoleInputW takes in order. Once none is left,
+// ReadConsoleInputW fails with ERROR_NO_DATA at once (Windows would wait), so
+// that a test which runs out of keys ends instead of hanging.
+//
+// Keys typed here are acted on when a read reaches them, as if pressed then:
+// with ENABLE_PROCESSED_INPUT on in the input mode, a Ctrl+C key-down goes
+// to the control handlers (CTRL_C_EVENT) rather than into the buffer, and a
+// Ctrl+Break key-down always does (CTRL_BREAK_EVENT). Records a program
+// writes with WriteConsoleInputW are taken as they are.
+SIM_API void TypeKeys(const std::vector<INPUT_RECORD> &records);
+// A key-down record of `repeat` presses, or a key-up record, with the scan
+// code a US keyboard gives the virtual key.
+SIM_API INPUT_RECORD KeyRecord(bool down, WORD virtualKey, WCHAR character, DWORD controlKeyState, WORD repeat = 1);
+// The user resizes the console window to columns x rows of the buffer shown:
+// its window takes that size, its width follows (its height grows to the
+// window's if smaller), and with ENABLE_WINDOW_INPUT on in the input mode a
+// WINDOW_BUFFER_SIZE_EVENT with the new buffer size is queued. Behind keys
+// typed and not yet read, it happens when a read reaches it.
+SIM_API void ResizeConsoleWindow(SHORT columns, SHORT rows);
+// The records waiting in the input buffer, typed ones not yet acted on
+// included.
+SIM_API std::vector<INPUT_RECORD> PendingConsoleInput();
+// Raises a console control event now, as the user's Ctrl+C or Ctrl+Break
+// would: the handlers SetConsoleCtrlHandler registered are called, the
+// last added first, until one returns TRUE. False when none did (Windows
+// would end the process then; winsim counts it in UnhandledCtrlEvents).
+SIM_API bool RaiseConsoleCtrlEvent(DWORD ctrlType);
+SIM_API int ConsoleCtrlHandlerCount();
+SIM_API int UnhandledCtrlEvents();
+// A wait for console input with nothing queued and nothing that could come
+// gives up after this much virtual time with no input and reports the input
+// handle signalled, so that the read which follows fails: a periodic timer
+// alone never keeps a waiting program alive in a test.
+constexpr DWORD kIdleInputLimitMs = 60000;
+
 // Where the process's standard handles lead.
 enum class StdTarget {
     Console,  // the console: text lands in the screen buffer

@@ -188,6 +188,26 @@ void RunLater(DWORD ms, std::function<void()> action) {
     state.later.push_back({state.now + ms, ++state.timerOrder, std::move(action)});
 }
 
+bool NextMessageDue(ULONGLONG *due) {
+    TimeState &state = State();
+    if (!state.incoming.empty() || !state.posted.empty()) {
+        *due = state.now;
+        return true;
+    }
+    bool found = false;
+    ULONGLONG next = 0;
+    if (Timer *timer = NextDueTimer(~0ULL)) {
+        next = timer->due;
+        found = true;
+    }
+    for (const LaterAction &action : state.later) {
+        if (!found || action.due < next) next = action.due;
+        found = true;
+    }
+    if (found) *due = next < state.now ? state.now : next;
+    return found;
+}
+
 void ProcessMessagesUntil(ULONGLONG until) {
     for (;;) {
         DispatchIncomingMessages();
@@ -269,6 +289,39 @@ WINSIM_API BOOL WINAPI PostMessageW(HWND window, UINT message, WPARAM wParam, LP
 WINSIM_API VOID WINAPI PostQuitMessage(int exitCode) {
     if (sim::ShouldFail("PostQuitMessage")) return;
     State().quitCodes.push_back(exitCode);
+}
+
+// ---- PeekMessageW ----
+// What is due now is dispatched here, to window procedures and timer
+// procedures alike, so nothing is left to hand back: PM_REMOVE answers
+// FALSE once it has run. PM_NOREMOVE only tells whether something is due.
+WINSIM_API BOOL WINAPI PeekMessageW(LPMSG message, HWND window, UINT first, UINT last, UINT remove) {
+    (void)window;
+    (void)first;
+    (void)last;
+    if (sim::ShouldFail("PeekMessageW")) return FALSE;
+    if (!message) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (!(remove & PM_REMOVE)) {
+        ULONGLONG due = 0;
+        if (!NextMessageDue(&due) || due > State().now) return FALSE;
+        *message = MSG{};
+        return TRUE;
+    }
+    ProcessMessagesUntil(State().now);
+    return FALSE;
+}
+
+WINSIM_API BOOL WINAPI TranslateMessage(const MSG *message) {
+    (void)message;
+    return FALSE;
+}
+
+WINSIM_API LRESULT WINAPI DispatchMessageW(const MSG *message) {
+    if (!message || !message->hwnd) return 0;
+    return CallProcedure(message->hwnd, message->message, message->wParam, message->lParam);
 }
 
 namespace sim {
