@@ -7,6 +7,7 @@ The layers, top first, as the code is meant to depend on itself:
 
     entry/            the exports, start-up and shutdown, the module's DllMain
     command/          the VIVANTA command
+    picker/           the interactive picker (/P)
     hotkey/ osd/      the key handler and the on-screen display
     palette/ import/  applying, showing and recognising schemes; other
                       tools' scheme files
@@ -23,8 +24,9 @@ import re
 import sys
 
 LAYERS = {
-    "entry": 7,
-    "command": 6,
+    "entry": 8,
+    "command": 7,
+    "picker": 6,
     "hotkey": 5,
     "osd": 5,
     "palette": 4,
