@@ -214,6 +214,9 @@ bool HasBrackets(LPCWSTR text) {
         request->listHotkeys = true;
     } else if (IsExactly(argument, length, TEXT("/M"))) {
         request->merge = true;
+    } else if (HasPrefix(argument, length, TEXT('P'))) {
+        request->picker = true;
+        request->pickerFilter = length > 2 ? OptionValue(argument) : nullptr;
     } else if (HasPrefix(argument, length, TEXT('O'))) {
         return ReadSwitchOption(argument, &request->osd, request);
     } else if (IsExactly(argument, length, TEXT("/Q"))) {
@@ -261,6 +264,8 @@ void InitCommandRequest(CommandRequest *request) {
     request->writeSpec = nullptr;
     request->scheme = nullptr;
     request->changes = false;
+    request->picker = false;
+    request->pickerFilter = nullptr;
     request->result = COMMAND_DONE;
     request->applied = nullptr;
 }

@@ -6,6 +6,7 @@
 #include "../base/base.h"
 #include "../hotkey/hotkey.h"
 #include "../import/import.h"
+#include "../picker/picker.h"
 #include "../plugin/host.h"
 #include "../schemes/schemes.h"
 #include "command.h"
@@ -202,6 +203,26 @@ void ApplySchemeArgument(CommandRequest *request) {
     return WriteSchemeStep(request);
 }
 
+// /P reads the files of /F (with /M) first, then picks from what is
+// loaded; nothing else goes with it.
+[[nodiscard]] CommandResult PickerStep(CommandRequest *request) {
+    if (request->readability || request->listHotkeys || request->writeSpec || request->restoreDefaults ||
+        request->restoreSaved || request->saveRoot != SAVE_NONE || request->hotkey >= 0 || request->osd >= 0 ||
+        request->followTheme >= 0 || request->view.kind != VIEW_NONE || request->scheme) {
+        return RefuseCombination(TEXT("/P"));
+    }
+    CommandResult ended = COMMAND_DONE;
+    if (request->schemeFile && (ended = ReadSchemeFileStep(request)) != COMMAND_DONE) return ended;
+    switch (RunPicker(request->pickerFilter)) {
+        case PICKED:
+            return request->result;
+        case PICKER_CANCELLED:
+            return request->result == COMMAND_DONE ? COMMAND_CANCELLED : request->result;
+        default:
+            return COMMAND_FAILED;
+    }
+}
+
 // The scheme just viewed stands instead of the settings screen; returns
 // true when it was shown.
 bool DisplayStep(const CommandRequest *request) {
@@ -213,6 +234,7 @@ bool DisplayStep(const CommandRequest *request) {
 
 // Carries the request out in the fixed order; returns the result code.
 [[nodiscard]] CommandResult CarryOutRequest(CommandRequest *request) {
+    if (request->picker) return PickerStep(request);
     if (request->readability) return ReadabilityStep(request);
     if (request->listHotkeys) return ListHotkeysStep(request);
     if (request->writeSpec) return WriteStep(request);

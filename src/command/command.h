@@ -30,8 +30,9 @@ enum SaveRoot { SAVE_NONE = 0, SAVE_CURRENT_USER = 1, SAVE_LOCAL_MACHINE = 2 };
 // writer's code for a missing argument, passed through, stays well defined.
 enum CommandResult : int {
     COMMAND_DONE = 0,
-    COMMAND_REFUSED = 1,  // argument error or forbidden combination
-    COMMAND_FAILED = 2,   // something that was carried out failed
+    COMMAND_REFUSED = 1,    // argument error or forbidden combination
+    COMMAND_FAILED = 2,     // something that was carried out failed
+    COMMAND_CANCELLED = 3,  // the picker was left without keeping a scheme
 };
 
 // What the arguments ask for. Texts point into g_argumentList.
@@ -52,6 +53,8 @@ struct CommandRequest {
     LPCWSTR writeSpec;
     LPCWSTR scheme;
     bool changes;  // something that /L and /W cannot go with
+    bool picker;
+    LPCWSTR pickerFilter;  // the text of /P:text, or null
     CommandResult result;
     const ColorScheme *applied;
 };

@@ -134,17 +134,21 @@ bool SendSchemeToTerminal(const ColorScheme *scheme) {
 // does, refuses a rectangle one past its buffer as an invalid parameter:
 // that console gets the rectangle exactly as it reported it. False when the
 // colours were not written.
-bool WriteSchemeToConsole(CONSOLE_SCREEN_BUFFER_INFOEX *info, const ColorScheme *scheme) {
-    for (int i = 0; i < 16; ++i) info->ColorTable[i] = scheme->palette[i];
-    info->wAttributes = scheme->StdColors;
+bool WriteBufferInfo(HANDLE buffer, CONSOLE_SCREEN_BUFFER_INFOEX *info) {
     ++info->srWindow.Right;
     ++info->srWindow.Bottom;
     if (!g_plugin.setBufferInfoEx) return false;
-    if (g_plugin.setBufferInfoEx(g_plugin.console, info)) return true;
+    if (g_plugin.setBufferInfoEx(buffer, info)) return true;
     if (GetLastError() != ERROR_INVALID_PARAMETER) return false;
     --info->srWindow.Right;
     --info->srWindow.Bottom;
-    return g_plugin.setBufferInfoEx(g_plugin.console, info) != FALSE;
+    return g_plugin.setBufferInfoEx(buffer, info) != FALSE;
+}
+
+bool WriteSchemeToConsole(CONSOLE_SCREEN_BUFFER_INFOEX *info, const ColorScheme *scheme) {
+    for (int i = 0; i < 16; ++i) info->ColorTable[i] = scheme->palette[i];
+    info->wAttributes = scheme->StdColors;
+    return WriteBufferInfo(g_plugin.console, info);
 }
 
 void SetHostDirectives(const ColorScheme *scheme) {
@@ -295,6 +299,32 @@ int RepaintConsoleWindows(void) {
 
     count += Repaint(FindConsoleDisplay(mainWindow, reply));
     return count;
+}
+
+bool WriteColorTable(HANDLE buffer, const DWORD palette[16]) {
+    CONSOLE_SCREEN_BUFFER_INFOEX info = {};
+    info.cbSize = sizeof info;
+    if (!g_plugin.getBufferInfoEx || !g_plugin.getBufferInfoEx(buffer, &info)) return false;
+    for (int i = 0; i < 16; ++i) info.ColorTable[i] = palette[i];
+    return WriteBufferInfo(buffer, &info);
+}
+
+bool WriteToTerminal(LPCWSTR text, DWORD length) {
+    return WriteSequences(text, length);
+}
+
+bool PreviewOnTerminal(const ColorScheme *scheme) {
+    WCHAR sequences[SEQUENCES_SIZE];
+    DWORD length = BuildSchemeSequences(scheme, sequences);
+    return WriteSequences(sequences, length);
+}
+
+// The terminal's own palette, foreground and background (OSC 104, 110, 111).
+bool RestoreTerminalColours(void) {
+    if (RewriteLastScheme()) return true;
+    if (g_palette.lastLength != 0) return false;
+    static const WCHAR RESET[] = TEXT("\x1b]104\x1b\\\x1b]110\x1b\\\x1b]111\x1b\\");
+    return WriteSequences(RESET, static_cast<DWORD>(StrLen(RESET)));
 }
 
 bool RewriteLastScheme(void) {

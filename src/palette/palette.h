@@ -47,6 +47,23 @@ struct PaletteGlobals {
 };
 extern PaletteGlobals g_palette;
 
+// Writes `palette` as the colour table of the screen buffer `buffer`, every
+// other field as the buffer has it. The console's buffers share one table,
+// so this changes what every one of them shows. False when it was refused.
+bool WriteColorTable(HANDLE buffer, const DWORD palette[16]);
+
+// Writes `text` to the console with VT processing on for that one write.
+bool WriteToTerminal(LPCWSTR text, DWORD length);
+
+// Sends the terminal the scheme's colours as ApplyScheme would, without
+// their becoming the colours last applied: a preview.
+bool PreviewOnTerminal(const ColorScheme *scheme);
+
+// After a preview: the colours last applied sent again or, when none were
+// applied in this session, the terminal told to take back its own (what
+// the host reports before a first apply is not what the terminal shows).
+bool RestoreTerminalColours(void);
+
 // Sends the terminal the colours last applied once more, as they were
 // sent, for a terminal that put its own back. False when colours do not
 // travel as sequences, none were applied yet, or the write failed.
