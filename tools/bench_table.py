@@ -223,6 +223,19 @@ def readability(table, runs):
     table.add("/C over 6,000 schemes", ms, f"{ms:.1f} ms" if run else "", "< 50 ms", ms is not None and ms < 50)
 
 
+def picker(table, runs):
+    # 10,000 schemes on a 120 x 40 window: model, redraw and colour table.
+    for name, label, limit in (("BM_PickerFilterKeystroke", "Picker: one filter keystroke, 10,000 schemes", 5000),
+                               ("BM_PickerMove", "Picker: one highlight move, 10,000 schemes", 1000)):
+        run = get(runs, name)
+        us = cpu_ns(run) / 1e3 if run else None
+        table.add(label, us, f"{us:.0f} us" if run else "", f"< {limit} us", us is not None and us < limit)
+    run = get(runs, "BM_PickerMove")
+    allocs = run.get("allocs") if run else None
+    table.add("Picker: allocations per move", allocs, f"{allocs:g}" if allocs is not None else "", "= 0",
+              allocs == 0)
+
+
 def main():
     directory = sys.argv[1]
     table = Table()
@@ -234,6 +247,7 @@ def main():
     import_limits(table, load(directory, "import_limits_bench"))
     key(table, load(directory, "key_bench"))
     readability(table, load(directory, "readability_bench"))
+    picker(table, load(directory, "picker_bench"))
     table.print()
 
 
