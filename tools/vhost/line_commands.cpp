@@ -140,6 +140,10 @@ void RunLine(Session *session, const Text &raw) {
         RunTheme(rest);
     } else if (EqualNoCase(word, "screen")) {
         DrawScreen();
+    } else if (EqualNoCase(word, "keys")) {
+        RunKeys(rest);
+    } else if (EqualNoCase(word, "resize")) {
+        RunResize(rest);
     } else if (EqualNoCase(word, "terminal")) {
         ShowTerminal();
     } else {

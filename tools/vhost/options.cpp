@@ -28,6 +28,10 @@ const char kUsage[] =
     "  vivanta ARGS | option //NAME=VALUE | set NAME[=VALUE] | echo TEXT\r\n"
     "  key CODE [shift] [ctrl] [alt] | keyname NAME | console | options | windows\r\n"
     "  wait MS | usage NAME | help NAME | theme dark|light | screen | terminal (Linux)\r\n"
+    "  keys KEY... : console input for the next command: Up Down Left Right PgUp PgDn\r\n"
+    "       Home End Del Tab Shift-Tab Enter Esc BkSp Space Ctrl-A..Ctrl-Z Ctrl-Break,\r\n"
+    "       NAME*N for N repeats, \"text\" typed character by character\r\n"
+    "  resize COLSxROWS : resizes the console window (Linux)\r\n"
     "Exit status: the last plugin command's result; 1 when the plugin refused to\r\n"
     "load; 2 for bad arguments or a module that cannot be loaded.\r\n";
 
@@ -42,17 +46,6 @@ bool TakesValue(const Text &name) {
         if (name == Widen(known)) return true;
     }
     return false;
-}
-
-bool ParseSize(const Text &text, SHORT *columns, SHORT *rows) {
-    size_t x = text.find_first_of(Widen("xX"));
-    if (x == Text::npos) return false;
-    DWORD c = 0, r = 0;
-    if (!ParseNumber(text.substr(0, x), &c) || !ParseNumber(text.substr(x + 1), &r)) return false;
-    if (c < 1 || c > 32767 || r < 1 || r > 32767) return false;
-    *columns = static_cast<SHORT>(c);
-    *rows = static_cast<SHORT>(r);
-    return true;
 }
 
 bool TakeOption(const Text &name, const Text &value, Options *options, Text *error) {
@@ -88,6 +81,17 @@ bool TakeOption(const Text &name, const Text &value, Options *options, Text *err
 }
 
 }  // namespace
+
+bool ParseSize(const Text &text, SHORT *columns, SHORT *rows) {
+    size_t x = text.find_first_of(Widen("xX"));
+    if (x == Text::npos) return false;
+    DWORD c = 0, r = 0;
+    if (!ParseNumber(text.substr(0, x), &c) || !ParseNumber(text.substr(x + 1), &r)) return false;
+    if (c < 1 || c > 32767 || r < 1 || r > 32767) return false;
+    *columns = static_cast<SHORT>(c);
+    *rows = static_cast<SHORT>(r);
+    return true;
+}
 
 bool ParseOptions(const std::vector<Text> &args, Options *options, Text *error) {
     options->version = Widen("28.01");

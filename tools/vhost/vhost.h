@@ -39,6 +39,8 @@ const int kExitUsage = 2;    // bad arguments, or no usable plugin module
 // Fills `options`; false (with `error` set) on a bad argument.
 bool ParseOptions(const std::vector<Text> &args, Options *options, Text *error);
 void PrintUsage();
+// COLSxROWS, each from 1 to 32767.
+bool ParseSize(const Text &text, SHORT *columns, SHORT *rows);
 
 // ---- plugin_loader.cpp ----
 struct Plugin {
@@ -63,6 +65,9 @@ struct Session {
 void RunLine(Session *session, const Text &line);
 void RunKey(Session *session, const Text &arguments);
 void RunKeyName(Session *session, const Text &name);
+// input_commands.cpp: `keys` and `resize`
+void RunKeys(const Text &arguments);
+void RunResize(const Text &argument);
 void ShowConsole();
 void ShowOptions();
 void ShowWindows();
@@ -99,5 +104,17 @@ void RunMessagesFor(DWORD ms);
 size_t MessageBoxCount();
 void PrintMessageBoxesSince(size_t first);
 void DrawScreen();
+// One key event for the console's input buffer.
+struct KeyPress {
+    bool down;
+    WORD virtualKey;
+    WCHAR character;
+    DWORD controlKeyState;
+    WORD repeat;
+};
+// Into the console's input buffer, for the next command to read.
+void QueueKeys(const std::vector<KeyPress> &presses);
+// The user resizes the console window (Linux).
+void ResizeWindow(SHORT columns, SHORT rows);
 
 }  // namespace vhost

@@ -115,4 +115,18 @@ void PrintMessageBoxesSince(size_t first) {
     }
 }
 
+// Typed at the simulated console: each key acts when the command reads it.
+void QueueKeys(const std::vector<KeyPress> &presses) {
+    std::vector<INPUT_RECORD> records;
+    for (const KeyPress &press : presses) {
+        records.push_back(
+            sim::KeyRecord(press.down, press.virtualKey, press.character, press.controlKeyState, press.repeat));
+    }
+    sim::TypeKeys(records);
+}
+
+void ResizeWindow(SHORT columns, SHORT rows) {
+    sim::ResizeConsoleWindow(columns, rows);
+}
+
 }  // namespace vhost

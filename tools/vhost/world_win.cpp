@@ -71,6 +71,36 @@ void DrawScreen() {
     PrintError(Widen("vhost: screen is available on Linux only"));
 }
 
+// The records go into the console's input buffer as they are, with the
+// scan code the keyboard layout gives the key.
+void QueueKeys(const std::vector<KeyPress> &presses) {
+    std::vector<INPUT_RECORD> records;
+    for (const KeyPress &press : presses) {
+        INPUT_RECORD record = {};
+        record.EventType = KEY_EVENT;
+        KEY_EVENT_RECORD &key = record.Event.KeyEvent;
+        key.bKeyDown = press.down ? TRUE : FALSE;
+        key.wRepeatCount = press.repeat;
+        key.wVirtualKeyCode = press.virtualKey;
+        key.wVirtualScanCode = static_cast<WORD>(MapVirtualKeyW(press.virtualKey, MAPVK_VK_TO_VSC));
+        key.uChar.UnicodeChar = press.character;
+        key.dwControlKeyState = press.controlKeyState;
+        records.push_back(record);
+    }
+    HANDLE input = CreateFileW(TEXT("CONIN$"), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                               OPEN_EXISTING, 0, NULL);
+    DWORD written = 0;
+    if (input == INVALID_HANDLE_VALUE ||
+        !WriteConsoleInputW(input, records.data(), static_cast<DWORD>(records.size()), &written)) {
+        PrintError(Widen("vhost: cannot queue console input"));
+    }
+    if (input != INVALID_HANDLE_VALUE) CloseHandle(input);
+}
+
+void ResizeWindow(SHORT, SHORT) {
+    PrintError(Widen("vhost: resize is available on Linux only"));
+}
+
 void ShowTerminal() {
     PrintError(Widen("vhost: terminal is available on Linux only"));
 }
