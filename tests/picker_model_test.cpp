@@ -117,3 +117,35 @@ TEST_F(PickerModelTest, CtrlRNeverPicksAnUnreadableSchemeWhileTheViewHasAReadabl
 }
 
 }  // namespace
+
+namespace {
+
+std::u16string RowText(const std::vector<CHAR_INFO> &cells, SHORT columns, SHORT row) {
+    std::u16string text;
+    for (SHORT x = 0; x < columns; ++x) text.push_back(cells[static_cast<size_t>(row) * columns + x].Char.UnicodeChar);
+    return text;
+}
+
+TEST_F(PickerModelTest, TheGridShowsViewsRowsSampleAndFilterInTheHighlightedSchemesAttributes) {
+    FreeSchemeList();
+    AddTestScheme(u"Ice Blue", 0x07, 0x0E, 0x0C, u"dirs:12;exe:10");
+    AddTestScheme(u"Smog", 0x17, 0x11, 0x1C)->dark = 0;
+    ASSERT_TRUE(OpenPickerModel(&model, g_schemes, g_schemes, nullptr));
+    std::vector<CHAR_INFO> cells(60 * 16);
+    DrawPicker(&model, cells.data(), 60, 16);
+    EXPECT_EQ(RowText(cells, 60, 0).substr(0, 36), u" Vivanta  [All 2]  Dark 1   Light 1 ");
+    EXPECT_EQ(RowText(cells, 60, 2).substr(0, 29), u">1* Ice Blue         dark  ! ");
+    EXPECT_EQ(cells[2 * 60].Attributes, 0x70);  // the highlight in reverse video
+    EXPECT_EQ(RowText(cells, 60, 14), u" Filter: _" + std::u16string(43, u' ') + u"2 of 2 ");
+    EXPECT_NE(RowText(cells, 60, 15).find(u"Esc cancel"), std::u16string::npos);
+
+    Type(u"smog");
+    DrawPicker(&model, cells.data(), 60, 16);
+    EXPECT_EQ(cells[0].Attributes, 0x17);  // Smog's own StdColors
+    EXPECT_NE(RowText(cells, 60, 15).find(u"Esc clear"), std::u16string::npos);
+
+    DrawPicker(&model, cells.data(), 59, 16);
+    EXPECT_EQ(RowText(cells, 59, 0).substr(0, 33), u"Make the window at least 60 x 16 ");
+}
+
+}  // namespace

@@ -207,7 +207,7 @@ void DrawFooter(const Grid *grid, const PickerModel *model, WORD attribute) {
     PutLine(grid, 0, static_cast<SHORT>(y + 1), text, attribute, static_cast<SHORT>(grid->columns - countsWidth));
     Put(grid, static_cast<SHORT>(grid->columns - countsWidth), static_cast<SHORT>(y + 1), counts, attribute,
         countsWidth);
-    Format(text, LINE_SIZE, TEXT(" Up/Down PgUp/PgDn  Tab view  ^R random  Enter keep  Esc %s"),
+    Format(text, LINE_SIZE, TEXT(" Arrows move  Tab view  ^R random  Enter keep  Esc %s"),
            model->filterLength ? TEXT("clear") : TEXT("cancel"));
     PutLine(grid, 0, static_cast<SHORT>(y + 2), text, attribute, grid->columns);
 }
