@@ -51,4 +51,10 @@ expect_run picker_refused "${quiet[@]}" --size 59x30 -c "vivanta /P" -c "vivanta
   -c "vivanta /C /P" -c "vivanta /P /S"
 expect_run picker_piped "${quiet[@]}" --pipe -c "vivanta /P"
 expect_run picker_take_command --frontend takecommand "${quiet[@]}" -c "vivanta /P"
+# Behind a terminal with VT sequences: a cancel sends the scheme applied
+# before again, or with none applied, the terminal's own colours back; a
+# kept scheme is sent as by name.
+vt=(--frontend terminal --var VIVANTA_VT=1 "${quiet[@]}")
+expect_run picker_vt "${vt[@]}" -c "keys Down Esc" -c "vivanta /P" -c "terminal" -c "vivanta /Q 4" \
+  -c "keys Up Up Esc" -c "vivanta /P" -c "terminal" -c "keys Home Enter" -c "vivanta /P" -c "terminal"
 transcripts_done
