@@ -19,7 +19,7 @@ class ConsoleBuffersTest : public WinsimTest {
     }
 };
 
-TEST_F(ConsoleBuffersTest, EachBufferKeepsItsCellsAndModeAndTheConsoleOneColourTable) {
+TEST_F(ConsoleBuffersTest, EachBufferKeepsItsCellsModeAndCursorAndTheConsoleOneColourTable) {
     HANDLE original = OpenConsoleOutput();
     ASSERT_TRUE(WriteConsoleW(original, u"user", 4, nullptr, nullptr));
     HANDLE own = NewBuffer();
@@ -30,6 +30,15 @@ TEST_F(ConsoleBuffersTest, EachBufferKeepsItsCellsAndModeAndTheConsoleOneColourT
     EXPECT_EQ(sim::ConsoleInfo().dwSize.Y, 30);
     ASSERT_TRUE(WriteConsoleW(own, u"picker", 6, nullptr, nullptr));
     ASSERT_TRUE(SetConsoleMode(own, 0));
+    CONSOLE_CURSOR_INFO cursor = {0, FALSE};
+    EXPECT_FALSE(SetConsoleCursorInfo(own, &cursor));  // a size of 1 to 100 percent only
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    cursor.dwSize = 100;
+    ASSERT_TRUE(SetConsoleCursorInfo(own, &cursor));
+    ASSERT_TRUE(GetConsoleCursorInfo(original, &cursor));
+    EXPECT_EQ(cursor.dwSize, 25u);
+    EXPECT_TRUE(cursor.bVisible);
+    EXPECT_FALSE(sim::ShownCursor().bVisible);
 
     // The colour table is the console's: set through one buffer, read through the other.
     CONSOLE_SCREEN_BUFFER_INFOEX info = {};
@@ -74,6 +83,13 @@ TEST_F(ConsoleBuffersTest, ClosingTheShownBufferShowsTheNewestLeftAndFailsAreInj
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
     EXPECT_FALSE(SetConsoleActiveScreenBuffer(Input()));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    CONSOLE_CURSOR_INFO cursor = {25, TRUE};
+    EXPECT_FALSE(GetConsoleCursorInfo(Input(), &cursor));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    sim::FailCall("SetConsoleCursorInfo", ERROR_INVALID_HANDLE);
+    HANDLE out = OpenConsoleOutput();
+    EXPECT_FALSE(SetConsoleCursorInfo(out, &cursor));
+    CloseHandle(out);
 }
 
 TEST_F(ConsoleBuffersTest, WriteConsoleOutputClipsToTheBlockAndTheBufferAndReportsWhatItWrote) {

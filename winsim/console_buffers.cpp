@@ -151,6 +151,36 @@ WINSIM_API BOOL WINAPI SetConsoleActiveScreenBuffer(HANDLE console) {
     return TRUE;
 }
 
+// ---- the cursor's size and visibility, each buffer its own ----
+// A size outside 1 to 100 percent is refused; a hidden cursor keeps its size.
+WINSIM_API BOOL WINAPI GetConsoleCursorInfo(HANDLE console, PCONSOLE_CURSOR_INFO info) {
+    if (sim::ShouldFail("GetConsoleCursorInfo")) return FALSE;
+    ScreenBuffer *buffer = BufferOf(FindHandle(console));
+    if (!buffer) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    info->dwSize = buffer->cursorSize;
+    info->bVisible = buffer->cursorVisible ? TRUE : FALSE;
+    return TRUE;
+}
+
+WINSIM_API BOOL WINAPI SetConsoleCursorInfo(HANDLE console, const CONSOLE_CURSOR_INFO *info) {
+    if (sim::ShouldFail("SetConsoleCursorInfo")) return FALSE;
+    ScreenBuffer *buffer = BufferOf(FindHandle(console));
+    if (!buffer) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (info->dwSize < 1 || info->dwSize > 100) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    buffer->cursorSize = info->dwSize;
+    buffer->cursorVisible = info->bVisible != FALSE;
+    return TRUE;
+}
+
 // Text written at the cursor, as the console device processes it.
 namespace winsim {
 
@@ -422,6 +452,22 @@ int ScreenBufferCount() {
 
 DWORD ShownBufferMode() {
     return ShownBuffer().mode;
+}
+
+namespace {
+
+CONSOLE_CURSOR_INFO CursorOf(const ScreenBuffer &buffer) {
+    return {buffer.cursorSize, buffer.cursorVisible ? TRUE : FALSE};
+}
+
+}  // namespace
+
+CONSOLE_CURSOR_INFO ShownCursor() {
+    return CursorOf(ShownBuffer());
+}
+
+CONSOLE_CURSOR_INFO OriginalCursor() {
+    return CursorOf(OriginalBuffer());
 }
 
 }  // namespace sim

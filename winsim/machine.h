@@ -249,6 +249,8 @@ struct ScreenBuffer {
     WORD attribute = 0x07;
     WORD popupAttribute = 0xF5;
     DWORD mode = ENABLE_PROCESSED_OUTPUT | ENABLE_WRAP_AT_EOL_OUTPUT;
+    DWORD cursorSize = 25;  // percent of the cell, the console's default
+    bool cursorVisible = true;
 };
 // The buffer a console output handle leads to (a standard handle: the
 // original buffer); null for any other handle.

@@ -39,6 +39,8 @@ const Export kKernel32Exports[] = {
     WINSIM_EXPORT(GetConsoleMode),
     WINSIM_EXPORT(SetConsoleMode),
     WINSIM_EXPORT(SetConsoleTextAttribute),
+    WINSIM_EXPORT(GetConsoleCursorInfo),
+    WINSIM_EXPORT(SetConsoleCursorInfo),
     WINSIM_EXPORT(WriteConsoleW),
     WINSIM_EXPORT(ReadConsoleOutputAttribute),
     WINSIM_EXPORT(WriteConsoleOutputAttribute),

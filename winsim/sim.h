@@ -85,6 +85,10 @@ SIM_API bool ShowsOriginalBuffer();
 SIM_API int ScreenBufferCount();
 // The mode of the buffer shown, as GetConsoleMode reports it for its handles.
 SIM_API DWORD ShownBufferMode();
+// The cursor of the buffer shown, and of the original one, as
+// GetConsoleCursorInfo reports them.
+SIM_API CONSOLE_CURSOR_INFO ShownCursor();
+SIM_API CONSOLE_CURSOR_INFO OriginalCursor();
 // The console's input mode, as GetConsoleMode reports it for "conin$".
 SIM_API DWORD ConsoleInputModeNow();
 

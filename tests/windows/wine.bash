@@ -15,11 +15,16 @@ WINE=$(command -v wine64 || true)
 # terminal should give it, and the plugin rightly refuses to load ("Can't
 # open console handle!"). No case expects that refusal, so such a run is
 # made once more, and the log says so; a plugin that never gets its console
-# still fails.
+# still fails. With WINE_TIME_LIMIT set (seconds), a run that is still going
+# then is ended, and its result is timeout's 124. In the foreground: in a
+# process group of its own Wine's console would be stopped on its first read
+# of the terminal.
 run_wine() {
   local out=$1 err=$2 rc=$3; shift 3
   local cmd=$TRANSCRIPT_WORK/run.sh
-  printf '%q ' "$WINE" "$@" >"$cmd"
+  local limit=()
+  [ -z "${WINE_TIME_LIMIT:-}" ] || limit=(timeout --foreground -k 10 "$WINE_TIME_LIMIT")
+  printf '%q ' "${limit[@]}" "$WINE" "$@" >"$cmd"
   printf '>%q 2>%q\necho $? >%q\n' "$out" "$err" "$rc" >>"$cmd"
   script -qec "bash $cmd" /dev/null >/dev/null </dev/null
   if grep -q "open console handle" "$err" 2>/dev/null; then

@@ -1,5 +1,6 @@
-// Read-outs of what the plugin changed: the console's colours, the host's
-// colour directives and the top-level windows with the text drawn in them.
+// Read-outs of what the plugin changed: the console's colours and modes,
+// the host's colour directives and the top-level windows with the text drawn
+// in them.
 #include <vector>
 
 #include "plugin/host.h"
@@ -51,6 +52,34 @@ void ShowConsole() {
         Printf(TEXT("Color%d #%02x%02x%02x\r\n"), i, static_cast<unsigned>(GetRValue(color)),
                static_cast<unsigned>(GetGValue(color)), static_cast<unsigned>(GetBValue(color)));
     }
+}
+
+// Only what Win32 shows of a console, so that the same line serves under
+// Wine. A buffer has no identity to compare, so the one shown is told from
+// the one at start by a text attribute set through the handle kept since
+// start and read back through a fresh conout$ (then put back).
+void ShowModes(const Session &session) {
+    HANDLE start = session.startBuffer;
+    DWORD inputMode = 0;
+    DWORD outputMode = 0;
+    CONSOLE_CURSOR_INFO cursor = {};
+    CONSOLE_SCREEN_BUFFER_INFO before = {};
+    if (!GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &inputMode) || !GetConsoleMode(start, &outputMode) ||
+        !GetConsoleCursorInfo(start, &cursor) || !GetConsoleScreenBufferInfo(start, &before)) {
+        Qprintf(GetStdHandle(STD_ERROR_HANDLE), TEXT("vhost: cannot read the console (error %u)\r\n"), GetLastError());
+        return;
+    }
+    HANDLE shown = CreateFileW(TEXT("conout$"), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                               OPEN_EXISTING, 0, NULL);
+    CONSOLE_SCREEN_BUFFER_INFO probe = {};
+    WORD marked = static_cast<WORD>(before.wAttributes ^ 0x0F);
+    bool same = shown != INVALID_HANDLE_VALUE && SetConsoleTextAttribute(start, marked) &&
+                GetConsoleScreenBufferInfo(shown, &probe) && probe.wAttributes == marked;
+    SetConsoleTextAttribute(start, before.wAttributes);
+    if (shown != INVALID_HANDLE_VALUE) CloseHandle(shown);
+    Printf(TEXT("Input mode 0x%04X\r\nOutput mode 0x%04X\r\nCursor %u%% %s\r\nShown: %s\r\n"), inputMode, outputMode,
+           static_cast<unsigned>(cursor.dwSize), cursor.bVisible ? TEXT("visible") : TEXT("hidden"),
+           same ? TEXT("the buffer at start") : TEXT("another buffer"));
 }
 
 void ShowOptions() {

@@ -126,6 +126,8 @@ void RunLine(Session *session, const Text &raw) {
         RunKeyName(session, rest);
     } else if (EqualNoCase(word, "console")) {
         ShowConsole();
+    } else if (EqualNoCase(word, "modes")) {
+        ShowModes(*session);
     } else if (EqualNoCase(word, "options")) {
         ShowOptions();
     } else if (EqualNoCase(word, "windows")) {

@@ -57,6 +57,8 @@ int main(int argc, char **argv) {
     }
     SetHostVariables(options);
     Session session;
+    session.startBuffer = CreateFileW(TEXT("conout$"), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      NULL, OPEN_EXISTING, 0, NULL);
     if (!StartPlugin(options, &session)) return kExitUsage;
     if (session.plugin.initializePlugin() != 0) {
         FinishWorld(options);

@@ -32,6 +32,8 @@ const char kUsage[] =
     "       Home End Del Tab Shift-Tab Enter Esc BkSp Space Ctrl-A..Ctrl-Z Ctrl-Break,\r\n"
     "       NAME*N for N repeats, \"text\" typed character by character\r\n"
     "  resize COLSxROWS : resizes the console window (Linux)\r\n"
+    "  modes : the input and output modes, the cursor, and whether the buffer shown\r\n"
+    "       at start is still shown\r\n"
     "Exit status: the last plugin command's result; 1 when the plugin refused to\r\n"
     "load; 2 for bad arguments or a module that cannot be loaded.\r\n";
 

@@ -60,7 +60,8 @@ Text DefaultPluginPath();
 // ---- line_commands.cpp, key_commands.cpp, inspect_commands.cpp ----
 struct Session {
     Plugin plugin;
-    int lastResult = 0;  // of the last `vivanta` line
+    int lastResult = 0;                         // of the last `vivanta` line
+    HANDLE startBuffer = INVALID_HANDLE_VALUE;  // the screen buffer shown at start
 };
 void RunLine(Session *session, const Text &line);
 void RunKey(Session *session, const Text &arguments);
@@ -69,6 +70,9 @@ void RunKeyName(Session *session, const Text &name);
 void RunKeys(const Text &arguments);
 void RunResize(const Text &argument);
 void ShowConsole();
+// The input and output modes, the cursor of the buffer shown at start, and
+// whether that buffer is still the one shown.
+void ShowModes(const Session &session);
 void ShowOptions();
 void ShowWindows();
 // The 18 colours the terminal behind a pseudo console shows (Linux).

@@ -405,6 +405,12 @@ typedef BOOL(WINAPI *PHANDLER_ROUTINE)(DWORD ctrlType);
 WINSIM_API HANDLE WINAPI CreateConsoleScreenBuffer(DWORD access, DWORD share, const SECURITY_ATTRIBUTES *sa,
                                                    DWORD flags, LPVOID data);
 WINSIM_API BOOL WINAPI SetConsoleActiveScreenBuffer(HANDLE console);
+typedef struct _CONSOLE_CURSOR_INFO {
+    DWORD dwSize;
+    BOOL bVisible;
+} CONSOLE_CURSOR_INFO, *PCONSOLE_CURSOR_INFO;
+WINSIM_API BOOL WINAPI GetConsoleCursorInfo(HANDLE console, PCONSOLE_CURSOR_INFO info);
+WINSIM_API BOOL WINAPI SetConsoleCursorInfo(HANDLE console, const CONSOLE_CURSOR_INFO *info);
 WINSIM_API BOOL WINAPI WriteConsoleOutputW(HANDLE console, const CHAR_INFO *buffer, COORD size, COORD from,
                                            PSMALL_RECT region);
 WINSIM_API BOOL WINAPI ReadConsoleInputW(HANDLE console, PINPUT_RECORD buffer, DWORD length, LPDWORD read);
