@@ -1,6 +1,7 @@
 // The picker on the console: what each ending leaves behind (the buffer
-// shown, the input mode, the palette), one preview per batch of keys, and a
-// console call that fails halfway.
+// shown, the input mode, the user's cursor, the palette), one preview per
+// batch of keys, the cursor hidden while it shows, and a console call that
+// fails halfway.
 #include "command/command.h"
 #include "support/palette_fixture.h"
 
@@ -33,6 +34,8 @@ class PickerSessionTest : public PaletteTest {
         EXPECT_EQ(sim::ScreenBufferCount(), 1);
         EXPECT_EQ(sim::ConsoleInputModeNow(), inputMode);
         EXPECT_EQ(sim::ConsoleCtrlHandlerCount(), 0);
+        EXPECT_EQ(sim::OriginalCursor().dwSize, 25u);
+        EXPECT_TRUE(sim::OriginalCursor().bVisible);
     }
 
     void ExpectPaletteAsBefore() {
@@ -49,7 +52,10 @@ TEST_F(PickerSessionTest, EnterAppliesTheHighlightedSchemeAfterOnePreviewPerBatc
     Keys({{VK_DOWN, 0}}, 50);  // a held key: as many rows, one preview
     Keys({{VK_UP, 0}, {VK_RETURN, u'\r'}});
     int writes = sim::CallCount("SetConsoleScreenBufferInfoEx");
+    bool cursorShown = true;
+    sim::BeforeCall("ReadConsoleInputW", 1, [&] { cursorShown = sim::ShownCursor().bVisible != FALSE; });
     EXPECT_EQ(RunVivantaCommand(u"/P"), COMMAND_DONE);
+    EXPECT_FALSE(cursorShown);
     // The first scheme at the start, the last after the held key, the
     // second kept: previews only when the highlight settled, then the apply.
     EXPECT_LE(sim::CallCount("SetConsoleScreenBufferInfoEx") - writes, 4);

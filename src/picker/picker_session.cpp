@@ -4,7 +4,8 @@
 // cancel; the highlighted scheme's colour table written each time the
 // highlight settles. Behind a terminal that takes VT sequences the same
 // grid goes to the terminal's alternate screen, and the preview is sent as
-// sequences. Every ending puts the user's buffer, the input mode
+// sequences. The picker's cursor is hidden: on its own buffer, or on the
+// alternate screen. Every ending puts the user's buffer, the input mode
 // and (unless a scheme is kept) the palette back as they were.
 #include "../base/base.h"
 #include "../osd/osd.h"
@@ -163,6 +164,9 @@ bool Open(Session *session) {
             session->screen = nullptr;
             return false;
         }
+        // Only the picker's own buffer: the user's cursor is never touched.
+        CONSOLE_CURSOR_INFO hidden = {25, FALSE};
+        if (!SetConsoleCursorInfo(session->screen, &hidden)) return false;
     }
     g_cancelRequested = 0;
     if (!SetConsoleCtrlHandler(CancelOnControl, TRUE)) return false;
