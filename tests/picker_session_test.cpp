@@ -1,7 +1,7 @@
 // The picker on the console: what each ending leaves behind (the buffer
 // shown, the input mode, the user's cursor, the palette), one preview per
-// batch of keys, the cursor hidden while it shows, and a console call that
-// fails halfway.
+// batch of keys, the cursor hidden while it shows, a console call that
+// fails halfway, and input that is not the console's.
 #include "command/command.h"
 #include "support/palette_fixture.h"
 
@@ -90,6 +90,16 @@ TEST_F(PickerSessionTest, EveryOtherEndingPutsThePaletteAndTheConsoleBack) {
     ExpectConsoleAsBefore();
     ExpectPaletteAsBefore();
     EXPECT_EQ(sim::UnhandledCtrlEvents(), 0);
+}
+
+// Input redirected from a pipe: no console to read keys from, so nothing opens.
+TEST_F(PickerSessionTest, InputFromAPipeIsRefusedBeforeAnythingChanges) {
+    sim::SetStdInputPipe("Down\r\n");
+    EXPECT_EQ(RunVivantaCommand(u"/P"), COMMAND_FAILED);
+    EXPECT_EQ(Err(), u"Vivanta plugin: The picker needs the console for its keys and its screen\r\n");
+    EXPECT_EQ(sim::CallCount("CreateConsoleScreenBuffer"), 0);
+    ExpectConsoleAsBefore();
+    ExpectPaletteAsBefore();
 }
 
 }  // namespace
