@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -52,6 +54,24 @@ void ExpectReadable(const Built &built, DWORD background, DWORD foreground) {
     }
     EXPECT_EQ(s.palette[s.StdColors >> 4], SwapRedAndBlue(background));
     EXPECT_EQ(s.palette[s.StdColors & 0xF], SwapRedAndBlue(foreground));
+}
+
+// The directives that mark something out never show plain text's background
+// colour; reverse video of plain text only where no slot stands 1.5:1 apart
+// from it.
+void ExpectMarkedOut(const ColorScheme &s) {
+    DWORD background = s.palette[s.StdColors >> 4];
+    bool apart = false;
+    for (DWORD color : s.palette) apart = apart || ContrastRatio(color, background) >= 1.5;
+    const WORD reverse = static_cast<WORD>((s.StdColors & 0xF) << 4 | s.StdColors >> 4);
+    for (WORD attribute : {s.SelectedColors, s.ListInverseColors, s.ListStatBarColors, s.SelectStatBarColors}) {
+        SCOPED_TRACE(testing::Message() << std::hex << attribute);
+        if (apart) {
+            EXPECT_NE(s.palette[attribute >> 4], background);
+        } else if (s.palette[attribute >> 4] == background) {
+            EXPECT_EQ(attribute, reverse);
+        }
+    }
 }
 
 TEST(TerminalSchemeTest, ColoursGoToConsoleSlotsAndTheBackgroundDisplacesBlack) {
@@ -132,10 +152,12 @@ TEST(TerminalSchemeTest, NoDirectiveEverPutsTextOnItsOwnBackground) {
         DWORD background = random() % 3 == 0 ? ansi[random() % 16] : random() & 0xFFFFFF;
         DWORD foreground = random() % 3 == 0 ? ansi[random() % 16] : random() & 0xFFFFFF;
         TerminalScheme source = Scheme(ansi, background, foreground);
-        if (random() % 2) source.selectionBackground = random() & 0xFFFFFF;
+        if (random() % 2) source.selectionBackground = random() % 3 == 0 ? background : random() & 0xFFFFFF;
+        if (random() % 2) source.selectionForeground = random() & 0xFFFFFF;
         Built built = Build(source);
         SCOPED_TRACE(round);
         ExpectReadable(built, background, foreground);
+        ExpectMarkedOut(built.scheme);
         int moved = 0;
         for (int slot = 0; slot < 16; ++slot)
             moved += built.scheme.palette[slot] != SwapRedAndBlue(ansi[ConsoleSlotOfAnsi(slot)]);
@@ -525,6 +547,22 @@ TEST(YamlSchemesTest, Base16Base24InBothLayoutsAndGoghBySlot) {
     EXPECT_EQ(themes.names[0], u"Gogh One");
     for (int i = 0; i < 16; ++i) EXPECT_EQ(themes.schemes[0].ansi[i], static_cast<DWORD>(i + 1));
     EXPECT_EQ(themes.schemes[0].foreground, 0xFAFBFCu);
+}
+
+TEST(YamlSchemesTest, ALightFileWhoseSelectionIsItsBackgroundStillMarksTheSelectedLine) {
+    std::ifstream stream(std::string(VIVANTA_SOURCE_DIR) + "/tests/e2e/import/base16-linen.yaml", std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+    Taken taken;
+    ASSERT_EQ(ReadYaml(text, &taken), IMPORT_DONE);
+    ASSERT_EQ(taken.schemes[0].selectionBackground, taken.schemes[0].background);
+    const ColorScheme &s = Build(taken.schemes[0]).scheme;
+    const DWORD *palette = s.palette;
+    EXPECT_NE(s.SelectedColors, s.StdColors);
+    EXPECT_GE(ContrastRatio(palette[s.SelectedColors >> 4], palette[s.StdColors >> 4]), 1.5);
+    // Still the scheme's own text on it, readable.
+    EXPECT_EQ(s.SelectedColors & 0xF, s.StdColors & 0xF);
+    EXPECT_GE(ContrastRatio(palette[s.SelectedColors >> 4], palette[s.SelectedColors & 0xF]), LEAST_READABLE_RATIO);
+    ExpectMarkedOut(s);
 }
 
 TEST(YamlSchemesTest, BrokenFilesSayWhatIsWrongAndOthersAreNotYamlSchemes) {

@@ -3,7 +3,8 @@
 // them, they take a slot of their own, chosen where the loss shows least.
 // The directives and ColorDir follow the built-in schemes: plain text in the
 // scheme's own colours, bright white input on a dark background, red errors,
-// blue status bars and the selection in the scheme's selection colours.
+// blue status bars and the selection in the scheme's selection colours,
+// none of those that mark something out on plain text's background colour.
 #include <cmath>
 #include <cstring>
 
@@ -43,12 +44,21 @@ int FreeSlot(const int (&preferred)[2], int taken) {
     return preferred[0] != taken ? preferred[0] : preferred[1];
 }
 
-// The slot of the palette nearest to `color`, never `avoid`.
-int NearestSlot(const DWORD palette[16], DWORD color, int avoid) {
+// A background that marks something out differs from the scheme's own by
+// at least this contrast: enough to see at a glance, though not enough to
+// read text in one on the other.
+constexpr double MARKED_OUT_RATIO = 1.5;
+
+// The slot of the palette nearest to `color`, never `avoid`, and only among
+// colours at least MARKED_OUT_RATIO from `apartFrom` unless that is
+// UNSET_COLOR; NO_SLOT when no slot qualifies. Nearest in plain RGB
+// distance, the one measure every selection colour is placed by.
+int NearestSlot(const DWORD palette[16], DWORD color, int avoid, DWORD apartFrom = UNSET_COLOR) {
     int best = NO_SLOT;
     long bestDistance = 0;
     for (int slot = 0; slot < 16; ++slot) {
         if (slot == avoid) continue;
+        if (apartFrom != UNSET_COLOR && ContrastRatio(palette[slot], apartFrom) < MARKED_OUT_RATIO) continue;
         long distance = 0;
         for (int shift = 0; shift < 24; shift += 8) {
             long delta =
@@ -71,6 +81,24 @@ WORD Attribute(int background, int foreground) {
 // `wanted` is the background itself.
 WORD TextOn(int background, int wanted, int foreground) {
     return Attribute(background, wanted != background ? wanted : foreground);
+}
+
+// A directive that marks something out (a selection, an inverse line, a
+// status bar) as `attribute`, unless its background shows the same colour
+// as `standard`'s, which would mark nothing: then the slot nearest to
+// `wanted` (the colour it was after) that stands apart from that
+// background, else reverse video of `standard`. Its text keeps its slot
+// unless that shows the new background's colour; then it is the scheme's
+// text, or where that too is the new background's colour, the scheme's
+// background, as for a selection without a text colour of its own.
+WORD MarkedOut(const DWORD palette[16], WORD attribute, DWORD wanted, WORD standard) {
+    int back = standard >> 4, text = standard & 0xF;
+    if (palette[attribute >> 4] != palette[back]) return attribute;
+    int marked = NearestSlot(palette, wanted, NO_SLOT, palette[back]);
+    if (marked == NO_SLOT) return Attribute(text, back);
+    int markedText = attribute & 0xF;
+    if (palette[markedText] == palette[marked]) markedText = palette[text] != palette[marked] ? text : back;
+    return Attribute(marked, markedText);
 }
 
 }  // namespace
@@ -117,8 +145,10 @@ void BuildTerminalScheme(const TerminalScheme *source, ColorScheme *scheme, LPWS
         statusText = BRIGHT + WHITE;
     }
     WORD selected = inverse;
+    DWORD selectionWanted = palette[text];
     if (source->selectionBackground != UNSET_COLOR) {
-        int selection = NearestSlot(palette, SwapRedAndBlue(source->selectionBackground), NO_SLOT);
+        selectionWanted = SwapRedAndBlue(source->selectionBackground);
+        int selection = NearestSlot(palette, selectionWanted, NO_SLOT);
         int selectionText = source->selectionForeground != UNSET_COLOR
                                 ? NearestSlot(palette, SwapRedAndBlue(source->selectionForeground), selection)
                                 : (text != selection ? text : back);
@@ -129,11 +159,12 @@ void BuildTerminalScheme(const TerminalScheme *source, ColorScheme *scheme, LPWS
     scheme->InputColors = dark ? TextOn(back, BRIGHT + WHITE, text) : standard;
     scheme->ErrorColors = TextOn(back, dark ? BRIGHT + RED : RED, text);
     scheme->ListColors = standard;
-    scheme->ListStatBarColors = Attribute(statusBack, statusText);
-    scheme->ListInverseColors = inverse;
+    WORD statusBar = MarkedOut(palette, Attribute(statusBack, statusText), palette[statusBack], standard);
+    scheme->ListStatBarColors = statusBar;
+    scheme->ListInverseColors = MarkedOut(palette, inverse, palette[text], standard);
     scheme->SelectColors = standard;
-    scheme->SelectStatBarColors = Attribute(statusBack, statusText);
-    scheme->SelectedColors = selected;
+    scheme->SelectStatBarColors = statusBar;
+    scheme->SelectedColors = MarkedOut(palette, selected, selectionWanted, standard);
     scheme->dark = dark ? 1 : 0;
 
     // The built-in schemes' directory colours, on this scheme's background.
