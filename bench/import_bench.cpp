@@ -1,12 +1,15 @@
 // Reading folders of other tools' scheme files: 600 .itermcolors files of
-// about 10 KB and 600 terminal JSON files, merged into the list, each folder
-// under 150 ms; 6,000 files may take at most 12 times as long as 600.
+// about 10 KB, the same colours as binary property lists, and 600 terminal
+// JSON files, merged into the list, each folder under 150 ms; 6,000 files may
+// take at most 12 times as long as 600.
 #include <benchmark/benchmark.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "import/import.h"
 #include "sim.h"
@@ -48,6 +51,62 @@ std::string PropertyList(int n) {
     return text + "</dict>\n</plist>\n";
 }
 
+// The colours of PropertyList(n) as a binary property list: objects,
+// two-byte offsets and references, and the trailer.
+std::string BinaryPropertyList(int n) {
+    std::vector<std::string> objects(1);
+    auto add = [&objects](const std::string &object) {
+        objects.push_back(object);
+        return static_cast<int>(objects.size() - 1);
+    };
+    auto marker = [](int type, size_t count) {
+        std::string text(1, static_cast<char>(type << 4 | (count < 15 ? count : 15)));
+        if (count >= 15) text += {'\x11', static_cast<char>(count >> 8), static_cast<char>(count & 0xFF)};
+        return text;
+    };
+    auto string = [&](const std::string &text) { return add(marker(5, text.size()) + text); };
+    auto real = [&](double value) {
+        unsigned long long bits;
+        memcpy(&bits, &value, sizeof bits);
+        std::string text = "\x23";
+        for (int shift = 56; shift >= 0; shift -= 8) text += static_cast<char>(bits >> shift & 0xFF);
+        return add(text);
+    };
+    auto ref = [](int index) { return std::string{static_cast<char>(index >> 8), static_cast<char>(index & 0xFF)}; };
+    auto dict = [&](const std::vector<int> &keys, const std::vector<int> &values) {
+        std::string text = marker(13, keys.size());
+        for (int key : keys) text += ref(key);
+        for (int value : values) text += ref(value);
+        return text;
+    };
+    const char *extra[] = {"Background Color",    "Badge Color",       "Bold Color",       "Cursor Color",
+                           "Cursor Guide Color",  "Cursor Text Color", "Foreground Color", "Link Color",
+                           "Selected Text Color", "Selection Color",   "Tab Color",        "Underline Color"};
+    std::vector<int> keys, values;
+    for (int i = 0; i < 28; ++i) {
+        keys.push_back(string(i < 16 ? "Ansi " + std::to_string(i) + " Color" : extra[i - 16]));
+        std::vector<int> colorKeys = {string("Alpha Component"), string("Blue Component"), string("Color Space"),
+                                      string("Green Component"), string("Red Component")};
+        std::vector<int> colorValues = {real(1), real((n % 97) / 97.0), string("sRGB"), real(i / 23.0),
+                                        real(((n + i) % 89) / 89.0)};
+        values.push_back(add(dict(colorKeys, colorValues)));
+    }
+    objects[0] = dict(keys, values);
+    std::string list = "bplist00", table;
+    for (const std::string &object : objects) {
+        table += ref(static_cast<int>(list.size()));
+        list += object;
+    }
+    std::string trailer(32, '\0');
+    trailer[6] = 2;
+    trailer[7] = 2;
+    trailer[14] = static_cast<char>(objects.size() >> 8);
+    trailer[15] = static_cast<char>(objects.size() & 0xFF);
+    trailer[30] = static_cast<char>(list.size() >> 8);
+    trailer[31] = static_cast<char>(list.size() & 0xFF);
+    return list + table + trailer;
+}
+
 std::string TerminalJson(int n) {
     const char *keys[] = {"black",       "red",          "green",      "yellow",       "blue",
                           "purple",      "cyan",         "white",      "brightBlack",  "brightRed",
@@ -62,17 +121,20 @@ std::string TerminalJson(int n) {
     return text + "\n}\n";
 }
 
-// The folder of `count` files of `format` (0 property lists, 1 JSON), made once.
+// The folder of `count` files of `format` (0 property lists, 1 JSON, 2
+// binary property lists), made once.
 std::u16string Folder(int format, int count, size_t *bytes) {
-    std::string folder = Directory() + (format == 0 ? "/itermcolors" : "/terminal") + std::to_string(count);
+    const char *kinds[] = {"/itermcolors", "/terminal", "/binary"};
+    const char *extensions[] = {".itermcolors", ".json", ".itermcolors"};
+    std::string folder = Directory() + kinds[format] + std::to_string(count);
     *bytes = 0;
     bool made = system(("test -d " + folder).c_str()) == 0;
     if (!made) (void)!system(("mkdir -p " + folder).c_str());
     for (int n = 0; n < count; ++n) {
-        std::string text = format == 0 ? PropertyList(n) : TerminalJson(n);
+        std::string text = format == 0 ? PropertyList(n) : format == 1 ? TerminalJson(n) : BinaryPropertyList(n);
         *bytes += text.size();
         if (made) continue;
-        std::string name = folder + "/Scheme " + std::to_string(n) + (format == 0 ? ".itermcolors" : ".json");
+        std::string name = folder + "/Scheme " + std::to_string(n) + extensions[format];
         std::ofstream(name, std::ios::binary) << text;
     }
     return std::u16string(folder.begin(), folder.end());
@@ -105,6 +167,8 @@ BENCHMARK(BM_ReadFolder)
     ->Args({0, 6000})
     ->Args({1, 600})
     ->Args({1, 6000})
+    ->Args({2, 600})
+    ->Args({2, 6000})
     ->Unit(benchmark::kMillisecond)
     ->MinTime(1);
 

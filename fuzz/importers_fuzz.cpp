@@ -34,8 +34,8 @@ bool Check(void *, const TerminalScheme *source, LPCWSTR name) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     using Reader = ImportResult (*)(const char *, size_t, LPCWSTR, const SchemeSink *, LPWSTR);
-    const Reader readers[] = {ReadJsonSchemes, ReadPropertyListSchemes, ReadColorToolSchemes, ReadYamlSchemes,
-                              ReadOtherToolSchemes};
+    const Reader readers[] = {ReadJsonSchemes,      ReadPropertyListSchemes, ReadBinaryPropertyListSchemes,
+                              ReadColorToolSchemes, ReadYamlSchemes,         ReadOtherToolSchemes};
     const SchemeSink sink = {Check, nullptr};
     long live = MemLiveCount();
     for (Reader reader : readers) {

@@ -180,6 +180,7 @@ TEST_F(CommandFilesTest, EveryFormatAppliedShowsItsOwnBackgroundAndText) {
         {"Harbour Night.itermcolors", {{0x1a202a, 0xd8dce0}}},
         // The dark text is Display P3 (0.86, 0.84, 0.80).
         {"Shoreline.itermcolors", {{0xfaf6ee, 0x2a2e34}, {0x141414, 0xdcd6cb}}},
+        {"Shoreline (binary).itermcolors", {{0xfaf6ee, 0x2a2e34}, {0x141414, 0xdcd6cb}}},
         {"terminal-settings.json", {{0x0b1a17, 0xc5d9cf}, {0xffffff, 0x333333}}},
         {"Lagoon.ini", {{0x0c141c, 0xbec3c8}}},
         {"ember.json", {{0x1b1310, 0xc8b8a8}}},

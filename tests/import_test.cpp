@@ -421,6 +421,105 @@ TEST(PropertyListSchemesTest, BrokenFilesSayWhatIsWrong) {
         });
 }
 
+std::string Fixture(const std::string &name) {
+    std::ifstream stream(std::string(VIVANTA_SOURCE_DIR) + "/tests/e2e/import/" + name, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+}
+
+// Both variants, a P3 colour and a calibrated one, and the binary writer's
+// shared objects (one "Calibrated", one 1.0 for every colour that has them).
+TEST(PropertyListSchemesTest, TheBinaryFormGivesWhatTheXmlFormGives) {
+    Taken xml, binary;
+    ASSERT_EQ(ReadWith(ReadOtherToolSchemes, u"Shoreline", Fixture("Shoreline.itermcolors"), &xml, nullptr),
+              IMPORT_DONE);
+    ASSERT_EQ(ReadWith(ReadOtherToolSchemes, u"Shoreline", Fixture("Shoreline (binary).itermcolors"), &binary, nullptr),
+              IMPORT_DONE);
+    ASSERT_EQ(binary.names, (std::vector<std::u16string>{u"Shoreline (Light)", u"Shoreline (Dark)"}));
+    ASSERT_EQ(binary.names, xml.names);
+    for (size_t n = 0; n < xml.schemes.size(); ++n) {
+        const TerminalScheme &a = xml.schemes[n], &b = binary.schemes[n];
+        for (int i = 0; i < 16; ++i) EXPECT_EQ(a.ansi[i], b.ansi[i]) << n << " " << i;
+        EXPECT_EQ(a.background, b.background) << n;
+        EXPECT_EQ(a.foreground, b.foreground) << n;
+        EXPECT_EQ(a.selectionBackground, b.selectionBackground) << n;
+        EXPECT_EQ(a.selectionForeground, b.selectionForeground) << n;
+        EXPECT_EQ(a.backgroundSlot, b.backgroundSlot) << n;
+        EXPECT_EQ(a.foregroundSlot, b.foregroundSlot) << n;
+        EXPECT_EQ(a.popupBackgroundSlot, b.popupBackgroundSlot) << n;
+        EXPECT_EQ(a.popupForegroundSlot, b.popupForegroundSlot) << n;
+    }
+}
+
+// A binary property list of `objects` (each encoded whole), the first the
+// top, references one byte wide, offsets two.
+std::string BinaryPlist(const std::vector<std::string> &objects) {
+    std::string list = "bplist00", table;
+    for (const std::string &object : objects) {
+        table += {static_cast<char>(list.size() >> 8), static_cast<char>(list.size() & 0xFF)};
+        list += object;
+    }
+    size_t tableStart = list.size();
+    std::string trailer(32, '\0');
+    trailer[6] = 2;
+    trailer[7] = 1;
+    trailer[15] = static_cast<char>(objects.size());
+    trailer[30] = static_cast<char>(tableStart >> 8);
+    trailer[31] = static_cast<char>(tableStart & 0xFF);
+    return list + table + trailer;
+}
+
+// A dictionary of one entry: key and value by reference.
+std::string OneEntry(int key, int value) {
+    return {'\xD1', static_cast<char>(key), static_cast<char>(value)};
+}
+
+TEST(PropertyListSchemesTest, BrokenBinaryListsAreRefusedWithAReason) {
+    const std::string good = Fixture("Shoreline (binary).itermcolors");
+    const size_t trailer = good.size() - 32;
+    auto patched = [&](size_t at, std::initializer_list<char> bytes) {
+        std::string text = good;
+        text.replace(at, bytes.size(), bytes);
+        return text;
+    };
+    const std::string ansi0 =
+        "\x5C"
+        "Ansi 0 Color";
+    ExpectRefusals(
+        ReadBinaryPropertyListSchemes, u"f",
+        {
+            {"bplist00", IMPORT_BAD_FILE, u"not a valid binary property list: too short (at byte 0)"},
+            {"bplist01" + good.substr(8), IMPORT_BAD_FILE,
+             u"not a valid binary property list: a version other than 00 (at byte 6)"},
+            {good.substr(0, good.size() - 1), IMPORT_BAD_FILE,
+             u"not a valid binary property list: offsets or references of an odd size (at byte 1898)"},
+            {patched(trailer + 6, {3}), IMPORT_BAD_FILE,
+             u"not a valid binary property list: offsets or references of an odd size (at byte 1899)"},
+            {patched(trailer + 7, {0}), IMPORT_BAD_FILE,
+             u"not a valid binary property list: offsets or references of an odd size (at byte 1899)"},
+            {patched(trailer + 8, {'\x7F'}), IMPORT_BAD_FILE,
+             u"not a valid binary property list: more objects than the offset table holds (at byte 1901)"},
+            {patched(trailer + 24, {'\x7F'}), IMPORT_BAD_FILE,
+             u"not a valid binary property list: the offset table is outside the file (at byte 1917)"},
+            {patched(trailer + 16, {'\x7F'}), IMPORT_BAD_FILE,
+             u"not a valid binary property list: the top object is not in the list (at byte 1909)"},
+            // The top dictionary's count (an integer object of its own) made huge.
+            {patched(9, {'\x11', '\xFF', '\xFF'}), IMPORT_BAD_FILE,
+             u"not a valid binary property list: an object runs past the objects' end (at byte 8)"},
+            {BinaryPlist({OneEntry(1, 2), ansi0}), IMPORT_BAD_FILE,
+             u"not a valid binary property list: a reference to no object (at byte 8)"},
+            {BinaryPlist({"\xA0"}), IMPORT_BAD_FILE,
+             u"not a valid binary property list: the top object is not a dictionary (at byte 8)"},
+            {BinaryPlist({OneEntry(1, 0), ansi0}), IMPORT_BAD_FILE, u"scheme \"f\": \"Ansi 0 Color\" is not a colour"},
+            {BinaryPlist({OneEntry(1, 2), ansi0, OneEntry(3, 2), "\x5DRed Component"}), IMPORT_BAD_FILE,
+             u"scheme \"f\": \"Ansi 0 Color\" is not a colour"},
+            {BinaryPlist({OneEntry(1, 2), ansi0, "\xA1\x02"}), IMPORT_BAD_FILE,
+             u"scheme \"f\": \"Ansi 0 Color\" is not a colour"},
+            {BinaryPlist({OneEntry(1, 2), ansi0, OneEntry(3, 9)}), IMPORT_BAD_FILE,
+             u"not a valid binary property list: a reference to no object (at byte 24)"},
+            {"bplisu00", IMPORT_NOT_THIS_FORMAT, u""},
+        });
+}
+
 std::string ColorToolFile(const std::string &extra = "") {
     const char *keys[16] = {"DARK_BLACK",   "DARK_BLUE",      "DARK_GREEN",    "DARK_CYAN",
                             "DARK_RED",     "DARK_MAGENTA",   "DARK_YELLOW",   "DARK_WHITE",

@@ -167,7 +167,7 @@ def importing(table, runs):
                 return run
         return None
 
-    for kind, label in ((0, ".itermcolors"), (1, "terminal JSON")):
+    for kind, label in ((0, ".itermcolors"), (1, "terminal JSON"), (2, "binary .itermcolors")):
         small, large = find(kind, 600), find(kind, 6000)
         ms = cpu_ns(small) / 1e6 if small else None
         table.add(f"Read a folder of 600 {label} files", ms, f"{ms:.1f} ms" if small else "", "< 150 ms",

@@ -95,12 +95,47 @@ ImportResult ReadJsonSchemes(const char *text, size_t size, LPCWSTR fileName, co
 // "#rrggbb" or "#rgb" as 0xRRGGBB; -1 otherwise.
 LONG ParseHexColor(const char *text, size_t length);
 
-// ---- XML property lists: iTerm2's .itermcolors (property_list.cpp) ----
+// ---- property lists: iTerm2's .itermcolors (property_list.cpp) ----
 
-// The schemes of an .itermcolors file, named `fileName` (with " (Light)" and
-// " (Dark)" when the file holds both variants).
+// The schemes of an .itermcolors file in XML, named `fileName` (with
+// " (Light)" and " (Dark)" when the file holds both variants).
 ImportResult ReadPropertyListSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink,
                                      LPWSTR error);
+
+// A colour entry as a property list holds it: its components and the name
+// of its colour space (UTF-8, "" when it has none; cut past what fits).
+constexpr size_t PLIST_SPACE_SIZE = 64;
+struct PlistColor {
+    double rgb[3];
+    char space[PLIST_SPACE_SIZE];
+};
+
+enum PlistLookup {
+    PLIST_FOUND,
+    PLIST_MISSING,      // no such key
+    PLIST_NOT_A_COLOR,  // not a dictionary of numeric components
+    PLIST_LIST_BROKEN,  // the list itself is broken; the reader set the error
+};
+
+// What the conversion asks of a property list, whichever form it was read
+// in: the colour under a key of the top dictionary, and whether any key
+// there ends in " (Light)".
+struct PlistAccess {
+    const void *list;
+    PlistLookup (*findColor)(const void *list, const char *key, PlistColor *color);
+    bool (*hasVariants)(const void *list);
+};
+
+// The schemes of a property list's colours, as ReadPropertyListSchemes gives them.
+ImportResult ReadPlistColors(const PlistAccess *access, LPCWSTR fileName, const SchemeSink *sink, LPWSTR error);
+
+// ---- binary property lists (binary_property_list.cpp) ----
+
+// The schemes of an .itermcolors file saved as a binary property list
+// ("bplist00"): the same colours as its XML form. Only the top dictionary,
+// the colours' dictionaries and their components are read.
+ImportResult ReadBinaryPropertyListSchemes(const char *bytes, size_t size, LPCWSTR fileName, const SchemeSink *sink,
+                                           LPWSTR error);
 
 // ---- ColorTool's .ini files (colortool.cpp) ----
 
@@ -118,8 +153,8 @@ ImportResult ReadYamlSchemes(const char *text, size_t size, LPCWSTR fileName, co
 // ---- any of them (terminal_scheme.cpp) ----
 
 // The schemes of a file of any of the formats above, recognised by its
-// content: JSON first (YAML would take it too), then property lists,
-// ColorTool and YAML. IMPORT_NOT_THIS_FORMAT when none recognises it.
+// content: binary property lists (bytes, not text), JSON (YAML would take
+// it too), XML property lists, ColorTool and YAML. IMPORT_NOT_THIS_FORMAT when none recognises it.
 ImportResult ReadOtherToolSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink,
                                   LPWSTR error);
 

@@ -4,6 +4,7 @@
 // fails halfway adds nothing; the files that were read join the list in one
 // step at the end, a name an earlier file gave keeping its first scheme.
 #include <stdlib.h>
+#include <string.h>
 
 #include "../base/base.h"
 #include "../plugin/host.h"
@@ -107,9 +108,14 @@ bool IsAscii(const BYTE *bytes, ULONGLONG size) {
 // The source's text as UTF-8, which the other tools' parsers read: the
 // bytes as they stand when they are UTF-8 (or plain ASCII) already, else
 // decoded and encoded again into `*copy`, which the caller frees. Null when
-// memory ran out.
+// memory ran out. A binary property list is bytes, not text, whatever its
+// encoding looked like: it too is handed on as it stands.
 const char *Utf8Text(TextSource *source, size_t *size, char **copy) {
     *copy = nullptr;
+    if (source->size >= 6 && memcmp(source->data, "bplist", 6) == 0) {
+        *size = static_cast<size_t>(source->size);
+        return reinterpret_cast<const char *>(source->data);
+    }
     const BYTE *text = source->data + source->textStart;
     ULONGLONG bytes = source->size - source->textStart;
     if (source->encoding == Utf8 || (source->encoding == Ansi && IsAscii(text, bytes))) {

@@ -219,7 +219,8 @@ void ReportParseError(LPWSTR error, LPCWSTR format, const char *reason, unsigned
 ImportResult ReadOtherToolSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink,
                                   LPWSTR error) {
     using Reader = ImportResult (*)(const char *, size_t, LPCWSTR, const SchemeSink *, LPWSTR);
-    const Reader readers[] = {ReadJsonSchemes, ReadPropertyListSchemes, ReadColorToolSchemes, ReadYamlSchemes};
+    const Reader readers[] = {ReadBinaryPropertyListSchemes, ReadJsonSchemes, ReadPropertyListSchemes,
+                              ReadColorToolSchemes, ReadYamlSchemes};
     for (Reader reader : readers) {
         ImportResult result = reader(text, size, fileName, sink, error);
         if (result != IMPORT_NOT_THIS_FORMAT) return result;
