@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "base/base.h"
+#include "bench_plugin.h"
 #include "host_control.h"
 #include "hotkey/hotkey.h"
 #include "plugin/plugin.h"
@@ -26,17 +27,9 @@ namespace {
 
 // A started plugin under a host of major version 28 (key names in use).
 void PrepareWorld(DWORD hotkey) {
-    sim::Reset();
-    HostCtlReset();
-    HostCtlCapture(1);
+    ResetBenchWorld();
     HostCtlSetVariable(u"_4ver", u"28.01");
-    ResetPluginState();
-    FreeSchemeList();
-    AttachPlugin(sim::FakeModule(u"/opt/vivanta/Vivanta.so"), DLL_PROCESS_ATTACH);
-    if (InitializePlugin() != 0) {
-        std::fprintf(stderr, "the plugin did not start\n");
-        std::exit(1);
-    }
+    StartBenchPlugin();
     g_settings.hotkey = hotkey;
 }
 

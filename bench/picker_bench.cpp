@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/base.h"
+#include "bench_plugin.h"
 #include "host_control.h"
 #include "palette/palette.h"
 #include "picker/picker.h"
@@ -26,17 +27,9 @@ constexpr SHORT COLUMNS = 120;
 constexpr SHORT ROWS = 40;
 
 void PrepareWorld(int schemes) {
-    sim::Reset();
-    HostCtlReset();
-    HostCtlCapture(1);
+    ResetBenchWorld();
     HostCtlSetVariable(u"_4ver", u"28.01");
-    ResetPluginState();
-    FreeSchemeList();
-    AttachPlugin(sim::FakeModule(u"/opt/vivanta/Vivanta.so"), DLL_PROCESS_ATTACH);
-    if (InitializePlugin() != 0) {
-        std::fprintf(stderr, "the plugin did not start\n");
-        std::exit(1);
-    }
+    StartBenchPlugin();
     FreeSchemeList();
     ColorScheme scheme;
     std::memset(&scheme, 0, sizeof scheme);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "base/base.h"
+#include "bench_plugin.h"
 #include "host_control.h"
 #include "palette/palette.h"
 #include "plugin/plugin.h"
@@ -54,17 +55,9 @@ ColorScheme *AddBenchScheme(const char16_t *name, WORD std) {
 // A started plugin on a 300 x 9999 console whose every cell is in the first
 // scheme's standard colours.
 void PrepareWorld() {
-    sim::Reset();
-    HostCtlReset();
-    HostCtlCapture(1);
+    ResetBenchWorld();
     sim::SetConsoleSize(COLUMNS, ROWS);
-    ResetPluginState();
-    FreeSchemeList();
-    AttachPlugin(sim::FakeModule(u"/opt/vivanta/Vivanta.so"), DLL_PROCESS_ATTACH);
-    if (InitializePlugin() != 0) {
-        std::fprintf(stderr, "the plugin did not start\n");
-        std::exit(1);
-    }
+    StartBenchPlugin();
     FreeSchemeList();
     g_first = AddBenchScheme(u"First", 0x07);
     g_second = AddBenchScheme(u"Second", 0x1E);

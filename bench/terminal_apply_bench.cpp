@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "base/base.h"
+#include "bench_plugin.h"
 #include "host_control.h"
 #include "palette/palette.h"
 #include "plugin/plugin.h"
@@ -33,16 +34,12 @@ ColorScheme *SchemeAt(int position) {
 // A started plugin behind Windows Terminal with VT sequences chosen, its
 // built-in schemes loaded, the first applied, the window in its colours.
 void PrepareWorld(SHORT rows) {
-    sim::Reset();
-    HostCtlReset();
-    HostCtlCapture(1);
+    ResetBenchWorld();
     sim::SetConsoleSize(COLUMNS, rows);
     sim::SetupFrontEnd(sim::FrontEnd::Terminal);
     SetEnvironmentVariableW(VT_SWITCH_VARIABLE, u"1");
-    ResetPluginState();
-    FreeSchemeList();
-    AttachPlugin(sim::FakeModule(u"/opt/vivanta/Vivanta.so"), DLL_PROCESS_ATTACH);
-    if (InitializePlugin() != 0 || !UsesSequences() || !SchemeAt(2)) {
+    StartBenchPlugin();
+    if (!UsesSequences() || !SchemeAt(2)) {
         std::fprintf(stderr, "the plugin did not start behind the terminal\n");
         std::exit(1);
     }
