@@ -37,7 +37,7 @@ void ShowSettingsScreen(const ColorScheme *applied) {
 // The scheme file writer's answers as the command's result codes: a refused
 // argument is the command's refusal, a failed read or write its failure.
 [[nodiscard]] CommandResult WriteSchemeStep(const CommandRequest *request) {
-    switch (WriteCurrentScheme(request->writeSpec, request->quiet, IdentifyCurrentScheme)) {
+    switch (WriteCurrentScheme(request->writeSpec, request->quiet, IdentifyCurrentScheme, OtherFormatOfPath)) {
         case SCHEME_WRITE_DONE:
             return COMMAND_DONE;
         case SCHEME_WRITE_REFUSED:

@@ -92,6 +92,10 @@ constexpr WCHAR MISSING_COLOR_FORMAT[] = TEXT("scheme \"%s\" has no \"%s\" colou
 // `fileName` names a scheme that has no name of its own.
 ImportResult ReadJsonSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink, LPWSTR error);
 
+// Whether a JSON text is one Windows Terminal scheme object and nothing
+// else: no settings file, array, concfg or Gogh scheme.
+bool IsOneTerminalScheme(const char *text, size_t size);
+
 // "#rrggbb" or "#rgb" as 0xRRGGBB; -1 otherwise.
 LONG ParseHexColor(const char *text, size_t length);
 
@@ -160,6 +164,11 @@ ImportResult ReadOtherToolSchemes(const char *text, size_t size, LPCWSTR fileNam
 
 // ---- what /F reads (scheme_sources.cpp) ----
 
+// The source's text as UTF-8, which the readers above take (a binary
+// property list as its bytes): the source's own bytes, or a converted copy
+// left in `*copy` for the caller to free. Null when memory ran out.
+const char *Utf8Text(TextSource *source, size_t *size, char **copy);
+
 // Other tools' scheme files are a few kilobytes: one larger than this is
 // not read as one (a file of our own may be as large as a text source).
 constexpr ULONGLONG IMPORT_SIZE_LIMIT = 16ull << 20;
@@ -176,3 +185,9 @@ enum [[nodiscard]] SchemeSourcesResult{
 // it. Failures are reported on standard error; the message of what was read
 // is printed unless `quiet`.
 SchemeSourcesResult ReadSchemeSources(LPCWSTR argument, bool merge, bool quiet);
+
+// ---- writing other tools' formats (scheme_writers.cpp) ----
+
+// The format /W writes a file of this name in, by its extension (case
+// ignored): a Windows Terminal scheme for ".json"; null for our own.
+const OtherSchemeFormat *OtherFormatOfPath(LPCWSTR path);

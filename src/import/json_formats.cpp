@@ -90,6 +90,7 @@ struct Reading {
     LPCWSTR fileName;
     const SchemeSink *sink;
     LPWSTR error;
+    bool topTerminalScheme;  // the top value was read as one Windows Terminal scheme
     WCHAR name[SETTING_TEXT_SIZE];
 };
 
@@ -230,6 +231,7 @@ class SchemeEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Sche
         if (topKind_ == TOP_NONE) return IMPORT_NOT_THIS_FORMAT;
         if (topKind_ == TOP_ARRAY || schemesList_) return IMPORT_DONE;
         if (!LooksLikeScheme(*top_)) return IMPORT_NOT_THIS_FORMAT;
+        reading_->topTerminalScheme = FormatOf(*top_) == JsonFormat::TERMINAL;
         return ReadScheme(reading_, *top_);
     }
 
@@ -368,7 +370,13 @@ LONG ParseHexColor(const char *text, size_t length) {
     return value;
 }
 
-ImportResult ReadJsonSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink, LPWSTR error) {
+namespace {
+
+// As ReadJsonSchemes; `*topTerminalScheme` says whether the text was one
+// Windows Terminal scheme object.
+ImportResult ReadJson(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink, LPWSTR error,
+                      bool *topTerminalScheme) {
+    *topTerminalScheme = false;
     if (!LooksLikeJson(text, size)) return IMPORT_NOT_THIS_FORMAT;
     // The parser reads up to a NUL; JSON has none outside escapes, so one
     // in the text is an error where it stands, not the end of the text.
@@ -401,15 +409,37 @@ ImportResult ReadJsonSchemes(const char *text, size_t size, LPCWSTR fileName, co
         // Decoding in place changed the copy: the schemes are read from a
         // fresh one.
         memcpy(copy, text, size);
-        Reading reading = {fileName, sink, error, {0}};
+        Reading reading = {fileName, sink, error, false, {0}};
         SchemeEvents events(&reading, objects);
         rapidjson::InsituStringStream stream(copy);
         parsed = reader.Parse<FLAGS>(stream, events);
         result = parsed ? events.Finish() : events.stopped;
+        *topTerminalScheme = reading.topTerminalScheme;
         MemFree(objects);
     } else {
         result = IMPORT_NO_MEMORY;
     }
     MemFree(copy);
     return result;
+}
+
+bool CountScheme(void *context, const TerminalScheme *, LPCWSTR) {
+    ++*static_cast<int *>(context);
+    return true;
+}
+
+}  // namespace
+
+ImportResult ReadJsonSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink, LPWSTR error) {
+    bool topTerminalScheme;
+    return ReadJson(text, size, fileName, sink, error, &topTerminalScheme);
+}
+
+bool IsOneTerminalScheme(const char *text, size_t size) {
+    int count = 0;
+    const SchemeSink counter = {CountScheme, &count};
+    WCHAR error[IMPORT_ERROR_SIZE];
+    bool topTerminalScheme;
+    ImportResult result = ReadJson(text, size, TEXT(""), &counter, error, &topTerminalScheme);
+    return result == IMPORT_DONE && count == 1 && topTerminalScheme;
 }

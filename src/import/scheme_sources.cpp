@@ -105,6 +105,8 @@ bool IsAscii(const BYTE *bytes, ULONGLONG size) {
     return true;
 }
 
+}  // namespace
+
 // The source's text as UTF-8, which the other tools' parsers read: the
 // bytes as they stand when they are UTF-8 (or plain ASCII) already, else
 // decoded and encoded again into `*copy`, which the caller frees. Null when
@@ -134,6 +136,8 @@ const char *Utf8Text(TextSource *source, size_t *size, char **copy) {
     MemFree(wide);
     return *copy;
 }
+
+namespace {
 
 // Reads `path` into `batch`: our own format first, as every file was read
 // before other tools' formats were known, then theirs.

@@ -61,6 +61,21 @@ void ReadColorDirText(LPWSTR text) {
     StrCopy(text, COLOR_DIR_TEXT_SIZE, option);
 }
 
+// The palette and the two directives other formats take their colours
+// from; false when the console could not be read.
+bool ReadEffectColors(EffectColors *colors) {
+    CONSOLE_SCREEN_BUFFER_INFOEX info;
+    if (!ReadConsoleInfo(&info)) return false;
+    for (int i = 0; i < 16; ++i) colors->palette[i] = SwapRedAndBlue(info.ColorTable[i]);
+    constexpr int STD_COLORS = 0, SELECTED_COLORS = 8;  // in DIRECTIVE_NAMES
+    colors->stdColors = static_cast<WORD>(
+        QueryAttributeOption(DIRECTIVE_NAMES[STD_COLORS], DirectiveDefault(STD_COLORS, info.wAttributes)) & 0xFF);
+    colors->selectedColors = static_cast<WORD>(
+        QueryAttributeOption(DIRECTIVE_NAMES[SELECTED_COLORS], DirectiveDefault(SELECTED_COLORS, info.wAttributes)) &
+        0xFF);
+    return true;
+}
+
 // The section `name` with the colours in effect: 0, CONSOLE_INFO_UNREADABLE
 // (nothing written), or the error of the first failed write.
 LONG WriteSchemeSection(OutputFile *output, LPCWSTR name) {
@@ -110,6 +125,9 @@ bool SameSchemeName(LPCWSTR a, LPCWSTR b) {
 struct Rewrite {
     LPCWSTR path;  // as the user named it, for messages
     LPCWSTR name;
+    const OtherSchemeFormat *format;  // null for our own
+    EffectColors colors;              // what another format is written from
+    bool exists;                      // false: a new file, which only another format makes here
     FileReplacement replacement;
     TextSource source;
     OutputFile *output;
@@ -342,13 +360,26 @@ LONG CopyWithSection(Rewrite *rewrite) {
     return WriteSchemeSection(output, rewrite->name);
 }
 
+// The whole content of the new file: our own format's copy with the
+// section in place, or another format's one scheme.
+LONG WriteContent(Rewrite *rewrite) {
+    if (rewrite->format) return rewrite->format->write(rewrite->output, &rewrite->colors, rewrite->name);
+    LONG error = WriteBom(rewrite->output);
+    if (error == 0) error = CopyWithSection(rewrite);
+    return error;
+}
+
 SchemeWriteResult RunRewrite(Rewrite *rewrite) {
-    LPWSTR copy = nullptr;
-    LPCWSTR openable = OpenableName(rewrite->path, &copy);
-    LONG opened = openable ? OpenTextSource(&rewrite->source, openable) : ERROR_NOT_ENOUGH_MEMORY;
-    MemFree(copy);
-    // A stream was read from a copy and has no file of its own to replace.
-    HANDLE file = rewrite->source.tempPath ? nullptr : rewrite->source.file;
+    LONG opened = 0;
+    HANDLE file = nullptr;
+    if (rewrite->exists) {
+        LPWSTR copy = nullptr;
+        LPCWSTR openable = OpenableName(rewrite->path, &copy);
+        opened = openable ? OpenTextSource(&rewrite->source, openable) : ERROR_NOT_ENOUGH_MEMORY;
+        MemFree(copy);
+        // A stream was read from a copy and has no file of its own to replace.
+        file = rewrite->source.tempPath ? nullptr : rewrite->source.file;
+    }
     if (opened == 0) opened = static_cast<LONG>(FindFileToReplace(&rewrite->replacement, file, rewrite->path));
     if (opened != 0) {
         PrintErrorPrefix();
@@ -356,10 +387,17 @@ SchemeWriteResult RunRewrite(Rewrite *rewrite) {
         PrintTextSourceError(opened);
         return Fail(rewrite);
     }
+    // Another format's file holds one scheme: anything more (a terminal's
+    // settings, a list of schemes) or else would be lost with it.
+    if (rewrite->format && rewrite->exists && !rewrite->format->holdsOneScheme(&rewrite->source)) {
+        PrintErrorPrefix();
+        Qprintf(ErrorHandle(), TEXT("Won\u2019t replace \"%s\": it holds something other than one %s\r\n"),
+                rewrite->path, rewrite->format->description);
+        return Fail(rewrite);
+    }
     if (CreateTempFile(rewrite) != 0) return Fail(rewrite);
     LPCWSTR temp = DisplayName(rewrite->replacement.temp);
-    LONG error = WriteBom(rewrite->output);
-    if (error == 0) error = CopyWithSection(rewrite);
+    LONG error = WriteContent(rewrite);
     if (error != 0) {
         ReportFileFailure(TEXT("Error writing to output file \"%s\"\r\n"), temp, static_cast<DWORD>(error));
         return Fail(rewrite);
@@ -412,17 +450,32 @@ SchemeWriteResult CreateSchemeFile(LPCWSTR path, LPCWSTR name) {
     return SCHEME_WRITE_FAILED;
 }
 
-SchemeWriteResult RewriteSchemeFile(LPCWSTR path, LPCWSTR name) {
-    if (!path || path[0] == 0 || !name || name[0] == 0) return SCHEME_WRITE_MISSING_ARGUMENT;
+namespace {
+
+// Rewrites (or with another format, may create) `path`.
+SchemeWriteResult RunWholeRewrite(LPCWSTR path, LPCWSTR name, const OtherSchemeFormat *format, bool exists) {
     Rewrite rewrite;
     rewrite.path = path;
     rewrite.name = name;
+    rewrite.format = format;
+    rewrite.exists = exists;
     rewrite.replacement = FileReplacement();
     rewrite.source = TextSource();
     rewrite.output = nullptr;
+    if (format && !ReadEffectColors(&rewrite.colors)) {
+        ReportFileFailure(TEXT("Error writing to output file \"%s\":\r\n"), path, LastErrorOr(ERROR_INVALID_HANDLE));
+        return SCHEME_WRITE_FAILED;
+    }
     SchemeWriteResult result = RunRewrite(&rewrite);
     FreeReplacement(&rewrite.replacement);
     return result;
+}
+
+}  // namespace
+
+SchemeWriteResult RewriteSchemeFile(LPCWSTR path, LPCWSTR name) {
+    if (!path || path[0] == 0 || !name || name[0] == 0) return SCHEME_WRITE_MISSING_ARGUMENT;
+    return RunWholeRewrite(path, name, nullptr, true);
 }
 
 // ---- the /W argument ----
@@ -487,7 +540,8 @@ LPCWSTR NameRefusal(LPCWSTR name) {
 
 }  // namespace
 
-SchemeWriteResult WriteCurrentScheme(LPCWSTR argument, bool quiet, CurrentSchemeFinder findCurrent) {
+SchemeWriteResult WriteCurrentScheme(LPCWSTR argument, bool quiet, CurrentSchemeFinder findCurrent,
+                                     OtherFormatChooser chooseFormat) {
     if (!argument) return SCHEME_WRITE_MISSING_ARGUMENT;
     if (argument[0] == 0 || StrCompareN(argument, TEXT("::"), 2) == 0) {
         ReportRefusal(TEXT("Missing filename\r\n"), nullptr);
@@ -530,8 +584,11 @@ SchemeWriteResult WriteCurrentScheme(LPCWSTR argument, bool quiet, CurrentScheme
         ReportRefusal(refusal, name);
         return SCHEME_WRITE_REFUSED;
     }
-    SchemeWriteResult result =
-        !toStandardOutput && QueryIsFile(file) ? RewriteSchemeFile(file, name) : CreateSchemeFile(file, name);
+    const OtherSchemeFormat *format = !toStandardOutput && chooseFormat ? chooseFormat(file) : nullptr;
+    bool exists = !toStandardOutput && QueryIsFile(file);
+    SchemeWriteResult result = format   ? RunWholeRewrite(file, name, format, exists)
+                               : exists ? RewriteSchemeFile(file, name)
+                                        : CreateSchemeFile(file, name);
     if (result == SCHEME_WRITE_DONE && !quiet) Printf(TEXT("Wrote current scheme to [%s] in \"%s\".\r\n"), name, file);
     return result;
 }

@@ -354,10 +354,35 @@ enum SchemeWriteResult {
 // the caller, which knows how to recognise it.
 typedef ColorScheme *(*CurrentSchemeFinder)(void);
 
+// The colours in effect as other tools' formats describe a scheme.
+struct EffectColors {
+    DWORD palette[16];  // 0xRRGGBB, in console slot order
+    WORD stdColors;     // attributes: the text's slot in the low nibble
+    WORD selectedColors;
+};
+
+struct OutputFile;
+
+// Another tool's scheme format /W can write, its readers and writers being
+// where they know that format.
+struct OtherSchemeFormat {
+    LPCWSTR description;  // "Windows Terminal scheme", for the refusal
+    // The whole file for one scheme `name`: 0 or the error of a failed write.
+    LONG (*write)(OutputFile *output, const EffectColors *colors, LPCWSTR name);
+    // Whether an existing file, open as `source`, is just one scheme of this
+    // format and so may be replaced.
+    bool (*holdsOneScheme)(TextSource *source);
+};
+
+// The format a /W file name asks for, null for our own.
+typedef const OtherSchemeFormat *(*OtherFormatChooser)(LPCWSTR path);
+
 // Carries out the argument of /W (file::name, either part may be quoted;
-// the name may be left out, `findCurrent` then naming it). Messages are
-// printed; `quiet` keeps only the success message back.
-[[nodiscard]] SchemeWriteResult WriteCurrentScheme(LPCWSTR argument, bool quiet, CurrentSchemeFinder findCurrent);
+// the name may be left out, `findCurrent` then naming it). A file
+// `chooseFormat` gives a format for is written whole in that format instead
+// of ours. Messages are printed; `quiet` keeps only the success message back.
+[[nodiscard]] SchemeWriteResult WriteCurrentScheme(LPCWSTR argument, bool quiet, CurrentSchemeFinder findCurrent,
+                                                   OtherFormatChooser chooseFormat = nullptr);
 // Writes a new file (or standard output for "-") holding just the section
 // `name`: done, failed after a report, or a missing argument.
 [[nodiscard]] SchemeWriteResult CreateSchemeFile(LPCWSTR path, LPCWSTR name);

@@ -1,0 +1,137 @@
+// Other tools' formats written by /W: one scheme, the whole file, made
+// from the colours in effect. The terminals take the console's sixteen
+// colours in ANSI order, the background and text from StdColors and the
+// selection from SelectedColors; the cursor follows the text.
+#include <initializer_list>
+
+#include "../base/base.h"
+#include "../textio/textio.h"
+#include "import.h"
+
+namespace {
+
+// The colours a terminal scheme is written with, 0xRRGGBB.
+struct WrittenColors {
+    DWORD ansi[16];
+    DWORD background;
+    DWORD foreground;
+    DWORD selectionBackground;
+    DWORD selectionForeground;
+};
+
+WrittenColors ColorsToWrite(const EffectColors *colors) {
+    WrittenColors written;
+    for (int i = 0; i < 16; ++i) written.ansi[i] = colors->palette[ConsoleSlotOfAnsi(i)];
+    written.background = colors->palette[(colors->stdColors >> 4) & 15];
+    written.foreground = colors->palette[colors->stdColors & 15];
+    written.selectionBackground = colors->palette[(colors->selectedColors >> 4) & 15];
+    written.selectionForeground = colors->palette[colors->selectedColors & 15];
+    return written;
+}
+
+// Whether an existing file is one scheme as `isOne` judges its UTF-8; a
+// file larger than any scheme file is not.
+bool SourceHoldsOne(TextSource *source, bool (*isOne)(const char *text, size_t size)) {
+    if (source->size > IMPORT_SIZE_LIMIT) return false;
+    size_t size = 0;
+    char *copy = nullptr;
+    const char *text = Utf8Text(source, &size, &copy);
+    bool one = text && isOne(text, size);
+    MemFree(copy);
+    return one;
+}
+
+// Writes the pieces in order; the first error ends it.
+LONG WriteAll(OutputFile *output, std::initializer_list<LPCWSTR> pieces) {
+    for (LPCWSTR piece : pieces) {
+        LONG error = WriteText(output, piece);
+        if (error != 0) return error;
+    }
+    return 0;
+}
+
+// ---- Windows Terminal ----
+
+// clang-format off
+constexpr LPCWSTR TERMINAL_NAMES[16] = {
+    TEXT("black"), TEXT("red"), TEXT("green"), TEXT("yellow"),
+    TEXT("blue"), TEXT("purple"), TEXT("cyan"), TEXT("white"),
+    TEXT("brightBlack"), TEXT("brightRed"), TEXT("brightGreen"), TEXT("brightYellow"),
+    TEXT("brightBlue"), TEXT("brightPurple"), TEXT("brightCyan"), TEXT("brightWhite"),
+};
+// clang-format on
+
+// `text` as the inside of a JSON string: quotes, backslashes and control
+// characters escaped.
+LONG WriteJsonString(OutputFile *output, LPCWSTR text) {
+    WCHAR one[8];
+    for (LPCWSTR c = text; *c != 0; ++c) {
+        if (*c == TEXT('"') || *c == TEXT('\\')) {
+            Format(one, 8, TEXT("\\%c"), *c);
+        } else if (*c < 0x20 || *c == 0x7F) {
+            Format(one, 8, TEXT("\\u%04x"), static_cast<unsigned>(*c));
+        } else {
+            one[0] = *c;
+            one[1] = 0;
+        }
+        LONG error = WriteText(output, one);
+        if (error != 0) return error;
+    }
+    return 0;
+}
+
+// One member `"key": "#RRGGBB"`, `last` without the comma after it.
+LONG WriteJsonColor(OutputFile *output, LPCWSTR key, DWORD color, bool last) {
+    WCHAR value[16];
+    Format(value, 16, TEXT("#%06X"), static_cast<unsigned>(color & 0xFFFFFF));
+    return WriteAll(output, {TEXT("    \""), key, TEXT("\": \""), value, last ? TEXT("\"\r\n") : TEXT("\",\r\n")});
+}
+
+LONG WriteTerminalScheme(OutputFile *output, const EffectColors *colors, LPCWSTR name) {
+    WrittenColors written = ColorsToWrite(colors);
+    LONG error = WriteText(output, TEXT("{\r\n    \"name\": \""));
+    if (error == 0) error = WriteJsonString(output, name);
+    if (error == 0) error = WriteText(output, TEXT("\",\r\n"));
+    if (error == 0) error = WriteJsonColor(output, TEXT("background"), written.background, false);
+    if (error == 0) error = WriteJsonColor(output, TEXT("foreground"), written.foreground, false);
+    if (error == 0) error = WriteJsonColor(output, TEXT("cursorColor"), written.foreground, false);
+    if (error == 0) error = WriteJsonColor(output, TEXT("selectionBackground"), written.selectionBackground, false);
+    for (int i = 0; i < 16 && error == 0; ++i)
+        error = WriteJsonColor(output, TERMINAL_NAMES[i], written.ansi[i], i == 15);
+    if (error == 0) error = WriteText(output, TEXT("}\r\n"));
+    return error;
+}
+
+bool HoldsOneTerminalScheme(TextSource *source) {
+    return SourceHoldsOne(source, IsOneTerminalScheme);
+}
+
+constexpr OtherSchemeFormat TERMINAL_FORMAT = {TEXT("Windows Terminal scheme"), WriteTerminalScheme,
+                                               HoldsOneTerminalScheme};
+
+// ---- by extension ----
+
+struct FormatByExtension {
+    LPCWSTR extension;
+    const OtherSchemeFormat *format;
+};
+
+constexpr FormatByExtension FORMATS[] = {
+    {TEXT(".json"), &TERMINAL_FORMAT},
+};
+
+}  // namespace
+
+const OtherSchemeFormat *OtherFormatOfPath(LPCWSTR path) {
+    if (!path) return nullptr;
+    LPCWSTR name = path + PathDirectoryLength(path);
+    LPCWSTR dot = nullptr;
+    for (LPCWSTR c = name; *c != 0; ++c) {
+        if (*c == TEXT('.')) dot = c;
+    }
+    if (!dot) return nullptr;
+    for (const FormatByExtension &entry : FORMATS) {
+        if (StrCompareI(dot, entry.extension) == 0) return entry.format;
+    }
+    return nullptr;
+}
