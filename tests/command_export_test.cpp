@@ -1,7 +1,10 @@
 // /W into other tools' formats, chosen by the file's extension: what each
 // writes for a built-in scheme, that /F reads every scheme back to the same
 // colours, and that a file holding more than one scheme is never replaced.
+#include <fstream>
+#include <iterator>
 #include <random>
+#include <string>
 
 #include "command/command.h"
 #include "palette/palette.h"
@@ -28,6 +31,19 @@ class CommandExportTest : public SchemeFileTest {
         return schemes;
     }
 };
+
+// The iTerm2 property list, byte for byte as a file of that tool's own
+// collection would hold it (the expected file sits with the import
+// fixtures, so /F reads it as any user's file).
+TEST_F(CommandExportTest, AnItermcolorsFileIsOnePropertyList) {
+    ASSERT_EQ(Run(u"/Q \"Marianas Trench\""), 0);
+    EXPECT_EQ(Run(u"/Q /W:" + Q(Path("Deep.itermcolors")) + u"::Deep"), 0);
+    std::ifstream golden(std::string(VIVANTA_SOURCE_DIR) + "/tests/e2e/import/Marianas Trench.itermcolors",
+                         std::ios::binary);
+    std::string expected((std::istreambuf_iterator<char>(golden)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(Contents("Deep.itermcolors"), expected);
+}
 
 // The Windows Terminal object, as a terminal's settings list its schemes.
 TEST_F(CommandExportTest, AJsonFileIsOneTerminalScheme) {
@@ -71,7 +87,7 @@ TEST_F(CommandExportTest, EverySchemeComesBackFromEachFormat) {
         scheme.StdColors = static_cast<WORD>(background << 4 | (text >= background ? text + 1 : text));
         schemes.push_back(scheme);
     }
-    for (const char *file : {"round trip.json"}) {
+    for (const char *file : {"round trip.json", "Trip.itermcolors"}) {
         for (const ColorScheme &scheme : schemes) {
             ASSERT_EQ(ApplyScheme(&scheme, nullptr), APPLY_DONE);
             ASSERT_EQ(Run(u"/Q /W:" + Q(Path(file)) + u"::Trip"), 0) << Narrow(Err());

@@ -2,6 +2,8 @@
 // from the colours in effect. The terminals take the console's sixteen
 // colours in ANSI order, the background and text from StdColors and the
 // selection from SelectedColors; the cursor follows the text.
+#include <string.h>
+
 #include <initializer_list>
 
 #include "../base/base.h"
@@ -109,6 +111,80 @@ bool HoldsOneTerminalScheme(TextSource *source) {
 constexpr OtherSchemeFormat TERMINAL_FORMAT = {TEXT("Windows Terminal scheme"), WriteTerminalScheme,
                                                HoldsOneTerminalScheme};
 
+// ---- iTerm2 ----
+
+// One colour's dictionary, components as reals: six decimals give every
+// byte back when multiplied by 255 and rounded.
+LONG WritePlistColor(OutputFile *output, LPCWSTR key, DWORD color) {
+    LONG error = WriteAll(output, {TEXT("\t<key>"), key, TEXT("</key>\n\t<dict>\n")});
+    constexpr LPCWSTR COMPONENTS[3] = {TEXT("Blue"), TEXT("Green"), TEXT("Red")};
+    for (int i = 0; i < 3 && error == 0; ++i) {
+        unsigned byte = (color >> (8 * i)) & 0xFF;
+        unsigned millionths = (byte * 1000000u + 127u) / 255u;
+        WCHAR value[24];
+        Format(value, 24, TEXT("%u.%06u"), millionths / 1000000u, millionths % 1000000u);
+        error = WriteAll(
+            output, {TEXT("\t\t<key>"), COMPONENTS[i], TEXT(" Component</key>\n\t\t<real>"), value, TEXT("</real>\n")});
+        if (i == 0 && error == 0) {
+            error = WriteText(output, TEXT("\t\t<key>Color Space</key>\n\t\t<string>sRGB</string>\n"));
+        }
+    }
+    if (error == 0) error = WriteText(output, TEXT("\t</dict>\n"));
+    return error;
+}
+
+LONG WriteItermScheme(OutputFile *output, const EffectColors *colors, LPCWSTR) {
+    WrittenColors written = ColorsToWrite(colors);
+    LONG error = WriteText(output, TEXT("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n")
+                                       TEXT("<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" ")
+                                           TEXT("\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n")
+                                               TEXT("<plist version=\"1.0\">\n<dict>\n"));
+    WCHAR key[24];
+    for (int i = 0; i < 16 && error == 0; ++i) {
+        Format(key, 24, TEXT("Ansi %d Color"), i);
+        error = WritePlistColor(output, key, written.ansi[i]);
+    }
+    const struct {
+        LPCWSTR key;
+        DWORD color;
+    } named[] = {
+        {TEXT("Background Color"), written.background},
+        {TEXT("Bold Color"), written.foreground},
+        {TEXT("Cursor Color"), written.foreground},
+        {TEXT("Cursor Text Color"), written.background},
+        {TEXT("Foreground Color"), written.foreground},
+        {TEXT("Selected Text Color"), written.selectionForeground},
+        {TEXT("Selection Color"), written.selectionBackground},
+    };
+    for (const auto &entry : named) {
+        if (error == 0) error = WritePlistColor(output, entry.key, entry.color);
+    }
+    if (error == 0) error = WriteText(output, TEXT("</dict>\n</plist>\n"));
+    return error;
+}
+
+bool CountOne(void *context, const TerminalScheme *, LPCWSTR) {
+    ++*static_cast<int *>(context);
+    return true;
+}
+
+// One scheme: a file with a light and a dark variant is two.
+bool IsOneItermScheme(const char *text, size_t size) {
+    int count = 0;
+    const SchemeSink counter = {CountOne, &count};
+    WCHAR error[IMPORT_ERROR_SIZE];
+    bool binary = size >= 8 && memcmp(text, "bplist00", 8) == 0;
+    ImportResult result = binary ? ReadBinaryPropertyListSchemes(text, size, TEXT(""), &counter, error)
+                                 : ReadPropertyListSchemes(text, size, TEXT(""), &counter, error);
+    return result == IMPORT_DONE && count == 1;
+}
+
+bool HoldsOneItermScheme(TextSource *source) {
+    return SourceHoldsOne(source, IsOneItermScheme);
+}
+
+constexpr OtherSchemeFormat ITERM_FORMAT = {TEXT("iTerm2 color scheme"), WriteItermScheme, HoldsOneItermScheme};
+
 // ---- by extension ----
 
 struct FormatByExtension {
@@ -118,6 +194,7 @@ struct FormatByExtension {
 
 constexpr FormatByExtension FORMATS[] = {
     {TEXT(".json"), &TERMINAL_FORMAT},
+    {TEXT(".itermcolors"), &ITERM_FORMAT},
 };
 
 }  // namespace
