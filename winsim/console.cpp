@@ -119,11 +119,8 @@ WINSIM_API BOOL WINAPI SetConsoleMode(HANDLE console, DWORD mode) {
 
 WINSIM_API BOOL WINAPI GetConsoleScreenBufferInfo(HANDLE console, PCONSOLE_SCREEN_BUFFER_INFO info) {
     if (sim::ShouldFail("GetConsoleScreenBufferInfo")) return FALSE;
-    const ScreenBuffer *buffer = BufferOf(FindHandle(console));
-    if (!buffer) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    const ScreenBuffer *buffer = ScreenBufferOrFail(console);
+    if (!buffer) return FALSE;
     if (!info) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -144,11 +141,8 @@ WINSIM_API BOOL WINAPI GetConsoleScreenBufferInfoEx(HANDLE console, PCONSOLE_SCR
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    const ScreenBuffer *buffer = BufferOf(FindHandle(console));
-    if (!buffer) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    const ScreenBuffer *buffer = ScreenBufferOrFail(console);
+    if (!buffer) return FALSE;
     FillBufferInfo(*buffer, *info);
     return TRUE;
 }
@@ -198,11 +192,8 @@ WINSIM_API BOOL WINAPI SetConsoleScreenBufferInfoEx(HANDLE console, PCONSOLE_SCR
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    ScreenBuffer *buffer = BufferOf(FindHandle(console));
-    if (!buffer) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    ScreenBuffer *buffer = ScreenBufferOrFail(console);
+    if (!buffer) return FALSE;
     if (C().wineInfoWrites) return WriteInfoAsWine(*buffer, *info) ? TRUE : FALSE;
     if (info->dwSize.X <= 0 || info->dwSize.Y <= 0 || info->dwSize.X == 0x7FFF || info->dwSize.Y == 0x7FFF) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -239,11 +230,8 @@ WINSIM_API BOOL WINAPI SetConsoleScreenBufferInfoEx(HANDLE console, PCONSOLE_SCR
 
 WINSIM_API BOOL WINAPI SetConsoleTextAttribute(HANDLE console, WORD attributes) {
     if (sim::ShouldFail("SetConsoleTextAttribute")) return FALSE;
-    ScreenBuffer *buffer = BufferOf(FindHandle(console));
-    if (!buffer) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    ScreenBuffer *buffer = ScreenBufferOrFail(console);
+    if (!buffer) return FALSE;
     buffer->attribute = attributes;
     return TRUE;
 }

@@ -43,6 +43,12 @@ ScreenBuffer *BufferOf(const HandleObject *object) {
     return found == buffers.end() ? nullptr : &found->second;
 }
 
+ScreenBuffer *ScreenBufferOrFail(HANDLE console) {
+    ScreenBuffer *buffer = BufferOf(FindHandle(console));
+    if (!buffer) SetLastError(ERROR_INVALID_HANDLE);
+    return buffer;
+}
+
 ScreenBuffer &ShownBuffer() {
     return B().buffers[B().shown];
 }
@@ -155,11 +161,8 @@ WINSIM_API BOOL WINAPI SetConsoleActiveScreenBuffer(HANDLE console) {
 // A size outside 1 to 100 percent is refused; a hidden cursor keeps its size.
 WINSIM_API BOOL WINAPI GetConsoleCursorInfo(HANDLE console, PCONSOLE_CURSOR_INFO info) {
     if (sim::ShouldFail("GetConsoleCursorInfo")) return FALSE;
-    ScreenBuffer *buffer = BufferOf(FindHandle(console));
-    if (!buffer) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    ScreenBuffer *buffer = ScreenBufferOrFail(console);
+    if (!buffer) return FALSE;
     info->dwSize = buffer->cursorSize;
     info->bVisible = buffer->cursorVisible ? TRUE : FALSE;
     return TRUE;
@@ -167,11 +170,8 @@ WINSIM_API BOOL WINAPI GetConsoleCursorInfo(HANDLE console, PCONSOLE_CURSOR_INFO
 
 WINSIM_API BOOL WINAPI SetConsoleCursorInfo(HANDLE console, const CONSOLE_CURSOR_INFO *info) {
     if (sim::ShouldFail("SetConsoleCursorInfo")) return FALSE;
-    ScreenBuffer *buffer = BufferOf(FindHandle(console));
-    if (!buffer) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    ScreenBuffer *buffer = ScreenBufferOrFail(console);
+    if (!buffer) return FALSE;
     if (info->dwSize < 1 || info->dwSize > 100) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -301,11 +301,8 @@ SHORT Smaller(int a, int b) {
 WINSIM_API BOOL WINAPI WriteConsoleW(HANDLE console, const void *text, DWORD count, LPDWORD written, LPVOID reserved) {
     (void)reserved;
     if (sim::ShouldFail("WriteConsoleW")) return FALSE;
-    ScreenBuffer *buffer = BufferOf(FindHandle(console));
-    if (!buffer) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    ScreenBuffer *buffer = ScreenBufferOrFail(console);
+    if (!buffer) return FALSE;
     if (!text && count > 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -325,11 +322,8 @@ WINSIM_API BOOL WINAPI WriteConsoleW(HANDLE console, const void *text, DWORD cou
 WINSIM_API BOOL WINAPI WriteConsoleOutputW(HANDLE console, const CHAR_INFO *block, COORD size, COORD from,
                                            PSMALL_RECT region) {
     if (sim::ShouldFail("WriteConsoleOutputW")) return FALSE;
-    ScreenBuffer *buffer = BufferOf(FindHandle(console));
-    if (!buffer) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    ScreenBuffer *buffer = ScreenBufferOrFail(console);
+    if (!buffer) return FALSE;
     if (!block || !region) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -363,11 +357,8 @@ WINSIM_API BOOL WINAPI WriteConsoleOutputW(HANDLE console, const CHAR_INFO *bloc
 WINSIM_API BOOL WINAPI ReadConsoleOutputAttribute(HANDLE console, LPWORD attributes, DWORD length, COORD start,
                                                   LPDWORD read) {
     if (sim::ShouldFail("ReadConsoleOutputAttribute")) return FALSE;
-    const ScreenBuffer *buffer = BufferOf(FindHandle(console));
-    if (!buffer) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    const ScreenBuffer *buffer = ScreenBufferOrFail(console);
+    if (!buffer) return FALSE;
     if (!read || (!attributes && length > 0)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -386,11 +377,8 @@ WINSIM_API BOOL WINAPI ReadConsoleOutputAttribute(HANDLE console, LPWORD attribu
 WINSIM_API BOOL WINAPI WriteConsoleOutputAttribute(HANDLE console, const WORD *attributes, DWORD length, COORD start,
                                                    LPDWORD written) {
     if (sim::ShouldFail("WriteConsoleOutputAttribute")) return FALSE;
-    ScreenBuffer *buffer = BufferOf(FindHandle(console));
-    if (!buffer) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    ScreenBuffer *buffer = ScreenBufferOrFail(console);
+    if (!buffer) return FALSE;
     if (!written || (!attributes && length > 0)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;

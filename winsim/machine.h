@@ -255,6 +255,9 @@ struct ScreenBuffer {
 // The buffer a console output handle leads to (a standard handle: the
 // original buffer); null for any other handle.
 ScreenBuffer *BufferOf(const HandleObject *object);
+// The buffer `console` leads to; null with ERROR_INVALID_HANDLE set, as
+// every console call answers a handle that is no screen buffer.
+ScreenBuffer *ScreenBufferOrFail(HANDLE console);
 ScreenBuffer &ShownBuffer();
 ScreenBuffer &OriginalBuffer();
 // The number a new "conout$" handle takes: the buffer shown.
