@@ -1,12 +1,16 @@
-// The started plugin every benchmark that drives it measures against: a
-// fresh simulated machine and host with output captured, then the plugin
-// attached from a folder of its own and started as the host starts it.
+// What the benchmark programs share: a scratch folder for the files they
+// read, and the started plugin every benchmark that drives it measures
+// against (a fresh simulated machine and host with output captured, then
+// the plugin attached from a folder of its own and started as the host
+// starts it).
 #pragma once
 
 #include <sim.h>
+#include <stdlib.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "host_control.h"
 #include "plugin/plugin.h"
@@ -30,4 +34,16 @@ inline void StartBenchPlugin(void) {
         std::fprintf(stderr, "the plugin did not start\n");
         std::exit(1);
     }
+}
+
+// A folder of the program's own under /tmp, made on first use and removed
+// when the program ends.
+inline std::string &ScratchDirectory(void) {
+    static std::string dir;
+    if (dir.empty()) {
+        char pattern[] = "/tmp/vivanta_bench_XXXXXX";
+        dir = mkdtemp(pattern) ? pattern : "/tmp";
+        atexit([] { (void)!system(("rm -rf " + ScratchDirectory()).c_str()); });
+    }
+    return dir;
 }

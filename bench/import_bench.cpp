@@ -11,20 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "import/import.h"
 #include "sim.h"
 
 namespace {
-
-std::string &Directory() {
-    static std::string dir;
-    if (dir.empty()) {
-        char pattern[] = "/tmp/vivanta_import_bench_XXXXXX";
-        dir = mkdtemp(pattern) ? pattern : "/tmp";
-        atexit([] { (void)!system(("rm -rf " + Directory()).c_str()); });
-    }
-    return dir;
-}
 
 // A colour as a property list writes it, components as fractions.
 std::string PropertyListColor(const std::string &key, int n, int i) {
@@ -126,7 +117,7 @@ std::string TerminalJson(int n) {
 std::u16string Folder(int format, int count, size_t *bytes) {
     const char *kinds[] = {"/itermcolors", "/terminal", "/binary"};
     const char *extensions[] = {".itermcolors", ".json", ".itermcolors"};
-    std::string folder = Directory() + kinds[format] + std::to_string(count);
+    std::string folder = ScratchDirectory() + kinds[format] + std::to_string(count);
     *bytes = 0;
     bool made = system(("test -d " + folder).c_str()) == 0;
     if (!made) (void)!system(("mkdir -p " + folder).c_str());

@@ -20,6 +20,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench_support.h"
 #include "import/import.h"
 #include "sim.h"
 
@@ -84,16 +85,6 @@ int posix_memalign(void **block, size_t alignment, size_t size) {
 namespace {
 
 // ---- the files ----
-
-std::string &Directory() {
-    static std::string dir;
-    if (dir.empty()) {
-        char pattern[] = "/tmp/vivanta_import_limits_XXXXXX";
-        dir = mkdtemp(pattern) ? pattern : "/tmp";
-        atexit([] { (void)!system(("rm -rf " + Directory()).c_str()); });
-    }
-    return dir;
-}
 
 std::string Hex(int i) {
     char text[8];
@@ -174,7 +165,8 @@ std::string Contents(Format format, size_t size) {
 }
 
 std::u16string File(Format format, size_t size) {
-    std::string name = Directory() + "/" + FORMAT_NAMES[format] + "_" + std::to_string(size >> 20) + EXTENSIONS[format];
+    std::string name =
+        ScratchDirectory() + "/" + FORMAT_NAMES[format] + "_" + std::to_string(size >> 20) + EXTENSIONS[format];
     std::ifstream existing(name);
     if (!existing) std::ofstream(name, std::ios::binary) << Contents(format, size);
     return std::u16string(name.begin(), name.end());

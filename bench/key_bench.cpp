@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "base/base.h"
-#include "bench_plugin.h"
+#include "bench_support.h"
 #include "host_control.h"
 #include "hotkey/hotkey.h"
 #include "plugin/plugin.h"

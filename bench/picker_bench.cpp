@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "base/base.h"
-#include "bench_plugin.h"
+#include "bench_support.h"
 #include "host_control.h"
 #include "palette/palette.h"
 #include "picker/picker.h"

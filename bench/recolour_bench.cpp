@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "base/base.h"
-#include "bench_plugin.h"
+#include "bench_support.h"
 #include "host_control.h"
 #include "palette/palette.h"
 #include "plugin/plugin.h"

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "schemes/schemes.h"
 #include "sim.h"
 #include "support/colliding_names.h"
@@ -23,16 +24,6 @@
 namespace {
 
 constexpr int LIST_SIZE = 10000;
-
-std::string &Directory() {
-    static std::string dir;
-    if (dir.empty()) {
-        char pattern[] = "/tmp/vivanta_bench_XXXXXX";
-        dir = mkdtemp(pattern) ? pattern : "/tmp";
-        atexit([] { (void)!system(("rm -rf " + Directory()).c_str()); });
-    }
-    return dir;
-}
 
 std::string SchemeName(int n) {
     return "Scheme " + std::to_string(n);
@@ -60,7 +51,7 @@ std::string Section(int n, const std::string &name) {
 
 // The file of `count` schemes, made once.
 std::u16string SchemeFile(int count, size_t *bytes) {
-    std::string name = Directory() + "/schemes" + std::to_string(count) + ".ini";
+    std::string name = ScratchDirectory() + "/schemes" + std::to_string(count) + ".ini";
     std::ifstream probe(name, std::ios::binary | std::ios::ate);
     if (probe) {
         *bytes = static_cast<size_t>(probe.tellg());
@@ -171,7 +162,7 @@ std::vector<std::u16string> OrdinaryNames(size_t count) {
 
 // The file of these names, made once under `label`.
 std::u16string NamesFile(const std::string &label, const std::vector<std::u16string> &names) {
-    std::string name = Directory() + "/" + label + ".ini";
+    std::string name = ScratchDirectory() + "/" + label + ".ini";
     if (!std::ifstream(name)) {
         std::string content;
         for (size_t n = 0; n < names.size(); ++n) content += Section(static_cast<int>(n), Utf8(names[n]));

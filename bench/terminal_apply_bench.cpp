@@ -15,7 +15,7 @@
 #include <cstring>
 
 #include "base/base.h"
-#include "bench_plugin.h"
+#include "bench_support.h"
 #include "host_control.h"
 #include "palette/palette.h"
 #include "plugin/plugin.h"

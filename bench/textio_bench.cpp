@@ -8,22 +8,13 @@
 #include <fstream>
 #include <string>
 
+#include "bench_support.h"
 #include "sim.h"
 #include "textio/textio.h"
 
 namespace {
 
 constexpr size_t TEXT_FILE_SIZE = 64u << 20;
-
-std::string &Directory() {
-    static std::string dir;
-    if (dir.empty()) {
-        char pattern[] = "/tmp/vivanta_bench_XXXXXX";
-        dir = mkdtemp(pattern) ? pattern : "/tmp";
-        atexit([] { (void)!system(("rm -rf " + Directory()).c_str()); });
-    }
-    return dir;
-}
 
 // A line of scheme-file-like text, about 70 characters, with one accented
 // letter in it.
@@ -51,7 +42,7 @@ std::string Encode(const std::u16string &line, DWORD encoding) {
 
 // The 64 MiB file of an encoding, made once.
 std::u16string SampleFile(DWORD encoding) {
-    std::string name = Directory() + "/sample" + std::to_string(encoding) + ".txt";
+    std::string name = ScratchDirectory() + "/sample" + std::to_string(encoding) + ".txt";
     std::ifstream probe(name);
     if (!probe) {
         std::string content = encoding == Utf16Le ? "\xFF\xFE" : "";
@@ -107,7 +98,7 @@ BENCHMARK(BM_DetectEncoding)->Arg(1)->Arg(64)->Unit(benchmark::kMicrosecond);
 
 void BM_WriteText(benchmark::State &state) {
     sim::Reset();
-    std::string path = Directory() + "/written.txt";
+    std::string path = ScratchDirectory() + "/written.txt";
     std::u16string name(path.begin(), path.end());
     std::u16string piece = u"Name=Ocean ; " + std::u16string(65, u'x') + u"\r\n";  // 80 characters
     const size_t pieces = TEXT_FILE_SIZE / piece.size();
