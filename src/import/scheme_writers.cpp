@@ -2,8 +2,6 @@
 // from the colours in effect. The terminals take the console's sixteen
 // colours in ANSI order, the background and text from StdColors and the
 // selection from SelectedColors; the cursor follows the text.
-#include <string.h>
-
 #include <initializer_list>
 
 #include "../base/base.h"
@@ -173,9 +171,9 @@ bool IsOneItermScheme(const char *text, size_t size) {
     int count = 0;
     const SchemeSink counter = {CountOne, &count};
     WCHAR error[IMPORT_ERROR_SIZE];
-    bool binary = size >= 8 && memcmp(text, "bplist00", 8) == 0;
-    ImportResult result = binary ? ReadBinaryPropertyListSchemes(text, size, TEXT(""), &counter, error)
-                                 : ReadPropertyListSchemes(text, size, TEXT(""), &counter, error);
+    // The binary reader knows its own form by its magic.
+    ImportResult result = ReadBinaryPropertyListSchemes(text, size, TEXT(""), &counter, error);
+    if (result == IMPORT_NOT_THIS_FORMAT) result = ReadPropertyListSchemes(text, size, TEXT(""), &counter, error);
     return result == IMPORT_DONE && count == 1;
 }
 
