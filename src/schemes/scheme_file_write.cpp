@@ -373,10 +373,8 @@ SchemeWriteResult RunRewrite(Rewrite *rewrite) {
     LONG opened = 0;
     HANDLE file = nullptr;
     if (rewrite->exists) {
-        LPWSTR copy = nullptr;
-        LPCWSTR openable = OpenableName(rewrite->path, &copy);
-        opened = openable ? OpenTextSource(&rewrite->source, openable) : ERROR_NOT_ENOUGH_MEMORY;
-        MemFree(copy);
+        // The source makes a long name openable itself.
+        opened = OpenTextSource(&rewrite->source, rewrite->path);
         // A stream was read from a copy and has no file of its own to replace.
         file = rewrite->source.tempPath ? nullptr : rewrite->source.file;
     }
