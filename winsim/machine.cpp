@@ -197,6 +197,7 @@ void Reset() {
     winsim::ResetFileSystem();
     winsim::ResetFileInformation();
     winsim::ResetWindows();
+    winsim::ResetDesktop();
     winsim::ResetWindowClasses();
     winsim::ResetConsole();
 }
