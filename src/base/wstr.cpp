@@ -173,8 +173,10 @@ size_t PathDirectoryLength(LPCWSTR path) {
     LPCWSTR back = StrFindLastChar(path, TEXT('\\'));
     LPCWSTR slash = StrFindLastChar(path, TEXT('/'));
     LPCWSTR cut = back > slash ? back : slash;
-    if (!cut) cut = StrFindLastChar(path, TEXT(':'));
-    return cut ? static_cast<size_t>(cut - path) + 1 : 0;
+    if (cut) return static_cast<size_t>(cut - path) + 1;
+    bool drive =
+        path && ((path[0] >= TEXT('A') && path[0] <= TEXT('Z')) || (path[0] >= TEXT('a') && path[0] <= TEXT('z')));
+    return drive && path[1] == TEXT(':') ? 2 : 0;
 }
 
 bool AppendPathName(LPWSTR path, size_t capacity, LPCWSTR name) {

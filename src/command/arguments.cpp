@@ -86,8 +86,7 @@ void TrimTrailingWhiteSpace(ArgumentList *list) {
 // Upper-cases `argument` in place and reports it with `format`.
 [[nodiscard]] ReadOutcome ReportArgumentError(LPWSTR argument, LPCWSTR format) {
     StrUpperAscii(argument);
-    PrintErrorPrefix();
-    Qprintf(ErrorHandle(), format, argument);
+    PrintError(format, argument);
     return READ_ERROR;
 }
 
@@ -312,9 +311,7 @@ int SplitArguments(LPCWSTR text) {
         StoreOutcome outcome = Store(&s, c);
         if (outcome == DROPPED) break;  // the argument cap: the rest is ignored
         if (outcome == OVERFLOWED) {
-            PrintErrorPrefix();
-            Qprintf(ErrorHandle(), TEXT("Buffer overflow: b = %d, MAX_ARG_LEN = %d \r\n"), static_cast<int>(s.next),
-                    MAX_ARG_LEN);
+            PrintError(TEXT("Buffer overflow: b = %d, MAX_ARG_LEN = %d \r\n"), static_cast<int>(s.next), MAX_ARG_LEN);
             list->count = 0;
             return -1;
         }

@@ -104,10 +104,8 @@ LPCWSTR RootName(HKEY root) {
         // The display has already been shown: the message starts on a line
         // of its own.
         CrLf();
-        HANDLE err = ErrorHandle();
-        PrintErrorPrefix();
-        Qprintf(err, TEXT("Error saving settings to the registry (%s\\%s) :\r\n"), RootName(root), SETTINGS_KEY);
-        Qprintf(err, TEXT("%s\r\n"), text);
+        PrintError(TEXT("Error saving settings to the registry (%s\\%s) :\r\n%s\r\n"), RootName(root), SETTINGS_KEY,
+                   text);
         return COMMAND_FAILED;
     }
     if (!silent) Printf(TEXT("\r\nSettings saved to the registry (%s\\%s).\r\n"), RootName(root), SETTINGS_KEY);
@@ -136,8 +134,7 @@ void SetHotkeyAndOsd(const CommandRequest *request) {
 void FollowThemeStep(CommandRequest *request) {
     if (SyncThemeWindow(!request->scheme) == THEME_WINDOW_READY) return;
     DWORD why = LastErrorOr(ERROR_NOT_ENOUGH_MEMORY);
-    PrintErrorPrefix();
-    Qprintf(ErrorHandle(), TEXT("Can\u2019t follow the Windows theme\r\n"));
+    PrintError(TEXT("Can\u2019t follow the Windows theme\r\n"));
     PrintErrorText(why);
     request->result = COMMAND_FAILED;
 }
@@ -149,14 +146,12 @@ void FollowThemeStep(CommandRequest *request) {
 void ApplySchemeArgument(CommandRequest *request) {
     const ColorScheme *scheme = SelectScheme(request->scheme);
     if (!scheme) {
-        PrintErrorPrefix();
-        Qprintf(ErrorHandle(), TEXT("Color scheme not found: \"%s\"\r\n"), request->scheme);
+        PrintError(TEXT("Color scheme not found: \"%s\"\r\n"), request->scheme);
         request->result = COMMAND_FAILED;
         return;
     }
     if (ApplyScheme(scheme, nullptr) != APPLY_DONE) {
-        PrintErrorPrefix();
-        Qprintf(ErrorHandle(), TEXT("Error applying color scheme \"%s\"\r\n"), scheme->name);
+        PrintError(TEXT("Error applying color scheme \"%s\"\r\n"), scheme->name);
         request->result = COMMAND_FAILED;
         return;
     }
@@ -164,8 +159,7 @@ void ApplySchemeArgument(CommandRequest *request) {
 }
 
 [[nodiscard]] CommandResult RefuseCombination(LPCWSTR option) {
-    PrintErrorPrefix();
-    Qprintf(ErrorHandle(), TEXT("Can\u2019t combine %s with other options\r\n"), option);
+    PrintError(TEXT("Can\u2019t combine %s with other options\r\n"), option);
     return COMMAND_REFUSED;
 }
 
@@ -188,8 +182,7 @@ void ApplySchemeArgument(CommandRequest *request) {
     if (!request->readabilityScheme) {
         ListReadability();
     } else if (ShowReadability(request->readabilityScheme) != SHOW_DONE) {
-        PrintErrorPrefix();
-        Qprintf(ErrorHandle(), TEXT("Color scheme not found: \"%s\"\r\n"), request->readabilityScheme);
+        PrintError(TEXT("Color scheme not found: \"%s\"\r\n"), request->readabilityScheme);
         return COMMAND_FAILED;
     }
     return COMMAND_DONE;

@@ -96,9 +96,6 @@ ImportResult ReadJsonSchemes(const char *text, size_t size, LPCWSTR fileName, co
 // else: no settings file, array, concfg or Gogh scheme.
 bool IsOneTerminalScheme(const char *text, size_t size);
 
-// "#rrggbb" or "#rgb" as 0xRRGGBB; -1 otherwise.
-LONG ParseHexColor(const char *text, size_t length);
-
 // ---- property lists: iTerm2's .itermcolors (property_list.cpp) ----
 
 // The schemes of an .itermcolors file in XML, named `fileName` (with

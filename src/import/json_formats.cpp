@@ -352,26 +352,6 @@ bool LooksLikeJson(const char *text, size_t size) {
     return text[at] == '{' || text[at] == ']' || text[at] == '/';
 }
 
-}  // namespace
-
-LONG ParseHexColor(const char *text, size_t length) {
-    if ((length != 4 && length != 7) || text[0] != '#') return -1;
-    LONG value = 0;
-    for (size_t i = 1; i < length; ++i) {
-        char c = text[i];
-        int digit = c >= '0' && c <= '9'   ? c - '0'
-                    : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                    : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                           : -1;
-        if (digit < 0) return -1;
-        // "#rgb" doubles each digit.
-        value = length == 4 ? (value << 8) | (digit << 4) | digit : (value << 4) | digit;
-    }
-    return value;
-}
-
-namespace {
-
 // As ReadJsonSchemes; `*topTerminalScheme` says whether the text was one
 // Windows Terminal scheme object.
 ImportResult ReadJson(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink, LPWSTR error,

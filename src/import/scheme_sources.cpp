@@ -36,21 +36,10 @@ struct FileRead {
 
 // ---- names ----
 
-bool IsPathSeparator(WCHAR c) {
-    return c == TEXT('\\') || c == TEXT('/') || c == TEXT(':');
-}
-
-// The length of the directory part of `path`, its last separator included.
-size_t DirectoryPartLength(LPCWSTR path) {
-    size_t length = StrLen(path);
-    while (length > 0 && !IsPathSeparator(path[length - 1])) --length;
-    return length;
-}
-
 // The file name of `path` without its extension, for a scheme that names
 // itself nowhere else; the whole text when that leaves nothing.
 void NameFromPath(LPCWSTR path, LPWSTR stem) {
-    LPCWSTR name = path + DirectoryPartLength(path);
+    LPCWSTR name = path + PathDirectoryLength(path);
     size_t length = StrLen(name);
     size_t dot = length;
     while (dot > 0 && name[dot - 1] != TEXT('.')) --dot;
@@ -194,8 +183,7 @@ void PrintFileFailure(LPCWSTR path) {
         StrCopy(upper, length + 1, path);
         StrUpperAscii(upper);
     }
-    PrintErrorPrefix();
-    Qprintf(ErrorHandle(), TEXT("Couldn\u2019t read color schemes from file \"%s\"\r\n"), upper ? upper : path);
+    PrintError(TEXT("Couldn\u2019t read color schemes from file \"%s\"\r\n"), upper ? upper : path);
     MemFree(upper);
 }
 
@@ -313,7 +301,7 @@ DWORD FindFiles(LPCWSTR pattern, bool folder, FoundFiles *found) {
 }
 
 bool HasWildcard(LPCWSTR path) {
-    for (LPCWSTR c = path + DirectoryPartLength(path); *c; ++c) {
+    for (LPCWSTR c = path + PathDirectoryLength(path); *c; ++c) {
         if (*c == TEXT('*') || *c == TEXT('?')) return true;
     }
     return false;
@@ -327,23 +315,22 @@ bool IsFolder(LPCWSTR path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// `directory` (its separator included) and `name` in one new text; null
-// when memory ran out.
-LPWSTR JoinPath(LPCWSTR directory, size_t directoryLength, bool addSeparator, LPCWSTR name) {
+// The first `directoryLength` characters of `directory` and `name` in one
+// new text, with a separator between them where the directory has none;
+// null when memory ran out.
+LPWSTR JoinPath(LPCWSTR directory, size_t directoryLength, LPCWSTR name) {
     size_t size = directoryLength + 1 + StrLen(name) + 1;
     auto *path = static_cast<LPWSTR>(MemAlloc(size * sizeof(WCHAR)));
     if (!path) return nullptr;
     StrCopy(path, directoryLength + 1, directory);
-    if (addSeparator) StrAppend(path, size, TEXT("\\"));
-    StrAppend(path, size, name);
+    if (!AppendPathName(path, size, name)) StrCopy(path, size, name);
     return path;
 }
 
 SchemeSourcesResult ReadMatchingFiles(LPCWSTR argument, bool folder, bool merge, bool quiet) {
-    size_t directoryLength = folder ? StrLen(argument) : DirectoryPartLength(argument);
-    bool addSeparator = folder && (directoryLength == 0 || !IsPathSeparator(argument[directoryLength - 1]));
+    size_t directoryLength = folder ? StrLen(argument) : PathDirectoryLength(argument);
     FoundFiles found = {nullptr, 0, 0};
-    LPWSTR pattern = folder ? JoinPath(argument, directoryLength, addSeparator, TEXT("*")) : nullptr;
+    LPWSTR pattern = folder ? JoinPath(argument, directoryLength, TEXT("*")) : nullptr;
     DWORD error = folder && !pattern ? ERROR_NOT_ENOUGH_MEMORY : FindFiles(folder ? pattern : argument, folder, &found);
     MemFree(pattern);
     if (error != 0) {
@@ -359,7 +346,7 @@ SchemeSourcesResult ReadMatchingFiles(LPCWSTR argument, bool folder, bool merge,
     size_t failed = 0;
     for (size_t i = 0; i < found.count; ++i) {
         FileRead read;
-        LPWSTR path = JoinPath(argument, directoryLength, addSeparator, found.names[i]);
+        LPWSTR path = JoinPath(argument, directoryLength, found.names[i]);
         if (path) {
             ReadOneFile(path, &batch, &read);
         } else {

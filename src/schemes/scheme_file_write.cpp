@@ -19,23 +19,20 @@ constexpr WCHAR STANDARD_OUTPUT_NAME[] = TEXT("-");
 
 // `format` takes one file name.
 void ReportFileFailure(LPCWSTR format, LPCWSTR name, DWORD code) {
-    PrintErrorPrefix();
-    Qprintf(ErrorHandle(), format, name);
+    PrintError(format, name);
     PrintErrorText(code);
 }
 
 // `format` takes two file names.
 void ReportFileFailure2(LPCWSTR format, LPCWSTR first, LPCWSTR second, DWORD code) {
-    PrintErrorPrefix();
-    Qprintf(ErrorHandle(), format, first, second);
+    PrintError(format, first, second);
     PrintErrorText(code);
 }
 
 // An argument the writer refuses: the prefix and `format` with `text`
 // (which may be null when the format takes nothing).
 void ReportRefusal(LPCWSTR format, LPCWSTR text) {
-    PrintErrorPrefix();
-    Qprintf(ErrorHandle(), format, text);
+    PrintError(format, text);
 }
 
 // ---- the section ----
@@ -380,17 +377,15 @@ SchemeWriteResult RunRewrite(Rewrite *rewrite) {
     }
     if (opened == 0) opened = static_cast<LONG>(FindFileToReplace(&rewrite->replacement, file, rewrite->path));
     if (opened != 0) {
-        PrintErrorPrefix();
-        Qprintf(ErrorHandle(), TEXT("Error opening input file \"%s\":\r\n"), rewrite->path);
+        PrintError(TEXT("Error opening input file \"%s\":\r\n"), rewrite->path);
         PrintTextSourceError(opened);
         return Fail(rewrite);
     }
     // Another format's file holds one scheme: anything more (a terminal's
     // settings, a list of schemes) or else would be lost with it.
     if (rewrite->format && rewrite->exists && !rewrite->format->holdsOneScheme(&rewrite->source)) {
-        PrintErrorPrefix();
-        Qprintf(ErrorHandle(), TEXT("Won\u2019t replace \"%s\": it holds something other than one %s\r\n"),
-                rewrite->path, rewrite->format->description);
+        PrintError(TEXT("Won\u2019t replace \"%s\": it holds something other than one %s\r\n"), rewrite->path,
+                   rewrite->format->description);
         return Fail(rewrite);
     }
     if (CreateTempFile(rewrite) != 0) return Fail(rewrite);
