@@ -1,6 +1,7 @@
 // /W into other tools' formats, chosen by the file's extension: what each
 // writes for a built-in scheme, that /F reads every scheme back to the same
 // colours, and that a file holding more than one scheme is never replaced.
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -32,17 +33,24 @@ class CommandExportTest : public SchemeFileTest {
     }
 };
 
-// The iTerm2 property list, byte for byte as a file of that tool's own
-// collection would hold it (the expected file sits with the import
-// fixtures, so /F reads it as any user's file).
-TEST_F(CommandExportTest, AnItermcolorsFileIsOnePropertyList) {
+// The iTerm2 property list and the Gogh scheme, byte for byte as a file of
+// that tool's own collection would hold them (the expected files sit with
+// the import fixtures, so /F reads them as any user's files).
+TEST_F(CommandExportTest, ItermcolorsAndYamlFilesAreAsTheToolsWriteThem) {
     ASSERT_EQ(Run(u"/Q \"Marianas Trench\""), 0);
-    EXPECT_EQ(Run(u"/Q /W:" + Q(Path("Deep.itermcolors")) + u"::Deep"), 0);
-    std::ifstream golden(std::string(VIVANTA_SOURCE_DIR) + "/tests/e2e/import/Marianas Trench.itermcolors",
-                         std::ios::binary);
-    std::string expected((std::istreambuf_iterator<char>(golden)), std::istreambuf_iterator<char>());
-    ASSERT_FALSE(expected.empty());
-    EXPECT_EQ(Contents("Deep.itermcolors"), expected);
+    for (const char *file : {"Marianas Trench.itermcolors", "Marianas Trench.yml"}) {
+        std::string written = std::string("Deep") + strchr(file, '.');
+        EXPECT_EQ(Run(u"/Q /W:" + Q(Path(written))), 0) << file;
+        std::ifstream golden(std::string(VIVANTA_SOURCE_DIR) + "/tests/e2e/import/" + file, std::ios::binary);
+        std::string expected((std::istreambuf_iterator<char>(golden)), std::istreambuf_iterator<char>());
+        ASSERT_FALSE(expected.empty()) << file;
+        EXPECT_EQ(Contents(written), expected) << file;
+    }
+    // A name YAML would read otherwise as it stands comes back whole.
+    const std::u16string name = u"Say 'hi': #1\\x\u2028\u0080";
+    EXPECT_EQ(Run(u"/Q /W:" + Q(Path("named.yaml")) + u"::" + Q(name)), 0) << Narrow(Err());
+    ASSERT_EQ(Run(u"/Q /F:" + Q(Path("named.yaml"))), 0) << Narrow(Err());
+    EXPECT_EQ(ListedNames(), name);
 }
 
 // The Windows Terminal object, as a terminal's settings list its schemes.
@@ -87,7 +95,7 @@ TEST_F(CommandExportTest, EverySchemeComesBackFromEachFormat) {
         scheme.StdColors = static_cast<WORD>(background << 4 | (text >= background ? text + 1 : text));
         schemes.push_back(scheme);
     }
-    for (const char *file : {"round trip.json", "Trip.itermcolors"}) {
+    for (const char *file : {"round trip.json", "Trip.itermcolors", "round trip.YAML"}) {
         for (const ColorScheme &scheme : schemes) {
             ASSERT_EQ(ApplyScheme(&scheme, nullptr), APPLY_DONE);
             ASSERT_EQ(Run(u"/Q /W:" + Q(Path(file)) + u"::Trip"), 0) << Narrow(Err());
@@ -113,25 +121,39 @@ TEST_F(CommandExportTest, OnlyAFileOfOneSchemeIsReplaced) {
         one += std::string(", \"") + key + "\": \"#123456\"";
     }
     one += "}";
+    std::string gogh = "name: 'A'\nbackground: '#000000'\nforeground: '#ffffff'\n", base16 = "scheme: 'B'\n";
+    for (int i = 0; i < 16; ++i) {
+        char line[32];
+        snprintf(line, sizeof line, "color_%02d: '#123456'\n", i + 1);
+        gogh += line;
+        snprintf(line, sizeof line, "base0%X: '123456'\n", i);
+        base16 += line;
+    }
     struct Case {
         const char *file;
         std::string text;
+        const char16_t *format;
     } cases[] = {
-        {"settings.json", "{\"profiles\": {}, \"schemes\": [" + one + "]}"},
-        {"array.json", "[" + one + "]"},
-        {"notes.json", "not json at all"},
+        {"settings.json", "{\"profiles\": {}, \"schemes\": [" + one + "]}", u"Windows Terminal scheme"},
+        {"array.json", "[" + one + "]", u"Windows Terminal scheme"},
+        {"notes.json", "not json at all", u"Windows Terminal scheme"},
+        {"base16.yaml", base16, u"Gogh scheme"},
+        {"two.yml", "---\n" + gogh + "---\n" + gogh, u"Gogh scheme"},
+        {"config.yaml", "editor: vim\ncolors: [red, blue]\n", u"Gogh scheme"},
     };
     for (const Case &c : cases) {
         std::u16string path = MakeFile(c.file, c.text);
         EXPECT_EQ(Run(u"/W:" + Q(path) + u"::Mine"), 2) << c.file;
         EXPECT_EQ(Err(), u"Vivanta plugin: Won\u2019t replace \"" + Widen16(dir_ + "/" + c.file) +
-                             u"\": it holds something other than one Windows Terminal scheme\r\n");
+                             u"\": it holds something other than one " + c.format + u"\r\n");
         EXPECT_EQ(Contents(c.file), c.text);
     }
-    MakeFile("one.json", one);
-    EXPECT_EQ(Run(u"/Q /W:" + Q(Path("one.json")) + u"::Mine"), 0);
-    EXPECT_NE(Contents("one.json"), one);
-    EXPECT_EQ(Entries(dir_).size(), 4u);
+    for (const auto &[file, text] : {std::pair{"one.json", one}, std::pair{"one.yml", gogh}}) {
+        MakeFile(file, text);
+        EXPECT_EQ(Run(u"/Q /W:" + Q(Path(file)) + u"::Mine"), 0) << file;
+        EXPECT_NE(Contents(file), text);
+    }
+    EXPECT_EQ(Entries(dir_).size(), 8u);
 }
 
 }  // namespace

@@ -151,6 +151,10 @@ ImportResult ReadColorToolSchemes(const char *text, size_t size, LPCWSTR fileNam
 // the older base16 "scheme") or else `fileName`.
 ImportResult ReadYamlSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink, LPWSTR error);
 
+// Whether a YAML text is one Gogh scheme and nothing else: no base16 or
+// base24 scheme, nothing past its document.
+bool IsOneGoghScheme(const char *text, size_t size);
+
 // ---- any of them (terminal_scheme.cpp) ----
 
 // The schemes of a file of any of the formats above, recognised by its
@@ -186,5 +190,6 @@ SchemeSourcesResult ReadSchemeSources(LPCWSTR argument, bool merge, bool quiet);
 // ---- writing other tools' formats (scheme_writers.cpp) ----
 
 // The format /W writes a file of this name in, by its extension (case
-// ignored): a Windows Terminal scheme for ".json"; null for our own.
+// ignored): a Windows Terminal scheme for ".json", an iTerm2 preset for
+// ".itermcolors", a Gogh scheme for ".yaml" and ".yml"; null for our own.
 const OtherSchemeFormat *OtherFormatOfPath(LPCWSTR path);

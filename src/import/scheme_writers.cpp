@@ -50,6 +50,26 @@ LONG WriteAll(OutputFile *output, std::initializer_list<LPCWSTR> pieces) {
     return 0;
 }
 
+// `text` as the inside of a quoted string, as JSON and YAML's double quotes
+// take it: quotes and backslashes escaped, and the characters `mustEscape`
+// picks as \u and four hex digits.
+LONG WriteEscaped(OutputFile *output, LPCWSTR text, bool (*mustEscape)(WCHAR c)) {
+    WCHAR one[8];
+    for (LPCWSTR c = text; *c != 0; ++c) {
+        if (*c == TEXT('"') || *c == TEXT('\\')) {
+            Format(one, 8, TEXT("\\%c"), *c);
+        } else if (mustEscape(*c)) {
+            Format(one, 8, TEXT("\\u%04x"), static_cast<unsigned>(*c));
+        } else {
+            one[0] = *c;
+            one[1] = 0;
+        }
+        LONG error = WriteText(output, one);
+        if (error != 0) return error;
+    }
+    return 0;
+}
+
 // ---- Windows Terminal ----
 
 // clang-format off
@@ -61,23 +81,10 @@ constexpr LPCWSTR TERMINAL_NAMES[16] = {
 };
 // clang-format on
 
-// `text` as the inside of a JSON string: quotes, backslashes and control
-// characters escaped.
-LONG WriteJsonString(OutputFile *output, LPCWSTR text) {
-    WCHAR one[8];
-    for (LPCWSTR c = text; *c != 0; ++c) {
-        if (*c == TEXT('"') || *c == TEXT('\\')) {
-            Format(one, 8, TEXT("\\%c"), *c);
-        } else if (*c < 0x20 || *c == 0x7F) {
-            Format(one, 8, TEXT("\\u%04x"), static_cast<unsigned>(*c));
-        } else {
-            one[0] = *c;
-            one[1] = 0;
-        }
-        LONG error = WriteText(output, one);
-        if (error != 0) return error;
-    }
-    return 0;
+// JSON takes every character but the controls as it stands; DEL is
+// escaped too, so that a reader sees it.
+bool JsonMustEscape(WCHAR c) {
+    return c < 0x20 || c == 0x7F;
 }
 
 // One member `"key": "#RRGGBB"`, `last` without the comma after it.
@@ -90,7 +97,7 @@ LONG WriteJsonColor(OutputFile *output, LPCWSTR key, DWORD color, bool last) {
 LONG WriteTerminalScheme(OutputFile *output, const EffectColors *colors, LPCWSTR name) {
     WrittenColors written = ColorsToWrite(colors);
     LONG error = WriteText(output, TEXT("{\r\n    \"name\": \""));
-    if (error == 0) error = WriteJsonString(output, name);
+    if (error == 0) error = WriteEscaped(output, name, JsonMustEscape);
     if (error == 0) error = WriteText(output, TEXT("\",\r\n"));
     if (error == 0) error = WriteJsonColor(output, TEXT("background"), written.background, false);
     if (error == 0) error = WriteJsonColor(output, TEXT("foreground"), written.foreground, false);
@@ -183,6 +190,49 @@ bool HoldsOneItermScheme(TextSource *source) {
 
 constexpr OtherSchemeFormat ITERM_FORMAT = {TEXT("iTerm2 color scheme"), WriteItermScheme, HoldsOneItermScheme};
 
+// ---- Gogh ----
+
+// What a YAML reader would not take as it stands between double quotes:
+// controls, and the line breaks and marks it folds away or refuses.
+bool YamlMustEscape(WCHAR c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 || c == 0xFEFF || c >= 0xFFFE;
+}
+
+// One `key: '#rrggbb'`, quoted so that the "#" starts no comment.
+LONG WriteYamlColor(OutputFile *output, LPCWSTR key, DWORD color) {
+    WCHAR value[16];
+    Format(value, 16, TEXT("'#%06x'\n"), static_cast<unsigned>(color & 0xFFFFFF));
+    return WriteAll(output, {key, TEXT(": "), value});
+}
+
+LONG WriteGoghScheme(OutputFile *output, const EffectColors *colors, LPCWSTR name) {
+    WrittenColors written = ColorsToWrite(colors);
+    LONG error = WriteText(output, TEXT("---\nname: \""));
+    if (error == 0) error = WriteEscaped(output, name, YamlMustEscape);
+    LPCWSTR variant = IsDarkColor(SwapRedAndBlue(written.background)) ? TEXT("dark") : TEXT("light");
+    if (error == 0) error = WriteAll(output, {TEXT("\"\nauthor: ''\nvariant: '"), variant, TEXT("'\n")});
+    WCHAR key[16];
+    for (int i = 0; i < 16 && error == 0; ++i) {
+        // A blank line before the normal and the bright colours, as the
+        // tool's own files have it.
+        if (i % 8 == 0) error = WriteText(output, TEXT("\n"));
+        Format(key, 16, TEXT("color_%02d"), i + 1);
+        if (error == 0) error = WriteYamlColor(output, key, written.ansi[i]);
+    }
+    if (error == 0) error = WriteText(output, TEXT("\n"));
+    if (error == 0) error = WriteYamlColor(output, TEXT("background"), written.background);
+    if (error == 0) error = WriteYamlColor(output, TEXT("foreground"), written.foreground);
+    if (error == 0) error = WriteText(output, TEXT("\n"));
+    if (error == 0) error = WriteYamlColor(output, TEXT("cursor"), written.foreground);
+    return error;
+}
+
+bool HoldsOneGoghScheme(TextSource *source) {
+    return SourceHoldsOne(source, IsOneGoghScheme);
+}
+
+constexpr OtherSchemeFormat GOGH_FORMAT = {TEXT("Gogh scheme"), WriteGoghScheme, HoldsOneGoghScheme};
+
 // ---- by extension ----
 
 struct FormatByExtension {
@@ -193,6 +243,8 @@ struct FormatByExtension {
 constexpr FormatByExtension FORMATS[] = {
     {TEXT(".json"), &TERMINAL_FORMAT},
     {TEXT(".itermcolors"), &ITERM_FORMAT},
+    {TEXT(".yaml"), &GOGH_FORMAT},
+    {TEXT(".yml"), &GOGH_FORMAT},
 };
 
 }  // namespace

@@ -258,6 +258,17 @@ void LeaveCollection(Walk *walk) {
     --walk->depth;
 }
 
+// Whether the stream ends with the document just read. Whatever follows
+// (another document, even a broken one) is more than one scheme, and
+// replacing the file would lose it.
+bool StreamEndsHere(yaml_parser_t *parser) {
+    yaml_event_t event;
+    if (!yaml_parser_parse(parser, &event)) return false;
+    bool ends = event.type == YAML_STREAM_END_EVENT;
+    yaml_event_delete(&event);
+    return ends;
+}
+
 // The events of the first document, as the document loader takes them.
 WalkResult WalkDocument(Walk *walk, const char *text, size_t size) {
     if (!yaml_parser_initialize(&walk->parser)) return WALK_NO_MEMORY;
@@ -273,6 +284,9 @@ WalkResult WalkDocument(Walk *walk, const char *text, size_t size) {
         }
         switch (event.type) {
             case YAML_DOCUMENT_END_EVENT:
+                if (!walk->wanted) walk->document->moreFollows = !StreamEndsHere(&walk->parser);
+                result = WALK_DONE;
+                break;
             case YAML_STREAM_END_EVENT:
                 result = WALK_DONE;
                 break;

@@ -53,10 +53,11 @@ struct YamlDocument {
     char longText[2][YAML_LONG_TEXT];  // the top level's name and scheme
     const char *problem;               // why it is no YAML, in libyaml's words
     size_t line;                       // where (counted from 0)
+    bool moreFollows;                  // the text goes on past the first document
 };
 
 enum YamlReadResult { YAML_DOCUMENT_READ, YAML_DOCUMENT_BROKEN, YAML_DOCUMENT_NO_MEMORY };
 
 // Reads the first document of `text` into `document`, which must be all
-// zero.
+// zero, and looks whether anything follows it (whatever that is).
 YamlReadResult ReadYamlDocument(const char *text, size_t size, YamlDocument *document);

@@ -82,7 +82,11 @@ void ReadName(Reading *reading, const YamlDocument *document, LPCWSTR fileName) 
     }
 }
 
-ImportResult ReadScheme(const YamlDocument *document, LPCWSTR fileName, const SchemeSink *sink, LPWSTR error) {
+// Which of the formats a text was read as.
+enum YamlFormat { YAML_BASE16, YAML_BASE24, YAML_GOGH };
+
+ImportResult ReadScheme(const YamlDocument *document, LPCWSTR fileName, const SchemeSink *sink, LPWSTR error,
+                        YamlFormat *format) {
     const YamlMapping &top = document->top;
     Reading reading = {top.values[YAML_KEY_PALETTE].kind == VALUE_MAPPING ? &document->palette : &top, error, {0}};
     ReadName(&reading, document, fileName);
@@ -91,6 +95,7 @@ ImportResult ReadScheme(const YamlDocument *document, LPCWSTR fileName, const Sc
     const YamlValue *values = reading.map->values;
     if (values[YAML_KEY_BASE].kind != VALUE_NONE) {
         bool base24 = IsText(top.values[YAML_KEY_SYSTEM], "base24") || values[YAML_KEY_BASE + 0x10].kind != VALUE_NONE;
+        *format = base24 ? YAML_BASE24 : YAML_BASE16;
         const char *const *slots = base24 ? BASE24_SLOTS : BASE16_SLOTS;
         for (int i = 0; i < 16; ++i) {
             if (!ReadColor(&reading, slots[ConsoleSlotOfAnsi(i)], true, &scheme.ansi[i])) return IMPORT_BAD_FILE;
@@ -101,6 +106,7 @@ ImportResult ReadScheme(const YamlDocument *document, LPCWSTR fileName, const Sc
             return IMPORT_BAD_FILE;
         }
     } else if (top.values[YAML_KEY_COLOR].kind != VALUE_NONE) {
+        *format = YAML_GOGH;
         char key[16];
         for (int i = 0; i < 16; ++i) {
             snprintf(key, sizeof key, "color_%02d", i + 1);
@@ -172,9 +178,10 @@ bool MentionsOurKeys(const char *text, size_t size) {
     return false;
 }
 
-}  // namespace
-
-ImportResult ReadYamlSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink, LPWSTR error) {
+// As ReadYamlSchemes; `*format` says which format the scheme was read as
+// (set only when it was), `*moreFollows` whether the text goes on past it.
+ImportResult ReadYaml(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink, LPWSTR error,
+                      YamlFormat *format, bool *moreFollows) {
     if (NestsTooDeep(text, size)) {
         if (!MentionsOurKeys(text, size)) return IMPORT_NOT_THIS_FORMAT;
         Format(error, IMPORT_ERROR_SIZE, TEXT("not valid YAML: nested deeper than %d levels"), MAX_FLOW_DEPTH);
@@ -185,7 +192,9 @@ ImportResult ReadYamlSchemes(const char *text, size_t size, LPCWSTR fileName, co
     ImportResult result;
     switch (ReadYamlDocument(text, size, document)) {
         case YAML_DOCUMENT_READ:
-            result = document->topIsMapping ? ReadScheme(document, fileName, sink, error) : IMPORT_NOT_THIS_FORMAT;
+            result =
+                document->topIsMapping ? ReadScheme(document, fileName, sink, error, format) : IMPORT_NOT_THIS_FORMAT;
+            *moreFollows = document->moreFollows;
             break;
         case YAML_DOCUMENT_BROKEN:
             if (!MentionsOurKeys(text, size)) {
@@ -203,4 +212,25 @@ ImportResult ReadYamlSchemes(const char *text, size_t size, LPCWSTR fileName, co
     }
     MemFree(document);
     return result;
+}
+
+bool IgnoreScheme(void *, const TerminalScheme *, LPCWSTR) {
+    return true;
+}
+
+}  // namespace
+
+ImportResult ReadYamlSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink, LPWSTR error) {
+    YamlFormat format = YAML_BASE16;
+    bool moreFollows = false;
+    return ReadYaml(text, size, fileName, sink, error, &format, &moreFollows);
+}
+
+bool IsOneGoghScheme(const char *text, size_t size) {
+    const SchemeSink ignore = {IgnoreScheme, nullptr};
+    WCHAR error[IMPORT_ERROR_SIZE];
+    YamlFormat format = YAML_BASE16;
+    bool moreFollows = true;
+    return ReadYaml(text, size, TEXT(""), &ignore, error, &format, &moreFollows) == IMPORT_DONE &&
+           format == YAML_GOGH && !moreFollows;
 }
