@@ -155,7 +155,9 @@ ImportResult ReadYamlSchemes(const char *text, size_t size, LPCWSTR fileName, co
 // base24 scheme, nothing past its document.
 bool IsOneGoghScheme(const char *text, size_t size);
 
-// ---- any of them (terminal_scheme.cpp) ----
+// ---- any of them (readers.cpp) ----
+// The one table of the formats above: a new format is its reader and a row
+// there.
 
 // The schemes of a file of any of the formats above, recognised by its
 // content: binary property lists (bytes, not text), JSON (YAML would take
@@ -163,12 +165,16 @@ bool IsOneGoghScheme(const char *text, size_t size);
 ImportResult ReadOtherToolSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink,
                                   LPWSTR error);
 
-// ---- what /F reads (scheme_sources.cpp) ----
+// Whether a folder's file of this name is read: it carries the extension of
+// one of the formats above or of our own scheme files (case ignored).
+bool IsSchemeFileName(LPCWSTR name);
 
 // The source's text as UTF-8, which the readers above take (a binary
 // property list as its bytes): the source's own bytes, or a converted copy
 // left in `*copy` for the caller to free. Null when memory ran out.
 const char *Utf8Text(TextSource *source, size_t *size, char **copy);
+
+// ---- what /F reads (scheme_sources.cpp) ----
 
 // Other tools' scheme files are a few kilobytes: one larger than this is
 // not read as one (a file of our own may be as large as a text source).

@@ -4,7 +4,6 @@
 // fails halfway adds nothing; the files that were read join the list in one
 // step at the end, a name an earlier file gave keeping its first scheme.
 #include <stdlib.h>
-#include <string.h>
 
 #include "../base/base.h"
 #include "../plugin/host.h"
@@ -13,11 +12,6 @@
 #include "import.h"
 
 namespace {
-
-// A folder is read for the files these formats are kept in; a wildcard
-// chooses its files itself.
-constexpr LPCWSTR FOLDER_EXTENSIONS[] = {TEXT(".itermcolors"), TEXT(".json"), TEXT(".ini"), TEXT(".yaml"),
-                                         TEXT(".yml")};
 
 enum FileOutcome {
     FILE_READ,        // schemes added
@@ -86,47 +80,6 @@ bool TakeImported(void *context, const TerminalScheme *source, LPCWSTR name) {
     }
     return true;
 }
-
-bool IsAscii(const BYTE *bytes, ULONGLONG size) {
-    for (ULONGLONG i = 0; i < size; ++i) {
-        if (bytes[i] >= 0x80) return false;
-    }
-    return true;
-}
-
-}  // namespace
-
-// The source's text as UTF-8, which the other tools' parsers read: the
-// bytes as they stand when they are UTF-8 (or plain ASCII) already, else
-// decoded and encoded again into `*copy`, which the caller frees. Null when
-// memory ran out. A binary property list is bytes, not text, whatever its
-// encoding looked like: it too is handed on as it stands.
-const char *Utf8Text(TextSource *source, size_t *size, char **copy) {
-    *copy = nullptr;
-    if (source->size >= 6 && memcmp(source->data, "bplist", 6) == 0) {
-        *size = static_cast<size_t>(source->size);
-        return reinterpret_cast<const char *>(source->data);
-    }
-    const BYTE *text = source->data + source->textStart;
-    ULONGLONG bytes = source->size - source->textStart;
-    if (source->encoding == Utf8 || (source->encoding == Ansi && IsAscii(text, bytes))) {
-        *size = static_cast<size_t>(bytes);
-        return reinterpret_cast<const char *>(text);
-    }
-    // No encoding gives more characters than bytes.
-    auto *wide = static_cast<LPWSTR>(MemAlloc((static_cast<size_t>(bytes) + 1) * sizeof(WCHAR)));
-    if (!wide) return nullptr;
-    size_t length = 0;
-    source->position = source->textStart;
-    for (LONG c; (c = ReadChar(source)) >= 0;) wide[length++] = static_cast<WCHAR>(c);
-    size_t needed = Utf16ToUtf8(wide, length, nullptr, 0);
-    *copy = static_cast<char *>(MemAlloc(needed + 1));
-    if (*copy) *size = Utf16ToUtf8(wide, length, *copy, needed);
-    MemFree(wide);
-    return *copy;
-}
-
-namespace {
 
 // Reads `path` into `batch`: our own format first, as every file was read
 // before other tools' formats were known, then theirs.
@@ -233,15 +186,6 @@ struct FoundFiles {
     size_t capacity;
 };
 
-bool HasFolderExtension(LPCWSTR name) {
-    size_t length = StrLen(name);
-    for (LPCWSTR extension : FOLDER_EXTENSIONS) {
-        size_t size = StrLen(extension);
-        if (length > size && StrCompareI(name + length - size, extension) == 0) return true;
-    }
-    return false;
-}
-
 bool KeepFound(FoundFiles *found, LPCWSTR name) {
     if (found->count == found->capacity) {
         size_t capacity = found->capacity ? found->capacity * 2 : 64;
@@ -287,7 +231,7 @@ DWORD FindFiles(LPCWSTR pattern, bool folder, FoundFiles *found) {
     if (error != 0) return error;
     do {
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        if (folder && !HasFolderExtension(data.cFileName)) continue;
+        if (folder && !IsSchemeFileName(data.cFileName)) continue;
         if (!KeepFound(found, data.cFileName)) {
             error = ERROR_NOT_ENOUGH_MEMORY;
             break;
