@@ -95,6 +95,9 @@ ImportResult ReadJsonSchemes(const char *text, size_t size, LPCWSTR fileName, co
 // Whether a JSON text is one Windows Terminal scheme object and nothing
 // else: no settings file, array, concfg or Gogh scheme.
 bool IsOneTerminalScheme(const char *text, size_t size);
+// Whether a JSON text is one array of Windows Terminal schemes (perhaps
+// empty) and nothing else.
+bool IsTerminalSchemeArray(const char *text, size_t size);
 
 // "#rrggbb" or "#rgb" as 0xRRGGBB; -1 otherwise.
 LONG ParseHexColor(const char *text, size_t length);
@@ -191,3 +194,6 @@ SchemeSourcesResult ReadSchemeSources(LPCWSTR argument, bool merge, bool quiet);
 // The format /W writes a file of this name in, by its extension (case
 // ignored): a Windows Terminal scheme for ".json"; null for our own.
 const OtherSchemeFormat *OtherFormatOfPath(LPCWSTR path);
+// The list format /E writes a file of this name in: an array of Windows
+// Terminal schemes for ".json"; null for none.
+const SchemeListFormat *ListFormatOfPath(LPCWSTR path);
