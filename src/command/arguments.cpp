@@ -158,6 +158,16 @@ bool HasBrackets(LPCWSTR text) {
     return READ_OK;
 }
 
+// [file][::pattern], either part left out: "/E::ice*" names no file, so
+// the one ":" or "=" an option may have is skipped only where it does not
+// begin that "::".
+[[nodiscard]] ReadOutcome ReadExportOption(LPWSTR argument, CommandRequest *request) {
+    LPWSTR value = argument + 2;
+    bool noFile = value[0] == TEXT(':') && value[1] == TEXT(':') && value[2] != TEXT(':');
+    request->exportSpec = noFile ? value : OptionValue(argument);
+    return READ_OK;
+}
+
 [[nodiscard]] ReadOutcome ReadHotkeyOption(LPWSTR argument, CommandRequest *request) {
     StrUpperAscii(argument);
     LPWSTR value = OptionValue(argument);
@@ -205,6 +215,8 @@ bool HasBrackets(LPCWSTR text) {
         return ReadReadabilityOption(argument, request);
     } else if (IsExactly(argument, length, TEXT("/D"))) {
         request->restoreDefaults = true;
+    } else if (HasPrefix(argument, length, TEXT('E'))) {
+        return ReadExportOption(argument, request);
     } else if (HasPrefix(argument, length, TEXT('F'))) {
         return ReadFileOption(argument, request);
     } else if (HasPrefix(argument, length, TEXT('K'))) {
@@ -261,6 +273,7 @@ void InitCommandRequest(CommandRequest *request) {
     request->view.kind = VIEW_NONE;
     request->view.text = nullptr;
     request->writeSpec = nullptr;
+    request->exportSpec = nullptr;
     request->scheme = nullptr;
     request->changes = false;
     request->picker = false;

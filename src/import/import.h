@@ -95,6 +95,9 @@ ImportResult ReadJsonSchemes(const char *text, size_t size, LPCWSTR fileName, co
 // Whether a JSON text is one Windows Terminal scheme object and nothing
 // else: no settings file, array, concfg or Gogh scheme.
 bool IsOneTerminalScheme(const char *text, size_t size);
+// Whether a JSON text is one array of Windows Terminal schemes (perhaps
+// empty) and nothing else.
+bool IsTerminalSchemeArray(const char *text, size_t size);
 
 // ---- property lists: iTerm2's .itermcolors (property_list.cpp) ----
 
@@ -199,3 +202,6 @@ SchemeSourcesResult ReadSchemeSources(LPCWSTR argument, bool merge, bool quiet);
 // ignored): a Windows Terminal scheme for ".json", an iTerm2 preset for
 // ".itermcolors", a Gogh scheme for ".yaml" and ".yml"; null for our own.
 const OtherSchemeFormat *OtherFormatOfPath(LPCWSTR path);
+// The list format /E writes a file of this name in: an array of Windows
+// Terminal schemes for ".json"; null for none.
+const SchemeListFormat *ListFormatOfPath(LPCWSTR path);

@@ -54,6 +54,8 @@ ColorScheme *FindSchemeByName(ColorScheme *first, LPCWSTR name);
 // The first scheme from `first` on whose name, as stored or folded, matches
 // the host's wildcard `pattern`; null when none.
 ColorScheme *FindSchemeByPattern(ColorScheme *first, LPCWSTR pattern);
+// Whether the scheme's name, as stored or folded, matches `pattern`.
+bool SchemeMatchesPattern(const ColorScheme *scheme, LPCWSTR pattern);
 // The n-th scheme of the list, counting from 1; null for 0 or past the tail.
 ColorScheme *SchemeAtPosition(DWORD n);
 // A position ("3", "0x0A"; never 0) when the list has one there, else the
@@ -279,10 +281,11 @@ constexpr int ConsoleSlotOfAnsi(int ansi) {
 // ---- scheme files ----
 
 constexpr WCHAR DEFAULT_SCHEME_FILE[] = TEXT("Vivanta.ini");
-constexpr DWORD SETTING_TEXT_SIZE = 1024;  // a key or a value, and a ColorDir read from a file
-constexpr DWORD MODULE_PATH_SIZE = 8192;   // the plugin's own file name
-constexpr DWORD WRITE_PATH_SIZE = 32768;   // the file part of a /W argument
-constexpr DWORD WRITE_NAME_SIZE = 1024;    // the scheme name of a /W argument: 1023 characters
+constexpr WCHAR STANDARD_OUTPUT_NAME[] = TEXT("-");  // what the writers take for standard output
+constexpr DWORD SETTING_TEXT_SIZE = 1024;            // a key or a value, and a ColorDir read from a file
+constexpr DWORD MODULE_PATH_SIZE = 8192;             // the plugin's own file name
+constexpr DWORD WRITE_PATH_SIZE = 32768;             // the file part of a /W argument
+constexpr DWORD WRITE_NAME_SIZE = 1024;              // the scheme name of a /W argument: 1023 characters
 constexpr DWORD SECTION_NAME_FOLD_SIZE = 8192;
 
 // The kinds of line of a scheme file, as ScanSchemeLine tells them apart.
@@ -339,6 +342,10 @@ int ReadSchemeSource(TextSource *source, SchemeBatch *batch);
 // there is none there, from the host's, replacing the list. The result of
 // that read, or 0 when neither directory holds the file.
 int LoadDefaultSchemeFile(void);
+// The file start-up reads into `path` (MODULE_PATH_SIZE characters): the
+// plugin's Vivanta.ini, else the host's, else (when neither is there) the
+// plugin's, to be made. False when the plugin's own name cannot be had.
+bool DefaultSchemeFilePath(LPWSTR path);
 
 // ---- writing (scheme_file_write.cpp) ----
 
@@ -377,6 +384,20 @@ struct OtherSchemeFormat {
 // The format a /W file name asks for, null for our own.
 typedef const OtherSchemeFormat *(*OtherFormatChooser)(LPCWSTR path);
 
+// Another tool's format whose file holds a list of schemes, which /E can
+// write.
+struct SchemeListFormat {
+    LPCWSTR description;  // "an array of Windows Terminal schemes", for the refusal
+    // The whole file for `count` schemes: 0 or the error of a failed write.
+    LONG (*write)(OutputFile *output, const ColorScheme *const *schemes, int count);
+    // Whether an existing file, open as `source`, is just such a list and
+    // so may be replaced.
+    bool (*holdsList)(TextSource *source);
+};
+
+// The list format an /E file name asks for, null for none.
+typedef const SchemeListFormat *(*ListFormatChooser)(LPCWSTR path);
+
 // Carries out the argument of /W (file::name, either part may be quoted;
 // the name may be left out, `findCurrent` then naming it). A file
 // `chooseFormat` gives a format for is written whole in that format instead
@@ -386,6 +407,27 @@ typedef const OtherSchemeFormat *(*OtherFormatChooser)(LPCWSTR path);
 // Writes a new file (or standard output for "-") holding just the section
 // `name`: done, failed after a report, or a missing argument.
 [[nodiscard]] SchemeWriteResult CreateSchemeFile(LPCWSTR path, LPCWSTR name);
+// Writes the colours in effect as the scheme `name` into `path`: in
+// `format` when there is one (the whole file, new or replacing one scheme
+// of that format), else as our own section (CreateSchemeFile, or for an
+// existing file RewriteSchemeFile).
+[[nodiscard]] SchemeWriteResult WriteEffectScheme(LPCWSTR path, LPCWSTR name, const OtherSchemeFormat *format);
+// Writes `count` schemes of distinct names that the reader gives back into
+// `path`: in `format` when there is one (the whole file), else as our own
+// sections, making the file (or writing standard output for "-") or
+// rewriting it in one pass, each section of a scheme's name replaced where
+// it stands and the others appended in order. Done, or failed after a report
+// (an existing file then as it was).
+[[nodiscard]] SchemeWriteResult WriteSchemeList(LPCWSTR path, const ColorScheme *const *schemes, int count,
+                                                const SchemeListFormat *format);
+// Carries out the argument of /E ([file][::pattern], either part may be
+// quoted): the loaded schemes the pattern selects (all without one) written
+// into the file (without one the default scheme file), in the list format
+// `chooseList` gives for it or else ours; a file `chooseOne` gives a format
+// of one scheme for is refused. Messages are printed; `quiet` keeps only the
+// success message back.
+[[nodiscard]] SchemeWriteResult ExportSchemes(LPCWSTR argument, bool quiet, OtherFormatChooser chooseOne,
+                                              ListFormatChooser chooseList);
 // Replaces the section `name` of the existing file `path` where it stands,
 // or appends it, through a temporary file that then takes the file's place
 // in one step: done, failed after a report (the file then as it was), or a
