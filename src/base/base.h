@@ -50,6 +50,8 @@ LPWSTR StrDuplicate(LPCWSTR text);
 // last "\" or "/", or else a leading drive ("C:"); 0 when there is none.
 // The file name starts there.
 size_t PathDirectoryLength(LPCWSTR path);
+// 2 when `path` starts with a drive ("C:"), else 0.
+size_t PathDriveLength(LPCWSTR path);
 // Appends the file name `name` to the directory in `path` (`capacity`
 // characters), with a "\" unless the directory already ends in a separator.
 // False, `path` unchanged, when it is empty or the whole would not fit.

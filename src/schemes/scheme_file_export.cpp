@@ -44,9 +44,7 @@ bool HasAnyOf(LPCWSTR text, LPCWSTR characters) {
 // a name may hold is its drive's, "C:\" or "\\?\C:\". UNC names have none.
 bool HasStreamColon(LPCWSTR path) {
     path = DisplayName(path);
-    WCHAR drive = AsciiUpper(path[0]);
-    if (drive >= TEXT('A') && drive <= TEXT('Z') && path[1] == TEXT(':')) path += 2;
-    return StrFindChar(path, TEXT(':')) != nullptr;
+    return StrFindChar(path + PathDriveLength(path), TEXT(':')) != nullptr;
 }
 
 // Why the reader would never give the section back under `name` (the
