@@ -29,26 +29,6 @@ std::string SchemeName(int n) {
     return "Scheme " + std::to_string(n);
 }
 
-// One section as users collect them: a comment, every directive, a
-// ColorDir and the sixteen palette entries: about 860 bytes, so that 70,000
-// of them stay inside the 64 MiB a scheme file may have.
-std::string Section(int n, const std::string &name) {
-    constexpr const char *DIRECTIVES =
-        "StdColors=Bright White on Blue\r\nInputColors=Bright Yellow on Blue\r\nErrorColors=Bright Red on Blue\r\n"
-        "ListColors=Bright White on Blue\r\nListStatBarColors=Blue on Bright White\r\n"
-        "ListInverseColors=Blue on Bright White\r\nSelectColors=Bright White on Blue\r\n"
-        "SelectStatBarColors=Blue on Bright White\r\nSelectedColors=Blue on Bright White\r\n"
-        "ColorDir=dirs:12;com exe:10;bat btm cmd:2;txt doc html:11;ini cfg:14;log:8;\r\n";
-    std::string text = "; " + std::string(120, '-') + "\r\n; collected from somewhere, number " + std::to_string(n) +
-                       "\r\n[" + name + "]\r\n" + DIRECTIVES;
-    for (int i = 0; i < 16; ++i) {
-        char line[32];
-        snprintf(line, sizeof line, "Color %d=#%02x%02x%02x\r\n", i, (n + i * 16) & 0xFF, (n >> 8) & 0xFF, i * 15);
-        text += line;
-    }
-    return text + "\r\n";
-}
-
 // The file of `count` schemes, made once.
 std::u16string SchemeFile(int count, size_t *bytes) {
     std::string name = ScratchDirectory() + "/schemes" + std::to_string(count) + ".ini";
@@ -57,7 +37,7 @@ std::u16string SchemeFile(int count, size_t *bytes) {
         *bytes = static_cast<size_t>(probe.tellg());
     } else {
         std::string content;
-        for (int n = 0; n < count; ++n) content += Section(n, SchemeName(n));
+        for (int n = 0; n < count; ++n) content += CollectedSection(n, SchemeName(n));
         std::ofstream(name, std::ios::binary) << content;
         *bytes = content.size();
     }
@@ -165,7 +145,7 @@ std::u16string NamesFile(const std::string &label, const std::vector<std::u16str
     std::string name = ScratchDirectory() + "/" + label + ".ini";
     if (!std::ifstream(name)) {
         std::string content;
-        for (size_t n = 0; n < names.size(); ++n) content += Section(static_cast<int>(n), Utf8(names[n]));
+        for (size_t n = 0; n < names.size(); ++n) content += CollectedSection(static_cast<int>(n), Utf8(names[n]));
         std::ofstream(name, std::ios::binary) << content;
     }
     return std::u16string(name.begin(), name.end());

@@ -33,6 +33,21 @@ run_wine() {
   fi
 }
 
+# A Linux path as Wine's Windows programs see it, on drive Z:.
+windows_name() { printf 'Z:%s' "${1//\//\\}"; }
+
+# As run_wine, in the folder $WORK, whose Windows name (Z:\...\) the
+# transcripts then hold as %WORK%/: full names the plugin prints come out as
+# the Linux suite's.
+run_wine_in_work() {
+  local out=$1 err=$2 rc=$3; shift 3
+  (cd "$WORK" && run_wine "$out" "$err" "$rc" "$@")
+  local file
+  for file in "$out" "$err"; do
+    WINE_WORK="$(windows_name "$WORK")\\" perl -0pi -e 's/\Q$ENV{WINE_WORK}\E/%WORK%\//gi' "$file"
+  done
+}
+
 # A new prefix announces its creation on standard error: make it first.
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   script -qec "$(printf '%q ' "$WINE" wineboot --init) >/dev/null 2>&1" /dev/null >/dev/null </dev/null || true

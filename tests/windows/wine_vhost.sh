@@ -67,20 +67,11 @@ expect_run command_defaults "${quiet[@]}" -c "vivanta /Q /K:F5 /O:N" -c "vivanta
 expect_run command_defaults_quiet "${quiet[@]}" -c "vivanta /K:F5 /Q" -c "vivanta /D/Q" -c "vivanta"
 
 # Scheme files, in a directory of the test's own. The writer prints full
-# names, which Wine gives in Windows form (Z:\...\files\written.ini); the
-# runner writes that directory as the Linux suite's %WORK%/ so that the same
-# transcripts serve.
+# names, which Wine gives in Windows form (Z:\...\files\written.ini);
+# run_wine_in_work (wine.bash) writes that directory as the Linux suite's
+# %WORK%/ so that the same transcripts serve.
 WORK=$TRANSCRIPT_WORK/files
 mkdir -p "$WORK"
-wine_work=$(printf 'Z:%s\\' "${WORK//\//\\}")
-run_wine_in_work() {
-  local out=$1 err=$2 rc=$3; shift 3
-  (cd "$WORK" && run_wine "$out" "$err" "$rc" "$@")
-  local file
-  for file in "$out" "$err"; do
-    WINE_WORK=$wine_work perl -0pi -e 's/\Q$ENV{WINE_WORK}\E/%WORK%\//gi' "$file"
-  done
-}
 source=$EXPECTED/scheme_files/schemes.ini
 cp "$source" "$WORK/utf8.ini"
 sed 's/^\[Oc.*an\]/[MARIANAS TRENCH]/' "$source" >"$WORK/renamed.ini"
