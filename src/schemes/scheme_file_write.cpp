@@ -1,10 +1,6 @@
-// Writing scheme files: the /W argument checked before anything is
-// written, then a new file holding just the one section, or a rewrite of
-// the existing one with that section replaced or added; the section itself
-// made from what is in effect now; and how failures are reported.
-#include <stdlib.h>
-#include <string.h>
-
+// Writing scheme files: a new file holding just the sections, or a rewrite
+// of the existing one with each section replaced or added, or another
+// format's file written whole; and how failures are reported.
 #include "../base/base.h"
 #include "../plugin/host.h"
 #include "../plugin/plugin.h"
@@ -12,8 +8,6 @@
 #include "schemes.h"
 
 namespace {
-
-constexpr LONG CONSOLE_INFO_UNREADABLE = 42;  // WriteSchemeSection: the console could not be read
 
 // ---- messages ----
 // How the writer reports a failure: the plugin's prefix and a line naming
@@ -29,160 +23,6 @@ void ReportFileFailure(LPCWSTR format, LPCWSTR name, DWORD code) {
 void ReportFileFailure2(LPCWSTR format, LPCWSTR first, LPCWSTR second, DWORD code) {
     PrintError(format, first, second);
     PrintErrorText(code);
-}
-
-// ---- the section ----
-// One scheme section as the writer emits it, made from what is in effect
-// now: the host's nine colour directives, ColorDir and the console palette.
-
-// Writes the pieces in order; the first error ends it.
-LONG WritePieces(OutputFile *output, LPCWSTR first, LPCWSTR second, LPCWSTR third) {
-    LONG error = WriteText(output, first);
-    if (error == 0) error = WriteText(output, second);
-    if (error == 0) error = WriteText(output, third);
-    return error;
-}
-
-// The ColorDir variable when it is set and not empty, else the host's
-// ColorDir option, into `text` (COLOR_DIR_TEXT_SIZE characters).
-void ReadColorDirText(LPWSTR text) {
-    if (ReadColorDirVariable(text) && text[0] != 0) return;
-    WCHAR option[OPTION_TEXT_SIZE];
-    option[0] = 0;
-    QueryOptionValue(TEXT("ColorDir"), option);
-    option[OPTION_TEXT_SIZE - 1] = 0;
-    StrCopy(text, COLOR_DIR_TEXT_SIZE, option);
-}
-
-// The palette and the two directives other formats take their colours
-// from; false when the console could not be read.
-bool ReadEffectColors(EffectColors *colors) {
-    CONSOLE_SCREEN_BUFFER_INFOEX info;
-    if (!ReadConsoleInfo(&info)) return false;
-    for (int i = 0; i < 16; ++i) colors->palette[i] = SwapRedAndBlue(info.ColorTable[i]);
-    constexpr int STD_COLORS = 0, SELECTED_COLORS = 8;  // in DIRECTIVE_NAMES
-    colors->stdColors = static_cast<WORD>(
-        QueryAttributeOption(DIRECTIVE_NAMES[STD_COLORS], DirectiveDefault(STD_COLORS, info.wAttributes)) & 0xFF);
-    colors->selectedColors = static_cast<WORD>(
-        QueryAttributeOption(DIRECTIVE_NAMES[SELECTED_COLORS], DirectiveDefault(SELECTED_COLORS, info.wAttributes)) &
-        0xFF);
-    return true;
-}
-
-// The section `header` of the scheme's directives and palette with
-// `colorDir`: 0 or the error of the first failed write.
-LONG WriteSchemeSection(OutputFile *output, LPCWSTR header, const ColorScheme *scheme, LPCWSTR colorDir) {
-    LONG error = WritePieces(output, TEXT("["), header, TEXT("]\r\n"));
-    for (int i = 0; i < DIRECTIVE_COUNT && error == 0; ++i) {
-        // Written as described, even when that is nothing (an overflow).
-        error = WritePieces(output, DIRECTIVE_NAMES[i], TEXT("="), DescribeAttribute(SchemeDirective(scheme, i)));
-        if (error == 0) error = WriteText(output, TEXT("\r\n"));
-    }
-    if (error == 0) error = WritePieces(output, TEXT("ColorDir="), colorDir, TEXT("\r\n"));
-    WCHAR line[32];
-    for (int i = 0; i < 16 && error == 0; ++i) {
-        Format(line, 32, TEXT("Color %d=#%06x\r\n"), i, static_cast<unsigned>(SwapRedAndBlue(scheme->palette[i])));
-        error = WriteText(output, line);
-    }
-    if (error == 0) error = WriteText(output, TEXT("\r\n"));
-    return error;
-}
-
-// The section `header` with the colours in effect: 0, CONSOLE_INFO_UNREADABLE
-// (nothing written), or the error of the first failed write.
-LONG WriteEffectSection(OutputFile *output, LPCWSTR header) {
-    CONSOLE_SCREEN_BUFFER_INFOEX info;
-    if (!ReadConsoleInfo(&info)) return CONSOLE_INFO_UNREADABLE;
-    ColorScheme effect;
-    memset(&effect, 0, sizeof effect);
-    for (int i = 0; i < DIRECTIVE_COUNT; ++i) {
-        // The low 16 bits are all a description reads, an overflow's -1 included.
-        *DirectiveField(&effect, i) =
-            static_cast<WORD>(QueryAttributeOption(DIRECTIVE_NAMES[i], DirectiveDefault(i, info.wAttributes)));
-    }
-    for (int i = 0; i < 16; ++i) effect.palette[i] = info.ColorTable[i];
-    WCHAR colorDir[COLOR_DIR_TEXT_SIZE];
-    ReadColorDirText(colorDir);
-    return WriteSchemeSection(output, header, &effect, colorDir);
-}
-
-// ---- the sections of a write ----
-// What a write puts into a file of our own: one section for /W, those of
-// many schemes for /E, each found by the header that names it, as the
-// reader names schemes (A-Z without case), or failing that by the name with
-// accents folded.
-
-constexpr size_t FOLDED_KEY_SIZE = 2 * SCHEME_NAME_SIZE;  // a folded letter is at most two
-
-struct Section {
-    const ColorScheme *scheme;      // null: the colours in effect
-    LPCWSTR name;                   // as requested
-    WCHAR folded[FOLDED_KEY_SIZE];  // empty when it does not fit: then no header folds to it
-    bool written;
-    bool sameNameAhead;  // a header from the look ahead on names it as requested
-};
-
-// The sections in the order they are appended, and two orders to find one
-// by: its name, and its folded name (each then by that order).
-struct SectionSet {
-    Section *sections;
-    Section **byName;
-    Section **byFolded;
-    int count;
-};
-
-int CompareNames(const void *a, const void *b) {
-    const Section *x = *static_cast<Section *const *>(a), *y = *static_cast<Section *const *>(b);
-    int order = StrCompareI(x->name, y->name);
-    return order != 0 ? order : (x > y) - (x < y);
-}
-
-int CompareFolded(const void *a, const void *b) {
-    const Section *x = *static_cast<Section *const *>(a), *y = *static_cast<Section *const *>(b);
-    int order = StrCompareI(x->folded, y->folded);
-    return order != 0 ? order : (x > y) - (x < y);
-}
-
-// Fills the folded names and the two orders of the set's sections, whose
-// schemes and names are set.
-void IndexSections(SectionSet *set) {
-    for (int i = 0; i < set->count; ++i) {
-        Section *section = &set->sections[i];
-        if (FoldSchemeNameInto(section->name, section->folded, FOLDED_KEY_SIZE) < 0) section->folded[0] = 0;
-        section->written = section->sameNameAhead = false;
-        set->byName[i] = set->byFolded[i] = section;
-    }
-    qsort(set->byName, static_cast<size_t>(set->count), sizeof(Section *), CompareNames);
-    qsort(set->byFolded, static_cast<size_t>(set->count), sizeof(Section *), CompareFolded);
-}
-
-// The first entry of `order` (`count` long) whose key, as `key` reads it,
-// is not below `text`.
-Section **LowerBound(Section **order, int count, LPCWSTR text, LPCWSTR (*key)(const Section *)) {
-    while (count > 0) {
-        int half = count / 2;
-        if (StrCompareI(key(order[half]), text) < 0) {
-            order += half + 1;
-            count -= half + 1;
-        } else {
-            count = half;
-        }
-    }
-    return order;
-}
-
-LPCWSTR NameOf(const Section *section) {
-    return section->name;
-}
-
-LPCWSTR FoldedOf(const Section *section) {
-    return section->folded;
-}
-
-// The section `stored` names as requested; null when none.
-Section *FindByName(const SectionSet *set, LPCWSTR stored) {
-    Section **found = LowerBound(set->byName, set->count, stored, NameOf);
-    return found < set->byName + set->count && StrCompareI((*found)->name, stored) == 0 ? *found : nullptr;
 }
 
 // ---- rewriting ----
@@ -262,7 +102,7 @@ enum LineRole {
 
 struct LineMatch {
     LineRole role;
-    Section *section;
+    WrittenSection *section;
 };
 
 // The name of the header in rewrite->section as the reader takes it, into
@@ -282,17 +122,12 @@ LineMatch MatchHeader(Rewrite *rewrite, bool lookedAhead) {
     WCHAR stored[SCHEME_NAME_SIZE];
     StoredName(rewrite, stored);
     const SectionSet *set = rewrite->set;
-    if (Section *same = FindByName(set, stored)) return {same->written ? DROPPED : REPLACED, same};
-    WCHAR folded[FOLDED_KEY_SIZE];
-    if (FoldSchemeNameInto(stored, folded, FOLDED_KEY_SIZE) < 0 || folded[0] == 0) return {OTHER_SECTION, nullptr};
-    Section **end = set->byFolded + set->count;
-    for (Section **at = LowerBound(set->byFolded, set->count, folded, FoldedOf);
-         at < end && StrCompareI((*at)->folded, folded) == 0; ++at) {
-        if ((*at)->written) continue;
-        if (!lookedAhead) return {NEEDS_LOOK_AHEAD, nullptr};
-        if (!(*at)->sameNameAhead) return {REPLACED, *at};
+    if (WrittenSection *same = FindSectionByName(set, stored)) return {same->written ? DROPPED : REPLACED, same};
+    bool needsLookAhead = false;
+    if (WrittenSection *folded = FindSectionByFoldedName(set, stored, lookedAhead, &needsLookAhead)) {
+        return {REPLACED, folded};
     }
-    return {OTHER_SECTION, nullptr};
+    return {needsLookAhead ? NEEDS_LOOK_AHEAD : OTHER_SECTION, nullptr};
 }
 
 // Whether the line whose first piece rewrite->line holds is a header, its
@@ -327,7 +162,7 @@ void LookAhead(Rewrite *rewrite, ULONGLONG from) {
         if (lineStart && IsHeader(rewrite, piece)) {
             WCHAR stored[SCHEME_NAME_SIZE];
             StoredName(rewrite, stored);
-            if (Section *same = FindByName(rewrite->set, stored)) same->sameNameAhead = true;
+            if (WrittenSection *same = FindSectionByName(rewrite->set, stored)) same->sameNameAhead = true;
         }
         lineStart = piece == LINE_ENDS;
     }
@@ -417,26 +252,6 @@ LONG CopyLine(Rewrite *rewrite, LinePiece piece, bool *empty) {
 
 void SkipRestOfLine(Rewrite *rewrite, LinePiece piece) {
     while (piece == LINE_GOES_ON) piece = ReadLinePiece(&rewrite->source, rewrite->line);
-}
-
-// The section for `header`: the scheme's, or what is in effect.
-LONG WriteSection(OutputFile *output, const Section *section, LPCWSTR header) {
-    if (!section->scheme) return WriteEffectSection(output, header);
-    return WriteSchemeSection(output, header, section->scheme, section->scheme->ColorDir);
-}
-
-// The sections not yet written, in order, after one empty line (`separated`:
-// the file's own).
-LONG AppendSections(OutputFile *output, const SectionSet *set, bool separated) {
-    for (int i = 0; i < set->count; ++i) {
-        const Section *section = &set->sections[i];
-        if (section->written) continue;
-        LONG error = separated ? 0 : WriteText(output, TEXT("\r\n"));
-        separated = true;
-        if (error == 0) error = WriteSection(output, section, section->name);
-        if (error != 0) return error;
-    }
-    return 0;
 }
 
 // Copies the file, trimmed, with each section replaced where the first
@@ -594,27 +409,12 @@ SchemeWriteResult RunAndFree(Rewrite *rewrite) {
     return result;
 }
 
-// The one section of what is in effect, named `name`.
-struct EffectSet {
-    Section section;
-    Section *byName;
-    Section *byFolded;
-    SectionSet set;
-};
-
-void InitEffectSet(EffectSet *effect, LPCWSTR name) {
-    effect->section.scheme = nullptr;
-    effect->section.name = name;
-    effect->set = {&effect->section, &effect->byName, &effect->byFolded, 1};
-    IndexSections(&effect->set);
-}
-
 }  // namespace
 
 SchemeWriteResult CreateSchemeFile(LPCWSTR path, LPCWSTR name) {
     if (!path || path[0] == 0 || !name || name[0] == 0) return SCHEME_WRITE_MISSING_ARGUMENT;
-    EffectSet effect;
-    InitEffectSet(&effect, name);
+    EffectSectionSet effect;
+    InitEffectSectionSet(&effect, name);
     return CreateWithSections(path, &effect.set);
 }
 
@@ -623,8 +423,8 @@ namespace {
 // Rewrites (or with another format, may create) `path` with the colours in
 // effect.
 SchemeWriteResult RewriteWithEffect(LPCWSTR path, LPCWSTR name, const OtherSchemeFormat *format, bool exists) {
-    EffectSet effect;
-    InitEffectSet(&effect, name);
+    EffectSectionSet effect;
+    InitEffectSectionSet(&effect, name);
     Rewrite rewrite;
     InitRewrite(&rewrite, path, exists);
     rewrite.set = &effect.set;
@@ -635,24 +435,6 @@ SchemeWriteResult RewriteWithEffect(LPCWSTR path, LPCWSTR name, const OtherSchem
         return SCHEME_WRITE_FAILED;
     }
     return RunAndFree(&rewrite);
-}
-
-// The sections of `count` schemes, in one block; false when there is no
-// memory for it.
-bool NewSectionSet(SectionSet *set, const ColorScheme *const *schemes, int count) {
-    size_t each = sizeof(Section) + 2 * sizeof(Section *);
-    auto *block = static_cast<BYTE *>(MemAlloc(static_cast<size_t>(count) * each));
-    if (!block) return false;
-    set->sections = reinterpret_cast<Section *>(block);
-    set->byName = reinterpret_cast<Section **>(block + static_cast<size_t>(count) * sizeof(Section));
-    set->byFolded = set->byName + count;
-    set->count = count;
-    for (int i = 0; i < count; ++i) {
-        set->sections[i].scheme = schemes[i];
-        set->sections[i].name = schemes[i]->name;
-    }
-    IndexSections(set);
-    return true;
 }
 
 }  // namespace
@@ -688,6 +470,6 @@ SchemeWriteResult WriteSchemeList(LPCWSTR path, const ColorScheme *const *scheme
     }
     rewrite.set = &set;
     SchemeWriteResult result = exists ? RunAndFree(&rewrite) : CreateWithSections(path, &set);
-    MemFree(set.sections);
+    FreeSectionSet(&set);
     return result;
 }

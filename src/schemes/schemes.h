@@ -398,6 +398,62 @@ struct SchemeListFormat {
 // The list format an /E file name asks for, null for none.
 typedef const SchemeListFormat *(*ListFormatChooser)(LPCWSTR path);
 
+// ---- the sections a write puts in (scheme_sections.cpp) ----
+// What a write puts into a file of our own: one section for /W (the colours
+// in effect), those of many schemes for /E, each found by the header that
+// names it as the reader names schemes (A-Z without case), or failing that
+// by its name with accents folded.
+
+constexpr size_t FOLDED_KEY_SIZE = 2 * SCHEME_NAME_SIZE;  // a folded letter is at most two
+constexpr LONG CONSOLE_INFO_UNREADABLE = 42;              // the colours in effect could not be read
+
+struct WrittenSection {
+    const ColorScheme *scheme;      // null: the colours in effect
+    LPCWSTR name;                   // as requested
+    WCHAR folded[FOLDED_KEY_SIZE];  // empty when it does not fit: then no header folds to it
+    bool written;
+    bool sameNameAhead;  // a header further on names it as requested
+};
+
+struct SectionSet {
+    WrittenSection *sections;  // in the order they are appended
+    WrittenSection **byName;   // by name, then that order
+    WrittenSection **byFolded;
+    int count;
+};
+
+// The one section of what is in effect; the record stays where it is while
+// its set is used.
+struct EffectSectionSet {
+    WrittenSection section;
+    WrittenSection *byName;
+    WrittenSection *byFolded;
+    SectionSet set;
+};
+void InitEffectSectionSet(EffectSectionSet *effect, LPCWSTR name);
+// The sections of `count` schemes, in one block that FreeSectionSet frees;
+// false when there is no memory for it.
+bool NewSectionSet(SectionSet *set, const ColorScheme *const *schemes, int count);
+void FreeSectionSet(SectionSet *set);
+// The section that `stored` (a header's name as the reader takes it) names
+// as requested; null when none.
+WrittenSection *FindSectionByName(const SectionSet *set, LPCWSTR stored);
+// A section not yet written that `stored` names with accents folded and no
+// header further on names as requested; null when none. Until that is
+// known (`lookedAhead` false), *needsLookAhead says whether there could be
+// one.
+WrittenSection *FindSectionByFoldedName(const SectionSet *set, LPCWSTR stored, bool lookedAhead, bool *needsLookAhead);
+// The section under `header`, of its scheme or of what is in effect: 0,
+// CONSOLE_INFO_UNREADABLE (nothing written), or the error of the first
+// failed write.
+LONG WriteSection(OutputFile *output, const WrittenSection *section, LPCWSTR header);
+// The sections not yet written, in order, after one empty line (`separated`:
+// there is one already).
+LONG AppendSections(OutputFile *output, const SectionSet *set, bool separated);
+// What is in effect as other formats take it; false when the console could
+// not be read.
+bool ReadEffectColors(EffectColors *colors);
+
 // Carries out the argument of /W (file::name, either part may be quoted;
 // the name may be left out, `findCurrent` then naming it). A file
 // `chooseFormat` gives a format for is written whole in that format instead
