@@ -1,7 +1,8 @@
 // Other tools' formats written by /W: one scheme, the whole file, made
-// from the colours in effect. The terminals take the console's sixteen
-// colours in ANSI order, the background and text from StdColors and the
-// selection from SelectedColors; the cursor follows the text.
+// from the colours in effect; and by /E a terminal's array of schemes. The
+// terminals take the console's sixteen colours in ANSI order, the
+// background and text from StdColors and the selection from
+// SelectedColors; the cursor follows the text.
 #include <initializer_list>
 
 #include "../base/base.h"
@@ -29,8 +30,8 @@ WrittenColors ColorsToWrite(const EffectColors *colors) {
     return written;
 }
 
-// Whether an existing file is one scheme as `isOne` judges its UTF-8; a
-// file larger than any scheme file is not.
+// Whether an existing file is one scheme (or one list of them) as `isOne`
+// judges its UTF-8; a file larger than any scheme file is not.
 bool SourceHoldsOne(TextSource *source, bool (*isOne)(const char *text, size_t size)) {
     if (source->size > IMPORT_SIZE_LIMIT) return false;
     size_t size = 0;

@@ -286,7 +286,6 @@ constexpr DWORD SETTING_TEXT_SIZE = 1024;            // a key or a value, and a 
 constexpr DWORD MODULE_PATH_SIZE = 8192;             // the plugin's own file name
 constexpr DWORD WRITE_PATH_SIZE = 32768;             // the file part of a /W argument
 constexpr DWORD WRITE_NAME_SIZE = 1024;              // the scheme name of a /W argument: 1023 characters
-constexpr DWORD SECTION_NAME_FOLD_SIZE = 8192;
 
 // The kinds of line of a scheme file, as ScanSchemeLine tells them apart.
 enum SchemeLineKind {
