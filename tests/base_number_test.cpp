@@ -6,6 +6,25 @@
 
 namespace {
 
+// Both kinds of text read alike; a unit past ASCII is no digit, whatever
+// its low byte.
+TEST(ParseHexColor, WholeTextOfThreeOrSixDigits) {
+    EXPECT_EQ(ParseHexColor("#fFa", 4), 0xffffaa);
+    EXPECT_EQ(ParseHexColor(TEXT("#fFa"), 4), 0xffffaa);
+    EXPECT_EQ(ParseHexColor("#12aB3c", 7), 0x12ab3c);
+    EXPECT_EQ(ParseHexColor(TEXT("#12aB3c"), 7), 0x12ab3c);
+    EXPECT_EQ(ParseHexColor("fffaaa", 6), -1);
+    EXPECT_EQ(ParseHexColor("#fffaa", 6), -1);
+    EXPECT_EQ(ParseHexColor("#fffaaa0", 8), -1);
+    EXPECT_EQ(ParseHexColor("#12g456", 7), -1);
+    EXPECT_EQ(ParseHexColor("#1\xb1"
+                            "3456",
+                            7),
+              -1);
+    EXPECT_EQ(ParseHexColor(TEXT("#1\u01313456"), 7), -1);
+    EXPECT_EQ(ParseHexColor(TEXT("#1\u00003456"), 7), -1);
+}
+
 TEST(ScanUnsigned32, DecimalAndHex) {
     DWORD v = 1;
     LPCWSTR end = nullptr;

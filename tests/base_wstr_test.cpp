@@ -92,4 +92,15 @@ TEST(WStr, Find) {
     EXPECT_EQ(StrFind(TEXT(""), TEXT("a")), nullptr);
 }
 
+// A colon ends a directory only as a drive's: after a name it opens a stream
+// of that file.
+TEST(WStr, DirectoryPartKeepsAStreamWithItsFile) {
+    EXPECT_EQ(PathDirectoryLength(TEXT("C:\\dir\\file.ini:stream")), 7u);
+    EXPECT_EQ(PathDirectoryLength(TEXT("dir/file:stream")), 4u);
+    EXPECT_EQ(PathDirectoryLength(TEXT("file.ini:stream")), 0u);
+    EXPECT_EQ(PathDirectoryLength(TEXT("C:file.ini")), 2u);
+    EXPECT_EQ(PathDirectoryLength(TEXT("C:file.ini:stream")), 2u);
+    EXPECT_EQ(PathDirectoryLength(nullptr), 0u);
+}
+
 }  // namespace

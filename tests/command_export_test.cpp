@@ -1,6 +1,11 @@
 // /W into other tools' formats, chosen by the file's extension: what each
 // writes for a built-in scheme, that /F reads every scheme back to the same
 // colours, and that a file holding more than one scheme is never replaced.
+// /E: the loaded schemes into one file of ours in one pass, or into a
+// terminal's array of schemes, and what it refuses.
+#include <stdio.h>
+#include <sys/stat.h>
+
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -154,6 +159,102 @@ TEST_F(CommandExportTest, OnlyAFileOfOneSchemeIsReplaced) {
         EXPECT_NE(Contents(file), text);
     }
     EXPECT_EQ(Entries(dir_).size(), 8u);
+}
+
+// /E's section of a scheme is /W's, byte for byte, under the header of the
+// section it takes the place of; a later section of that name goes, a
+// section named only with accents folded is taken when no header names the
+// scheme as it is spelled, and the schemes no section names follow in list
+// order.
+TEST_F(CommandExportTest, EachSectionIsReplacedWhereItStandsInOnePass) {
+    auto section = [&](const std::u16string &scheme, const std::string &header) {
+        EXPECT_EQ(Run(u"/Q " + scheme), 0);
+        EXPECT_EQ(Run(u"/Q /W:" + Q(Path("one.ini")) + u"::" + Q(Widen16(header))), 0);
+        std::string text = Contents("one.ini").substr(3);
+        remove((dir_ + "/one.ini").c_str());
+        return text;
+    };
+    const std::string expected = "\xEF\xBB\xBF; mine\r\n" + section(u"ice*", "ICE PALACE") + "[Other]\r\nkeep=1\r\n" +
+                                 section(u"cr*me*", "Creme Brulee") + "\r\n" + section(u"mar*", "Marianas Trench") +
+                                 section(u"forest*", "Forest Primeval");
+    MakeFile("mine.ini",
+             "; mine\r\n[ICE PALACE]\r\nold=1\r\n[Other]\r\nkeep=1\r\n[Creme Brulee]\r\nold=2\r\n"
+             "[Ice Palace]\r\nold=3\r\n");
+    EXPECT_EQ(Run(u"/E:" + Q(Path("mine.ini"))), 0);
+    EXPECT_EQ(Contents("mine.ini"), expected);
+    EXPECT_EQ(Narrow(Out()), "Wrote 4 schemes to \"" + dir_ + "/mine.ini\".\r\n");
+    EXPECT_EQ(Entries(dir_), std::vector<std::string>{"mine.ini"});
+}
+
+// One name twice in the list (a built-in scheme beside a file's of its
+// name) is written once, as the reader would give it back; a name the
+// reader would not find is left out with /W's message, the rest written;
+// a pattern that matches nothing writes nothing.
+TEST_F(CommandExportTest, RepeatedAndUnreadableNamesAndNothingMatching) {
+    ColorScheme scheme = Loaded()[1];
+    ASSERT_TRUE(AddScheme(&scheme, u"Ice Palace", u"", &g_schemes));
+    ASSERT_TRUE(AddScheme(&scheme, u"Ice [Blue]", u"", &g_schemes));
+    EXPECT_EQ(Run(u"/E:" + Q(Path("out.ini")) + u"::ice*"), 2);
+    EXPECT_EQ(Narrow(Err()), "Vivanta plugin: Bad characters in scheme name: \"Ice [Blue]\"\r\n");
+    EXPECT_EQ(Narrow(Out()), "Wrote 1 scheme to \"" + dir_ + "/out.ini\".\r\n");
+    EXPECT_EQ(Run(u"/Q /F:" + Q(Path("out.ini"))), 0);
+    EXPECT_EQ(ListedNames(), u"Ice Palace");
+    EXPECT_EQ(g_schemes->palette[15], Loaded()[0].palette[15]);
+
+    const std::string before = Contents("out.ini");
+    EXPECT_EQ(Run(u"/E:" + Q(Path("out.ini")) + u"::nosuch*"), 2);
+    EXPECT_EQ(Narrow(Err()), "Vivanta plugin: Color scheme not found: \"nosuch*\"\r\n");
+    EXPECT_EQ(Contents("out.ini"), before);
+    EXPECT_EQ(Run(u"/E:" + Q(Path("new.ini")) + u"::nosuch*"), 2);
+    EXPECT_EQ(Entries(dir_), std::vector<std::string>{"out.ini"});
+}
+
+// A .json file is one array of the objects /W writes, indented inside it;
+// it replaces an array of terminal schemes and nothing else.
+TEST_F(CommandExportTest, AJsonFileIsOneArrayOfTerminalSchemes) {
+    ASSERT_EQ(Run(u"/Q ice*"), 0);
+    ASSERT_EQ(Run(u"/Q /W:" + Q(Path("ice.json")) + u"::\"Ice Palace\""), 0);
+    ASSERT_EQ(Run(u"/Q mar*"), 0);
+    ASSERT_EQ(Run(u"/Q /W:" + Q(Path("deep.json")) + u"::\"Marianas Trench\""), 0);
+    auto indented = [&](const std::string &file) {
+        std::string text = Contents(file), out;
+        for (size_t at = 0; at < text.size();) {
+            size_t end = text.find("\r\n", at) + 2;
+            out += "    " + text.substr(at, end - at);
+            at = end;
+        }
+        return out;
+    };
+    std::string array = "[\r\n" + indented("deep.json");
+    array.insert(array.size() - 2, ",");
+    array += indented("ice.json") + "]\r\n";
+
+    std::string one = Contents("ice.json");
+    const std::string gogh = "[{\"name\": \"G\", \"color_01\": \"#000000\"}]";
+    MakeFile("settings.json", "{\"profiles\": {}, \"schemes\": []}");
+    MakeFile("gogh.json", gogh);
+    for (const char *file : {"settings.json", "ice.json", "gogh.json"}) {
+        std::string text = Contents(file);
+        EXPECT_EQ(Run(u"/E:" + Q(Path(file))), 2) << file;
+        EXPECT_EQ(Err(), u"Vivanta plugin: Won\u2019t replace \"" + Widen16(dir_ + "/" + file) +
+                             u"\": it holds something other than an array of Windows Terminal schemes\r\n");
+        EXPECT_EQ(Contents(file), text);
+    }
+    MakeFile("list.json", "[]");
+    EXPECT_EQ(Run(u"/Q /E:" + Q(Path("list.json")) + u"::[mi]*"), 0);
+    EXPECT_EQ(Contents("list.json"), array);
+    EXPECT_EQ(Run(u"/Q /F:" + Q(Path("list.json"))), 0);
+    EXPECT_EQ(ListedNames(), u"Marianas Trench,Ice Palace");
+
+    // Replaced as /W replaces: never a read-only file. A format of one
+    // scheme takes no list.
+    ASSERT_EQ(chmod((dir_ + "/list.json").c_str(), 0444), 0);
+    EXPECT_EQ(Run(u"/E:" + Q(Path("list.json"))), 2);
+    EXPECT_NE(Narrow(Err()).find("Access is denied."), std::string::npos);
+    EXPECT_EQ(Contents("list.json"), array);
+    EXPECT_EQ(Run(u"/E:" + Q(Path("x.itermcolors"))), 1);
+    EXPECT_EQ(Err(), u"Vivanta plugin: Won\u2019t write a list of schemes to \"" + Widen16(dir_) +
+                         u"/x.itermcolors\": it takes one iTerm2 color scheme (/W writes one)\r\n");
 }
 
 }  // namespace

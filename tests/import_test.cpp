@@ -326,9 +326,6 @@ TEST(JsonSchemesTest, BrokenFilesSayWhatIsWrongAndOthersAreNotJson) {
             {"{\"a\": " + std::string(1 << 20, '[') + std::string(1 << 20, ']') + "}", IMPORT_BAD_FILE,
              u"not valid JSON: nested deeper than 64 levels"},
         });
-    EXPECT_EQ(ParseHexColor("#fFa", 4), 0xffffaa);
-    EXPECT_EQ(ParseHexColor("fffaaa", 6), -1);
-    EXPECT_EQ(ParseHexColor("#fffaa", 6), -1);
     Taken refusing;
     refusing.refuse = true;
     EXPECT_EQ(ReadJson(TerminalObject("Night"), &refusing), IMPORT_NO_MEMORY);

@@ -17,6 +17,14 @@ TEST_F(MessagesTest, PrefixInsideABatchFilePrintsItsNameLiterally) {
     EXPECT_EQ(Err(), u"Vivanta plugin: C:\\jobs\\100%done%d.btm [12]  ");
 }
 
+// The message is formatted once: a percent sign in what it names is text,
+// and a name longer than any fixed buffer (a long path) is printed whole.
+TEST_F(MessagesTest, ErrorMessageKeepsLongAndPercentNamesWhole) {
+    std::u16string path = u"C:\\100%d\\" + std::u16string(40000, u'x');
+    PrintError(TEXT("Error opening \"%s\" (%d)\r\n"), path.c_str(), 7);
+    EXPECT_EQ(Err(), u"Vivanta plugin: Error opening \"" + path + u"\" (7)\r\n");
+}
+
 TEST_F(MessagesTest, WindowsErrorTexts) {
     WCHAR text[ERROR_TEXT_SIZE];
     EXPECT_TRUE(FormatWindowsError(0xFFFFFFFF, text));

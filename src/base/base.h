@@ -42,15 +42,28 @@ LPCWSTR StrFind(LPCWSTR text, LPCWSTR needle);
 LPWSTR StrDuplicate(LPCWSTR text);
 
 // ---- paths (wstr.cpp) ----
-// "\" and "/" both separate directories; a ":" ends a drive.
+// "\" and "/" both separate directories. A ":" ends a directory only as a
+// drive's ("C:name"); anywhere else it names a stream of the file, as
+// Windows reads "dir\file:stream", and belongs to the file name.
 
 // The directory part of `path` with its separator: up to and including the
-// last "\" or "/", or else the last ":"; 0 when there is none.
+// last "\" or "/", or else a leading drive ("C:"); 0 when there is none.
+// The file name starts there.
 size_t PathDirectoryLength(LPCWSTR path);
+// 2 when `path` starts with a drive ("C:"), else 0.
+size_t PathDriveLength(LPCWSTR path);
 // Appends the file name `name` to the directory in `path` (`capacity`
 // characters), with a "\" unless the directory already ends in a separator.
 // False, `path` unchanged, when it is empty or the whole would not fit.
 bool AppendPathName(LPWSTR path, size_t capacity, LPCWSTR name);
+
+// ---- hex colours (number.cpp) ----
+
+// "#rrggbb", or "#rgb" with each digit doubled, filling exactly `length`
+// units, as 0xRRGGBB; -1 for anything else. Over UTF-8 as other tools'
+// files give it and over UTF-16 as ours do.
+LONG ParseHexColor(const char *text, size_t length);
+LONG ParseHexColor(LPCWSTR text, size_t length);
 
 // ---- formatting (format.cpp) ----
 // printf-style formatting over UTF-16 with the Microsoft meaning of the

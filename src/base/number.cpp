@@ -36,7 +36,30 @@ NumberScanResult ScanMagnitude(LPCWSTR text, unsigned base, uint64_t limit, uint
     return overflow ? NUMBER_OVERFLOW : NUMBER_OK;
 }
 
+// One parser for both kinds of text; a unit past ASCII is never a digit.
+template <typename Unit>
+LONG ParseHexColorUnits(const Unit *text, size_t length) {
+    if ((length != 4 && length != 7) || !text || text[0] != '#') return -1;
+    LONG value = 0;
+    for (size_t i = 1; i < length; ++i) {
+        unsigned unit = static_cast<unsigned>(text[i]) & (sizeof(Unit) == 1 ? 0xFFu : 0xFFFFu);
+        unsigned digit = DigitValue(static_cast<WCHAR>(unit));
+        if (digit >= 16) return -1;
+        value = length == 4 ? (value << 8) | static_cast<LONG>(digit << 4 | digit)
+                            : (value << 4) | static_cast<LONG>(digit);
+    }
+    return value;
+}
+
 }  // namespace
+
+LONG ParseHexColor(const char *text, size_t length) {
+    return ParseHexColorUnits(text, length);
+}
+
+LONG ParseHexColor(LPCWSTR text, size_t length) {
+    return ParseHexColorUnits(text, length);
+}
 
 NumberScanResult ScanUnsigned32(LPCWSTR text, unsigned base, DWORD *value, LPCWSTR *end) {
     uint64_t v = 0;

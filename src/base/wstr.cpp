@@ -173,8 +173,13 @@ size_t PathDirectoryLength(LPCWSTR path) {
     LPCWSTR back = StrFindLastChar(path, TEXT('\\'));
     LPCWSTR slash = StrFindLastChar(path, TEXT('/'));
     LPCWSTR cut = back > slash ? back : slash;
-    if (!cut) cut = StrFindLastChar(path, TEXT(':'));
-    return cut ? static_cast<size_t>(cut - path) + 1 : 0;
+    return cut ? static_cast<size_t>(cut - path) + 1 : PathDriveLength(path);
+}
+
+size_t PathDriveLength(LPCWSTR path) {
+    if (!path) return 0;
+    WCHAR drive = AsciiUpper(path[0]);
+    return drive >= TEXT('A') && drive <= TEXT('Z') && path[1] == TEXT(':') ? 2 : 0;
 }
 
 bool AppendPathName(LPWSTR path, size_t capacity, LPCWSTR name) {

@@ -86,8 +86,7 @@ void TrimTrailingWhiteSpace(ArgumentList *list) {
 // Upper-cases `argument` in place and reports it with `format`.
 [[nodiscard]] ReadOutcome ReportArgumentError(LPWSTR argument, LPCWSTR format) {
     StrUpperAscii(argument);
-    PrintErrorPrefix();
-    Qprintf(ErrorHandle(), format, argument);
+    PrintError(format, argument);
     return READ_ERROR;
 }
 
@@ -159,6 +158,16 @@ bool HasBrackets(LPCWSTR text) {
     return READ_OK;
 }
 
+// [file][::pattern], either part left out: "/E::ice*" names no file, so
+// the one ":" or "=" an option may have is skipped only where it does not
+// begin that "::".
+[[nodiscard]] ReadOutcome ReadExportOption(LPWSTR argument, CommandRequest *request) {
+    LPWSTR value = argument + 2;
+    bool noFile = value[0] == TEXT(':') && value[1] == TEXT(':') && value[2] != TEXT(':');
+    request->exportSpec = noFile ? value : OptionValue(argument);
+    return READ_OK;
+}
+
 [[nodiscard]] ReadOutcome ReadHotkeyOption(LPWSTR argument, CommandRequest *request) {
     StrUpperAscii(argument);
     LPWSTR value = OptionValue(argument);
@@ -206,6 +215,8 @@ bool HasBrackets(LPCWSTR text) {
         return ReadReadabilityOption(argument, request);
     } else if (IsExactly(argument, length, TEXT("/D"))) {
         request->restoreDefaults = true;
+    } else if (HasPrefix(argument, length, TEXT('E'))) {
+        return ReadExportOption(argument, request);
     } else if (HasPrefix(argument, length, TEXT('F'))) {
         return ReadFileOption(argument, request);
     } else if (HasPrefix(argument, length, TEXT('K'))) {
@@ -262,6 +273,7 @@ void InitCommandRequest(CommandRequest *request) {
     request->view.kind = VIEW_NONE;
     request->view.text = nullptr;
     request->writeSpec = nullptr;
+    request->exportSpec = nullptr;
     request->scheme = nullptr;
     request->changes = false;
     request->picker = false;
@@ -312,9 +324,7 @@ int SplitArguments(LPCWSTR text) {
         StoreOutcome outcome = Store(&s, c);
         if (outcome == DROPPED) break;  // the argument cap: the rest is ignored
         if (outcome == OVERFLOWED) {
-            PrintErrorPrefix();
-            Qprintf(ErrorHandle(), TEXT("Buffer overflow: b = %d, MAX_ARG_LEN = %d \r\n"), static_cast<int>(s.next),
-                    MAX_ARG_LEN);
+            PrintError(TEXT("Buffer overflow: b = %d, MAX_ARG_LEN = %d \r\n"), static_cast<int>(s.next), MAX_ARG_LEN);
             list->count = 0;
             return -1;
         }

@@ -36,8 +36,8 @@ void ShowSettingsScreen(const ColorScheme *applied) {
 
 // The scheme file writer's answers as the command's result codes: a refused
 // argument is the command's refusal, a failed read or write its failure.
-[[nodiscard]] CommandResult WriteSchemeStep(const CommandRequest *request) {
-    switch (WriteCurrentScheme(request->writeSpec, request->quiet, IdentifyCurrentScheme, OtherFormatOfPath)) {
+[[nodiscard]] CommandResult WriteResult(SchemeWriteResult written) {
+    switch (written) {
         case SCHEME_WRITE_DONE:
             return COMMAND_DONE;
         case SCHEME_WRITE_REFUSED:
@@ -50,6 +50,11 @@ void ShowSettingsScreen(const ColorScheme *applied) {
     // Never met: the command hands the writer an argument whenever it calls
     // it. The code passes through unchanged, as every other one does.
     return static_cast<CommandResult>(SCHEME_WRITE_MISSING_ARGUMENT);
+}
+
+[[nodiscard]] CommandResult WriteSchemeStep(const CommandRequest *request) {
+    return WriteResult(
+        WriteCurrentScheme(request->writeSpec, request->quiet, IdentifyCurrentScheme, OtherFormatOfPath));
 }
 
 // A file that gives nothing ends the command: nothing after it is carried
@@ -104,10 +109,8 @@ LPCWSTR RootName(HKEY root) {
         // The display has already been shown: the message starts on a line
         // of its own.
         CrLf();
-        HANDLE err = ErrorHandle();
-        PrintErrorPrefix();
-        Qprintf(err, TEXT("Error saving settings to the registry (%s\\%s) :\r\n"), RootName(root), SETTINGS_KEY);
-        Qprintf(err, TEXT("%s\r\n"), text);
+        PrintError(TEXT("Error saving settings to the registry (%s\\%s) :\r\n%s\r\n"), RootName(root), SETTINGS_KEY,
+                   text);
         return COMMAND_FAILED;
     }
     if (!silent) Printf(TEXT("\r\nSettings saved to the registry (%s\\%s).\r\n"), RootName(root), SETTINGS_KEY);
@@ -136,8 +139,7 @@ void SetHotkeyAndOsd(const CommandRequest *request) {
 void FollowThemeStep(CommandRequest *request) {
     if (SyncThemeWindow(!request->scheme) == THEME_WINDOW_READY) return;
     DWORD why = LastErrorOr(ERROR_NOT_ENOUGH_MEMORY);
-    PrintErrorPrefix();
-    Qprintf(ErrorHandle(), TEXT("Can\u2019t follow the Windows theme\r\n"));
+    PrintError(TEXT("Can\u2019t follow the Windows theme\r\n"));
     PrintErrorText(why);
     request->result = COMMAND_FAILED;
 }
@@ -149,14 +151,12 @@ void FollowThemeStep(CommandRequest *request) {
 void ApplySchemeArgument(CommandRequest *request) {
     const ColorScheme *scheme = SelectScheme(request->scheme);
     if (!scheme) {
-        PrintErrorPrefix();
-        Qprintf(ErrorHandle(), TEXT("Color scheme not found: \"%s\"\r\n"), request->scheme);
+        PrintError(TEXT("Color scheme not found: \"%s\"\r\n"), request->scheme);
         request->result = COMMAND_FAILED;
         return;
     }
     if (ApplyScheme(scheme, nullptr) != APPLY_DONE) {
-        PrintErrorPrefix();
-        Qprintf(ErrorHandle(), TEXT("Error applying color scheme \"%s\"\r\n"), scheme->name);
+        PrintError(TEXT("Error applying color scheme \"%s\"\r\n"), scheme->name);
         request->result = COMMAND_FAILED;
         return;
     }
@@ -164,8 +164,7 @@ void ApplySchemeArgument(CommandRequest *request) {
 }
 
 [[nodiscard]] CommandResult RefuseCombination(LPCWSTR option) {
-    PrintErrorPrefix();
-    Qprintf(ErrorHandle(), TEXT("Can\u2019t combine %s with other options\r\n"), option);
+    PrintError(TEXT("Can\u2019t combine %s with other options\r\n"), option);
     return COMMAND_REFUSED;
 }
 
@@ -188,8 +187,7 @@ void ApplySchemeArgument(CommandRequest *request) {
     if (!request->readabilityScheme) {
         ListReadability();
     } else if (ShowReadability(request->readabilityScheme) != SHOW_DONE) {
-        PrintErrorPrefix();
-        Qprintf(ErrorHandle(), TEXT("Color scheme not found: \"%s\"\r\n"), request->readabilityScheme);
+        PrintError(TEXT("Color scheme not found: \"%s\"\r\n"), request->readabilityScheme);
         return COMMAND_FAILED;
     }
     return COMMAND_DONE;
@@ -203,14 +201,17 @@ void ApplySchemeArgument(CommandRequest *request) {
     return WriteSchemeStep(request);
 }
 
+// Whether the request holds an option besides /F, /M, /Q, /P and /E.
+bool HasOptionsBeyondFiles(const CommandRequest *request) {
+    return request->readability || request->listHotkeys || request->writeSpec || request->restoreDefaults ||
+           request->restoreSaved || request->saveRoot != SAVE_NONE || request->hotkey >= 0 || request->osd >= 0 ||
+           request->followTheme >= 0 || request->view.kind != VIEW_NONE || request->scheme;
+}
+
 // /P reads the files of /F (with /M) first, then picks from what is
 // loaded; nothing else goes with it.
 [[nodiscard]] CommandResult PickerStep(CommandRequest *request) {
-    if (request->readability || request->listHotkeys || request->writeSpec || request->restoreDefaults ||
-        request->restoreSaved || request->saveRoot != SAVE_NONE || request->hotkey >= 0 || request->osd >= 0 ||
-        request->followTheme >= 0 || request->view.kind != VIEW_NONE || request->scheme) {
-        return RefuseCombination(TEXT("/P"));
-    }
+    if (HasOptionsBeyondFiles(request)) return RefuseCombination(TEXT("/P"));
     CommandResult ended = COMMAND_DONE;
     if (request->schemeFile && (ended = ReadSchemeFileStep(request)) != COMMAND_DONE) return ended;
     switch (RunPicker(request->pickerFilter)) {
@@ -221,6 +222,17 @@ void ApplySchemeArgument(CommandRequest *request) {
         default:
             return COMMAND_FAILED;
     }
+}
+
+// /E keeps what is loaded, read first when /F (with /M) comes with it,
+// and applies nothing; nothing else goes with it. A folder some of whose
+// files failed still has the others' schemes written, and fails.
+[[nodiscard]] CommandResult ExportStep(CommandRequest *request) {
+    if (HasOptionsBeyondFiles(request) || request->picker) return RefuseCombination(TEXT("/E"));
+    CommandResult ended = COMMAND_DONE;
+    if (request->schemeFile && (ended = ReadSchemeFileStep(request)) != COMMAND_DONE) return ended;
+    ended = WriteResult(ExportSchemes(request->exportSpec, request->quiet, OtherFormatOfPath, ListFormatOfPath));
+    return ended != COMMAND_DONE ? ended : request->result;
 }
 
 // The scheme just viewed stands instead of the settings screen; returns
@@ -234,6 +246,7 @@ bool DisplayStep(const CommandRequest *request) {
 
 // Carries the request out in the fixed order; returns the result code.
 [[nodiscard]] CommandResult CarryOutRequest(CommandRequest *request) {
+    if (request->exportSpec) return ExportStep(request);
     if (request->picker) return PickerStep(request);
     if (request->readability) return ReadabilityStep(request);
     if (request->listHotkeys) return ListHotkeysStep(request);

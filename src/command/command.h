@@ -51,6 +51,7 @@ struct CommandRequest {
     SaveRoot saveRoot;
     SchemeView view;
     LPCWSTR writeSpec;
+    LPCWSTR exportSpec;  // the text after /E: [file][::pattern], perhaps empty
     LPCWSTR scheme;
     bool changes;  // something that /L and /W cannot go with
     bool picker;

@@ -20,8 +20,7 @@ PluginInfo g_info;
 // A refusal explains itself unless the shell wants silence.
 void ExplainRefusal(LPCWSTR message) {
     if (IsTransientOrPiped()) return;
-    PrintErrorPrefix();
-    Qprintf(ErrorHandle(), message, PLUGIN_NAME);
+    PrintError(message, PLUGIN_NAME);
 }
 
 // Also decides, once, how colours will reach the screen: a Windows
@@ -68,11 +67,10 @@ bool ResolveBufferFunctions(void) {
     FARPROC set = kernel ? GetProcAddress(kernel, "SetConsoleScreenBufferInfoEx") : nullptr;
     if (!get || !set) {
         if (!IsTransientOrPiped()) {
-            HANDLE err = ErrorHandle();
-            PrintErrorPrefix();
-            Qprintf(err, TEXT("Can\u2019t get entry point for GetConsoleScreenBufferInfoEx() or\r\n"));
-            Qprintf(err, TEXT("SetConsoleScreenBufferInfoEx().  Windows Vista or later is required.\r\n"));
-            Qprintf(err, TEXT("%s plugin not loaded.\r\n"), PLUGIN_NAME);
+            PrintError(TEXT("Can\u2019t get entry point for GetConsoleScreenBufferInfoEx() or\r\n")
+                           TEXT("SetConsoleScreenBufferInfoEx().  Windows Vista or later is required.\r\n")
+                               TEXT("%s plugin not loaded.\r\n"),
+                       PLUGIN_NAME);
         }
         CloseConsoleHandle();
         return false;

@@ -32,11 +32,8 @@ int SlotNamed(LPCWSTR name) {
 // "#rrggbb" as 0xRRGGBB; -1 otherwise.
 LONG ParseTableColor(LPCWSTR text) {
     if (text[0] == '#') {
-        char narrow[8];
         size_t length = StrLen(text);
-        if (length != 7) return -1;
-        for (size_t i = 0; i < length; ++i) narrow[i] = text[i] < 0x80 ? static_cast<char>(text[i]) : '?';
-        return ParseHexColor(narrow, length);
+        return length == 7 ? ParseHexColor(text, length) : -1;
     }
     LONG color = 0;
     for (int part = 0; part < 3; ++part) {

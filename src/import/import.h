@@ -95,9 +95,9 @@ ImportResult ReadJsonSchemes(const char *text, size_t size, LPCWSTR fileName, co
 // Whether a JSON text is one Windows Terminal scheme object and nothing
 // else: no settings file, array, concfg or Gogh scheme.
 bool IsOneTerminalScheme(const char *text, size_t size);
-
-// "#rrggbb" or "#rgb" as 0xRRGGBB; -1 otherwise.
-LONG ParseHexColor(const char *text, size_t length);
+// Whether a JSON text is one array of Windows Terminal schemes (perhaps
+// empty) and nothing else.
+bool IsTerminalSchemeArray(const char *text, size_t size);
 
 // ---- property lists: iTerm2's .itermcolors (property_list.cpp) ----
 
@@ -158,7 +158,9 @@ ImportResult ReadYamlSchemes(const char *text, size_t size, LPCWSTR fileName, co
 // base24 scheme, nothing past its document.
 bool IsOneGoghScheme(const char *text, size_t size);
 
-// ---- any of them (terminal_scheme.cpp) ----
+// ---- any of them (readers.cpp) ----
+// The one table of the formats above: a new format is its reader and a row
+// there.
 
 // The schemes of a file of any of the formats above, recognised by its
 // content: binary property lists (bytes, not text), JSON (YAML would take
@@ -166,12 +168,16 @@ bool IsOneGoghScheme(const char *text, size_t size);
 ImportResult ReadOtherToolSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink,
                                   LPWSTR error);
 
-// ---- what /F reads (scheme_sources.cpp) ----
+// Whether a folder's file of this name is read: it carries the extension of
+// one of the formats above or of our own scheme files (case ignored).
+bool IsSchemeFileName(LPCWSTR name);
 
 // The source's text as UTF-8, which the readers above take (a binary
 // property list as its bytes): the source's own bytes, or a converted copy
 // left in `*copy` for the caller to free. Null when memory ran out.
 const char *Utf8Text(TextSource *source, size_t *size, char **copy);
+
+// ---- what /F reads (scheme_sources.cpp) ----
 
 // Other tools' scheme files are a few kilobytes: one larger than this is
 // not read as one (a file of our own may be as large as a text source).
@@ -196,3 +202,6 @@ SchemeSourcesResult ReadSchemeSources(LPCWSTR argument, bool merge, bool quiet);
 // ignored): a Windows Terminal scheme for ".json", an iTerm2 preset for
 // ".itermcolors", a Gogh scheme for ".yaml" and ".yml"; null for our own.
 const OtherSchemeFormat *OtherFormatOfPath(LPCWSTR path);
+// The list format /E writes a file of this name in: an array of Windows
+// Terminal schemes for ".json"; null for none.
+const SchemeListFormat *ListFormatOfPath(LPCWSTR path);

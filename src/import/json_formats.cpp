@@ -91,6 +91,7 @@ struct Reading {
     const SchemeSink *sink;
     LPWSTR error;
     bool topTerminalScheme;  // the top value was read as one Windows Terminal scheme
+    bool otherElement;       // an object of a list of schemes was no Windows Terminal scheme
     WCHAR name[SETTING_TEXT_SIZE];
 };
 
@@ -235,6 +236,8 @@ class SchemeEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Sche
         return ReadScheme(reading_, *top_);
     }
 
+    bool TopIsArray() const { return topKind_ == TOP_ARRAY; }
+
     bool Default() { return Scalar(nullptr, 0); }
     bool String(const char *text, SizeType length, bool) { return Scalar(text, length); }
 
@@ -309,6 +312,7 @@ class SchemeEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Sche
         if (elementDepth_ != 0 && depth_ == elementDepth_) {
             elementDepth_ = 0;
             --depth_;
+            if (FormatOf(*element_) != JsonFormat::TERMINAL) reading_->otherElement = true;
             stopped = ReadScheme(reading_, *element_);
             return stopped == IMPORT_DONE;
         }
@@ -352,31 +356,14 @@ bool LooksLikeJson(const char *text, size_t size) {
     return text[at] == '{' || text[at] == ']' || text[at] == '/';
 }
 
-}  // namespace
+// What a JSON text was as a whole.
+enum class JsonShape { OTHER, ONE_TERMINAL_SCHEME, TERMINAL_SCHEME_ARRAY };
 
-LONG ParseHexColor(const char *text, size_t length) {
-    if ((length != 4 && length != 7) || text[0] != '#') return -1;
-    LONG value = 0;
-    for (size_t i = 1; i < length; ++i) {
-        char c = text[i];
-        int digit = c >= '0' && c <= '9'   ? c - '0'
-                    : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                    : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                           : -1;
-        if (digit < 0) return -1;
-        // "#rgb" doubles each digit.
-        value = length == 4 ? (value << 8) | (digit << 4) | digit : (value << 4) | digit;
-    }
-    return value;
-}
-
-namespace {
-
-// As ReadJsonSchemes; `*topTerminalScheme` says whether the text was one
-// Windows Terminal scheme object.
+// As ReadJsonSchemes; `*shape` says whether the text was one Windows
+// Terminal scheme object, or an array of them and nothing else.
 ImportResult ReadJson(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink, LPWSTR error,
-                      bool *topTerminalScheme) {
-    *topTerminalScheme = false;
+                      JsonShape *shape) {
+    *shape = JsonShape::OTHER;
     if (!LooksLikeJson(text, size)) return IMPORT_NOT_THIS_FORMAT;
     // The parser reads up to a NUL; JSON has none outside escapes, so one
     // in the text is an error where it stands, not the end of the text.
@@ -409,12 +396,13 @@ ImportResult ReadJson(const char *text, size_t size, LPCWSTR fileName, const Sch
         // Decoding in place changed the copy: the schemes are read from a
         // fresh one.
         memcpy(copy, text, size);
-        Reading reading = {fileName, sink, error, false, {0}};
+        Reading reading = {fileName, sink, error, false, false, {0}};
         SchemeEvents events(&reading, objects);
         rapidjson::InsituStringStream stream(copy);
         parsed = reader.Parse<FLAGS>(stream, events);
         result = parsed ? events.Finish() : events.stopped;
-        *topTerminalScheme = reading.topTerminalScheme;
+        if (reading.topTerminalScheme) *shape = JsonShape::ONE_TERMINAL_SCHEME;
+        if (events.TopIsArray() && !reading.otherElement) *shape = JsonShape::TERMINAL_SCHEME_ARRAY;
         MemFree(objects);
     } else {
         result = IMPORT_NO_MEMORY;
@@ -428,18 +416,29 @@ bool CountScheme(void *context, const TerminalScheme *, LPCWSTR) {
     return true;
 }
 
+// What a text is as a whole (OTHER when it is broken), and how many schemes
+// it gave.
+JsonShape ShapeOf(const char *text, size_t size, int *count) {
+    *count = 0;
+    const SchemeSink counter = {CountScheme, count};
+    WCHAR error[IMPORT_ERROR_SIZE];
+    JsonShape shape;
+    return ReadJson(text, size, TEXT(""), &counter, error, &shape) == IMPORT_DONE ? shape : JsonShape::OTHER;
+}
+
 }  // namespace
 
 ImportResult ReadJsonSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink, LPWSTR error) {
-    bool topTerminalScheme;
-    return ReadJson(text, size, fileName, sink, error, &topTerminalScheme);
+    JsonShape shape;
+    return ReadJson(text, size, fileName, sink, error, &shape);
 }
 
 bool IsOneTerminalScheme(const char *text, size_t size) {
-    int count = 0;
-    const SchemeSink counter = {CountScheme, &count};
-    WCHAR error[IMPORT_ERROR_SIZE];
-    bool topTerminalScheme;
-    ImportResult result = ReadJson(text, size, TEXT(""), &counter, error, &topTerminalScheme);
-    return result == IMPORT_DONE && count == 1 && topTerminalScheme;
+    int count;
+    return ShapeOf(text, size, &count) == JsonShape::ONE_TERMINAL_SCHEME && count == 1;
+}
+
+bool IsTerminalSchemeArray(const char *text, size_t size) {
+    int count;
+    return ShapeOf(text, size, &count) == JsonShape::TERMINAL_SCHEME_ARRAY;
 }

@@ -4,7 +4,6 @@
 // fails halfway adds nothing; the files that were read join the list in one
 // step at the end, a name an earlier file gave keeping its first scheme.
 #include <stdlib.h>
-#include <string.h>
 
 #include "../base/base.h"
 #include "../plugin/host.h"
@@ -13,11 +12,6 @@
 #include "import.h"
 
 namespace {
-
-// A folder is read for the files these formats are kept in; a wildcard
-// chooses its files itself.
-constexpr LPCWSTR FOLDER_EXTENSIONS[] = {TEXT(".itermcolors"), TEXT(".json"), TEXT(".ini"), TEXT(".yaml"),
-                                         TEXT(".yml")};
 
 enum FileOutcome {
     FILE_READ,        // schemes added
@@ -36,21 +30,10 @@ struct FileRead {
 
 // ---- names ----
 
-bool IsPathSeparator(WCHAR c) {
-    return c == TEXT('\\') || c == TEXT('/') || c == TEXT(':');
-}
-
-// The length of the directory part of `path`, its last separator included.
-size_t DirectoryPartLength(LPCWSTR path) {
-    size_t length = StrLen(path);
-    while (length > 0 && !IsPathSeparator(path[length - 1])) --length;
-    return length;
-}
-
 // The file name of `path` without its extension, for a scheme that names
 // itself nowhere else; the whole text when that leaves nothing.
 void NameFromPath(LPCWSTR path, LPWSTR stem) {
-    LPCWSTR name = path + DirectoryPartLength(path);
+    LPCWSTR name = path + PathDirectoryLength(path);
     size_t length = StrLen(name);
     size_t dot = length;
     while (dot > 0 && name[dot - 1] != TEXT('.')) --dot;
@@ -97,47 +80,6 @@ bool TakeImported(void *context, const TerminalScheme *source, LPCWSTR name) {
     }
     return true;
 }
-
-bool IsAscii(const BYTE *bytes, ULONGLONG size) {
-    for (ULONGLONG i = 0; i < size; ++i) {
-        if (bytes[i] >= 0x80) return false;
-    }
-    return true;
-}
-
-}  // namespace
-
-// The source's text as UTF-8, which the other tools' parsers read: the
-// bytes as they stand when they are UTF-8 (or plain ASCII) already, else
-// decoded and encoded again into `*copy`, which the caller frees. Null when
-// memory ran out. A binary property list is bytes, not text, whatever its
-// encoding looked like: it too is handed on as it stands.
-const char *Utf8Text(TextSource *source, size_t *size, char **copy) {
-    *copy = nullptr;
-    if (source->size >= 6 && memcmp(source->data, "bplist", 6) == 0) {
-        *size = static_cast<size_t>(source->size);
-        return reinterpret_cast<const char *>(source->data);
-    }
-    const BYTE *text = source->data + source->textStart;
-    ULONGLONG bytes = source->size - source->textStart;
-    if (source->encoding == Utf8 || (source->encoding == Ansi && IsAscii(text, bytes))) {
-        *size = static_cast<size_t>(bytes);
-        return reinterpret_cast<const char *>(text);
-    }
-    // No encoding gives more characters than bytes.
-    auto *wide = static_cast<LPWSTR>(MemAlloc((static_cast<size_t>(bytes) + 1) * sizeof(WCHAR)));
-    if (!wide) return nullptr;
-    size_t length = 0;
-    source->position = source->textStart;
-    for (LONG c; (c = ReadChar(source)) >= 0;) wide[length++] = static_cast<WCHAR>(c);
-    size_t needed = Utf16ToUtf8(wide, length, nullptr, 0);
-    *copy = static_cast<char *>(MemAlloc(needed + 1));
-    if (*copy) *size = Utf16ToUtf8(wide, length, *copy, needed);
-    MemFree(wide);
-    return *copy;
-}
-
-namespace {
 
 // Reads `path` into `batch`: our own format first, as every file was read
 // before other tools' formats were known, then theirs.
@@ -194,8 +136,7 @@ void PrintFileFailure(LPCWSTR path) {
         StrCopy(upper, length + 1, path);
         StrUpperAscii(upper);
     }
-    PrintErrorPrefix();
-    Qprintf(ErrorHandle(), TEXT("Couldn\u2019t read color schemes from file \"%s\"\r\n"), upper ? upper : path);
+    PrintError(TEXT("Couldn\u2019t read color schemes from file \"%s\"\r\n"), upper ? upper : path);
     MemFree(upper);
 }
 
@@ -245,15 +186,6 @@ struct FoundFiles {
     size_t capacity;
 };
 
-bool HasFolderExtension(LPCWSTR name) {
-    size_t length = StrLen(name);
-    for (LPCWSTR extension : FOLDER_EXTENSIONS) {
-        size_t size = StrLen(extension);
-        if (length > size && StrCompareI(name + length - size, extension) == 0) return true;
-    }
-    return false;
-}
-
 bool KeepFound(FoundFiles *found, LPCWSTR name) {
     if (found->count == found->capacity) {
         size_t capacity = found->capacity ? found->capacity * 2 : 64;
@@ -299,7 +231,7 @@ DWORD FindFiles(LPCWSTR pattern, bool folder, FoundFiles *found) {
     if (error != 0) return error;
     do {
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        if (folder && !HasFolderExtension(data.cFileName)) continue;
+        if (folder && !IsSchemeFileName(data.cFileName)) continue;
         if (!KeepFound(found, data.cFileName)) {
             error = ERROR_NOT_ENOUGH_MEMORY;
             break;
@@ -313,7 +245,7 @@ DWORD FindFiles(LPCWSTR pattern, bool folder, FoundFiles *found) {
 }
 
 bool HasWildcard(LPCWSTR path) {
-    for (LPCWSTR c = path + DirectoryPartLength(path); *c; ++c) {
+    for (LPCWSTR c = path + PathDirectoryLength(path); *c; ++c) {
         if (*c == TEXT('*') || *c == TEXT('?')) return true;
     }
     return false;
@@ -327,23 +259,22 @@ bool IsFolder(LPCWSTR path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// `directory` (its separator included) and `name` in one new text; null
-// when memory ran out.
-LPWSTR JoinPath(LPCWSTR directory, size_t directoryLength, bool addSeparator, LPCWSTR name) {
+// The first `directoryLength` characters of `directory` and `name` in one
+// new text, with a separator between them where the directory has none;
+// null when memory ran out.
+LPWSTR JoinPath(LPCWSTR directory, size_t directoryLength, LPCWSTR name) {
     size_t size = directoryLength + 1 + StrLen(name) + 1;
     auto *path = static_cast<LPWSTR>(MemAlloc(size * sizeof(WCHAR)));
     if (!path) return nullptr;
     StrCopy(path, directoryLength + 1, directory);
-    if (addSeparator) StrAppend(path, size, TEXT("\\"));
-    StrAppend(path, size, name);
+    if (!AppendPathName(path, size, name)) StrCopy(path, size, name);
     return path;
 }
 
 SchemeSourcesResult ReadMatchingFiles(LPCWSTR argument, bool folder, bool merge, bool quiet) {
-    size_t directoryLength = folder ? StrLen(argument) : DirectoryPartLength(argument);
-    bool addSeparator = folder && (directoryLength == 0 || !IsPathSeparator(argument[directoryLength - 1]));
+    size_t directoryLength = folder ? StrLen(argument) : PathDirectoryLength(argument);
     FoundFiles found = {nullptr, 0, 0};
-    LPWSTR pattern = folder ? JoinPath(argument, directoryLength, addSeparator, TEXT("*")) : nullptr;
+    LPWSTR pattern = folder ? JoinPath(argument, directoryLength, TEXT("*")) : nullptr;
     DWORD error = folder && !pattern ? ERROR_NOT_ENOUGH_MEMORY : FindFiles(folder ? pattern : argument, folder, &found);
     MemFree(pattern);
     if (error != 0) {
@@ -359,7 +290,7 @@ SchemeSourcesResult ReadMatchingFiles(LPCWSTR argument, bool folder, bool merge,
     size_t failed = 0;
     for (size_t i = 0; i < found.count; ++i) {
         FileRead read;
-        LPWSTR path = JoinPath(argument, directoryLength, addSeparator, found.names[i]);
+        LPWSTR path = JoinPath(argument, directoryLength, found.names[i]);
         if (path) {
             ReadOneFile(path, &batch, &read);
         } else {

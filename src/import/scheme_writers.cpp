@@ -1,7 +1,8 @@
 // Other tools' formats written by /W: one scheme, the whole file, made
-// from the colours in effect. The terminals take the console's sixteen
-// colours in ANSI order, the background and text from StdColors and the
-// selection from SelectedColors; the cursor follows the text.
+// from the colours in effect; and by /E a terminal's array of schemes. The
+// terminals take the console's sixteen colours in ANSI order, the
+// background and text from StdColors and the selection from
+// SelectedColors; the cursor follows the text.
 #include <initializer_list>
 
 #include "../base/base.h"
@@ -29,8 +30,8 @@ WrittenColors ColorsToWrite(const EffectColors *colors) {
     return written;
 }
 
-// Whether an existing file is one scheme as `isOne` judges its UTF-8; a
-// file larger than any scheme file is not.
+// Whether an existing file is one scheme (or one list of them) as `isOne`
+// judges its UTF-8; a file larger than any scheme file is not.
 bool SourceHoldsOne(TextSource *source, bool (*isOne)(const char *text, size_t size)) {
     if (source->size > IMPORT_SIZE_LIMIT) return false;
     size_t size = 0;
@@ -87,26 +88,36 @@ bool JsonMustEscape(WCHAR c) {
     return c < 0x20 || c == 0x7F;
 }
 
-// One member `"key": "#RRGGBB"`, `last` without the comma after it.
-LONG WriteJsonColor(OutputFile *output, LPCWSTR key, DWORD color, bool last) {
+// One member `"key": "#RRGGBB"` after `indent`, `last` without the comma
+// after it.
+LONG WriteJsonColor(OutputFile *output, LPCWSTR indent, LPCWSTR key, DWORD color, bool last) {
     WCHAR value[16];
     Format(value, 16, TEXT("#%06X"), static_cast<unsigned>(color & 0xFFFFFF));
-    return WriteAll(output, {TEXT("    \""), key, TEXT("\": \""), value, last ? TEXT("\"\r\n") : TEXT("\",\r\n")});
+    return WriteAll(output,
+                    {indent, TEXT("    \""), key, TEXT("\": \""), value, last ? TEXT("\"\r\n") : TEXT("\",\r\n")});
+}
+
+// The scheme's object, every line after `indent`, its closing brace
+// followed by `after`.
+LONG WriteTerminalObject(OutputFile *output, const EffectColors *colors, LPCWSTR name, LPCWSTR indent, LPCWSTR after) {
+    WrittenColors written = ColorsToWrite(colors);
+    LONG error = WriteAll(output, {indent, TEXT("{\r\n"), indent, TEXT("    \"name\": \"")});
+    if (error == 0) error = WriteEscaped(output, name, JsonMustEscape);
+    if (error == 0) error = WriteText(output, TEXT("\",\r\n"));
+    if (error == 0) error = WriteJsonColor(output, indent, TEXT("background"), written.background, false);
+    if (error == 0) error = WriteJsonColor(output, indent, TEXT("foreground"), written.foreground, false);
+    if (error == 0) error = WriteJsonColor(output, indent, TEXT("cursorColor"), written.foreground, false);
+    if (error == 0) {
+        error = WriteJsonColor(output, indent, TEXT("selectionBackground"), written.selectionBackground, false);
+    }
+    for (int i = 0; i < 16 && error == 0; ++i)
+        error = WriteJsonColor(output, indent, TERMINAL_NAMES[i], written.ansi[i], i == 15);
+    if (error == 0) error = WriteAll(output, {indent, TEXT("}"), after});
+    return error;
 }
 
 LONG WriteTerminalScheme(OutputFile *output, const EffectColors *colors, LPCWSTR name) {
-    WrittenColors written = ColorsToWrite(colors);
-    LONG error = WriteText(output, TEXT("{\r\n    \"name\": \""));
-    if (error == 0) error = WriteEscaped(output, name, JsonMustEscape);
-    if (error == 0) error = WriteText(output, TEXT("\",\r\n"));
-    if (error == 0) error = WriteJsonColor(output, TEXT("background"), written.background, false);
-    if (error == 0) error = WriteJsonColor(output, TEXT("foreground"), written.foreground, false);
-    if (error == 0) error = WriteJsonColor(output, TEXT("cursorColor"), written.foreground, false);
-    if (error == 0) error = WriteJsonColor(output, TEXT("selectionBackground"), written.selectionBackground, false);
-    for (int i = 0; i < 16 && error == 0; ++i)
-        error = WriteJsonColor(output, TERMINAL_NAMES[i], written.ansi[i], i == 15);
-    if (error == 0) error = WriteText(output, TEXT("}\r\n"));
-    return error;
+    return WriteTerminalObject(output, colors, name, TEXT(""), TEXT("\r\n"));
 }
 
 bool HoldsOneTerminalScheme(TextSource *source) {
@@ -115,6 +126,35 @@ bool HoldsOneTerminalScheme(TextSource *source) {
 
 constexpr OtherSchemeFormat TERMINAL_FORMAT = {TEXT("Windows Terminal scheme"), WriteTerminalScheme,
                                                HoldsOneTerminalScheme};
+
+// The colours of a loaded scheme, as the writers take what is in effect.
+EffectColors ColorsOfScheme(const ColorScheme *scheme) {
+    EffectColors colors;
+    for (int i = 0; i < 16; ++i) colors.palette[i] = SwapRedAndBlue(scheme->palette[i]);
+    colors.stdColors = static_cast<WORD>(scheme->StdColors & 0xFF);
+    colors.selectedColors = static_cast<WORD>(scheme->SelectedColors & 0xFF);
+    return colors;
+}
+
+// The form a terminal's settings list their schemes in: an array of the
+// objects /W writes, indented inside it.
+LONG WriteTerminalSchemeArray(OutputFile *output, const ColorScheme *const *schemes, int count) {
+    LONG error = WriteText(output, TEXT("[\r\n"));
+    for (int i = 0; i < count && error == 0; ++i) {
+        EffectColors colors = ColorsOfScheme(schemes[i]);
+        error = WriteTerminalObject(output, &colors, schemes[i]->name, TEXT("    "),
+                                    i + 1 < count ? TEXT(",\r\n") : TEXT("\r\n"));
+    }
+    if (error == 0) error = WriteText(output, TEXT("]\r\n"));
+    return error;
+}
+
+bool HoldsTerminalSchemeArray(TextSource *source) {
+    return SourceHoldsOne(source, IsTerminalSchemeArray);
+}
+
+constexpr SchemeListFormat TERMINAL_ARRAY_FORMAT = {TEXT("an array of Windows Terminal schemes"),
+                                                    WriteTerminalSchemeArray, HoldsTerminalSchemeArray};
 
 // ---- iTerm2 ----
 
@@ -247,18 +287,28 @@ constexpr FormatByExtension FORMATS[] = {
     {TEXT(".yml"), &GOGH_FORMAT},
 };
 
+// The file name's last extension with its dot, or null when it has none.
+LPCWSTR ExtensionOf(LPCWSTR path) {
+    if (!path) return nullptr;
+    LPCWSTR dot = nullptr;
+    for (LPCWSTR c = path + PathDirectoryLength(path); *c != 0; ++c) {
+        if (*c == TEXT('.')) dot = c;
+    }
+    return dot;
+}
+
 }  // namespace
 
 const OtherSchemeFormat *OtherFormatOfPath(LPCWSTR path) {
-    if (!path) return nullptr;
-    LPCWSTR name = path + PathDirectoryLength(path);
-    LPCWSTR dot = nullptr;
-    for (LPCWSTR c = name; *c != 0; ++c) {
-        if (*c == TEXT('.')) dot = c;
-    }
-    if (!dot) return nullptr;
+    LPCWSTR extension = ExtensionOf(path);
+    if (!extension) return nullptr;
     for (const FormatByExtension &entry : FORMATS) {
-        if (StrCompareI(dot, entry.extension) == 0) return entry.format;
+        if (StrCompareI(extension, entry.extension) == 0) return entry.format;
     }
     return nullptr;
+}
+
+const SchemeListFormat *ListFormatOfPath(LPCWSTR path) {
+    LPCWSTR extension = ExtensionOf(path);
+    return extension && StrCompareI(extension, TEXT(".json")) == 0 ? &TERMINAL_ARRAY_FORMAT : nullptr;
 }

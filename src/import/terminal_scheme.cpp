@@ -215,15 +215,3 @@ void ReportParseError(LPWSTR error, LPCWSTR format, const char *reason, unsigned
     WidenUtf8(reason, strlen(reason), wideReason, 128);
     Format(error, IMPORT_ERROR_SIZE, format, wideReason, where);
 }
-
-ImportResult ReadOtherToolSchemes(const char *text, size_t size, LPCWSTR fileName, const SchemeSink *sink,
-                                  LPWSTR error) {
-    using Reader = ImportResult (*)(const char *, size_t, LPCWSTR, const SchemeSink *, LPWSTR);
-    const Reader readers[] = {ReadBinaryPropertyListSchemes, ReadJsonSchemes, ReadPropertyListSchemes,
-                              ReadColorToolSchemes, ReadYamlSchemes};
-    for (Reader reader : readers) {
-        ImportResult result = reader(text, size, fileName, sink, error);
-        if (result != IMPORT_NOT_THIS_FORMAT) return result;
-    }
-    return IMPORT_NOT_THIS_FORMAT;
-}

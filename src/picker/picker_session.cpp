@@ -50,14 +50,12 @@ struct Session {
 };
 
 void RefuseWith(LPCWSTR message) {
-    PrintErrorPrefix();
-    Qprintf(ErrorHandle(), TEXT("%s\r\n"), message);
+    PrintError(TEXT("%s\r\n"), message);
 }
 
 // A console call that failed: reported with the system's reason.
 void ReportFailure(DWORD error) {
-    PrintErrorPrefix();
-    Qprintf(ErrorHandle(), TEXT("The picker failed\r\n"));
+    PrintError(TEXT("The picker failed\r\n"));
     PrintErrorText(error);
 }
 
@@ -306,8 +304,7 @@ PickerResult RunPicker(LPCWSTR filter) {
     if (!kept) return PICKER_CANCELLED;
     if (ApplyScheme(kept, nullptr) != APPLY_DONE) {
         RestoreColours(&session);
-        PrintErrorPrefix();
-        Qprintf(ErrorHandle(), TEXT("Error applying color scheme \"%s\"\r\n"), kept->name);
+        PrintError(TEXT("Error applying color scheme \"%s\"\r\n"), kept->name);
         return PICKER_FAILED;
     }
     return PICKED;

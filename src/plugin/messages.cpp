@@ -25,6 +25,28 @@ void PrintErrorPrefix(void) {
     }
 }
 
+void PrintError(LPCWSTR format, ...) {
+    PrintErrorPrefix();
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    WCHAR text[ERROR_TEXT_SIZE];
+    size_t length = FormatV(text, ERROR_TEXT_SIZE, format, args);
+    // A message naming a long path is rare: only it costs an allocation,
+    // and without memory it is cut rather than lost.
+    LPWSTR whole = nullptr;
+    if (length >= ERROR_TEXT_SIZE) {
+        whole = static_cast<LPWSTR>(MemAlloc((length + 1) * sizeof(WCHAR)));
+        if (whole) FormatV(whole, length + 1, format, again);
+    }
+    va_end(again);
+    va_end(args);
+    // Formatted here already: a percent sign in a name is text by now.
+    Qprintf(ErrorHandle(), TEXT("%s"), whole ? whole : text);
+    MemFree(whole);
+}
+
 bool FormatWindowsError(DWORD code, LPWSTR text) {
     if (!text) return false;
     if (code == 0xFFFFFFFF) {

@@ -165,6 +165,9 @@ constexpr DWORD ERROR_TEXT_SIZE = 1024;
 // Writes "Vivanta plugin: " (and "batchname [line]  " inside a batch file) to
 // standard error, without a line end: the message continues the line.
 void PrintErrorPrefix(void);
+// The prefix, then `format` filled with the arguments as the message (its
+// line ends included): every error the plugin reports starts this way.
+void PrintError(LPCWSTR format, ...);
 // The system's text for `code` in `text` (ERROR_TEXT_SIZE characters),
 // without its trailing line break. False when `text` is null.
 bool FormatWindowsError(DWORD code, LPWSTR text);

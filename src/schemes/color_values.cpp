@@ -23,25 +23,6 @@ bool ParseNumber(LPCWSTR text, DWORD *result) {
 
 namespace {
 
-// "#" and exactly six or three hexadecimal digits to the end of the text.
-bool ParseHexTriple(LPCWSTR text, DWORD *rgb) {
-    if (text[0] != TEXT('#')) return false;
-    DWORD value = 0;
-    LPCWSTR end = text + 1;
-    if (ScanUnsigned32(text + 1, 16, &value, &end) != NUMBER_OK || *end != 0) return false;
-    size_t digits = (size_t)(end - (text + 1));
-    if (digits == 6) {
-        *rgb = value;
-        return true;
-    }
-    if (digits == 3) {
-        DWORD r = (value >> 8) & 0xF, g = (value >> 4) & 0xF, b = value & 0xF;
-        *rgb = (r * 0x11) << 16 | (g * 0x11) << 8 | (b * 0x11);
-        return true;
-    }
-    return false;
-}
-
 // The lookup key of a colour name: upper case, no blanks, "-" or "_", every
 // "GREY" spelled "GRAY", at most NAMED_COLOR_NAME_SIZE - 1 characters.
 void BuildColorKey(LPCWSTR text, LPWSTR key) {
@@ -64,8 +45,8 @@ void BuildColorKey(LPCWSTR text, LPWSTR key) {
 
 LONG ParseColorValue(LPCWSTR text) {
     if (!text) return -1;
-    DWORD rgb = 0;
-    if (ParseHexTriple(text, &rgb)) return (LONG)rgb;
+    LONG rgb = ParseHexColor(text, StrLen(text));
+    if (rgb >= 0) return rgb;
     WCHAR key[NAMED_COLOR_NAME_SIZE];
     BuildColorKey(text, key);
     if (key[0] == 0) return -1;

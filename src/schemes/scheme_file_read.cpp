@@ -233,19 +233,29 @@ int ReadSchemeFile(LPCWSTR name, bool merge) {
 // The scheme file read at start-up: Vivanta.ini beside the plugin, or else
 // beside the host's command processor.
 
-int LoadDefaultSchemeFile(void) {
-    WCHAR path[MODULE_PATH_SIZE];
+bool DefaultSchemeFilePath(LPWSTR path) {
     DWORD length = GetModuleFileNameW(g_plugin.module, path, MODULE_PATH_SIZE);
     // A cut-off name would lead to some other directory.
-    if (length == 0 || length >= MODULE_PATH_SIZE) return 0;
+    if (length == 0 || length >= MODULE_PATH_SIZE) return false;
     path[length] = 0;
     path[PathDirectoryLength(path)] = 0;
-    if (AppendDefaultSchemeFile(path, MODULE_PATH_SIZE) && QueryIsFile(path)) return ReadSchemeFile(path, false);
+    bool beside = AppendDefaultSchemeFile(path, MODULE_PATH_SIZE);
+    if (beside && QueryIsFile(path)) return true;
 
     // The host's directory. Without one there is nothing to look at: a bare
     // file name would be read from whatever the current directory is.
-    StrCopy(path, MODULE_PATH_SIZE, TEXT("%@path[%_cmdspec]"));
-    ExpandVariables(path, 1);
-    if (AppendDefaultSchemeFile(path, MODULE_PATH_SIZE) && QueryIsFile(path)) return ReadSchemeFile(path, false);
+    WCHAR host[MODULE_PATH_SIZE];
+    StrCopy(host, MODULE_PATH_SIZE, TEXT("%@path[%_cmdspec]"));
+    ExpandVariables(host, 1);
+    if (AppendDefaultSchemeFile(host, MODULE_PATH_SIZE) && QueryIsFile(host)) {
+        StrCopy(path, MODULE_PATH_SIZE, host);
+        return true;
+    }
+    return beside;
+}
+
+int LoadDefaultSchemeFile(void) {
+    WCHAR path[MODULE_PATH_SIZE];
+    if (DefaultSchemeFilePath(path) && QueryIsFile(path)) return ReadSchemeFile(path, false);
     return 0;
 }

@@ -35,15 +35,17 @@ ColorScheme *FindSchemeByName(ColorScheme *first, LPCWSTR name) {
     return nullptr;
 }
 
+bool SchemeMatchesPattern(const ColorScheme *scheme, LPCWSTR pattern) {
+    if (WildcardComparison(pattern, scheme->name, 0, 1) == 0) return true;
+    // Users type plain letters for the accented names they cannot type.
+    WCHAR folded[FOLDED_NAME_SIZE];
+    return FoldSchemeName(scheme->name, folded) >= 0 && WildcardComparison(pattern, folded, 0, 1) == 0;
+}
+
 ColorScheme *FindSchemeByPattern(ColorScheme *first, LPCWSTR pattern) {
     if (!pattern || pattern[0] == 0) return nullptr;
-    WCHAR folded[FOLDED_NAME_SIZE];
     for (ColorScheme *scheme = first; scheme; scheme = scheme->next) {
-        if (WildcardComparison(pattern, scheme->name, 0, 1) == 0) return scheme;
-        // Users type plain letters for the accented names they cannot type.
-        if (FoldSchemeName(scheme->name, folded) >= 0 && WildcardComparison(pattern, folded, 0, 1) == 0) {
-            return scheme;
-        }
+        if (SchemeMatchesPattern(scheme, pattern)) return scheme;
     }
     return nullptr;
 }

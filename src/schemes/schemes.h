@@ -54,6 +54,8 @@ ColorScheme *FindSchemeByName(ColorScheme *first, LPCWSTR name);
 // The first scheme from `first` on whose name, as stored or folded, matches
 // the host's wildcard `pattern`; null when none.
 ColorScheme *FindSchemeByPattern(ColorScheme *first, LPCWSTR pattern);
+// Whether the scheme's name, as stored or folded, matches `pattern`.
+bool SchemeMatchesPattern(const ColorScheme *scheme, LPCWSTR pattern);
 // The n-th scheme of the list, counting from 1; null for 0 or past the tail.
 ColorScheme *SchemeAtPosition(DWORD n);
 // A position ("3", "0x0A"; never 0) when the list has one there, else the
@@ -279,11 +281,11 @@ constexpr int ConsoleSlotOfAnsi(int ansi) {
 // ---- scheme files ----
 
 constexpr WCHAR DEFAULT_SCHEME_FILE[] = TEXT("Vivanta.ini");
-constexpr DWORD SETTING_TEXT_SIZE = 1024;  // a key or a value, and a ColorDir read from a file
-constexpr DWORD MODULE_PATH_SIZE = 8192;   // the plugin's own file name
-constexpr DWORD WRITE_PATH_SIZE = 32768;   // the file part of a /W argument
-constexpr DWORD WRITE_NAME_SIZE = 1024;    // the scheme name of a /W argument: 1023 characters
-constexpr DWORD SECTION_NAME_FOLD_SIZE = 8192;
+constexpr WCHAR STANDARD_OUTPUT_NAME[] = TEXT("-");  // what the writers take for standard output
+constexpr DWORD SETTING_TEXT_SIZE = 1024;            // a key or a value, and a ColorDir read from a file
+constexpr DWORD MODULE_PATH_SIZE = 8192;             // the plugin's own file name
+constexpr DWORD WRITE_PATH_SIZE = 32768;             // the file part of a /W argument
+constexpr DWORD WRITE_NAME_SIZE = 1024;              // the scheme name of a /W argument: 1023 characters
 
 // The kinds of line of a scheme file, as ScanSchemeLine tells them apart.
 enum SchemeLineKind {
@@ -339,6 +341,10 @@ int ReadSchemeSource(TextSource *source, SchemeBatch *batch);
 // there is none there, from the host's, replacing the list. The result of
 // that read, or 0 when neither directory holds the file.
 int LoadDefaultSchemeFile(void);
+// The file start-up reads into `path` (MODULE_PATH_SIZE characters): the
+// plugin's Vivanta.ini, else the host's, else (when neither is there) the
+// plugin's, to be made. False when the plugin's own name cannot be had.
+bool DefaultSchemeFilePath(LPWSTR path);
 
 // ---- writing (scheme_file_write.cpp) ----
 
@@ -377,6 +383,76 @@ struct OtherSchemeFormat {
 // The format a /W file name asks for, null for our own.
 typedef const OtherSchemeFormat *(*OtherFormatChooser)(LPCWSTR path);
 
+// Another tool's format whose file holds a list of schemes, which /E can
+// write.
+struct SchemeListFormat {
+    LPCWSTR description;  // "an array of Windows Terminal schemes", for the refusal
+    // The whole file for `count` schemes: 0 or the error of a failed write.
+    LONG (*write)(OutputFile *output, const ColorScheme *const *schemes, int count);
+    // Whether an existing file, open as `source`, is just such a list and
+    // so may be replaced.
+    bool (*holdsList)(TextSource *source);
+};
+
+// The list format an /E file name asks for, null for none.
+typedef const SchemeListFormat *(*ListFormatChooser)(LPCWSTR path);
+
+// ---- the sections a write puts in (scheme_sections.cpp) ----
+// What a write puts into a file of our own: one section for /W (the colours
+// in effect), those of many schemes for /E, each found by the header that
+// names it as the reader names schemes (A-Z without case), or failing that
+// by its name with accents folded.
+
+constexpr size_t FOLDED_KEY_SIZE = 2 * SCHEME_NAME_SIZE;  // a folded letter is at most two
+constexpr LONG CONSOLE_INFO_UNREADABLE = 42;              // the colours in effect could not be read
+
+struct WrittenSection {
+    const ColorScheme *scheme;      // null: the colours in effect
+    LPCWSTR name;                   // as requested
+    WCHAR folded[FOLDED_KEY_SIZE];  // empty when it does not fit: then no header folds to it
+    bool written;
+    bool sameNameAhead;  // a header further on names it as requested
+};
+
+struct SectionSet {
+    WrittenSection *sections;  // in the order they are appended
+    WrittenSection **byName;   // by name, then that order
+    WrittenSection **byFolded;
+    int count;
+};
+
+// The one section of what is in effect; the record stays where it is while
+// its set is used.
+struct EffectSectionSet {
+    WrittenSection section;
+    WrittenSection *byName;
+    WrittenSection *byFolded;
+    SectionSet set;
+};
+void InitEffectSectionSet(EffectSectionSet *effect, LPCWSTR name);
+// The sections of `count` schemes, in one block that FreeSectionSet frees;
+// false when there is no memory for it.
+bool NewSectionSet(SectionSet *set, const ColorScheme *const *schemes, int count);
+void FreeSectionSet(SectionSet *set);
+// The section that `stored` (a header's name as the reader takes it) names
+// as requested; null when none.
+WrittenSection *FindSectionByName(const SectionSet *set, LPCWSTR stored);
+// A section not yet written that `stored` names with accents folded and no
+// header further on names as requested; null when none. Until that is
+// known (`lookedAhead` false), *needsLookAhead says whether there could be
+// one.
+WrittenSection *FindSectionByFoldedName(const SectionSet *set, LPCWSTR stored, bool lookedAhead, bool *needsLookAhead);
+// The section under `header`, of its scheme or of what is in effect: 0,
+// CONSOLE_INFO_UNREADABLE (nothing written), or the error of the first
+// failed write.
+LONG WriteSection(OutputFile *output, const WrittenSection *section, LPCWSTR header);
+// The sections not yet written, in order, after one empty line (`separated`:
+// there is one already).
+LONG AppendSections(OutputFile *output, const SectionSet *set, bool separated);
+// What is in effect as other formats take it; false when the console could
+// not be read.
+bool ReadEffectColors(EffectColors *colors);
+
 // Carries out the argument of /W (file::name, either part may be quoted;
 // the name may be left out, `findCurrent` then naming it). A file
 // `chooseFormat` gives a format for is written whole in that format instead
@@ -386,6 +462,27 @@ typedef const OtherSchemeFormat *(*OtherFormatChooser)(LPCWSTR path);
 // Writes a new file (or standard output for "-") holding just the section
 // `name`: done, failed after a report, or a missing argument.
 [[nodiscard]] SchemeWriteResult CreateSchemeFile(LPCWSTR path, LPCWSTR name);
+// Writes the colours in effect as the scheme `name` into `path`: in
+// `format` when there is one (the whole file, new or replacing one scheme
+// of that format), else as our own section (CreateSchemeFile, or for an
+// existing file RewriteSchemeFile).
+[[nodiscard]] SchemeWriteResult WriteEffectScheme(LPCWSTR path, LPCWSTR name, const OtherSchemeFormat *format);
+// Writes `count` schemes of distinct names that the reader gives back into
+// `path`: in `format` when there is one (the whole file), else as our own
+// sections, making the file (or writing standard output for "-") or
+// rewriting it in one pass, each section of a scheme's name replaced where
+// it stands and the others appended in order. Done, or failed after a report
+// (an existing file then as it was).
+[[nodiscard]] SchemeWriteResult WriteSchemeList(LPCWSTR path, const ColorScheme *const *schemes, int count,
+                                                const SchemeListFormat *format);
+// Carries out the argument of /E ([file][::pattern], either part may be
+// quoted): the loaded schemes the pattern selects (all without one) written
+// into the file (without one the default scheme file), in the list format
+// `chooseList` gives for it or else ours; a file `chooseOne` gives a format
+// of one scheme for is refused. Messages are printed; `quiet` keeps only the
+// success message back.
+[[nodiscard]] SchemeWriteResult ExportSchemes(LPCWSTR argument, bool quiet, OtherFormatChooser chooseOne,
+                                              ListFormatChooser chooseList);
 // Replaces the section `name` of the existing file `path` where it stands,
 // or appends it, through a temporary file that then takes the file's place
 // in one step: done, failed after a report (the file then as it was), or a

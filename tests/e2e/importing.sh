@@ -25,4 +25,22 @@ expect_run import_applied "${quiet[@]}" -c "vivanta /Q /F:terminal-settings.json
 
 # Read in one format, applied, written in ours.
 expect_run import_convert "${quiet[@]}" -c "vivanta /Q /F:ember.json ember" -c "vivanta /W:-"
+
+# Keeping what was imported: a folder read and written into the scheme file
+# beside the plugin (in a folder of its own, with a blank in its name),
+# which the next shell reads at start-up; some of its schemes then into a
+# terminal's array of schemes and read back. Full names show the work
+# directory as %WORK%.
+plugins="$TRANSCRIPT_WORK/My plugins"
+mkdir -p "$plugins"
+cp "$(dirname "$VHOST")/Vivanta.so" "$plugins/"
+run_in_import_masked() {
+  local out=$1 err=$2 rc=$3
+  run_in_import "$@"
+  sed -i "s|$TRANSCRIPT_WORK|%WORK%|g" "$out" "$err"
+}
+VHOST_RUNNER=run_in_import_masked expect_run import_keep "${quiet[@]}" --plugin "$plugins/Vivanta.so" \
+  -c "vivanta /E /K:F5" -c "vivanta /F:mixed /M /E"
+VHOST_RUNNER=run_in_import_masked expect_run import_kept "${quiet[@]}" --plugin "$plugins/Vivanta.so" -c "vivanta" \
+  -c "vivanta /E:\"$TRANSCRIPT_WORK/kept.json\"::*o*" -c "vivanta /F:\"$TRANSCRIPT_WORK/kept.json\"" -c "vivanta /V:2"
 transcripts_done
