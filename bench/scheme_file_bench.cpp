@@ -45,18 +45,24 @@ std::u16string SchemeFile(int count, size_t *bytes) {
     return std::u16string(name.begin(), name.end());
 }
 
-// 10,000 schemes, the second half of them named as the file's first
-// ones; appended through a tail link so that building it stays linear.
-void BuildList() {
+// The names of a list of 10,000 schemes, the second half of them named as
+// the file's first ones.
+std::string ListedName(int n) {
+    return n < LIST_SIZE / 2 ? "Listed " + std::to_string(n) : SchemeName(n - LIST_SIZE / 2);
+}
+
+// `count` schemes named by `name`, appended through a tail link so that
+// building the list stays linear.
+void BuildList(int count = LIST_SIZE, std::string (*name)(int) = ListedName) {
     ColorScheme scheme;
     memset(&scheme, 0, sizeof scheme);
     scheme.StdColors = 0x1F;
     scheme.InputColors = 0x1E;
     scheme.ErrorColors = 0x1C;
     ColorScheme **tail = &g_schemes;
-    for (int n = 0; n < LIST_SIZE; ++n) {
-        std::string name = n < LIST_SIZE / 2 ? "Listed " + std::to_string(n) : SchemeName(n - LIST_SIZE / 2);
-        std::u16string wide(name.begin(), name.end());
+    for (int n = 0; n < count; ++n) {
+        std::string text = name(n);
+        std::u16string wide(text.begin(), text.end());
         if (AddScheme(&scheme, wide.c_str(), u"dirs:12;", tail)) tail = &(*tail)->next;
     }
 }
@@ -189,17 +195,7 @@ void BM_ExportSchemes(benchmark::State &state) {
     ResetBenchWorld();
     StartBenchPlugin();
     FreeSchemeList();
-    ColorScheme scheme;
-    memset(&scheme, 0, sizeof scheme);
-    scheme.StdColors = 0x1F;
-    scheme.InputColors = 0x1E;
-    scheme.ErrorColors = 0x1C;
-    ColorScheme **tail = &g_schemes;
-    for (int n = 0; n < count; ++n) {
-        std::string name = SchemeName(n);
-        std::u16string wide(name.begin(), name.end());
-        if (AddScheme(&scheme, wide.c_str(), u"dirs:12;", tail)) tail = &(*tail)->next;
-    }
+    BuildList(count, SchemeName);
     std::string path = ScratchDirectory() + "/export" + std::to_string(count) + ".ini";
     std::u16string argument = u"\"" + std::u16string(path.begin(), path.end()) + u"\"";
     for (auto _ : state) {
