@@ -1,6 +1,8 @@
 // The clipboard and the global memory blocks that are its currency.
 #include <map>
 
+#include <string>
+
 #include "machine.h"
 
 using namespace winsim;

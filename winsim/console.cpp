@@ -2,7 +2,11 @@
 // the information calls on its screen buffers (console_buffers.cpp holds
 // the buffers, console_input.cpp the input records; typed text and the
 // standard handles are in console_streams.cpp).
+#include "console_state.h"
 #include "machine.h"
+#include "process_state.h"
+#include "text_conversions.h"
+#include "time_state.h"
 
 using namespace winsim;
 

@@ -2,6 +2,9 @@
 // which one the console shows; text written at the cursor the way the
 // classic console device processes it; and block and band writes of cells.
 // The colour table is the console's, shared by all of them (console.cpp).
+#include <map>
+
+#include "console_state.h"
 #include "machine.h"
 
 using namespace winsim;

@@ -2,7 +2,11 @@
 // Ctrl+C and Ctrl+Break reach, and the wait on console input that also runs
 // the thread's messages. Nothing here blocks: with no input left a read
 // fails at once and a wait runs virtual time, so a test always ends.
+#include <deque>
+
+#include "console_state.h"
 #include "machine.h"
+#include "time_state.h"
 
 using namespace winsim;
 

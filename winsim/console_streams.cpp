@@ -1,7 +1,10 @@
 // The console's streams: what the user types at the console, and the
 // standard handles, which may lead to the console, to an in-memory pipe, or
 // to a real descriptor of this Linux process.
+#include "console_state.h"
+#include "files_state.h"
 #include "machine.h"
+#include "text_conversions.h"
 
 #include <errno.h>
 #include <unistd.h>

@@ -3,7 +3,11 @@
 // console host's mirror of the colour table. Everything else a sequence
 // could do (cursor, attributes, modes, titles) is consumed and ignored; the
 // text between sequences goes on to the screen buffer.
+#include "console_state.h"
 #include "machine.h"
+#include "text_conversions.h"
+#include "time_state.h"
+#include "windows_state.h"
 
 using namespace winsim;
 

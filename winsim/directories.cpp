@@ -1,5 +1,6 @@
 // Folders made and removed by name, and a file's attributes set by name, on
 // the real Linux file system with Windows' errors.
+#include "files_state.h"
 #include "machine.h"
 
 #include <errno.h>

@@ -3,7 +3,12 @@
 // rename that never looks the file up by its old name), and its deletion
 // when the last handle goes. Also what winsim keeps of a file that Linux
 // has no place for: the creation time and the attributes beyond read-only.
+#include <map>
+
+#include "console_state.h"
+#include "files_state.h"
 #include "machine.h"
+#include "text_conversions.h"
 
 #include <errno.h>
 #include <fcntl.h>

@@ -1,6 +1,10 @@
 // The file system beyond open files: path queries, the temporary
 // directory and temporary file names, and files mapped into memory.
+#include <map>
+
+#include "files_state.h"
 #include "machine.h"
+#include "text_conversions.h"
 
 #include <dirent.h>
 #include <errno.h>

@@ -1,6 +1,9 @@
 // Open files: opening, reading and writing on the real Linux file system,
 // Windows' share modes, and what a handle tells about its file.
+#include "console_state.h"
+#include "files_state.h"
 #include "machine.h"
+#include "text_conversions.h"
 
 #include <errno.h>
 #include <fcntl.h>

@@ -2,7 +2,11 @@
 // each one leaves behind for a program to find.
 #include <cstdio>
 
+#include "console_state.h"
 #include "machine.h"
+#include "process_state.h"
+#include "text_conversions.h"
+#include "windows_state.h"
 
 using namespace winsim;
 

@@ -1,6 +1,10 @@
 // GDI: device contexts, fonts and brushes, and drawing recorded rather
 // than rasterised.
+#include <map>
+
 #include "machine.h"
+#include "text_conversions.h"
+#include "windows_state.h"
 
 using namespace winsim;
 

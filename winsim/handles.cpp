@@ -1,6 +1,8 @@
 // The handle table and what works on any handle: closing, duplicating and
 // the count of handles the program left open; and anonymous pipes, whose
 // two ends are handles of one buffer.
+#include "console_state.h"
+#include "files_state.h"
 #include "machine.h"
 
 using namespace winsim;

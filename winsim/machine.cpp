@@ -2,6 +2,11 @@
 // console window on one monitor, the thread's last error, and injected
 // failures, where a test names a Win32 function and the error it should
 // report and the chosen calls of that function fail as Windows would.
+#include <functional>
+#include <map>
+#include <utility>
+
+#include "console_state.h"
 #include "machine.h"
 
 #include <windows.h>

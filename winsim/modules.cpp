@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "machine.h"
+#include "text_conversions.h"
 
 using namespace winsim;
 

@@ -8,7 +8,11 @@
 
 #include <ntsecapi.h>
 
+#include <utility>
+
 #include "machine.h"
+#include "process_state.h"
+#include "text_conversions.h"
 
 using namespace winsim;
 

@@ -3,7 +3,10 @@
 // control API for tests.
 #include "registry_tree.h"
 
+#include <map>
+
 #include "machine.h"
+#include "text_conversions.h"
 
 #include <algorithm>
 #include <cstring>

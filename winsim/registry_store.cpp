@@ -19,6 +19,7 @@
 #include "registry_tree.h"
 
 #include "machine.h"
+#include "text_conversions.h"
 
 using namespace winsim;
 

@@ -1,6 +1,8 @@
 // Text: the UTF-16, UTF-8 and path conversions used across winsim, and
 // the code pages programs convert with.
+#include "files_state.h"
 #include "machine.h"
+#include "text_conversions.h"
 
 using namespace winsim;
 

@@ -1,6 +1,12 @@
 // Time and the message processing: the virtual clock, the thread's message
 // queue and timers. Nothing waits on the real clock.
+#include <deque>
+#include <utility>
+
 #include "machine.h"
+#include "process_state.h"
+#include "time_state.h"
+#include "windows_state.h"
 
 using namespace winsim;
 

@@ -2,6 +2,10 @@
 // destruction with their messages, the default window procedure, and a
 // window's data words and layered attributes.
 #include "machine.h"
+#include "process_state.h"
+#include "text_conversions.h"
+#include "time_state.h"
+#include "windows_state.h"
 
 #include <cstring>
 

@@ -3,7 +3,13 @@
 // it is and what of it shows, enumeration, monitors, and calls whose
 // effect is only seen on the screen (recorded for tests), the keyboard and
 // sounds.
+#include <map>
+
+#include "console_state.h"
 #include "machine.h"
+#include "process_state.h"
+#include "text_conversions.h"
+#include "windows_state.h"
 
 #include <algorithm>
 
