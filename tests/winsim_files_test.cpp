@@ -59,37 +59,6 @@ TEST_F(FilesTest, EveryOpenedHandleCountsUntilClosedOnce) {
     EXPECT_EQ(sim::OpenHandleCount(), 0);
 }
 
-// Patterns match without regard to case, with Windows' ".*" quirks; the
-// search ends with ERROR_NO_MORE_FILES and is closed by FindClose alone.
-TEST_F(FilesTest, DirectorySearchesMatchAsWindowsDoes) {
-    for (const char *name : {"a.json", "B.JSON", "c.yaml", "d"}) fclose(fopen((dir_ + "/" + name).c_str(), "w"));
-    mkdir((dir_ + "/sub.json").c_str(), 0700);
-    auto find = [&](const std::string &pattern) {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAW data;
-        HANDLE search = FindFirstFileW(Path(pattern).c_str(), &data);
-        if (search == INVALID_HANDLE_VALUE) return std::vector<std::string>{"error " + std::to_string(GetLastError())};
-        do {
-            std::u16string name(data.cFileName);
-            names.push_back(std::string(name.begin(), name.end()) +
-                            (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? "/" : ""));
-        } while (FindNextFileW(search, &data));
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_FILES));
-        EXPECT_FALSE(CloseHandle(search));
-        EXPECT_TRUE(FindClose(search));
-        std::sort(names.begin(), names.end());
-        return names;
-    };
-    using Names = std::vector<std::string>;
-    EXPECT_EQ(find("*.json"), (Names{"B.JSON", "a.json", "sub.json/"}));
-    EXPECT_EQ(find("?.YAML"), (Names{"c.yaml"}));
-    EXPECT_EQ(find("d.*"), (Names{"d"}));
-    EXPECT_EQ(find("*.*"), (Names{"../", "./", "B.JSON", "a.json", "c.yaml", "d", "sub.json/"}));
-    EXPECT_EQ(find("*.ini"), (Names{"error 2"}));
-    EXPECT_EQ(find("missing\\*.json"), (Names{"error 3"}));
-    EXPECT_EQ(sim::OpenHandleCount(), 0);
-}
-
 TEST_F(FilesTest, FullPathNamesResolveDotsAndReportTheSizeNeeded) {
     ASSERT_EQ(chdir(dir_.c_str()), 0);
     WCHAR buffer[MAX_PATH];

@@ -127,8 +127,6 @@ namespace {
 
 using ModulesTest = WinsimTest;
 
-typedef BOOL(WINAPI *GetInfoEx)(HANDLE, PCONSOLE_SCREEN_BUFFER_INFOEX);
-
 // A real shared object to load: the library these functions live in.
 std::u16string WinsimLibraryPath() {
     Dl_info info = {};
@@ -137,41 +135,14 @@ std::u16string WinsimLibraryPath() {
     return std::u16string(path.begin(), path.end());
 }
 
-TEST_F(ModulesTest, Kernel32IsFoundInAnyCaseAndLendsTheBufferFunctions) {
-    HMODULE kernel32 = GetModuleHandleW(u"Kernel32.dll");
-    ASSERT_NE(kernel32, nullptr);
-    EXPECT_EQ(GetModuleHandleW(u"KERNEL32"), kernel32);
-    EXPECT_EQ(GetModuleHandleW(u"kernel32.DLL"), kernel32);
-    EXPECT_EQ(GetModuleHandleW(u"nosuch.dll"), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
-
-    GetInfoEx get = reinterpret_cast<GetInfoEx>(
-        reinterpret_cast<void (*)(void)>(GetProcAddress(kernel32, "GetConsoleScreenBufferInfoEx")));
-    ASSERT_NE(get, nullptr);
-    EXPECT_NE(GetProcAddress(kernel32, "SetConsoleScreenBufferInfoEx"), nullptr);
-    HANDLE console = OpenConsoleOutput();
-    CONSOLE_SCREEN_BUFFER_INFOEX info = {};
-    info.cbSize = sizeof info;
-    EXPECT_TRUE(get(console, &info));
-    EXPECT_EQ(info.dwSize.X, 120);
-    CloseHandle(console);
-
-    EXPECT_EQ(GetProcAddress(kernel32, "NoSuchFunction"), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
-}
-
-TEST_F(ModulesTest, ModuleFileNamesAreCutAndTerminatedWhenTheBufferIsShort) {
+// Linux-only: modules named by the test (sim::FakeModule); the cut of a
+// short buffer is a shared case (win32/modules_test.cpp).
+TEST_F(ModulesTest, NamedModulesTellTheirNames) {
     HMODULE plugin = sim::FakeModule(u"/opt/vivanta/Vivanta.so");
     EXPECT_EQ(sim::FakeModule(u"/opt/vivanta/Vivanta.so"), plugin);
     WCHAR name[MAX_PATH];
     EXPECT_EQ(GetModuleFileNameW(plugin, name, MAX_PATH), 23u);
     EXPECT_EQ(std::u16string(name), u"/opt/vivanta/Vivanta.so");
-
-    WCHAR small[5];
-    SetLastError(0);
-    EXPECT_EQ(GetModuleFileNameW(plugin, small, 5), 5u);
-    EXPECT_EQ(std::u16string(small), u"/opt");
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
 
     sim::SetModuleFileName(plugin, u"C:\\Plugins\\Vivanta.dll");
     EXPECT_EQ(GetModuleFileNameW(plugin, name, MAX_PATH), 22u);
@@ -204,10 +175,12 @@ namespace {
 using ClipboardTest = WinsimTest;
 using CodePagesTest = WinsimTest;
 
+// Linux-only: data put there by another program (sim::SetClipboardText),
+// a clipboard held open elsewhere, and the counts of blocks and locks. The
+// opening rules and the lock counting are shared cases
+// (win32/clipboard_test.cpp).
 TEST_F(ClipboardTest, DataIsReadWhileTheClipboardIsOpen) {
     sim::SetClipboardText(u"clip");
-    EXPECT_EQ(GetClipboardData(CF_UNICODETEXT), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLIPBOARD_NOT_OPEN));
     ASSERT_TRUE(OpenClipboard(nullptr));
     EXPECT_EQ(GetClipboardData(CF_TEXT), nullptr);
     HANDLE block = GetClipboardData(CF_UNICODETEXT);
@@ -216,13 +189,8 @@ TEST_F(ClipboardTest, DataIsReadWhileTheClipboardIsOpen) {
     const WCHAR *text = static_cast<const WCHAR *>(GlobalLock(block));
     EXPECT_EQ(std::u16string(text), u"clip");
     EXPECT_EQ(sim::GlobalLockCount(), 1);
-    EXPECT_FALSE(GlobalUnlock(block));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(NO_ERROR));
-    EXPECT_FALSE(GlobalUnlock(block));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_LOCKED));
+    GlobalUnlock(block);
     EXPECT_TRUE(CloseClipboard());
-    EXPECT_FALSE(CloseClipboard());
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLIPBOARD_NOT_OPEN));
 
     sim::HoldClipboard(true);
     EXPECT_FALSE(OpenClipboard(nullptr));
@@ -233,13 +201,10 @@ TEST_F(ClipboardTest, DataIsReadWhileTheClipboardIsOpen) {
     EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT));
 }
 
-TEST_F(ClipboardTest, GlobalBlocks) {
+// Linux-only: a freed block's handle is known to be gone.
+TEST_F(ClipboardTest, AFreedBlockIsAnInvalidHandle) {
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 16);
     ASSERT_NE(block, nullptr);
-    EXPECT_EQ(GlobalSize(block), 16u);
-    EXPECT_NE(GlobalLock(block), nullptr);
-    EXPECT_NE(GlobalLock(block), nullptr);
-    EXPECT_TRUE(GlobalUnlock(block));  // still locked once
     EXPECT_EQ(GlobalFree(block), nullptr);
     EXPECT_EQ(GlobalLock(block), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
