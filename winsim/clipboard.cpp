@@ -29,6 +29,18 @@ ClipboardState &State() {
     return AreaState<ClipboardState>();
 }
 
+void FreeClipboardData() {
+    ClipboardState &state = State();
+    for (const auto &entry : state.clipboard) state.globals.erase(reinterpret_cast<uintptr_t>(entry.second));
+    state.clipboard.clear();
+}
+
+GlobalBlock *FindBlock(HGLOBAL block) {
+    auto &globals = State().globals;
+    auto found = globals.find(reinterpret_cast<uintptr_t>(block));
+    return found == globals.end() ? nullptr : &found->second;
+}
+
 }  // namespace
 
 void ResetClipboard() {
@@ -40,16 +52,6 @@ void ResetClipboard() {
 // The clipboard: opened and closed around reads, its data held in global
 // blocks that belong to it. Tests put text on it, or hold it open as
 // another program would.
-
-namespace {
-
-void FreeClipboardData() {
-    ClipboardState &state = State();
-    for (const auto &entry : state.clipboard) state.globals.erase(reinterpret_cast<uintptr_t>(entry.second));
-    state.clipboard.clear();
-}
-
-}  // namespace
 
 WINSIM_API BOOL WINAPI OpenClipboard(HWND owner) {
     (void)owner;
@@ -94,51 +96,8 @@ WINSIM_API BOOL WINAPI IsClipboardFormatAvailable(UINT format) {
     return State().clipboard.count(format) != 0;
 }
 
-namespace sim {
-
-void SetClipboardBytes(UINT format, const std::string &bytes) {
-    ClipboardState &state = State();
-    auto found = state.clipboard.find(format);
-    if (found != state.clipboard.end()) state.globals.erase(reinterpret_cast<uintptr_t>(found->second));
-    uintptr_t value = state.nextGlobal;
-    state.nextGlobal += 8;
-    state.globals[value].bytes.assign(bytes.begin(), bytes.end());
-    state.clipboard[format] = reinterpret_cast<HGLOBAL>(value);
-}
-
-void SetClipboardText(const std::u16string &text) {
-    std::u16string terminated = text + u'\0';
-    const char *bytes = reinterpret_cast<const char *>(terminated.data());
-    FreeClipboardData();
-    SetClipboardBytes(CF_UNICODETEXT, std::string(bytes, bytes + terminated.size() * sizeof(char16_t)));
-}
-
-void ClearClipboard() {
-    FreeClipboardData();
-}
-
-void HoldClipboard(bool held) {
-    State().clipboardHeldElsewhere = held;
-}
-
-bool IsClipboardOpen() {
-    return State().clipboardOpen;
-}
-
-}  // namespace sim
-
 // Global memory blocks, the currency of the clipboard: a handle, a size,
 // and a lock count that GlobalLock and GlobalUnlock move.
-
-namespace {
-
-GlobalBlock *FindBlock(HGLOBAL block) {
-    auto &globals = State().globals;
-    auto found = globals.find(reinterpret_cast<uintptr_t>(block));
-    return found == globals.end() ? nullptr : &found->second;
-}
-
-}  // namespace
 
 WINSIM_API HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes) {
     (void)flags;  // every block is moveable here: callers must lock it
@@ -206,6 +165,35 @@ WINSIM_API SIZE_T WINAPI GlobalSize(HGLOBAL block) {
 }
 
 namespace sim {
+
+void SetClipboardBytes(UINT format, const std::string &bytes) {
+    ClipboardState &state = State();
+    auto found = state.clipboard.find(format);
+    if (found != state.clipboard.end()) state.globals.erase(reinterpret_cast<uintptr_t>(found->second));
+    uintptr_t value = state.nextGlobal;
+    state.nextGlobal += 8;
+    state.globals[value].bytes.assign(bytes.begin(), bytes.end());
+    state.clipboard[format] = reinterpret_cast<HGLOBAL>(value);
+}
+
+void SetClipboardText(const std::u16string &text) {
+    std::u16string terminated = text + u'\0';
+    const char *bytes = reinterpret_cast<const char *>(terminated.data());
+    FreeClipboardData();
+    SetClipboardBytes(CF_UNICODETEXT, std::string(bytes, bytes + terminated.size() * sizeof(char16_t)));
+}
+
+void ClearClipboard() {
+    FreeClipboardData();
+}
+
+void HoldClipboard(bool held) {
+    State().clipboardHeldElsewhere = held;
+}
+
+bool IsClipboardOpen() {
+    return State().clipboardOpen;
+}
 
 int GlobalBlockCount() {
     return static_cast<int>(State().globals.size());

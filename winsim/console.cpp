@@ -37,16 +37,6 @@ Console &C() {
     return AreaState<Console>();
 }
 
-}  // namespace
-
-}  // namespace winsim
-
-// Console state calls: the window, attached processes, modes, and the
-// screen buffer information with its colour table.
-namespace winsim {
-
-namespace {
-
 // How many character cells the largest console window on a 1920x1080
 // screen holds in the default font.
 const SHORT kLargestColumns = 240;
@@ -70,10 +60,128 @@ void FillBufferInfo(const ScreenBuffer &buffer, CONSOLE_SCREEN_BUFFER_INFOEX &in
     for (int i = 0; i < 16; ++i) info.ColorTable[i] = console.colors[i];
 }
 
+bool Refuse() {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+}
+
+// Wine's console takes the fields one after the other and stops at the first
+// it refuses, keeping those it took: the cursor (inside the buffer), the
+// buffer size (no smaller than the window), the attributes, then the window
+// rectangle, which it reads inclusive as the get call reports it and which
+// must lie inside the buffer. A rectangle one past the buffer, as Windows
+// wants it, is refused after the attributes were taken. The colour table
+// never reaches Wine's console at all.
+bool WriteInfoAsWine(ScreenBuffer &state, const CONSOLE_SCREEN_BUFFER_INFOEX &info) {
+    COORD cursor = info.dwCursorPosition;
+    if (cursor.X < 0 || cursor.X >= state.columns || cursor.Y < 0 || cursor.Y >= state.rows) return Refuse();
+    state.cursor = cursor;
+    const SMALL_RECT &view = state.view;
+    if (info.dwSize.X < view.Right - view.Left + 1 || info.dwSize.Y < view.Bottom - view.Top + 1) return Refuse();
+    if (info.dwSize.X != state.columns || info.dwSize.Y != state.rows)
+        ResizeScreen(state, info.dwSize.X, info.dwSize.Y);
+    state.attribute = info.wAttributes;
+    state.popupAttribute = info.wPopupAttributes;
+    const SMALL_RECT &window = info.srWindow;
+    if (window.Left < 0 || window.Left > window.Right || window.Right >= state.columns || window.Top < 0 ||
+        window.Top > window.Bottom || window.Bottom >= state.rows) {
+        return Refuse();
+    }
+    state.view = window;
+    return true;
+}
+
+// The Windows 10 console's default palette, in console colour order.
+const COLORREF kDefaultColors[16] = {0x0C0C0C, 0xDA3700, 0x0EA113, 0xDD963A, 0x1F0FC5, 0x981788, 0x009CC1, 0xCCCCCC,
+                                     0x767676, 0xFF783B, 0x0CC616, 0xD6D661, 0x5648E7, 0x9E00B4, 0xA5F1F9, 0xF2F2F2};
+
+// A console window of 120 columns in the default font, placed as Windows
+// places a new console.
+const RECT kConsoleRect = {200, 120, 1193, 639};
+
 }  // namespace
+
+// The console title, which is also the console window's caption.
+void ChangeConsoleTitle(const std::u16string &title) {
+    Console &console = C();
+    console.title = title;
+    console.titleHistory.push_back({Now(), title});
+}
+
+HWND ConsoleWindow() {
+    return C().window;
+}
+
+void SetConsoleWindow(HWND window) {
+    C().window = window;
+}
+
+DWORD ConsoleInputMode() {
+    return C().inputMode;
+}
+
+void SetConsoleOutputMode(DWORD mode) {
+    OriginalBuffer().mode = mode;
+}
+
+void LogConsoleWrite(const std::u16string &text) {
+    C().log += text;
+}
+
+void UseWineConsoleInfoWrites() {
+    C().wineInfoWrites = true;
+}
+
+const std::u16string &CurrentConsoleTitle() {
+    return C().title;
+}
+
+size_t ConsoleTitleChangeCount() {
+    return C().titleHistory.size();
+}
+
+bool FollowedConsoleTitle(size_t from, DWORD delay, std::u16string *title) {
+    const std::vector<TitleChange> &history = C().titleHistory;
+    for (size_t i = history.size(); i > from; --i) {
+        if (history[i - 1].at + delay <= Now()) {
+            *title = history[i - 1].title;
+            return true;
+        }
+    }
+    return false;
+}
+
+void SetMirrorColor(int index, COLORREF color) {
+    C().colors[index & 0x0F] = color;
+}
+
+void ResetMirrorColor(int index) {
+    C().colors[index & 0x0F] = kDefaultColors[index & 0x0F];
+}
+
+// A fresh classic console with its window, which the window table (reset
+// before it) holds.
+void ResetConsole() {
+    Console &console = C();
+    console = Console();
+    for (int i = 0; i < 16; ++i) console.colors[i] = kDefaultColors[i];
+    console.inputMode = ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT | 0x01F0;
+    console.title = u"TCC";
+    ResetConsoleVt();
+    ResetScreenBuffers();
+    ResetStandardStreams();
+    ResetConsoleInput();
+
+    sim::WindowSpec spec;
+    spec.className = u"ConsoleWindowClass";
+    spec.rect = kConsoleRect;
+    console.window = sim::CreateSimWindow(spec);
+}
 
 }  // namespace winsim
 
+// Console state calls: the window, attached processes, modes, and the
+// screen buffer information with its colour table.
 WINSIM_API HWND WINAPI GetConsoleWindow(void) {
     if (sim::ShouldFail("GetConsoleWindow")) return nullptr;
     return C().window;
@@ -151,41 +259,6 @@ WINSIM_API BOOL WINAPI GetConsoleScreenBufferInfoEx(HANDLE console, PCONSOLE_SCR
     return TRUE;
 }
 
-namespace {
-
-bool Refuse() {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return false;
-}
-
-// Wine's console takes the fields one after the other and stops at the first
-// it refuses, keeping those it took: the cursor (inside the buffer), the
-// buffer size (no smaller than the window), the attributes, then the window
-// rectangle, which it reads inclusive as the get call reports it and which
-// must lie inside the buffer. A rectangle one past the buffer, as Windows
-// wants it, is refused after the attributes were taken. The colour table
-// never reaches Wine's console at all.
-bool WriteInfoAsWine(ScreenBuffer &state, const CONSOLE_SCREEN_BUFFER_INFOEX &info) {
-    COORD cursor = info.dwCursorPosition;
-    if (cursor.X < 0 || cursor.X >= state.columns || cursor.Y < 0 || cursor.Y >= state.rows) return Refuse();
-    state.cursor = cursor;
-    const SMALL_RECT &view = state.view;
-    if (info.dwSize.X < view.Right - view.Left + 1 || info.dwSize.Y < view.Bottom - view.Top + 1) return Refuse();
-    if (info.dwSize.X != state.columns || info.dwSize.Y != state.rows)
-        ResizeScreen(state, info.dwSize.X, info.dwSize.Y);
-    state.attribute = info.wAttributes;
-    state.popupAttribute = info.wPopupAttributes;
-    const SMALL_RECT &window = info.srWindow;
-    if (window.Left < 0 || window.Left > window.Right || window.Right >= state.columns || window.Top < 0 ||
-        window.Top > window.Bottom || window.Bottom >= state.rows) {
-        return Refuse();
-    }
-    state.view = window;
-    return true;
-}
-
-}  // namespace
-
 // ---- SetConsoleScreenBufferInfoEx ----
 // Windows reads srWindow's right and bottom edges as exclusive, although
 // GetConsoleScreenBufferInfoEx reports them inclusive: handing back what was
@@ -240,103 +313,6 @@ WINSIM_API BOOL WINAPI SetConsoleTextAttribute(HANDLE console, WORD attributes) 
     return TRUE;
 }
 
-// The console title, which is also the console window's caption.
-namespace winsim {
-
-void ChangeConsoleTitle(const std::u16string &title) {
-    Console &console = C();
-    console.title = title;
-    console.titleHistory.push_back({Now(), title});
-}
-
-HWND ConsoleWindow() {
-    return C().window;
-}
-
-void SetConsoleWindow(HWND window) {
-    C().window = window;
-}
-
-DWORD ConsoleInputMode() {
-    return C().inputMode;
-}
-
-void SetConsoleOutputMode(DWORD mode) {
-    OriginalBuffer().mode = mode;
-}
-
-void LogConsoleWrite(const std::u16string &text) {
-    C().log += text;
-}
-
-void UseWineConsoleInfoWrites() {
-    C().wineInfoWrites = true;
-}
-
-const std::u16string &CurrentConsoleTitle() {
-    return C().title;
-}
-
-size_t ConsoleTitleChangeCount() {
-    return C().titleHistory.size();
-}
-
-bool FollowedConsoleTitle(size_t from, DWORD delay, std::u16string *title) {
-    const std::vector<TitleChange> &history = C().titleHistory;
-    for (size_t i = history.size(); i > from; --i) {
-        if (history[i - 1].at + delay <= Now()) {
-            *title = history[i - 1].title;
-            return true;
-        }
-    }
-    return false;
-}
-
-namespace {
-
-// The Windows 10 console's default palette, in console colour order.
-const COLORREF kDefaultColors[16] = {0x0C0C0C, 0xDA3700, 0x0EA113, 0xDD963A, 0x1F0FC5, 0x981788, 0x009CC1, 0xCCCCCC,
-                                     0x767676, 0xFF783B, 0x0CC616, 0xD6D661, 0x5648E7, 0x9E00B4, 0xA5F1F9, 0xF2F2F2};
-
-}  // namespace
-
-void SetMirrorColor(int index, COLORREF color) {
-    C().colors[index & 0x0F] = color;
-}
-
-void ResetMirrorColor(int index) {
-    C().colors[index & 0x0F] = kDefaultColors[index & 0x0F];
-}
-
-namespace {
-
-// A console window of 120 columns in the default font, placed as Windows
-// places a new console.
-const RECT kConsoleRect = {200, 120, 1193, 639};
-
-}  // namespace
-
-// A fresh classic console with its window, which the window table (reset
-// before it) holds.
-void ResetConsole() {
-    Console &console = C();
-    console = Console();
-    for (int i = 0; i < 16; ++i) console.colors[i] = kDefaultColors[i];
-    console.inputMode = ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT | 0x01F0;
-    console.title = u"TCC";
-    ResetConsoleVt();
-    ResetScreenBuffers();
-    ResetStandardStreams();
-    ResetConsoleInput();
-
-    sim::WindowSpec spec;
-    spec.className = u"ConsoleWindowClass";
-    spec.rect = kConsoleRect;
-    console.window = sim::CreateSimWindow(spec);
-}
-
-}  // namespace winsim
-
 WINSIM_API DWORD WINAPI GetConsoleTitleW(LPWSTR title, DWORD size) {
     if (sim::ShouldFail("GetConsoleTitleW")) return 0;
     if (!title && size > 0) {
@@ -358,9 +334,9 @@ WINSIM_API BOOL WINAPI SetConsoleTitleW(LPCWSTR title) {
     return TRUE;
 }
 
-// The test side of the console: set it up and read back what was done.
 namespace sim {
 
+// The test side of the console: set it up and read back what was done.
 // The window shows the whole width and at most 30 rows, as a console
 // window opened with a tall scroll-back buffer does.
 void SetConsoleSize(SHORT columns, SHORT rows) {

@@ -37,6 +37,83 @@ bool HeldByAHandle(unsigned id) {
     return false;
 }
 
+void ScrollUp(ScreenBuffer &buffer) {
+    size_t width = static_cast<size_t>(buffer.columns);
+    buffer.cells.erase(buffer.cells.begin(), buffer.cells.begin() + static_cast<std::ptrdiff_t>(width));
+    buffer.cells.insert(buffer.cells.end(), width, ScreenCell{u' ', buffer.attribute});
+}
+
+void NewLine(ScreenBuffer &buffer) {
+    buffer.cursor.X = 0;
+    if (buffer.cursor.Y + 1 >= buffer.rows) {
+        ScrollUp(buffer);
+    } else {
+        ++buffer.cursor.Y;
+    }
+}
+
+void PutChar(ScreenBuffer &buffer, WCHAR ch, bool wrap) {
+    CellAt(buffer, buffer.cursor.X, buffer.cursor.Y) = ScreenCell{ch, buffer.attribute};
+    if (buffer.cursor.X + 1 < buffer.columns) {
+        ++buffer.cursor.X;
+    } else if (wrap) {
+        NewLine(buffer);
+    }
+}
+
+void PutTab(ScreenBuffer &buffer, bool wrap) {
+    int blanks = 8 - buffer.cursor.X % 8;
+    for (int i = 0; i < blanks; ++i) {
+        bool lastColumn = buffer.cursor.X == buffer.columns - 1;
+        PutChar(buffer, u' ', wrap);
+        if (lastColumn) break;  // a tab stop never carries over to the next line
+    }
+}
+
+// The console scrolls its window to keep the cursor in sight after output.
+void KeepCursorVisible(ScreenBuffer &buffer) {
+    SMALL_RECT &view = buffer.view;
+    SHORT shiftY = 0;
+    if (buffer.cursor.Y > view.Bottom) shiftY = static_cast<SHORT>(buffer.cursor.Y - view.Bottom);
+    if (buffer.cursor.Y < view.Top) shiftY = static_cast<SHORT>(buffer.cursor.Y - view.Top);
+    view.Top = static_cast<SHORT>(view.Top + shiftY);
+    view.Bottom = static_cast<SHORT>(view.Bottom + shiftY);
+    SHORT shiftX = 0;
+    if (buffer.cursor.X > view.Right) shiftX = static_cast<SHORT>(buffer.cursor.X - view.Right);
+    if (buffer.cursor.X < view.Left) shiftX = static_cast<SHORT>(buffer.cursor.X - view.Left);
+    view.Left = static_cast<SHORT>(view.Left + shiftX);
+    view.Right = static_cast<SHORT>(view.Right + shiftX);
+}
+
+// Number of cells from `start` to the end of the buffer, or -1 when the
+// start lies outside it.
+long long CellsFrom(const ScreenBuffer &buffer, COORD start) {
+    if (start.X < 0 || start.Y < 0 || start.X >= buffer.columns || start.Y >= buffer.rows) return -1;
+    return static_cast<long long>(buffer.rows - start.Y) * buffer.columns - start.X;
+}
+
+size_t IndexOf(const ScreenBuffer &buffer, COORD at) {
+    return static_cast<size_t>(at.Y) * static_cast<size_t>(buffer.columns) + static_cast<size_t>(at.X);
+}
+
+SHORT Larger(int a, int b) {
+    return static_cast<SHORT>(a > b ? a : b);
+}
+
+SHORT Smaller(int a, int b) {
+    return static_cast<SHORT>(a < b ? a : b);
+}
+
+// The test side: the buffer shown, cell by cell.
+bool Inside(SHORT x, SHORT y) {
+    const ScreenBuffer &buffer = ShownBuffer();
+    return x >= 0 && y >= 0 && x < buffer.columns && y < buffer.rows;
+}
+
+CONSOLE_CURSOR_INFO CursorOf(const ScreenBuffer &buffer) {
+    return {buffer.cursorSize, buffer.cursorVisible ? TRUE : FALSE};
+}
+
 }  // namespace
 
 ScreenBuffer *BufferOf(const HandleObject *object) {
@@ -119,6 +196,42 @@ void ResizeScreen(ScreenBuffer &buffer, SHORT columns, SHORT rows) {
     view.Bottom = static_cast<SHORT>(view.Top + height - 1);
 }
 
+// Text written at the cursor, as the console device processes it.
+void WriteToScreen(ScreenBuffer &buffer, const std::u16string &written, bool logged) {
+    if (logged) LogConsoleWrite(written);
+    bool processed = (buffer.mode & ENABLE_PROCESSED_OUTPUT) != 0;
+    bool wrap = (buffer.mode & ENABLE_WRAP_AT_EOL_OUTPUT) != 0;
+    bool vt = (buffer.mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
+    // vhost's mirror of its standard streams is no console write: it stays text.
+    if (logged && vt) LogVt(written);
+    std::u16string parsed;
+    if (logged && vt && processed) parsed = ParseVt(written);
+    const std::u16string &text = logged && vt && processed ? parsed : written;
+    for (char16_t ch : text) {
+        if (processed) {
+            if (ch == u'\r') {
+                buffer.cursor.X = 0;
+                continue;
+            }
+            if (ch == u'\n') {
+                NewLine(buffer);
+                continue;
+            }
+            if (ch == u'\b') {
+                if (buffer.cursor.X > 0) --buffer.cursor.X;
+                continue;
+            }
+            if (ch == u'\t') {
+                PutTab(buffer, wrap);
+                continue;
+            }
+            if (ch == u'\a') continue;
+        }
+        PutChar(buffer, ch, wrap);
+    }
+    KeepCursorVisible(buffer);
+}
+
 }  // namespace winsim
 
 // ---- CreateConsoleScreenBuffer ----
@@ -184,122 +297,7 @@ WINSIM_API BOOL WINAPI SetConsoleCursorInfo(HANDLE console, const CONSOLE_CURSOR
     return TRUE;
 }
 
-// Text written at the cursor, as the console device processes it.
-namespace winsim {
-
-namespace {
-
-void ScrollUp(ScreenBuffer &buffer) {
-    size_t width = static_cast<size_t>(buffer.columns);
-    buffer.cells.erase(buffer.cells.begin(), buffer.cells.begin() + static_cast<std::ptrdiff_t>(width));
-    buffer.cells.insert(buffer.cells.end(), width, ScreenCell{u' ', buffer.attribute});
-}
-
-void NewLine(ScreenBuffer &buffer) {
-    buffer.cursor.X = 0;
-    if (buffer.cursor.Y + 1 >= buffer.rows) {
-        ScrollUp(buffer);
-    } else {
-        ++buffer.cursor.Y;
-    }
-}
-
-void PutChar(ScreenBuffer &buffer, WCHAR ch, bool wrap) {
-    CellAt(buffer, buffer.cursor.X, buffer.cursor.Y) = ScreenCell{ch, buffer.attribute};
-    if (buffer.cursor.X + 1 < buffer.columns) {
-        ++buffer.cursor.X;
-    } else if (wrap) {
-        NewLine(buffer);
-    }
-}
-
-void PutTab(ScreenBuffer &buffer, bool wrap) {
-    int blanks = 8 - buffer.cursor.X % 8;
-    for (int i = 0; i < blanks; ++i) {
-        bool lastColumn = buffer.cursor.X == buffer.columns - 1;
-        PutChar(buffer, u' ', wrap);
-        if (lastColumn) break;  // a tab stop never carries over to the next line
-    }
-}
-
-// The console scrolls its window to keep the cursor in sight after output.
-void KeepCursorVisible(ScreenBuffer &buffer) {
-    SMALL_RECT &view = buffer.view;
-    SHORT shiftY = 0;
-    if (buffer.cursor.Y > view.Bottom) shiftY = static_cast<SHORT>(buffer.cursor.Y - view.Bottom);
-    if (buffer.cursor.Y < view.Top) shiftY = static_cast<SHORT>(buffer.cursor.Y - view.Top);
-    view.Top = static_cast<SHORT>(view.Top + shiftY);
-    view.Bottom = static_cast<SHORT>(view.Bottom + shiftY);
-    SHORT shiftX = 0;
-    if (buffer.cursor.X > view.Right) shiftX = static_cast<SHORT>(buffer.cursor.X - view.Right);
-    if (buffer.cursor.X < view.Left) shiftX = static_cast<SHORT>(buffer.cursor.X - view.Left);
-    view.Left = static_cast<SHORT>(view.Left + shiftX);
-    view.Right = static_cast<SHORT>(view.Right + shiftX);
-}
-
-}  // namespace
-
-void WriteToScreen(ScreenBuffer &buffer, const std::u16string &written, bool logged) {
-    if (logged) LogConsoleWrite(written);
-    bool processed = (buffer.mode & ENABLE_PROCESSED_OUTPUT) != 0;
-    bool wrap = (buffer.mode & ENABLE_WRAP_AT_EOL_OUTPUT) != 0;
-    bool vt = (buffer.mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
-    // vhost's mirror of its standard streams is no console write: it stays text.
-    if (logged && vt) LogVt(written);
-    std::u16string parsed;
-    if (logged && vt && processed) parsed = ParseVt(written);
-    const std::u16string &text = logged && vt && processed ? parsed : written;
-    for (char16_t ch : text) {
-        if (processed) {
-            if (ch == u'\r') {
-                buffer.cursor.X = 0;
-                continue;
-            }
-            if (ch == u'\n') {
-                NewLine(buffer);
-                continue;
-            }
-            if (ch == u'\b') {
-                if (buffer.cursor.X > 0) --buffer.cursor.X;
-                continue;
-            }
-            if (ch == u'\t') {
-                PutTab(buffer, wrap);
-                continue;
-            }
-            if (ch == u'\a') continue;
-        }
-        PutChar(buffer, ch, wrap);
-    }
-    KeepCursorVisible(buffer);
-}
-
-}  // namespace winsim
-
 // Text, cells and attributes written to and read from a screen buffer.
-
-namespace {
-
-// Number of cells from `start` to the end of the buffer, or -1 when the
-// start lies outside it.
-long long CellsFrom(const ScreenBuffer &buffer, COORD start) {
-    if (start.X < 0 || start.Y < 0 || start.X >= buffer.columns || start.Y >= buffer.rows) return -1;
-    return static_cast<long long>(buffer.rows - start.Y) * buffer.columns - start.X;
-}
-
-size_t IndexOf(const ScreenBuffer &buffer, COORD at) {
-    return static_cast<size_t>(at.Y) * static_cast<size_t>(buffer.columns) + static_cast<size_t>(at.X);
-}
-
-SHORT Larger(int a, int b) {
-    return static_cast<SHORT>(a > b ? a : b);
-}
-
-SHORT Smaller(int a, int b) {
-    return static_cast<SHORT>(a < b ? a : b);
-}
-
-}  // namespace
 
 WINSIM_API BOOL WINAPI WriteConsoleW(HANDLE console, const void *text, DWORD count, LPDWORD written, LPVOID reserved) {
     (void)reserved;
@@ -400,16 +398,6 @@ WINSIM_API BOOL WINAPI WriteConsoleOutputAttribute(HANDLE console, const WORD *a
     return TRUE;
 }
 
-// The test side: the buffer shown, cell by cell.
-namespace {
-
-bool Inside(SHORT x, SHORT y) {
-    const ScreenBuffer &buffer = ShownBuffer();
-    return x >= 0 && y >= 0 && x < buffer.columns && y < buffer.rows;
-}
-
-}  // namespace
-
 namespace sim {
 
 WCHAR CellChar(SHORT x, SHORT y) {
@@ -444,14 +432,6 @@ int ScreenBufferCount() {
 DWORD ShownBufferMode() {
     return ShownBuffer().mode;
 }
-
-namespace {
-
-CONSOLE_CURSOR_INFO CursorOf(const ScreenBuffer &buffer) {
-    return {buffer.cursorSize, buffer.cursorVisible ? TRUE : FALSE};
-}
-
-}  // namespace
 
 CONSOLE_CURSOR_INFO ShownCursor() {
     return CursorOf(ShownBuffer());

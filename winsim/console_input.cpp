@@ -118,6 +118,30 @@ DWORD TakeRecords(PINPUT_RECORD records, DWORD length, bool remove) {
     return count;
 }
 
+// The scan codes of a US keyboard, by virtual key.
+WORD ScanCodeOf(WORD key) {
+    static const char kLetters[] =
+        "\x1E\x30\x2E\x20\x12\x21\x22\x23\x17\x24\x25\x26\x32\x31\x18\x19\x10\x13\x1F\x14"
+        "\x16\x2F\x11\x2D\x15\x2C";
+    if (key >= 'A' && key <= 'Z') return static_cast<WORD>(kLetters[key - 'A']);
+    if (key >= '1' && key <= '9') return static_cast<WORD>(key - '1' + 2);
+    struct Pair {
+        WORD key, scan;
+    };
+    static const Pair kOthers[] = {
+        {'0', 0x0B},           {VK_BACK, 0x0E},  {VK_TAB, 0x0F},      {VK_RETURN, 0x1C},    {VK_ESCAPE, 0x01},
+        {VK_SPACE, 0x39},      {VK_PRIOR, 0x49}, {VK_NEXT, 0x51},     {VK_END, 0x4F},       {VK_HOME, 0x47},
+        {VK_LEFT, 0x4B},       {VK_UP, 0x48},    {VK_RIGHT, 0x4D},    {VK_DOWN, 0x50},      {VK_DELETE, 0x53},
+        {VK_CANCEL, 0x46},     {VK_OEM_1, 0x27}, {VK_OEM_PLUS, 0x0D}, {VK_OEM_COMMA, 0x33}, {VK_OEM_MINUS, 0x0C},
+        {VK_OEM_PERIOD, 0x34}, {VK_OEM_2, 0x35}, {VK_OEM_3, 0x29},    {VK_OEM_4, 0x1A},     {VK_OEM_5, 0x2B},
+        {VK_OEM_6, 0x1B},      {VK_OEM_7, 0x28},
+    };
+    for (const Pair &pair : kOthers) {
+        if (pair.key == key) return pair.scan;
+    }
+    return 0;
+}
+
 }  // namespace
 
 void ResetConsoleInput() {
@@ -271,34 +295,6 @@ namespace sim {
 void TypeKeys(const std::vector<INPUT_RECORD> &records) {
     for (const INPUT_RECORD &record : records) In().queue.push_back({record, true, false});
 }
-
-namespace {
-
-// The scan codes of a US keyboard, by virtual key.
-WORD ScanCodeOf(WORD key) {
-    static const char kLetters[] =
-        "\x1E\x30\x2E\x20\x12\x21\x22\x23\x17\x24\x25\x26\x32\x31\x18\x19\x10\x13\x1F\x14"
-        "\x16\x2F\x11\x2D\x15\x2C";
-    if (key >= 'A' && key <= 'Z') return static_cast<WORD>(kLetters[key - 'A']);
-    if (key >= '1' && key <= '9') return static_cast<WORD>(key - '1' + 2);
-    struct Pair {
-        WORD key, scan;
-    };
-    static const Pair kOthers[] = {
-        {'0', 0x0B},           {VK_BACK, 0x0E},  {VK_TAB, 0x0F},      {VK_RETURN, 0x1C},    {VK_ESCAPE, 0x01},
-        {VK_SPACE, 0x39},      {VK_PRIOR, 0x49}, {VK_NEXT, 0x51},     {VK_END, 0x4F},       {VK_HOME, 0x47},
-        {VK_LEFT, 0x4B},       {VK_UP, 0x48},    {VK_RIGHT, 0x4D},    {VK_DOWN, 0x50},      {VK_DELETE, 0x53},
-        {VK_CANCEL, 0x46},     {VK_OEM_1, 0x27}, {VK_OEM_PLUS, 0x0D}, {VK_OEM_COMMA, 0x33}, {VK_OEM_MINUS, 0x0C},
-        {VK_OEM_PERIOD, 0x34}, {VK_OEM_2, 0x35}, {VK_OEM_3, 0x29},    {VK_OEM_4, 0x1A},     {VK_OEM_5, 0x2B},
-        {VK_OEM_6, 0x1B},      {VK_OEM_7, 0x28},
-    };
-    for (const Pair &pair : kOthers) {
-        if (pair.key == key) return pair.scan;
-    }
-    return 0;
-}
-
-}  // namespace
 
 INPUT_RECORD KeyRecord(bool down, WORD virtualKey, WCHAR character, DWORD controlKeyState, WORD repeat) {
     INPUT_RECORD record = {};

@@ -57,6 +57,32 @@ Streams &S() {
     return AreaState<Streams>();
 }
 
+const char16_t kCtrlZ = 0x1A;
+
+bool LineInput() {
+    return (ConsoleInputMode() & ENABLE_LINE_INPUT) != 0;
+}
+
+// The next piece a read hands over: one line (Enter included) in line-input
+// mode, everything typed otherwise; at most `limit` characters.
+std::u16string NextPiece(size_t limit) {
+    Streams &io = S();
+    size_t end = io.typed.size();
+    if (LineInput()) {
+        size_t lineEnd = io.typed.find(u"\r\n", io.typedNext);
+        if (lineEnd != std::u16string::npos) end = lineEnd + 2;
+    }
+    if (end - io.typedNext > limit) end = io.typedNext + limit;
+    return io.typed.substr(io.typedNext, end - io.typedNext);
+}
+
+DWORD WriteError(int error) {
+    if (error == EPIPE) return ERROR_NO_DATA;
+    if (error == EBADF) return ERROR_INVALID_HANDLE;
+    if (error == ENOSPC) return ERROR_DISK_FULL;
+    return ERROR_WRITE_FAULT;
+}
+
 }  // namespace
 
 void SetStandardHandle(DWORD which, HANDLE handle) {
@@ -80,37 +106,10 @@ void ResetStandardStreams() {
     }
 }
 
-}  // namespace winsim
-
 // Typed console input. A test types text ahead; reads take it a line at a
 // time in line-input mode, as the console hands over a line when Enter is
 // pressed. ReadFile delivers bytes in the console's input code page and
 // reports no bytes for a line that starts with ^Z: the end of input.
-namespace winsim {
-
-namespace {
-
-const char16_t kCtrlZ = 0x1A;
-
-bool LineInput() {
-    return (ConsoleInputMode() & ENABLE_LINE_INPUT) != 0;
-}
-
-// The next piece a read hands over: one line (Enter included) in line-input
-// mode, everything typed otherwise; at most `limit` characters.
-std::u16string NextPiece(size_t limit) {
-    Streams &io = S();
-    size_t end = io.typed.size();
-    if (LineInput()) {
-        size_t lineEnd = io.typed.find(u"\r\n", io.typedNext);
-        if (lineEnd != std::u16string::npos) end = lineEnd + 2;
-    }
-    if (end - io.typedNext > limit) end = io.typedNext + limit;
-    return io.typed.substr(io.typedNext, end - io.typedNext);
-}
-
-}  // namespace
-
 BOOL ReadConsoleBytes(HandleObject &object, void *buffer, DWORD size, DWORD *read) {
     (void)object;
     Streams &io = S();
@@ -133,65 +132,8 @@ BOOL ReadConsoleBytes(HandleObject &object, void *buffer, DWORD size, DWORD *rea
     return TRUE;
 }
 
-}  // namespace winsim
-
-WINSIM_API BOOL WINAPI ReadConsoleW(HANDLE console, LPVOID buffer, DWORD count, LPDWORD read, LPVOID control) {
-    (void)control;
-    if (sim::ShouldFail("ReadConsoleW")) return FALSE;
-    if (!IsConsoleInput(FindHandle(console))) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    if (!buffer || !read) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    std::u16string piece = NextPiece(count);
-    S().typedNext += piece.size();
-    piece.copy(static_cast<char16_t *>(buffer), piece.size());
-    *read = static_cast<DWORD>(piece.size());
-    return TRUE;
-}
-
-namespace sim {
-
-void TypeConsoleInput(const std::u16string &text) {
-    Streams &io = S();
-    // Enter gives CR LF in line-input mode.
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r')) io.typed += u'\r';
-        io.typed += text[i];
-    }
-}
-
-void SetStdInputConsole(const std::u16string &typed) {
-    SetStdTarget(STD_INPUT_HANDLE, StdTarget::Console);
-    S().typed.clear();
-    S().typedNext = 0;
-    TypeConsoleInput(typed);
-}
-
-void SetConsoleInputCodePage(UINT codePage) {
-    S().consoleInputCodePage = codePage;
-}
-
-}  // namespace sim
-
 // Standard handles and where they lead: the console, an in-memory pipe, or
 // a real descriptor of this Linux process.
-namespace winsim {
-
-namespace {
-
-DWORD WriteError(int error) {
-    if (error == EPIPE) return ERROR_NO_DATA;
-    if (error == EBADF) return ERROR_INVALID_HANDLE;
-    if (error == ENOSPC) return ERROR_DISK_FULL;
-    return ERROR_WRITE_FAULT;
-}
-
-}  // namespace
-
 bool IsConsoleOutput(const HandleObject *object) {
     if (!object) return false;
     if (object->kind == HandleKind::ConsoleOutput) return true;
@@ -304,6 +246,24 @@ BOOL ReadStandardStream(HandleObject &object, void *buffer, DWORD size, DWORD *r
 
 }  // namespace winsim
 
+WINSIM_API BOOL WINAPI ReadConsoleW(HANDLE console, LPVOID buffer, DWORD count, LPDWORD read, LPVOID control) {
+    (void)control;
+    if (sim::ShouldFail("ReadConsoleW")) return FALSE;
+    if (!IsConsoleInput(FindHandle(console))) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (!buffer || !read) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::u16string piece = NextPiece(count);
+    S().typedNext += piece.size();
+    piece.copy(static_cast<char16_t *>(buffer), piece.size());
+    *read = static_cast<DWORD>(piece.size());
+    return TRUE;
+}
+
 WINSIM_API HANDLE WINAPI GetStdHandle(DWORD which) {
     if (sim::ShouldFail("GetStdHandle")) return INVALID_HANDLE_VALUE;
     int index = StandardIndex(which);
@@ -326,6 +286,26 @@ WINSIM_API BOOL WINAPI SetStdHandle(DWORD which, HANDLE handle) {
 }
 
 namespace sim {
+
+void TypeConsoleInput(const std::u16string &text) {
+    Streams &io = S();
+    // Enter gives CR LF in line-input mode.
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r')) io.typed += u'\r';
+        io.typed += text[i];
+    }
+}
+
+void SetStdInputConsole(const std::u16string &typed) {
+    SetStdTarget(STD_INPUT_HANDLE, StdTarget::Console);
+    S().typed.clear();
+    S().typedNext = 0;
+    TypeConsoleInput(typed);
+}
+
+void SetConsoleInputCodePage(UINT codePage) {
+    S().consoleInputCodePage = codePage;
+}
 
 void SetStdTarget(DWORD which, StdTarget target, int fd, bool mirror) {
     int index = StandardIndex(which);

@@ -306,12 +306,8 @@ void ResetConsoleVt() {
     V() = VtState();
 }
 
-}  // namespace winsim
-
 // The terminal's window: Windows Terminal reloads its colours a moment after
 // Windows says the app theme changed.
-namespace winsim {
-
 LRESULT CALLBACK TerminalWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_SETTINGCHANGE && lParam != 0 &&
         Str(reinterpret_cast<LPCWSTR>(lParam)) == std::u16string(u"ImmersiveColorSet")) {

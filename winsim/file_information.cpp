@@ -19,11 +19,13 @@
 
 using namespace winsim;
 
+namespace winsim {
+
+namespace {
+
 // What Linux keeps no place for, by file. A file is known by its device,
 // inode and birth time, so that a new file on a reused inode inherits
 // nothing.
-namespace {
-
 const DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_TEMPORARY |
                               FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
@@ -71,42 +73,6 @@ const Kept *Lookup(const FileKey &key) {
 FILETIME ToFileTime(LONGLONG value) {
     return {static_cast<DWORD>(value), static_cast<DWORD>(static_cast<ULONGLONG>(value) >> 32)};
 }
-
-}  // namespace
-
-namespace winsim {
-
-void ResetFileInformation() {
-    State() = FileInformationState();
-}
-
-void AddKeptInformation(int fd, BY_HANDLE_FILE_INFORMATION *info) {
-    FileKey key;
-    const Kept *kept = KeyOf(fd, "", AT_EMPTY_PATH, &key) ? Lookup(key) : nullptr;
-    if (!kept) return;
-    info->dwFileAttributes |= kept->attributes;
-    if (kept->created != 0) info->ftCreationTime = ToFileTime(kept->created);
-}
-
-DWORD KeptAttributes(const std::string &path) {
-    FileKey key;
-    const Kept *kept = KeyOf(AT_FDCWD, path.c_str(), 0, &key) ? Lookup(key) : nullptr;
-    return kept ? kept->attributes : 0;
-}
-
-void KeepAttributes(const std::string &path, DWORD attributes) {
-    FileKey key;
-    if (KeyOf(AT_FDCWD, path.c_str(), 0, &key)) State().files[key].attributes = attributes & kKeptAttributes;
-}
-
-}  // namespace winsim
-
-// ---- SetFileInformationByHandle ----
-// Each class checks its record's size first (too short is
-// ERROR_BAD_LENGTH, as STATUS_INFO_LENGTH_MISMATCH), then the rights the
-// handle was opened with.
-
-namespace {
 
 // 100-nanosecond intervals from 1601 to 1970.
 const LONGLONG kEpochDifference = 116444736000000000ll;
@@ -251,6 +217,36 @@ BOOL SetDisposition(FileObject &file, const FILE_DISPOSITION_INFO &info) {
 }
 
 }  // namespace
+
+void ResetFileInformation() {
+    State() = FileInformationState();
+}
+
+void AddKeptInformation(int fd, BY_HANDLE_FILE_INFORMATION *info) {
+    FileKey key;
+    const Kept *kept = KeyOf(fd, "", AT_EMPTY_PATH, &key) ? Lookup(key) : nullptr;
+    if (!kept) return;
+    info->dwFileAttributes |= kept->attributes;
+    if (kept->created != 0) info->ftCreationTime = ToFileTime(kept->created);
+}
+
+DWORD KeptAttributes(const std::string &path) {
+    FileKey key;
+    const Kept *kept = KeyOf(AT_FDCWD, path.c_str(), 0, &key) ? Lookup(key) : nullptr;
+    return kept ? kept->attributes : 0;
+}
+
+void KeepAttributes(const std::string &path, DWORD attributes) {
+    FileKey key;
+    if (KeyOf(AT_FDCWD, path.c_str(), 0, &key)) State().files[key].attributes = attributes & kKeptAttributes;
+}
+
+}  // namespace winsim
+
+// ---- SetFileInformationByHandle ----
+// Each class checks its record's size first (too short is
+// ERROR_BAD_LENGTH, as STATUS_INFO_LENGTH_MISMATCH), then the rights the
+// handle was opened with.
 
 WINSIM_API BOOL WINAPI SetFileInformationByHandle(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS type, LPVOID info,
                                                   DWORD size) {

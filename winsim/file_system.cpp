@@ -19,7 +19,7 @@
 
 using namespace winsim;
 
-// Path queries: attributes, full path names, the current directory.
+namespace winsim {
 
 namespace {
 
@@ -67,7 +67,179 @@ DWORD CopyOrNeed(const std::u16string &text, LPWSTR buffer, DWORD size) {
     return static_cast<DWORD>(text.size());
 }
 
+struct DirectorySearch : RecordOf<DirectorySearch> {
+    std::vector<WIN32_FIND_DATAW> entries;
+    size_t next = 0;
+};
+
+char16_t FoldForMatch(char16_t c) {
+    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
+}
+
+// "*" any run of characters, "?" one. Two quirks of Windows' matching are
+// kept: a pattern ending in ".*" also matches a name without that dot
+// ("name.*" finds "name"), and "*.*" matches every name.
+bool MatchesPattern(const char16_t *pattern, const char16_t *name) {
+    if (pattern[0] == u'.' && pattern[1] == u'*' && pattern[2] == 0 && name[0] == 0) return true;
+    if (pattern[0] == 0) return name[0] == 0;
+    if (pattern[0] == u'*') {
+        for (const char16_t *rest = name;; ++rest) {
+            if (MatchesPattern(pattern + 1, rest)) return true;
+            if (*rest == 0) return false;
+        }
+    }
+    if (name[0] == 0) return false;
+    if (pattern[0] != u'?' && FoldForMatch(pattern[0]) != FoldForMatch(name[0])) return false;
+    return MatchesPattern(pattern + 1, name + 1);
+}
+
+// Seconds since 1970 as a FILETIME (100 ns units since 1601).
+FILETIME FileTimeOf(time_t seconds) {
+    ULONGLONG ticks = (static_cast<ULONGLONG>(seconds) + 11644473600ull) * 10000000ull;
+    return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
+
+WIN32_FIND_DATAW FindDataOf(const std::string &path, const std::u16string &name) {
+    WIN32_FIND_DATAW data = {};
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0) {
+        data.dwFileAttributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+        if (S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) data.dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
+        data.ftCreationTime = data.ftLastAccessTime = data.ftLastWriteTime = FileTimeOf(st.st_mtime);
+        ULONGLONG size = S_ISDIR(st.st_mode) ? 0 : static_cast<ULONGLONG>(st.st_size);
+        data.nFileSizeHigh = static_cast<DWORD>(size >> 32);
+        data.nFileSizeLow = static_cast<DWORD>(size);
+    }
+    CopyTruncated(name, data.cFileName, MAX_PATH);
+    return data;
+}
+
+// The default temporary directory, made at first need and removed with
+// everything in it when the world is reset or the process ends.
+struct TempDirectory {
+    std::string path;  // Linux form, no trailing slash
+
+    TempDirectory() = default;
+    TempDirectory(const TempDirectory &) = delete;
+    TempDirectory &operator=(const TempDirectory &) = delete;
+    ~TempDirectory();
+};
+
+struct MappedView {
+    void *address = nullptr;
+    size_t length = 0;
+    std::shared_ptr<FileObject> file;
+
+    MappedView() = default;
+    MappedView(const MappedView &) = delete;
+    MappedView &operator=(const MappedView &) = delete;
+    ~MappedView();
+};
+
+struct FileSystemState {
+    std::map<uintptr_t, std::shared_ptr<MappedView>> views;  // by address
+
+    std::shared_ptr<TempDirectory> tempDirectory;
+    std::u16string tempPath;  // set by a test; empty: tempDirectory
+    UINT tempFilesMade = 0;
+};
+
+FileSystemState &State() {
+    return AreaState<FileSystemState>();
+}
+
+int RemoveEntry(const char *path, const struct stat *, int, struct FTW *) {
+    return remove(path);
+}
+
+void RemoveLastDirectory() {
+    // The world itself is never destroyed; its directory must still go.
+    State().tempDirectory.reset();
+}
+
+std::string DefaultTempDirectory() {
+    FileSystemState &state = State();
+    if (!state.tempDirectory) {
+        char pattern[] = "/tmp/winsim-temp-XXXXXX";
+        if (!mkdtemp(pattern)) return "/tmp";
+        state.tempDirectory = std::make_shared<TempDirectory>();
+        state.tempDirectory->path = pattern;
+        static bool registered = false;
+        if (!registered) registered = atexit(RemoveLastDirectory) == 0;
+    }
+    return state.tempDirectory->path;
+}
+
+TempDirectory::~TempDirectory() {
+    if (!path.empty()) nftw(path.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+}
+
+MappedView::~MappedView() {
+    if (address) munmap(address, length);
+}
+
+std::u16string HexName(UINT value) {
+    char text[16];
+    snprintf(text, sizeof text, "%X.TMP", value);
+    return Widen(text);
+}
+
+const ULONGLONG kAllocationGranularity = 65536;
+
+bool Writable(DWORD protect) {
+    return protect == PAGE_READWRITE;
+}
+
+// A section of the paging file: an anonymous memory file of the given size.
+std::shared_ptr<FileObject> PagingFileSection(ULONGLONG size) {
+    int fd = memfd_create("winsim-section", MFD_CLOEXEC);
+    if (fd < 0) return nullptr;
+    auto file = std::make_shared<FileObject>();
+    file->fd = fd;
+    file->characterDevice = true;  // no name, takes no part in sharing
+    if (ftruncate(fd, static_cast<off_t>(size)) != 0) return nullptr;
+    return file;
+}
+
+// A mapping object's file, size and page protection.
+struct Section : RecordOf<Section> {
+    std::shared_ptr<FileObject> file;
+    ULONGLONG mappingSize = 0;
+    DWORD protect = 0;
+};
+
 }  // namespace
+
+// The temporary directory and temporary file names. Each world gets its
+// own directory under /tmp at first need, removed with its content when the
+// world is reset or the process ends; a test may name another instead.
+void ResetFileSystem() {
+    State() = FileSystemState();
+}
+
+// Windows always ends the temporary path with a separator.
+std::u16string TempPathText() {
+    std::u16string path = State().tempPath.empty() ? FromUtf8(DefaultTempDirectory()) : State().tempPath;
+    if (path.empty() || (path.back() != u'\\' && path.back() != u'/')) path += u'\\';
+    return path;
+}
+
+std::vector<const FileObject *> FilesHeldByMappings() {
+    std::vector<const FileObject *> files;
+    for (const HandleObject *object : AllHandles()) {
+        if (object->kind == HandleKind::Mapping && object->record.As<Section>()->file) {
+            files.push_back(object->record.As<Section>()->file.get());
+        }
+    }
+    for (const auto &entry : State().views) {
+        if (entry.second->file) files.push_back(entry.second->file.get());
+    }
+    return files;
+}
+
+}  // namespace winsim
+
+// Path queries: attributes, full path names, the current directory.
 
 WINSIM_API DWORD WINAPI GetFileAttributesW(LPCWSTR name) {
     if (sim::ShouldFail("GetFileAttributesW")) return INVALID_FILE_ATTRIBUTES;
@@ -117,57 +289,6 @@ WINSIM_API DWORD WINAPI GetFullPathNameW(LPCWSTR name, DWORD cch, LPWSTR buffer,
 // wildcards, matched without regard to case. Entries come in the order the
 // directory gives them, as on Windows, where only NTFS happens to sort them:
 // a caller that wants an order sorts.
-
-namespace {
-
-struct DirectorySearch : RecordOf<DirectorySearch> {
-    std::vector<WIN32_FIND_DATAW> entries;
-    size_t next = 0;
-};
-
-char16_t FoldForMatch(char16_t c) {
-    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
-}
-
-// "*" any run of characters, "?" one. Two quirks of Windows' matching are
-// kept: a pattern ending in ".*" also matches a name without that dot
-// ("name.*" finds "name"), and "*.*" matches every name.
-bool MatchesPattern(const char16_t *pattern, const char16_t *name) {
-    if (pattern[0] == u'.' && pattern[1] == u'*' && pattern[2] == 0 && name[0] == 0) return true;
-    if (pattern[0] == 0) return name[0] == 0;
-    if (pattern[0] == u'*') {
-        for (const char16_t *rest = name;; ++rest) {
-            if (MatchesPattern(pattern + 1, rest)) return true;
-            if (*rest == 0) return false;
-        }
-    }
-    if (name[0] == 0) return false;
-    if (pattern[0] != u'?' && FoldForMatch(pattern[0]) != FoldForMatch(name[0])) return false;
-    return MatchesPattern(pattern + 1, name + 1);
-}
-
-// Seconds since 1970 as a FILETIME (100 ns units since 1601).
-FILETIME FileTimeOf(time_t seconds) {
-    ULONGLONG ticks = (static_cast<ULONGLONG>(seconds) + 11644473600ull) * 10000000ull;
-    return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-}
-
-WIN32_FIND_DATAW FindDataOf(const std::string &path, const std::u16string &name) {
-    WIN32_FIND_DATAW data = {};
-    struct stat st;
-    if (stat(path.c_str(), &st) == 0) {
-        data.dwFileAttributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
-        if (S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) data.dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
-        data.ftCreationTime = data.ftLastAccessTime = data.ftLastWriteTime = FileTimeOf(st.st_mtime);
-        ULONGLONG size = S_ISDIR(st.st_mode) ? 0 : static_cast<ULONGLONG>(st.st_size);
-        data.nFileSizeHigh = static_cast<DWORD>(size >> 32);
-        data.nFileSizeLow = static_cast<DWORD>(size);
-    }
-    CopyTruncated(name, data.cFileName, MAX_PATH);
-    return data;
-}
-
-}  // namespace
 
 WINSIM_API HANDLE WINAPI FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
     if (sim::ShouldFail("FindFirstFileW")) return INVALID_HANDLE_VALUE;
@@ -283,102 +404,6 @@ WINSIM_API DWORD WINAPI GetCurrentDirectoryW(DWORD cch, LPWSTR buffer) {
     return CopyOrNeed(CurrentDirectory(), buffer, cch);
 }
 
-// The temporary directory and temporary file names. Each world gets its
-// own directory under /tmp at first need, removed with its content when the
-// world is reset or the process ends; a test may name another instead.
-namespace winsim {
-
-namespace {
-
-// The default temporary directory, made at first need and removed with
-// everything in it when the world is reset or the process ends.
-struct TempDirectory {
-    std::string path;  // Linux form, no trailing slash
-
-    TempDirectory() = default;
-    TempDirectory(const TempDirectory &) = delete;
-    TempDirectory &operator=(const TempDirectory &) = delete;
-    ~TempDirectory();
-};
-
-struct MappedView {
-    void *address = nullptr;
-    size_t length = 0;
-    std::shared_ptr<FileObject> file;
-
-    MappedView() = default;
-    MappedView(const MappedView &) = delete;
-    MappedView &operator=(const MappedView &) = delete;
-    ~MappedView();
-};
-
-struct FileSystemState {
-    std::map<uintptr_t, std::shared_ptr<MappedView>> views;  // by address
-
-    std::shared_ptr<TempDirectory> tempDirectory;
-    std::u16string tempPath;  // set by a test; empty: tempDirectory
-    UINT tempFilesMade = 0;
-};
-
-FileSystemState &State() {
-    return AreaState<FileSystemState>();
-}
-
-int RemoveEntry(const char *path, const struct stat *, int, struct FTW *) {
-    return remove(path);
-}
-
-void RemoveLastDirectory() {
-    // The world itself is never destroyed; its directory must still go.
-    State().tempDirectory.reset();
-}
-
-std::string DefaultTempDirectory() {
-    FileSystemState &state = State();
-    if (!state.tempDirectory) {
-        char pattern[] = "/tmp/winsim-temp-XXXXXX";
-        if (!mkdtemp(pattern)) return "/tmp";
-        state.tempDirectory = std::make_shared<TempDirectory>();
-        state.tempDirectory->path = pattern;
-        static bool registered = false;
-        if (!registered) registered = atexit(RemoveLastDirectory) == 0;
-    }
-    return state.tempDirectory->path;
-}
-
-TempDirectory::~TempDirectory() {
-    if (!path.empty()) nftw(path.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
-}
-
-MappedView::~MappedView() {
-    if (address) munmap(address, length);
-}
-
-}  // namespace
-
-void ResetFileSystem() {
-    State() = FileSystemState();
-}
-
-// Windows always ends the temporary path with a separator.
-std::u16string TempPathText() {
-    std::u16string path = State().tempPath.empty() ? FromUtf8(DefaultTempDirectory()) : State().tempPath;
-    if (path.empty() || (path.back() != u'\\' && path.back() != u'/')) path += u'\\';
-    return path;
-}
-
-}  // namespace winsim
-
-namespace {
-
-std::u16string HexName(UINT value) {
-    char text[16];
-    snprintf(text, sizeof text, "%X.TMP", value);
-    return Widen(text);
-}
-
-}  // namespace
-
 WINSIM_API DWORD WINAPI GetTempPathW(DWORD size, LPWSTR buffer) {
     if (sim::ShouldFail("GetTempPathW")) return 0;
     std::u16string path = TempPathText();
@@ -433,68 +458,9 @@ WINSIM_API UINT WINAPI GetTempFileNameW(LPCWSTR path, LPCWSTR prefix, UINT uniqu
     return 0;
 }
 
-namespace sim {
-
-void SetTempPath(const std::u16string &path) {
-    State().tempPath = path;
-}
-
-std::string TempDirectory() {
-    std::string path = LinuxPath(TempPathText().c_str());
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    return path;
-}
-
-}  // namespace sim
-
 // File mapping over mmap: section objects hold their file, views hold
 // their section's file, so the file stays claimed (and undeletable) until
 // the last view is unmapped.
-
-namespace {
-
-const ULONGLONG kAllocationGranularity = 65536;
-
-bool Writable(DWORD protect) {
-    return protect == PAGE_READWRITE;
-}
-
-// A section of the paging file: an anonymous memory file of the given size.
-std::shared_ptr<FileObject> PagingFileSection(ULONGLONG size) {
-    int fd = memfd_create("winsim-section", MFD_CLOEXEC);
-    if (fd < 0) return nullptr;
-    auto file = std::make_shared<FileObject>();
-    file->fd = fd;
-    file->characterDevice = true;  // no name, takes no part in sharing
-    if (ftruncate(fd, static_cast<off_t>(size)) != 0) return nullptr;
-    return file;
-}
-
-// A mapping object's file, size and page protection.
-struct Section : RecordOf<Section> {
-    std::shared_ptr<FileObject> file;
-    ULONGLONG mappingSize = 0;
-    DWORD protect = 0;
-};
-
-}  // namespace
-
-namespace winsim {
-
-std::vector<const FileObject *> FilesHeldByMappings() {
-    std::vector<const FileObject *> files;
-    for (const HandleObject *object : AllHandles()) {
-        if (object->kind == HandleKind::Mapping && object->record.As<Section>()->file) {
-            files.push_back(object->record.As<Section>()->file.get());
-        }
-    }
-    for (const auto &entry : State().views) {
-        if (entry.second->file) files.push_back(entry.second->file.get());
-    }
-    return files;
-}
-
-}  // namespace winsim
 
 WINSIM_API HANDLE WINAPI CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES sa, DWORD protect, DWORD sizeHigh,
                                             DWORD sizeLow, LPCWSTR name) {
@@ -617,6 +583,16 @@ WINSIM_API BOOL WINAPI UnmapViewOfFile(LPCVOID address) {
 }
 
 namespace sim {
+
+void SetTempPath(const std::u16string &path) {
+    State().tempPath = path;
+}
+
+std::string TempDirectory() {
+    std::string path = LinuxPath(TempPathText().c_str());
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+}
 
 int MappedViewCount() {
     return static_cast<int>(State().views.size());

@@ -52,6 +52,11 @@ std::string CurrentPath(const FileObject &file);
 std::vector<const FileObject *> FilesHeldByMappings();
 // True while a mapping object or a view holds the file.
 bool IsFileMapped(dev_t device, ino_t inode);
+// files.cpp: whether the handle is a snapshot, mapping or directory
+// search, which lead to no stream of bytes.
+bool HoldsNoStream(const HandleObject *object);
+// files.cpp: the Linux descriptor behind a file handle.
+int FileDescriptor(const HandleObject &object);
 // GENERIC_* rights turned into the specific rights of a file.
 DWORD SpecificFileRights(DWORD access);
 

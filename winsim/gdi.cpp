@@ -8,10 +8,6 @@
 
 using namespace winsim;
 
-// Device contexts, fonts and brushes, counted so that tests catch leaks. As
-// on Windows, an object selected into a device context cannot be deleted;
-// releasing the device context lets go of what it held.
-
 namespace {
 
 enum class GdiKind { Font, Brush };
@@ -92,7 +88,37 @@ void Hold(HGDIOBJ handle, int change) {
     if (object && !object->stock) object->selections += change;
 }
 
+const int kDefaultFontHeight = 16;
+
+int FontHeight(const sim::FontRecord &font) {
+    int height = font.height < 0 ? -font.height : font.height;
+    return height ? height : kDefaultFontHeight;
+}
+
+// The widest line's width and the number of lines; a "\r" before a line
+// break takes no room.
+void MeasureText(const std::u16string &text, UINT format, int height, LONG *width, LONG *lines) {
+    *width = 0;
+    *lines = 1;
+    size_t units = 0;
+    for (size_t i = 0; i <= text.size(); ++i) {
+        bool lineEnds = i == text.size() || (text[i] == u'\n' && !(format & DT_SINGLELINE));
+        if (!lineEnds) {
+            if (!(text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')) ++units;
+            continue;
+        }
+        LONG lineWidth = static_cast<LONG>(units * static_cast<size_t>(height) * 3 / 5);
+        if (lineWidth > *width) *width = lineWidth;
+        if (i < text.size()) ++*lines;
+        units = 0;
+    }
+}
+
 }  // namespace
+
+// Device contexts, fonts and brushes, counted so that tests catch leaks. As
+// on Windows, an object selected into a device context cannot be deleted;
+// releasing the device context lets go of what it held.
 
 // ---- GetDC ----
 // A null window gives the screen's device context.
@@ -252,55 +278,9 @@ void winsim::ResetGdi() {
     State() = GdiState();
 }
 
-namespace sim {
-
-int LiveGdiObjectCount() {
-    return static_cast<int>(State().gdiObjects.size());
-}
-
-int LiveDeviceContextCount() {
-    return static_cast<int>(State().dcs.size());
-}
-
-void SetColorDepth(int bitsPerPixel) {
-    State().bitsPerPixel = bitsPerPixel;
-}
-
-}  // namespace sim
-
 // Drawing, recorded rather than rasterised. Text has a fixed metric: each
 // UTF-16 unit is 3/5 of the font's height wide, and every "\n" starts a new
 // line one font height further down, so sizes in tests are exact.
-
-namespace {
-
-const int kDefaultFontHeight = 16;
-
-int FontHeight(const sim::FontRecord &font) {
-    int height = font.height < 0 ? -font.height : font.height;
-    return height ? height : kDefaultFontHeight;
-}
-
-// The widest line's width and the number of lines; a "\r" before a line
-// break takes no room.
-void MeasureText(const std::u16string &text, UINT format, int height, LONG *width, LONG *lines) {
-    *width = 0;
-    *lines = 1;
-    size_t units = 0;
-    for (size_t i = 0; i <= text.size(); ++i) {
-        bool lineEnds = i == text.size() || (text[i] == u'\n' && !(format & DT_SINGLELINE));
-        if (!lineEnds) {
-            if (!(text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')) ++units;
-            continue;
-        }
-        LONG lineWidth = static_cast<LONG>(units * static_cast<size_t>(height) * 3 / 5);
-        if (lineWidth > *width) *width = lineWidth;
-        if (i < text.size()) ++*lines;
-        units = 0;
-    }
-}
-
-}  // namespace
 
 WINSIM_API int WINAPI FillRect(HDC dc, const RECT *rect, HBRUSH brush) {
     if (sim::ShouldFail("FillRect")) return 0;
@@ -345,6 +325,18 @@ WINSIM_API int WINAPI DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UI
 }
 
 namespace sim {
+
+int LiveGdiObjectCount() {
+    return static_cast<int>(State().gdiObjects.size());
+}
+
+int LiveDeviceContextCount() {
+    return static_cast<int>(State().dcs.size());
+}
+
+void SetColorDepth(int bitsPerPixel) {
+    State().bitsPerPixel = bitsPerPixel;
+}
 
 std::vector<DrawRecord> DrawCalls() {
     return State().draws;

@@ -7,38 +7,7 @@
 
 using namespace winsim;
 
-// Closing handles, and the count of handles the program left open.
-
-WINSIM_API BOOL WINAPI CloseHandle(HANDLE handle) {
-    if (sim::ShouldFail("CloseHandle")) return FALSE;
-    // The current-process pseudo handle (the same value as
-    // INVALID_HANDLE_VALUE) closes without complaint.
-    if (handle == GetCurrentProcess()) return TRUE;
-    HandleObject *object = FindHandle(handle);
-    // A directory search is no kernel object: only FindClose ends it.
-    if (!object || object->kind == HandleKind::Find) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    bool screenBuffer = object->kind == HandleKind::ConsoleOutput;
-    RemoveHandle(handle);
-    if (screenBuffer) DropUnheldScreenBuffers();
-    return TRUE;
-}
-
-namespace sim {
-
-int OpenHandleCount() {
-    int count = 0;
-    for (const HandleObject *object : AllHandles()) count += object->counted ? 1 : 0;
-    return count;
-}
-
-}  // namespace sim
-
-// DuplicateHandle within the current process: a new handle to the same
-// object, which lives on until both are closed. A duplicate of a standard
-// handle is an ordinary handle of what it leads to.
+namespace winsim {
 
 namespace {
 
@@ -47,40 +16,6 @@ HandleObject Duplicate(const HandleObject &source, HANDLE value) {
     copy.counted = true;
     return copy;
 }
-
-}  // namespace
-
-WINSIM_API BOOL WINAPI DuplicateHandle(HANDLE sourceProcess, HANDLE source, HANDLE targetProcess, LPHANDLE target,
-                                       DWORD access, BOOL inherit, DWORD options) {
-    (void)inherit;
-    if (sim::ShouldFail("DuplicateHandle")) return FALSE;
-    // Only the current process exists, reached through its pseudo handle.
-    if (sourceProcess != GetCurrentProcess() || targetProcess != GetCurrentProcess()) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    HandleObject *object = FindHandle(source);
-    if (!object) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    if (!target && !(options & DUPLICATE_CLOSE_SOURCE)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    HandleObject copy = Duplicate(*object, source);
-    if (!(options & DUPLICATE_SAME_ACCESS)) copy.access = access;
-    if (options & DUPLICATE_CLOSE_SOURCE) RemoveHandle(source);
-    if (target) *target = AddHandle(copy);
-    return TRUE;
-}
-
-// Anonymous pipes in memory, and standard input redirected from a pipe.
-// Nothing here can block: a read of an empty pipe whose writing end is
-// still open returns no bytes at once instead of waiting.
-namespace winsim {
-
-namespace {
 
 // An anonymous pipe: the bytes written and not yet read.
 struct PipeObject {
@@ -121,6 +56,9 @@ HandleObject PipeHandle(const std::shared_ptr<PipeObject> &pipe, bool writer) {
 
 }  // namespace
 
+// Anonymous pipes in memory, and standard input redirected from a pipe.
+// Nothing here can block: a read of an empty pipe whose writing end is
+// still open returns no bytes at once instead of waiting.
 BOOL ReadPipe(HandleObject &object, void *buffer, DWORD size, DWORD *read) {
     *read = 0;
     if (EndOf(object).writer) {
@@ -161,6 +99,54 @@ BOOL WritePipe(HandleObject &object, const char *bytes, DWORD count) {
 
 }  // namespace winsim
 
+// Closing handles, and the count of handles the program left open.
+
+WINSIM_API BOOL WINAPI CloseHandle(HANDLE handle) {
+    if (sim::ShouldFail("CloseHandle")) return FALSE;
+    // The current-process pseudo handle (the same value as
+    // INVALID_HANDLE_VALUE) closes without complaint.
+    if (handle == GetCurrentProcess()) return TRUE;
+    HandleObject *object = FindHandle(handle);
+    // A directory search is no kernel object: only FindClose ends it.
+    if (!object || object->kind == HandleKind::Find) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    bool screenBuffer = object->kind == HandleKind::ConsoleOutput;
+    RemoveHandle(handle);
+    if (screenBuffer) DropUnheldScreenBuffers();
+    return TRUE;
+}
+
+// DuplicateHandle within the current process: a new handle to the same
+// object, which lives on until both are closed. A duplicate of a standard
+// handle is an ordinary handle of what it leads to.
+
+WINSIM_API BOOL WINAPI DuplicateHandle(HANDLE sourceProcess, HANDLE source, HANDLE targetProcess, LPHANDLE target,
+                                       DWORD access, BOOL inherit, DWORD options) {
+    (void)inherit;
+    if (sim::ShouldFail("DuplicateHandle")) return FALSE;
+    // Only the current process exists, reached through its pseudo handle.
+    if (sourceProcess != GetCurrentProcess() || targetProcess != GetCurrentProcess()) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    HandleObject *object = FindHandle(source);
+    if (!object) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (!target && !(options & DUPLICATE_CLOSE_SOURCE)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    HandleObject copy = Duplicate(*object, source);
+    if (!(options & DUPLICATE_SAME_ACCESS)) copy.access = access;
+    if (options & DUPLICATE_CLOSE_SOURCE) RemoveHandle(source);
+    if (target) *target = AddHandle(copy);
+    return TRUE;
+}
+
 WINSIM_API BOOL WINAPI CreatePipe(PHANDLE readPipe, PHANDLE writePipe, LPSECURITY_ATTRIBUTES sa, DWORD size) {
     (void)sa;
     (void)size;
@@ -181,6 +167,12 @@ WINSIM_API BOOL WINAPI CreatePipe(PHANDLE readPipe, PHANDLE writePipe, LPSECURIT
 
 namespace sim {
 
+int OpenHandleCount() {
+    int count = 0;
+    for (const HandleObject *object : AllHandles()) count += object->counted ? 1 : 0;
+    return count;
+}
+
 void SetStdInputPipe(const std::string &bytes) {
     auto pipe = std::make_shared<PipeObject>();
     pipe->data = bytes;
@@ -191,4 +183,5 @@ void SetStdInputPipe(const std::string &bytes) {
     PutHandle(value, object);
     SetStandardHandle(STD_INPUT_HANDLE, value);
 }
+
 }  // namespace sim

@@ -11,8 +11,8 @@
 
 #include <windows.h>
 
-// The world and its reset: a fresh machine with one classic console window
-// on one monitor, the handle table, and the standard handles.
+using namespace winsim;
+
 namespace winsim {
 
 namespace {
@@ -31,8 +31,81 @@ HandleTable &Table() {
     return AreaState<HandleTable>();
 }
 
+// The thread's last error. The host's thread is the only one, so one value.
+DWORD g_lastError = 0;
+
+// Injected failures: a test names a Win32 function and the error it should
+// report, and the chosen calls of that function fail as Windows would.
+// A call site's counter, found by the address of its function-name literal
+// so that counting a call costs no string comparison.
+struct CallSlot {
+    const char *name = nullptr;
+    int *count = nullptr;
+};
+constexpr size_t CALL_CACHE_SIZE = 1024;
+
+struct Fault {
+    std::string function;
+    DWORD error;
+    int first;  // call numbers, counted from Reset, that fail
+    int last;
+};
+
+struct Hook {
+    std::string function;
+    int call;  // counted from Reset
+    std::function<void()> action;
+};
+
+struct CallRecord {
+    std::map<std::string, int> calls;
+    std::vector<Fault> faults;
+    CallSlot callCache[CALL_CACHE_SIZE];
+    bool recording = false;
+    std::vector<std::string> log;
+    std::vector<Hook> hooks;
+    bool inHook = false;
+};
+
+CallRecord &Calls() {
+    return winsim::AreaState<CallRecord>();
+}
+
+// Every call of every function passes here, so the counter is found by the
+// address of the caller's name literal first; the name map (which CallCount
+// reads) is searched only the first time a literal is seen. Map nodes stay
+// put, and Reset clears the cache with the map.
+int *CallCounter(CallRecord &record, const char *function) {
+    uintptr_t key = reinterpret_cast<uintptr_t>(function);
+    size_t slot = (key ^ (key >> 10)) % CALL_CACHE_SIZE;
+    for (size_t probe = 0; probe < 8; ++probe) {
+        CallSlot &entry = record.callCache[(slot + probe) % CALL_CACHE_SIZE];
+        if (entry.name == function) return entry.count;
+        if (!entry.name) {
+            entry.name = function;
+            entry.count = &record.calls[function];
+            return entry.count;
+        }
+    }
+    return &record.calls[function];
+}
+
+void RunHooks(CallRecord &record, const char *function, int call) {
+    for (size_t i = 0; i < record.hooks.size(); ++i) {
+        if (record.hooks[i].call != call || record.hooks[i].function != function) continue;
+        std::function<void()> action = std::move(record.hooks[i].action);
+        record.hooks.erase(record.hooks.begin() + static_cast<long>(i));
+        record.inHook = true;
+        action();
+        record.inHook = false;
+        return;
+    }
+}
+
 }  // namespace
 
+// The world and its reset: a fresh machine with one classic console window
+// on one monitor, the handle table, and the standard handles.
 void BuildMachine() {
     MachineBuilt() = true;
     sim::Reset();
@@ -97,6 +170,18 @@ HANDLE StandardHandleValue(DWORD which) {
 
 }  // namespace winsim
 
+WINSIM_API DWORD WINAPI GetLastError(void) {
+    return g_lastError;
+}
+
+WINSIM_API void WINAPI SetLastError(DWORD code) {
+    g_lastError = code;
+}
+
+void winsim::ResetCalls() {
+    Calls() = CallRecord();
+}
+
 namespace sim {
 
 void Reset() {
@@ -112,90 +197,10 @@ void Reset() {
     winsim::ResetFileSystem();
     winsim::ResetFileInformation();
     winsim::ResetWindows();
+    winsim::ResetDesktop();
     winsim::ResetWindowClasses();
     winsim::ResetConsole();
 }
-
-}  // namespace sim
-
-// The thread's last error. The host's thread is the only one, so one value.
-namespace {
-DWORD g_lastError = 0;
-}
-
-WINSIM_API DWORD WINAPI GetLastError(void) {
-    return g_lastError;
-}
-
-WINSIM_API void WINAPI SetLastError(DWORD code) {
-    g_lastError = code;
-}
-
-// Injected failures: a test names a Win32 function and the error it should
-// report, and the chosen calls of that function fail as Windows would.
-namespace {
-
-// A call site's counter, found by the address of its function-name literal
-// so that counting a call costs no string comparison.
-struct CallSlot {
-    const char *name = nullptr;
-    int *count = nullptr;
-};
-constexpr size_t CALL_CACHE_SIZE = 1024;
-
-struct Fault {
-    std::string function;
-    DWORD error;
-    int first;  // call numbers, counted from Reset, that fail
-    int last;
-};
-
-struct Hook {
-    std::string function;
-    int call;  // counted from Reset
-    std::function<void()> action;
-};
-
-struct CallRecord {
-    std::map<std::string, int> calls;
-    std::vector<Fault> faults;
-    CallSlot callCache[CALL_CACHE_SIZE];
-    bool recording = false;
-    std::vector<std::string> log;
-    std::vector<Hook> hooks;
-    bool inHook = false;
-};
-
-CallRecord &Calls() {
-    return winsim::AreaState<CallRecord>();
-}
-
-// Every call of every function passes here, so the counter is found by the
-// address of the caller's name literal first; the name map (which CallCount
-// reads) is searched only the first time a literal is seen. Map nodes stay
-// put, and Reset clears the cache with the map.
-int *CallCounter(CallRecord &record, const char *function) {
-    uintptr_t key = reinterpret_cast<uintptr_t>(function);
-    size_t slot = (key ^ (key >> 10)) % CALL_CACHE_SIZE;
-    for (size_t probe = 0; probe < 8; ++probe) {
-        CallSlot &entry = record.callCache[(slot + probe) % CALL_CACHE_SIZE];
-        if (entry.name == function) return entry.count;
-        if (!entry.name) {
-            entry.name = function;
-            entry.count = &record.calls[function];
-            return entry.count;
-        }
-    }
-    return &record.calls[function];
-}
-
-}  // namespace
-
-void winsim::ResetCalls() {
-    Calls() = CallRecord();
-}
-
-namespace sim {
 
 void FailCall(const char *function, DWORD error, int nth, int times) {
     if (!function || nth < 1 || times < 1) return;
@@ -233,22 +238,6 @@ void BeforeCall(const char *function, int nth, std::function<void()> action) {
     CallRecord &record = Calls();
     record.hooks.push_back({function, record.calls[function] + nth, std::move(action)});
 }
-
-namespace {
-
-void RunHooks(CallRecord &record, const char *function, int call) {
-    for (size_t i = 0; i < record.hooks.size(); ++i) {
-        if (record.hooks[i].call != call || record.hooks[i].function != function) continue;
-        std::function<void()> action = std::move(record.hooks[i].action);
-        record.hooks.erase(record.hooks.begin() + static_cast<long>(i));
-        record.inHook = true;
-        action();
-        record.inHook = false;
-        return;
-    }
-}
-
-}  // namespace
 
 bool ShouldFail(const char *function) {
     CallRecord &record = Calls();

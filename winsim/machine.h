@@ -99,6 +99,7 @@ void ResetCodePages();
 void ResetFileSystem();
 void ResetFileInformation();
 void ResetWindows();
+void ResetDesktop();
 void ResetWindowClasses();
 void ResetConsole();
 

@@ -344,6 +344,11 @@ WINSIM_API BOOL WINAPI FreeLibrary(HMODULE module) {
     return TRUE;
 }
 
+// Loaded libraries are forgotten, not closed, as a fresh machine knows none.
+void winsim::ResetModules() {
+    Modules() = ModuleTable();
+}
+
 namespace sim {
 
 HMODULE FakeModule(const std::u16string &path) {
@@ -366,8 +371,3 @@ void SetModuleFileName(HMODULE module, const std::u16string &path) {
 }
 
 }  // namespace sim
-
-// Loaded libraries are forgotten, not closed, as a fresh machine knows none.
-void winsim::ResetModules() {
-    Modules() = ModuleTable();
-}

@@ -16,8 +16,6 @@
 
 using namespace winsim;
 
-// The process table: this process, its ancestors and whatever else a test
-// adds, which process snapshots and parent lookups read.
 namespace winsim {
 
 namespace {
@@ -54,68 +52,6 @@ Process *FindProcess(DWORD pid) {
 }
 
 void LoadSystemMessages(std::map<DWORD, std::u16string> &messages);
-
-}  // namespace
-
-bool IsKnownProcess(DWORD pid) {
-    return FindProcess(pid) != nullptr;
-}
-
-DWORD ParentOf(DWORD pid) {
-    Process *process = FindProcess(pid);
-    return process ? process->parent : 0;
-}
-
-DWORD CurrentProcessId() {
-    return State().processId;
-}
-
-void ResetProcess() {
-    ProcessState &state = State();
-    state = ProcessState();
-    LoadSystemMessages(state.messages);
-}
-
-}  // namespace winsim
-
-WINSIM_API DWORD WINAPI GetCurrentProcessId(void) {
-    if (sim::ShouldFail("GetCurrentProcessId")) return 0;
-    return State().processId;
-}
-
-// ---- GetCurrentProcess ----
-// The pseudo handle, the same value as INVALID_HANDLE_VALUE on Windows.
-WINSIM_API HANDLE WINAPI GetCurrentProcess(void) {
-    if (sim::ShouldFail("GetCurrentProcess")) return nullptr;
-    return reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
-}
-
-namespace sim {
-
-void AddProcess(DWORD pid, DWORD parentPid, const std::u16string &exeName) {
-    if (Process *existing = FindProcess(pid)) {
-        existing->parent = parentPid;
-        existing->exeName = exeName;
-        return;
-    }
-    State().processes.push_back({pid, parentPid, exeName});
-}
-
-void SetCurrentProcess(DWORD pid, DWORD parentPid) {
-    if (Process *existing = FindProcess(pid)) {
-        existing->parent = parentPid;
-    } else {
-        State().processes.push_back({pid, parentPid, u"tcc.exe"});
-    }
-    State().processId = pid;
-}
-
-}  // namespace sim
-
-// Process snapshots: a copy of the process table taken when the snapshot
-// is made, walked with Process32FirstW and Process32NextW.
-
-namespace {
 
 // A snapshot handle's copy of the table and how far the walk has got.
 struct Snapshot : RecordOf<Snapshot> {
@@ -158,107 +94,12 @@ BOOL NextEntry(HANDLE snapshot, LPPROCESSENTRY32W entry, bool first) {
     return TRUE;
 }
 
-}  // namespace
-
-WINSIM_API HANDLE WINAPI CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
-    (void)processId;
-    if (sim::ShouldFail("CreateToolhelp32Snapshot")) return INVALID_HANDLE_VALUE;
-    auto *snapshot = new Snapshot;
-    if (flags & TH32CS_SNAPPROCESS) {
-        for (const Process &process : State().processes) snapshot->entries.push_back(EntryFor(process));
-    }
-    return AddHandle(HandleKind::Snapshot, snapshot);
-}
-
-WINSIM_API BOOL WINAPI Process32FirstW(HANDLE snapshot, LPPROCESSENTRY32W entry) {
-    if (sim::ShouldFail("Process32FirstW")) return FALSE;
-    return NextEntry(snapshot, entry, true);
-}
-
-WINSIM_API BOOL WINAPI Process32NextW(HANDLE snapshot, LPPROCESSENTRY32W entry) {
-    if (sim::ShouldFail("Process32NextW")) return FALSE;
-    return NextEntry(snapshot, entry, false);
-}
-
-// The process environment: names compared without regard to case, values
-// returned with Windows' buffer-size rules.
-
-namespace {
-
 std::pair<std::u16string, std::u16string> *FindVariable(const std::u16string &name) {
     for (auto &variable : State().environment) {
         if (EqualNoCase(variable.first, name)) return &variable;
     }
     return nullptr;
 }
-
-}  // namespace
-
-namespace winsim {
-
-void PutEnvironment(const std::u16string &name, const std::u16string &value) {
-    if (auto *variable = FindVariable(name)) {
-        variable->second = value;
-    } else {
-        State().environment.push_back({name, value});
-    }
-}
-
-}  // namespace winsim
-
-// ---- GetEnvironmentVariableW ----
-// A value that fits: its length without the terminator. One that does not:
-// the size needed with the terminator, and the buffer left alone.
-WINSIM_API DWORD WINAPI GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) {
-    if (sim::ShouldFail("GetEnvironmentVariableW")) return 0;
-    if (!name) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
-    auto *variable = FindVariable(name);
-    if (!variable) {
-        SetLastError(ERROR_ENVVAR_NOT_FOUND);
-        return 0;
-    }
-    const std::u16string &value = variable->second;
-    if (!buffer || size <= value.size()) return static_cast<DWORD>(value.size() + 1);
-    CopyTruncated(value, buffer, size);
-    // An empty value answers 0 like a missing one; the cleared error tells them apart.
-    if (value.empty()) SetLastError(ERROR_SUCCESS);
-    return static_cast<DWORD>(value.size());
-}
-
-WINSIM_API BOOL WINAPI SetEnvironmentVariableW(LPCWSTR name, LPCWSTR value) {
-    if (sim::ShouldFail("SetEnvironmentVariableW")) return FALSE;
-    // "=" may only lead a name (the hidden per-drive directories use that).
-    if (!name || !name[0] || std::u16string(name).find(u'=', 1) != std::u16string::npos) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    auto &environment = State().environment;
-    auto *variable = FindVariable(name);
-    if (!value) {
-        if (variable) environment.erase(environment.begin() + (variable - environment.data()));
-        return TRUE;
-    }
-    PutEnvironment(name, value);
-    return TRUE;
-}
-
-namespace sim {
-
-std::u16string Environment(const std::u16string &name) {
-    auto *variable = FindVariable(name);
-    return variable ? variable->second : std::u16string();
-}
-
-}  // namespace sim
-
-// FormatMessageW over the system message table: the English texts Windows
-// stores for the common error codes, each ending in "\r\n" as stored.
-namespace winsim {
-
-namespace {
 
 const struct {
     DWORD code;
@@ -355,10 +196,126 @@ void LoadSystemMessages(std::map<DWORD, std::u16string> &messages) {
     for (const auto &entry : kSystemMessages) messages[entry.code] = entry.text;
 }
 
+// SplitMix64: small, and every seed gives a usable sequence.
+unsigned NextGenerated(uint64_t &state) {
+    uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return static_cast<unsigned>((z ^ (z >> 31)) >> 32);
+}
+
 }  // namespace
+
+// The process table: this process, its ancestors and whatever else a test
+// adds, which process snapshots and parent lookups read.
+bool IsKnownProcess(DWORD pid) {
+    return FindProcess(pid) != nullptr;
+}
+
+DWORD ParentOf(DWORD pid) {
+    Process *process = FindProcess(pid);
+    return process ? process->parent : 0;
+}
+
+DWORD CurrentProcessId() {
+    return State().processId;
+}
+
+void ResetProcess() {
+    ProcessState &state = State();
+    state = ProcessState();
+    LoadSystemMessages(state.messages);
+}
+
+void PutEnvironment(const std::u16string &name, const std::u16string &value) {
+    if (auto *variable = FindVariable(name)) {
+        variable->second = value;
+    } else {
+        State().environment.push_back({name, value});
+    }
+}
 
 }  // namespace winsim
 
+WINSIM_API DWORD WINAPI GetCurrentProcessId(void) {
+    if (sim::ShouldFail("GetCurrentProcessId")) return 0;
+    return State().processId;
+}
+
+// ---- GetCurrentProcess ----
+// The pseudo handle, the same value as INVALID_HANDLE_VALUE on Windows.
+WINSIM_API HANDLE WINAPI GetCurrentProcess(void) {
+    if (sim::ShouldFail("GetCurrentProcess")) return nullptr;
+    return reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
+}
+
+// Process snapshots: a copy of the process table taken when the snapshot
+// is made, walked with Process32FirstW and Process32NextW.
+
+WINSIM_API HANDLE WINAPI CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
+    (void)processId;
+    if (sim::ShouldFail("CreateToolhelp32Snapshot")) return INVALID_HANDLE_VALUE;
+    auto *snapshot = new Snapshot;
+    if (flags & TH32CS_SNAPPROCESS) {
+        for (const Process &process : State().processes) snapshot->entries.push_back(EntryFor(process));
+    }
+    return AddHandle(HandleKind::Snapshot, snapshot);
+}
+
+WINSIM_API BOOL WINAPI Process32FirstW(HANDLE snapshot, LPPROCESSENTRY32W entry) {
+    if (sim::ShouldFail("Process32FirstW")) return FALSE;
+    return NextEntry(snapshot, entry, true);
+}
+
+WINSIM_API BOOL WINAPI Process32NextW(HANDLE snapshot, LPPROCESSENTRY32W entry) {
+    if (sim::ShouldFail("Process32NextW")) return FALSE;
+    return NextEntry(snapshot, entry, false);
+}
+
+// The process environment: names compared without regard to case, values
+// returned with Windows' buffer-size rules.
+
+// ---- GetEnvironmentVariableW ----
+// A value that fits: its length without the terminator. One that does not:
+// the size needed with the terminator, and the buffer left alone.
+WINSIM_API DWORD WINAPI GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) {
+    if (sim::ShouldFail("GetEnvironmentVariableW")) return 0;
+    if (!name) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    auto *variable = FindVariable(name);
+    if (!variable) {
+        SetLastError(ERROR_ENVVAR_NOT_FOUND);
+        return 0;
+    }
+    const std::u16string &value = variable->second;
+    if (!buffer || size <= value.size()) return static_cast<DWORD>(value.size() + 1);
+    CopyTruncated(value, buffer, size);
+    // An empty value answers 0 like a missing one; the cleared error tells them apart.
+    if (value.empty()) SetLastError(ERROR_SUCCESS);
+    return static_cast<DWORD>(value.size());
+}
+
+WINSIM_API BOOL WINAPI SetEnvironmentVariableW(LPCWSTR name, LPCWSTR value) {
+    if (sim::ShouldFail("SetEnvironmentVariableW")) return FALSE;
+    // "=" may only lead a name (the hidden per-drive directories use that).
+    if (!name || !name[0] || std::u16string(name).find(u'=', 1) != std::u16string::npos) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    auto &environment = State().environment;
+    auto *variable = FindVariable(name);
+    if (!value) {
+        if (variable) environment.erase(environment.begin() + (variable - environment.data()));
+        return TRUE;
+    }
+    PutEnvironment(name, value);
+    return TRUE;
+}
+
+// FormatMessageW over the system message table: the English texts Windows
+// stores for the common error codes, each ending in "\r\n" as stored.
 // ---- FormatMessageW ----
 // System messages only; inserts are never filled in, and a width limit
 // other than FORMAT_MESSAGE_MAX_WIDTH_MASK is treated like it.
@@ -398,29 +355,9 @@ WINSIM_API DWORD WINAPI FormatMessageW(DWORD flags, LPCVOID source, DWORD messag
     return CopyTruncated(text, buffer, size);
 }
 
-namespace sim {
-
-void SetSystemMessage(DWORD code, const std::u16string &text) {
-    State().messages[code] = text;
-}
-
-}  // namespace sim
-
 // The runtime's secure random numbers and the system's random source behind
 // them: values a test chose, then seeded generators, so that every run draws
 // the same numbers.
-
-namespace {
-
-// SplitMix64: small, and every seed gives a usable sequence.
-unsigned NextGenerated(uint64_t &state) {
-    uint64_t z = (state += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return static_cast<unsigned>((z ^ (z >> 31)) >> 32);
-}
-
-}  // namespace
 
 // ---- rand_s ----
 // A failure leaves 0 in the value.
@@ -454,6 +391,33 @@ WINSIM_API BOOLEAN WINAPI SystemFunction036(PVOID buffer, ULONG length) {
 }
 
 namespace sim {
+
+void AddProcess(DWORD pid, DWORD parentPid, const std::u16string &exeName) {
+    if (Process *existing = FindProcess(pid)) {
+        existing->parent = parentPid;
+        existing->exeName = exeName;
+        return;
+    }
+    State().processes.push_back({pid, parentPid, exeName});
+}
+
+void SetCurrentProcess(DWORD pid, DWORD parentPid) {
+    if (Process *existing = FindProcess(pid)) {
+        existing->parent = parentPid;
+    } else {
+        State().processes.push_back({pid, parentPid, u"tcc.exe"});
+    }
+    State().processId = pid;
+}
+
+std::u16string Environment(const std::u16string &name) {
+    auto *variable = FindVariable(name);
+    return variable ? variable->second : std::u16string();
+}
+
+void SetSystemMessage(DWORD code, const std::u16string &text) {
+    State().messages[code] = text;
+}
 
 void SetRandomValues(const std::vector<unsigned> &values) {
     State().randomValues.assign(values.begin(), values.end());

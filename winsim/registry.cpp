@@ -13,8 +13,6 @@
 
 using namespace winsim;
 
-// The registry's trees: names compared as the registry compares them, paths,
-// subkeys kept in the order enumeration reports them, and removal.
 namespace winsim {
 
 namespace {
@@ -57,50 +55,6 @@ void MarkDeleted(RegKey *key) {
     for (auto &subkey : key->subkeys) MarkDeleted(subkey.get());
 }
 
-}  // namespace
-
-RegKey *RootOf(HKEY root) {
-    Registry &registry = State();
-    if (root == HKEY_CURRENT_USER) {
-        if (!registry.currentUser) registry.currentUser = MakeRoot(u"HKEY_CURRENT_USER");
-        return registry.currentUser.get();
-    }
-    if (root == HKEY_LOCAL_MACHINE) {
-        if (!registry.localMachine) registry.localMachine = MakeRoot(u"HKEY_LOCAL_MACHINE");
-        return registry.localMachine.get();
-    }
-    return nullptr;
-}
-
-std::u16string FoldName(const std::u16string &name) {
-    std::u16string folded = name;
-    for (char16_t &c : folded) {
-        if (c >= u'a' && c <= u'z') {
-            c = static_cast<char16_t>(c - 0x20);
-        } else if (c >= 0xE0 && c <= 0xFE && c != 0xF7) {  // Latin-1 small letters
-            c = static_cast<char16_t>(c - 0x20);
-        } else if (c == 0xFF) {
-            c = 0x178;
-        }
-    }
-    return folded;
-}
-
-bool SplitKeyPath(const std::u16string &path, std::vector<std::u16string> *names) {
-    names->clear();
-    if (!path.empty() && path[0] == u'\\') return false;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = path.find(u'\\', start);
-        if (end == std::u16string::npos) end = path.size();
-        if (end > start) names->push_back(path.substr(start, end - start));
-        start = end + 1;
-    }
-    return true;
-}
-
-namespace {
-
 RegKey *FindSubkey(RegKey *key, const std::u16string &name, size_t *index = nullptr) {
     std::u16string folded = FoldName(name);
     auto &subkeys = key->subkeys;
@@ -140,19 +94,6 @@ RegKey *CreateKeys(RegKey *key, const std::vector<std::u16string> &names) {
     }
     return key;
 }
-
-}  // namespace
-
-void RemoveKey(RegKey *key) {
-    RegKey *parent = key->parent;
-    MarkDeleted(key);
-    if (!parent) return;
-    key->parent = nullptr;  // before the erase, which may free it
-    size_t index = 0;
-    if (FindSubkey(parent, key->name, &index) == key) parent->subkeys.erase(parent->subkeys.begin() + index);
-}
-
-namespace {
 
 std::shared_ptr<RegKey> SharedKey(RegKey *key) {
     Registry &registry = State();
@@ -215,36 +156,6 @@ LSTATUS InjectedRegistryError(const char *function) {
     return error;
 }
 
-}  // namespace
-
-void ResetRegistry() {
-    State() = Registry();
-}
-
-}  // namespace winsim
-
-WINSIM_API LSTATUS WINAPI RegCloseKey(HKEY key) {
-    if (LSTATUS error = InjectedRegistryError("RegCloseKey")) return error;
-    if (!key) return ERROR_INVALID_HANDLE;
-    if (RootOf(key)) return ERROR_SUCCESS;  // the predefined handles never close
-    auto &handles = State().handles;
-    if (handles.erase(reinterpret_cast<uintptr_t>(key)) == 0) return ERROR_INVALID_HANDLE;
-    return ERROR_SUCCESS;
-}
-
-namespace sim {
-
-int OpenKeyCount() {
-    return static_cast<int>(State().handles.size());
-}
-
-}  // namespace sim
-
-// Registry keys: opening, creating, deleting and enumerating them, with
-// Windows' access checks and error codes.
-
-namespace {
-
 const unsigned kDenyOpen = static_cast<unsigned>(sim::RegistryDenial::Open);
 const unsigned kDenyWrite = static_cast<unsigned>(sim::RegistryDenial::Write);
 const unsigned kDenyDelete = static_cast<unsigned>(sim::RegistryDenial::Delete);
@@ -294,7 +205,114 @@ LSTATUS CheckCreation(const RegKey *key, const std::vector<std::u16string> &name
     return ERROR_SUCCESS;
 }
 
+// The key behind `handle`, if the handle carries `right`.
+LSTATUS KeyWithRight(HKEY handle, REGSAM right, RegKey **key) {
+    REGSAM granted = 0;
+    if (LSTATUS error = ResolveKey(handle, key, &granted)) return error;
+    return (granted & right) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+}
+
+std::u16string NameOf(LPCWSTR name) {
+    return name ? Str(name) : std::u16string();
+}
+
+// Copies the bytes when the buffer holds them; `size` always ends as the
+// size of the value.
+LSTATUS CopyData(const RegValue &value, LPBYTE data, LPDWORD size) {
+    DWORD needed = static_cast<DWORD>(value.data.size());
+    if (data && *size < needed) {
+        *size = needed;
+        return ERROR_MORE_DATA;
+    }
+    if (data && needed) std::memcpy(data, value.data.data(), needed);
+    if (size) *size = needed;
+    return ERROR_SUCCESS;
+}
+
+RegKey *FindPath(HKEY root, const std::u16string &path) {
+    RegKey *key = RootOf(root);
+    std::vector<std::u16string> names;
+    if (!key || !SplitKeyPath(path, &names)) return nullptr;
+    return WalkKeys(key, names);
+}
+
+RegKey *CreatePath(HKEY root, const std::u16string &path) {
+    RegKey *key = RootOf(root);
+    std::vector<std::u16string> names;
+    if (!key || !SplitKeyPath(path, &names)) return nullptr;
+    return CreateKeys(key, names);
+}
+
 }  // namespace
+
+// The registry's trees: names compared as the registry compares them, paths,
+// subkeys kept in the order enumeration reports them, and removal.
+RegKey *RootOf(HKEY root) {
+    Registry &registry = State();
+    if (root == HKEY_CURRENT_USER) {
+        if (!registry.currentUser) registry.currentUser = MakeRoot(u"HKEY_CURRENT_USER");
+        return registry.currentUser.get();
+    }
+    if (root == HKEY_LOCAL_MACHINE) {
+        if (!registry.localMachine) registry.localMachine = MakeRoot(u"HKEY_LOCAL_MACHINE");
+        return registry.localMachine.get();
+    }
+    return nullptr;
+}
+
+std::u16string FoldName(const std::u16string &name) {
+    std::u16string folded = name;
+    for (char16_t &c : folded) {
+        if (c >= u'a' && c <= u'z') {
+            c = static_cast<char16_t>(c - 0x20);
+        } else if (c >= 0xE0 && c <= 0xFE && c != 0xF7) {  // Latin-1 small letters
+            c = static_cast<char16_t>(c - 0x20);
+        } else if (c == 0xFF) {
+            c = 0x178;
+        }
+    }
+    return folded;
+}
+
+bool SplitKeyPath(const std::u16string &path, std::vector<std::u16string> *names) {
+    names->clear();
+    if (!path.empty() && path[0] == u'\\') return false;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find(u'\\', start);
+        if (end == std::u16string::npos) end = path.size();
+        if (end > start) names->push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return true;
+}
+
+void RemoveKey(RegKey *key) {
+    RegKey *parent = key->parent;
+    MarkDeleted(key);
+    if (!parent) return;
+    key->parent = nullptr;  // before the erase, which may free it
+    size_t index = 0;
+    if (FindSubkey(parent, key->name, &index) == key) parent->subkeys.erase(parent->subkeys.begin() + index);
+}
+
+void ResetRegistry() {
+    State() = Registry();
+}
+
+}  // namespace winsim
+
+WINSIM_API LSTATUS WINAPI RegCloseKey(HKEY key) {
+    if (LSTATUS error = InjectedRegistryError("RegCloseKey")) return error;
+    if (!key) return ERROR_INVALID_HANDLE;
+    if (RootOf(key)) return ERROR_SUCCESS;  // the predefined handles never close
+    auto &handles = State().handles;
+    if (handles.erase(reinterpret_cast<uintptr_t>(key)) == 0) return ERROR_INVALID_HANDLE;
+    return ERROR_SUCCESS;
+}
+
+// Registry keys: opening, creating, deleting and enumerating them, with
+// Windows' access checks and error codes.
 
 WINSIM_API LSTATUS WINAPI RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM access, PHKEY result) {
     if (result) *result = NULL;
@@ -394,34 +412,6 @@ WINSIM_API LSTATUS WINAPI RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDW
 // (a null buffer asks for the size; too small a buffer gets ERROR_MORE_DATA
 // and the size needed), written, deleted and enumerated.
 
-namespace {
-
-// The key behind `handle`, if the handle carries `right`.
-LSTATUS KeyWithRight(HKEY handle, REGSAM right, RegKey **key) {
-    REGSAM granted = 0;
-    if (LSTATUS error = ResolveKey(handle, key, &granted)) return error;
-    return (granted & right) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
-}
-
-std::u16string NameOf(LPCWSTR name) {
-    return name ? Str(name) : std::u16string();
-}
-
-// Copies the bytes when the buffer holds them; `size` always ends as the
-// size of the value.
-LSTATUS CopyData(const RegValue &value, LPBYTE data, LPDWORD size) {
-    DWORD needed = static_cast<DWORD>(value.data.size());
-    if (data && *size < needed) {
-        *size = needed;
-        return ERROR_MORE_DATA;
-    }
-    if (data && needed) std::memcpy(data, value.data.data(), needed);
-    if (size) *size = needed;
-    return ERROR_SUCCESS;
-}
-
-}  // namespace
-
 WINSIM_API LSTATUS WINAPI RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
                                            LPDWORD size) {
     if (LSTATUS error = InjectedRegistryError("RegQueryValueExW")) return error;
@@ -484,25 +474,11 @@ WINSIM_API LSTATUS WINAPI RegEnumValueW(HKEY key, DWORD index, LPWSTR name, LPDW
 // The registry's control API: tests set keys and values up, read them back,
 // and make keys refuse access, without going through the program's calls.
 
-namespace {
-
-RegKey *FindPath(HKEY root, const std::u16string &path) {
-    RegKey *key = RootOf(root);
-    std::vector<std::u16string> names;
-    if (!key || !SplitKeyPath(path, &names)) return nullptr;
-    return WalkKeys(key, names);
-}
-
-RegKey *CreatePath(HKEY root, const std::u16string &path) {
-    RegKey *key = RootOf(root);
-    std::vector<std::u16string> names;
-    if (!key || !SplitKeyPath(path, &names)) return nullptr;
-    return CreateKeys(key, names);
-}
-
-}  // namespace
-
 namespace sim {
+
+int OpenKeyCount() {
+    return static_cast<int>(State().handles.size());
+}
 
 void DenyRegistryKey(HKEY root, const std::u16string &path, RegistryDenial denial) {
     RegKey *rootKey = RootOf(root);

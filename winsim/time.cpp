@@ -10,8 +10,6 @@
 
 using namespace winsim;
 
-// The virtual clock. Nothing waits on the real one: Sleep and RunFor move
-// the clock forward at once.
 namespace winsim {
 
 namespace {
@@ -68,63 +66,6 @@ TimeState &State() {
 }
 
 Timer *NextDueTimer(ULONGLONG until);
-
-}  // namespace
-
-void ResetTime() {
-    State() = TimeState();
-}
-
-ULONGLONG Now() {
-    return State().now;
-}
-
-// Moves the clock without dispatching anything, as a thread that sleeps or
-// works without pumping messages; the timers that fell due meanwhile fire
-// (once each) at the next sim::RunFor, which lives with the message queue.
-void AdvanceClock(ULONGLONG ms) {
-    State().now += ms;
-}
-
-}  // namespace winsim
-
-WINSIM_API void WINAPI Sleep(DWORD ms) {
-    if (sim::ShouldFail("Sleep")) return;
-    AdvanceClock(ms);
-}
-
-WINSIM_API DWORD WINAPI GetTickCount(void) {
-    if (sim::ShouldFail("GetTickCount")) return 0;
-    return static_cast<DWORD>(State().now);
-}
-
-WINSIM_API ULONGLONG WINAPI GetTickCount64(void) {
-    if (sim::ShouldFail("GetTickCount64")) return 0;
-    return State().now;
-}
-
-namespace sim {
-
-ULONGLONG Now() {
-    return State().now;
-}
-
-}  // namespace sim
-
-// Messages: sent ones run the window procedure at once; posted ones wait in
-// the thread's queue until the message processing (sim::RunFor) dispatches
-// them, before the timers that fall due.
-
-namespace winsim {
-
-LRESULT CallProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    Window *found = LookUpWindow(window);
-    if (!found) return 0;
-    WNDPROC procedure = found->procedure;
-    return procedure ? procedure(window, message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
-}
-
-namespace {
 
 // Messages other threads sent go to their windows before anything posted,
 // as GetMessage and PeekMessage take them; a window gone meanwhile never
@@ -187,7 +128,66 @@ bool RunLaterActionBefore(const Timer *timer, ULONGLONG until) {
     return true;
 }
 
+// What a broadcast reaches: every top-level window, hidden ones included.
+std::vector<HWND> BroadcastTargets() {
+    std::vector<HWND> targets;
+    for (const Window *window : AllWindows()) {
+        if (!window->parent) targets.push_back(window->handle);
+    }
+    return targets;
+}
+
+Timer *FindTimer(HWND window, UINT_PTR id) {
+    for (Timer &timer : State().timers) {
+        if (timer.window == window && timer.id == id) return &timer;
+    }
+    return nullptr;
+}
+
+// The earliest timer due by `until`; timers whose window has gone are
+// dropped on the way.
+Timer *NextDueTimer(ULONGLONG until) {
+    std::vector<Timer> &timers = State().timers;
+    Timer *next = nullptr;
+    for (size_t i = 0; i < timers.size();) {
+        if (timers[i].window && !LookUpWindow(timers[i].window)) {
+            timers.erase(timers.begin() + static_cast<long>(i));
+            next = nullptr;
+            i = 0;
+            continue;
+        }
+        Timer &timer = timers[i++];
+        if (timer.due > until) continue;
+        if (!next || timer.due < next->due || (timer.due == next->due && timer.order < next->order)) next = &timer;
+    }
+    return next;
+}
+
 }  // namespace
+
+// The virtual clock. Nothing waits on the real one: Sleep and RunFor move
+// the clock forward at once.
+void ResetTime() {
+    State() = TimeState();
+}
+
+ULONGLONG Now() {
+    return State().now;
+}
+
+// Moves the clock without dispatching anything, as a thread that sleeps or
+// works without pumping messages; the timers that fell due meanwhile fire
+// (once each) at the next sim::RunFor, which lives with the message queue.
+void AdvanceClock(ULONGLONG ms) {
+    State().now += ms;
+}
+
+LRESULT CallProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    Window *found = LookUpWindow(window);
+    if (!found) return 0;
+    WNDPROC procedure = found->procedure;
+    return procedure ? procedure(window, message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
+}
 
 void RunLater(DWORD ms, std::function<void()> action) {
     TimeState &state = State();
@@ -226,7 +226,44 @@ void ProcessMessagesUntil(ULONGLONG until) {
     if (State().now < until) State().now = until;
 }
 
+void DropPostedMessages(HWND window) {
+    std::deque<PostedMessage> &posted = State().posted;
+    for (auto it = posted.begin(); it != posted.end();) {
+        it = it->window == window ? posted.erase(it) : it + 1;
+    }
+    std::deque<IncomingMessage> &incoming = State().incoming;
+    for (auto it = incoming.begin(); it != incoming.end();) {
+        it = it->window == window ? incoming.erase(it) : it + 1;
+    }
+}
+
+void ForgetWindowTimers(HWND window) {
+    std::vector<Timer> &timers = State().timers;
+    for (size_t i = timers.size(); i > 0; --i) {
+        if (timers[i - 1].window == window) timers.erase(timers.begin() + static_cast<long>(i - 1));
+    }
+}
+
 }  // namespace winsim
+
+WINSIM_API void WINAPI Sleep(DWORD ms) {
+    if (sim::ShouldFail("Sleep")) return;
+    AdvanceClock(ms);
+}
+
+WINSIM_API DWORD WINAPI GetTickCount(void) {
+    if (sim::ShouldFail("GetTickCount")) return 0;
+    return static_cast<DWORD>(State().now);
+}
+
+WINSIM_API ULONGLONG WINAPI GetTickCount64(void) {
+    if (sim::ShouldFail("GetTickCount64")) return 0;
+    return State().now;
+}
+
+// Messages: sent ones run the window procedure at once; posted ones wait in
+// the thread's queue until the message processing (sim::RunFor) dispatches
+// them, before the timers that fall due.
 
 WINSIM_API LRESULT WINAPI SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (sim::ShouldFail("SendMessageW")) return 0;
@@ -237,19 +274,6 @@ WINSIM_API LRESULT WINAPI SendMessageW(HWND window, UINT message, WPARAM wParam,
     State().messageLog.push_back({window, message, wParam, lParam, false});
     return CallProcedure(window, message, wParam, lParam);
 }
-
-namespace {
-
-// What a broadcast reaches: every top-level window, hidden ones included.
-std::vector<HWND> BroadcastTargets() {
-    std::vector<HWND> targets;
-    for (const Window *window : AllWindows()) {
-        if (!window->parent) targets.push_back(window->handle);
-    }
-    return targets;
-}
-
-}  // namespace
 
 // ---- SendMessageTimeoutW ----
 // Every window here belongs to this thread or to a program that answers at
@@ -330,85 +354,9 @@ WINSIM_API LRESULT WINAPI DispatchMessageW(const MSG *message) {
     return CallProcedure(message->hwnd, message->message, message->wParam, message->lParam);
 }
 
-namespace sim {
-
-void RunFor(DWORD ms) {
-    ProcessMessagesUntil(State().now + ms);
-}
-
-void BroadcastFromAnotherProgram(UINT message, WPARAM wParam, const std::u16string &text) {
-    for (HWND target : BroadcastTargets()) State().incoming.push_back({target, message, wParam, text});
-}
-
-std::vector<int> QuitMessages() {
-    return State().quitCodes;
-}
-
-std::vector<MessageRecord> Messages() {
-    return State().messageLog;
-}
-
-}  // namespace sim
-
 // Timers on the virtual clock. A timer is due `elapse` ms after it was set
 // or last fired; SetTimer on a timer that exists restarts it with the new
 // period. A timer due while nothing pumps fires once when pumping resumes.
-
-namespace {
-
-Timer *FindTimer(HWND window, UINT_PTR id) {
-    for (Timer &timer : State().timers) {
-        if (timer.window == window && timer.id == id) return &timer;
-    }
-    return nullptr;
-}
-
-}  // namespace
-
-namespace winsim {
-
-namespace {
-
-// The earliest timer due by `until`; timers whose window has gone are
-// dropped on the way.
-Timer *NextDueTimer(ULONGLONG until) {
-    std::vector<Timer> &timers = State().timers;
-    Timer *next = nullptr;
-    for (size_t i = 0; i < timers.size();) {
-        if (timers[i].window && !LookUpWindow(timers[i].window)) {
-            timers.erase(timers.begin() + static_cast<long>(i));
-            next = nullptr;
-            i = 0;
-            continue;
-        }
-        Timer &timer = timers[i++];
-        if (timer.due > until) continue;
-        if (!next || timer.due < next->due || (timer.due == next->due && timer.order < next->order)) next = &timer;
-    }
-    return next;
-}
-
-}  // namespace
-
-void DropPostedMessages(HWND window) {
-    std::deque<PostedMessage> &posted = State().posted;
-    for (auto it = posted.begin(); it != posted.end();) {
-        it = it->window == window ? posted.erase(it) : it + 1;
-    }
-    std::deque<IncomingMessage> &incoming = State().incoming;
-    for (auto it = incoming.begin(); it != incoming.end();) {
-        it = it->window == window ? incoming.erase(it) : it + 1;
-    }
-}
-
-void ForgetWindowTimers(HWND window) {
-    std::vector<Timer> &timers = State().timers;
-    for (size_t i = timers.size(); i > 0; --i) {
-        if (timers[i - 1].window == window) timers.erase(timers.begin() + static_cast<long>(i - 1));
-    }
-}
-
-}  // namespace winsim
 
 WINSIM_API UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc) {
     if (sim::ShouldFail("SetTimer")) return 0;
@@ -458,6 +406,26 @@ WINSIM_API BOOL WINAPI KillTimer(HWND window, UINT_PTR id) {
 }
 
 namespace sim {
+
+ULONGLONG Now() {
+    return State().now;
+}
+
+void RunFor(DWORD ms) {
+    ProcessMessagesUntil(State().now + ms);
+}
+
+void BroadcastFromAnotherProgram(UINT message, WPARAM wParam, const std::u16string &text) {
+    for (HWND target : BroadcastTargets()) State().incoming.push_back({target, message, wParam, text});
+}
+
+std::vector<int> QuitMessages() {
+    return State().quitCodes;
+}
+
+std::vector<MessageRecord> Messages() {
+    return State().messageLog;
+}
 
 int TimerCount() {
     NextDueTimer(0);  // drops the timers of windows that are gone

@@ -11,9 +11,7 @@
 
 using namespace winsim;
 
-// Window classes a program registers. Class names compare without case; a
-// class belongs to the module instance that registered it, and the same
-// name may be registered once per instance.
+namespace winsim {
 
 namespace {
 
@@ -48,7 +46,115 @@ std::vector<WindowClass>::iterator FindClass(LPCWSTR name, HINSTANCE instance) {
     return classes.end();
 }
 
+// A registered class by name or atom and module instance.
+const WindowClass *LookUpClass(LPCWSTR name, HINSTANCE instance) {
+    auto found = FindClass(name, instance);
+    return found == Classes().classes.end() ? nullptr : &*found;
+}
+
+int OrZero(int value) {
+    return value == CW_USEDEFAULT ? 0 : value;
+}
+
+// Every window the destruction takes with it: the window, then its
+// descendants, parents before children.
+std::vector<HWND> WindowAndDescendants(HWND window) {
+    std::vector<HWND> doomed = {window};
+    for (size_t i = 0; i < doomed.size(); ++i) {
+        for (const Window *entry : AllWindows()) {
+            if (entry->parent == doomed[i]) doomed.push_back(entry->handle);
+        }
+    }
+    return doomed;
+}
+
+// The word at `index`; false (with the last error set) for an index the
+// window has no word at.
+bool ReadWord(Window &window, int index, LONG_PTR *value) {
+    switch (index) {
+        case GWLP_USERDATA:
+            *value = window.userData;
+            return true;
+        case GWLP_WNDPROC:
+            *value = reinterpret_cast<LONG_PTR>(window.procedure);
+            return true;
+        case GWLP_HINSTANCE:
+            *value = reinterpret_cast<LONG_PTR>(window.instance);
+            return true;
+        case GWLP_ID:
+            *value = window.id;
+            return true;
+        case GWL_STYLE:
+            *value = static_cast<LONG>(window.style);
+            return true;
+        case GWL_EXSTYLE:
+            *value = static_cast<LONG>(window.exStyle);
+            return true;
+        default:
+            break;
+    }
+    if (index < 0 || static_cast<size_t>(index) + sizeof(LONG_PTR) > window.extraBytes.size()) {
+        SetLastError(ERROR_INVALID_INDEX);
+        return false;
+    }
+    std::memcpy(value, window.extraBytes.data() + index, sizeof(LONG_PTR));
+    return true;
+}
+
+void WriteWord(Window &window, int index, LONG_PTR value) {
+    switch (index) {
+        case GWLP_USERDATA:
+            window.userData = value;
+            return;
+        case GWLP_WNDPROC:
+            window.procedure = reinterpret_cast<WNDPROC>(value);
+            return;
+        case GWLP_HINSTANCE:
+            window.instance = reinterpret_cast<HINSTANCE>(value);
+            return;
+        case GWLP_ID:
+            window.id = value;
+            return;
+        case GWL_STYLE:
+            window.style = static_cast<DWORD>(value);
+            return;
+        case GWL_EXSTYLE:
+            window.exStyle = static_cast<DWORD>(value);
+            return;
+        default:
+            std::memcpy(window.extraBytes.data() + index, &value, sizeof(LONG_PTR));
+    }
+}
+
 }  // namespace
+
+// WM_DESTROY goes to the window before its children, WM_NCDESTROY to the
+// children first; a procedure may call DestroyWindow again meanwhile.
+void DestroyWindowTree(HWND window) {
+    Window *found = LookUpWindow(window);
+    if (!found || found->destroying) return;
+    std::vector<HWND> doomed = WindowAndDescendants(window);
+    for (HWND handle : doomed) {
+        if (Window *w = LookUpWindow(handle)) w->destroying = true;
+    }
+    for (HWND handle : doomed) {
+        if (LookUpWindow(handle)) CallProcedure(handle, WM_DESTROY, 0, 0);
+    }
+    for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) {
+        if (LookUpWindow(*it)) CallProcedure(*it, WM_NCDESTROY, 0, 0);
+    }
+    for (HWND handle : doomed) {
+        ForgetWindowTimers(handle);
+        DropPostedMessages(handle);
+    }
+    sim::DestroySimWindow(window);
+}
+
+}  // namespace winsim
+
+// Window classes a program registers. Class names compare without case; a
+// class belongs to the module instance that registered it, and the same
+// name may be registered once per instance.
 
 WINSIM_API ATOM WINAPI RegisterClassExW(const WNDCLASSEXW *wc) {
     if (sim::ShouldFail("RegisterClassExW")) return 0;
@@ -100,76 +206,12 @@ WINSIM_API BOOL WINAPI UnregisterClassW(LPCWSTR className, HINSTANCE instance) {
     return TRUE;
 }
 
-namespace {
-
-// A registered class by name or atom and module instance.
-const WindowClass *LookUpClass(LPCWSTR name, HINSTANCE instance) {
-    auto found = FindClass(name, instance);
-    return found == Classes().classes.end() ? nullptr : &*found;
-}
-
-}  // namespace
-
 void winsim::ResetWindowClasses() {
     Classes() = ClassTable();
 }
 
-namespace sim {
-
-int RegisteredClassCount() {
-    return static_cast<int>(Classes().classes.size());
-}
-
-}  // namespace sim
-
 // Windows the program creates from its registered classes, their
 // destruction, and the default window procedure.
-
-namespace {
-
-int OrZero(int value) {
-    return value == CW_USEDEFAULT ? 0 : value;
-}
-
-// Every window the destruction takes with it: the window, then its
-// descendants, parents before children.
-std::vector<HWND> WindowAndDescendants(HWND window) {
-    std::vector<HWND> doomed = {window};
-    for (size_t i = 0; i < doomed.size(); ++i) {
-        for (const Window *entry : AllWindows()) {
-            if (entry->parent == doomed[i]) doomed.push_back(entry->handle);
-        }
-    }
-    return doomed;
-}
-
-}  // namespace
-
-namespace winsim {
-
-// WM_DESTROY goes to the window before its children, WM_NCDESTROY to the
-// children first; a procedure may call DestroyWindow again meanwhile.
-void DestroyWindowTree(HWND window) {
-    Window *found = LookUpWindow(window);
-    if (!found || found->destroying) return;
-    std::vector<HWND> doomed = WindowAndDescendants(window);
-    for (HWND handle : doomed) {
-        if (Window *w = LookUpWindow(handle)) w->destroying = true;
-    }
-    for (HWND handle : doomed) {
-        if (LookUpWindow(handle)) CallProcedure(handle, WM_DESTROY, 0, 0);
-    }
-    for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) {
-        if (LookUpWindow(*it)) CallProcedure(*it, WM_NCDESTROY, 0, 0);
-    }
-    for (HWND handle : doomed) {
-        ForgetWindowTimers(handle);
-        DropPostedMessages(handle);
-    }
-    sim::DestroySimWindow(window);
-}
-
-}  // namespace winsim
 
 // ---- CreateWindowExW ----
 // A window of another window's thread is not a child here: an owner given
@@ -265,68 +307,6 @@ WINSIM_API LRESULT WINAPI DefWindowProcW(HWND window, UINT message, WPARAM wPara
 // A window's data words (user data, styles, procedure, the class's extra
 // bytes) and its layered-window attributes.
 
-namespace {
-
-// The word at `index`; false (with the last error set) for an index the
-// window has no word at.
-bool ReadWord(Window &window, int index, LONG_PTR *value) {
-    switch (index) {
-        case GWLP_USERDATA:
-            *value = window.userData;
-            return true;
-        case GWLP_WNDPROC:
-            *value = reinterpret_cast<LONG_PTR>(window.procedure);
-            return true;
-        case GWLP_HINSTANCE:
-            *value = reinterpret_cast<LONG_PTR>(window.instance);
-            return true;
-        case GWLP_ID:
-            *value = window.id;
-            return true;
-        case GWL_STYLE:
-            *value = static_cast<LONG>(window.style);
-            return true;
-        case GWL_EXSTYLE:
-            *value = static_cast<LONG>(window.exStyle);
-            return true;
-        default:
-            break;
-    }
-    if (index < 0 || static_cast<size_t>(index) + sizeof(LONG_PTR) > window.extraBytes.size()) {
-        SetLastError(ERROR_INVALID_INDEX);
-        return false;
-    }
-    std::memcpy(value, window.extraBytes.data() + index, sizeof(LONG_PTR));
-    return true;
-}
-
-void WriteWord(Window &window, int index, LONG_PTR value) {
-    switch (index) {
-        case GWLP_USERDATA:
-            window.userData = value;
-            return;
-        case GWLP_WNDPROC:
-            window.procedure = reinterpret_cast<WNDPROC>(value);
-            return;
-        case GWLP_HINSTANCE:
-            window.instance = reinterpret_cast<HINSTANCE>(value);
-            return;
-        case GWLP_ID:
-            window.id = value;
-            return;
-        case GWL_STYLE:
-            window.style = static_cast<DWORD>(value);
-            return;
-        case GWL_EXSTYLE:
-            window.exStyle = static_cast<DWORD>(value);
-            return;
-        default:
-            std::memcpy(window.extraBytes.data() + index, &value, sizeof(LONG_PTR));
-    }
-}
-
-}  // namespace
-
 WINSIM_API LONG_PTR WINAPI GetWindowLongPtrW(HWND window, int index) {
     if (sim::ShouldFail("GetWindowLongPtrW")) return 0;
     Window *found = WindowOrError(window);
@@ -381,3 +361,11 @@ WINSIM_API BOOL WINAPI GetLayeredWindowAttributes(HWND window, COLORREF *key, BY
     if (flags) *flags = found->layeredFlags;
     return TRUE;
 }
+
+namespace sim {
+
+int RegisteredClassCount() {
+    return static_cast<int>(Classes().classes.size());
+}
+
+}  // namespace sim

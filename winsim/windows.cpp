@@ -1,8 +1,8 @@
 // The window table as other programs and the program see it: windows
 // others own, the console window, what can be asked about a window, where
-// it is and what of it shows, enumeration, monitors, and calls whose
-// effect is only seen on the screen (recorded for tests), the keyboard and
-// sounds.
+// it is and what of it shows, and enumeration. The monitors, the calls
+// only seen on the screen, the keyboard and sounds are in
+// windows_desktop.cpp; windows the program makes in window_procedures.cpp.
 #include <map>
 
 #include "console_state.h"
@@ -11,12 +11,8 @@
 #include "text_conversions.h"
 #include "windows_state.h"
 
-#include <algorithm>
-
 using namespace winsim;
 
-// The window table: windows other programs own, the console window, and
-// the test side that builds them.
 namespace winsim {
 
 namespace {
@@ -26,20 +22,62 @@ struct WindowTable {
     DWORD windowsCreated = 0;
     HWND foreground = nullptr;
     bool foregroundSet = false;
-    std::vector<RECT> monitors = {{0, 0, 1920, 1080}};
-    std::vector<sim::RedrawRecord> redraws;
-    std::vector<sim::MessageBoxRecord> messageBoxes;
-
-    bool heldKeys[256] = {};
-    std::vector<sim::SoundRecord> sounds;
 };
 
 WindowTable &Table() {
     return AreaState<WindowTable>();
 }
 
+// Odd, like monitor handles, so that it never equals a window of the table.
+const HWND kDesktop = reinterpret_cast<HWND>(0x00010003u);
+
+// The screen position of a window's client area; the desktop's (and no
+// window's) is the screen's origin.
+bool ClientOrigin(HWND window, POINT *origin) {
+    *origin = {0, 0};
+    if (!window || window == kDesktop) return true;
+    Window *found = WindowOrError(window);
+    if (!found) return false;
+    *origin = {found->rect.left + found->clientInset.left, found->rect.top + found->clientInset.top};
+    return true;
+}
+
+int BarIndex(LONG object) {
+    return object == OBJID_HSCROLL ? 0 : object == OBJID_VSCROLL ? 1 : -1;
+}
+
+std::vector<HWND> TopLevelWindows() {
+    std::vector<HWND> list;
+    const auto &windows = Table().windows;
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        if (!it->second.parent) list.push_back(it->second.handle);
+    }
+    return list;
+}
+
+// Each child, then its own descendants, then the next child.
+void AppendDescendants(HWND parent, std::vector<HWND> &list) {
+    for (const auto &entry : Table().windows) {
+        if (entry.second.parent != parent) continue;
+        list.push_back(entry.second.handle);
+        AppendDescendants(entry.second.handle, list);
+    }
+}
+
+// The list is taken before the first callback: windows created during the
+// enumeration are not visited, destroyed ones are skipped.
+BOOL Visit(const std::vector<HWND> &list, WNDENUMPROC proc, LPARAM param) {
+    for (HWND window : list) {
+        if (!LookUpWindow(window)) continue;
+        if (!proc(window, param)) return FALSE;
+    }
+    return TRUE;
+}
+
 }  // namespace
 
+// The window table: windows other programs own, the console window, and
+// the test side that builds them.
 void ResetWindows() {
     Table() = WindowTable();
 }
@@ -86,75 +124,14 @@ bool IsVisibleWithAncestors(const Window &window) {
     return true;
 }
 
+HWND RootWindow(HWND window) {
+    Window *found = LookUpWindow(window);
+    if (!found) return nullptr;
+    while (found->parent && LookUpWindow(found->parent)) found = LookUpWindow(found->parent);
+    return found->handle;
+}
+
 }  // namespace winsim
-
-namespace sim {
-
-HWND CreateSimWindow(const WindowSpec &spec) {
-    WindowTable &table = Table();
-    if (spec.parent && !LookUpWindow(spec.parent)) return nullptr;
-    // Window handles stay below 2^32: programs pass them around as 32-bit numbers.
-    uintptr_t value = 0x00010010u + 2u * table.windowsCreated++;
-    Window window;
-    window.handle = reinterpret_cast<HWND>(value);
-    window.className = spec.className;
-    window.title = spec.title;
-    window.parent = spec.parent;
-    // Windows gives an owned window WS_POPUP's answers (GetParent names the owner).
-    window.owner = spec.parent ? nullptr : spec.owner;
-    if (window.owner) window.style = WS_POPUP;
-    window.processId = spec.processId ? spec.processId : CurrentProcessId();
-    window.visible = spec.visible;
-    window.rect = spec.rect;
-    table.windows[value] = window;
-    return window.handle;
-}
-
-void DestroySimWindow(HWND window) {
-    WindowTable &table = Table();
-    if (!LookUpWindow(window)) return;
-    std::vector<HWND> doomed = {window};
-    for (size_t i = 0; i < doomed.size(); ++i) {
-        for (const auto &entry : table.windows) {
-            if (entry.second.parent == doomed[i]) doomed.push_back(entry.second.handle);
-        }
-    }
-    for (HWND handle : doomed) {
-        table.windows.erase(reinterpret_cast<uintptr_t>(handle));
-        if (ConsoleWindow() == handle) SetConsoleWindow(nullptr);
-        if (table.foreground == handle) table.foreground = nullptr;
-    }
-}
-
-void FollowConsoleTitle(HWND window, DWORD delayMs) {
-    Window *w = LookUpWindow(window);
-    if (!w) return;
-    w->title = WindowTitle(*w);
-    w->follows = true;
-    w->followDelay = delayMs;
-    w->followFrom = ConsoleTitleChangeCount();
-}
-
-void SetForegroundWindowForTest(HWND window) {
-    Table().foreground = window;
-    Table().foregroundSet = true;
-}
-
-void SetConsoleWindowForTest(HWND window) {
-    // The window that stops being the console keeps the caption it showed.
-    if (Window *old = LookUpWindow(ConsoleWindow())) old->title = CurrentConsoleTitle();
-    SetConsoleWindow(window);
-}
-
-std::vector<RedrawRecord> Redraws() {
-    return Table().redraws;
-}
-
-std::vector<MessageBoxRecord> MessageBoxes() {
-    return Table().messageBoxes;
-}
-
-}  // namespace sim
 
 // What a program can ask about a window: class, caption, owner, parent,
 // visibility and place; and changing the caption.
@@ -211,24 +188,6 @@ WINSIM_API BOOL WINAPI IsWindowVisible(HWND window) {
     Window *found = LookUpWindow(window);
     return found && IsVisibleWithAncestors(*found) ? TRUE : FALSE;
 }
-
-namespace {
-
-// Odd, like monitor handles, so that it never equals a window of the table.
-const HWND kDesktop = reinterpret_cast<HWND>(0x00010003u);
-
-}  // namespace
-
-namespace winsim {
-
-HWND RootWindow(HWND window) {
-    Window *found = LookUpWindow(window);
-    if (!found) return nullptr;
-    while (found->parent && LookUpWindow(found->parent)) found = LookUpWindow(found->parent);
-    return found->handle;
-}
-
-}  // namespace winsim
 
 // ---- GetParent ----
 // A child's parent, a pop-up's owner, and nothing for any other top-level
@@ -292,25 +251,6 @@ WINSIM_API BOOL WINAPI GetWindowRect(HWND window, LPRECT rect) {
 // Where windows are and what of them shows: moving, sizing, showing, the
 // client area and its mapping to the screen, scroll bars, the desktop and
 // its work area.
-
-namespace {
-
-// The screen position of a window's client area; the desktop's (and no
-// window's) is the screen's origin.
-bool ClientOrigin(HWND window, POINT *origin) {
-    *origin = {0, 0};
-    if (!window || window == kDesktop) return true;
-    Window *found = WindowOrError(window);
-    if (!found) return false;
-    *origin = {found->rect.left + found->clientInset.left, found->rect.top + found->clientInset.top};
-    return true;
-}
-
-int BarIndex(LONG object) {
-    return object == OBJID_HSCROLL ? 0 : object == OBJID_VSCROLL ? 1 : -1;
-}
-
-}  // namespace
 
 // ---- SetWindowPos ----
 // Topmost is kept as the window's style; the enumeration order stays the
@@ -383,25 +323,6 @@ WINSIM_API HWND WINAPI GetDesktopWindow(void) {
     return kDesktop;
 }
 
-// ---- SystemParametersInfoW ----
-// Only the work area is known.
-WINSIM_API BOOL WINAPI SystemParametersInfoW(UINT action, UINT uiParam, PVOID pvParam, UINT winIni) {
-    (void)uiParam;
-    (void)winIni;
-    if (sim::ShouldFail("SystemParametersInfoW")) return FALSE;
-    if (action != SPI_GETWORKAREA || !pvParam) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    RECT area = {0, 0, 0, 0};
-    if (!PrimaryWorkArea(&area)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    *static_cast<RECT *>(pvParam) = area;
-    return TRUE;
-}
-
 // ---- GetScrollBarInfo ----
 // A bar the window does not show reports itself invisible.
 WINSIM_API BOOL WINAPI GetScrollBarInfo(HWND window, LONG object, PSCROLLBARINFO info) {
@@ -421,56 +342,8 @@ WINSIM_API BOOL WINAPI GetScrollBarInfo(HWND window, LONG object, PSCROLLBARINFO
     return TRUE;
 }
 
-namespace sim {
-
-void SetClientInset(HWND window, RECT inset) {
-    if (Window *found = LookUpWindow(window)) found->clientInset = inset;
-}
-
-void SetScrollBar(HWND window, LONG bar, bool visible, int lineButton) {
-    Window *found = LookUpWindow(window);
-    int index = BarIndex(bar);
-    if (!found || index < 0) return;
-    found->scrollBarVisible[index] = visible;
-    found->scrollLineButton[index] = lineButton;
-}
-
-}  // namespace sim
-
 // Window enumeration in Z order: top-level windows newest first (a new
 // window opens on top), children in creation order, descendants depth first.
-
-namespace {
-
-std::vector<HWND> TopLevelWindows() {
-    std::vector<HWND> list;
-    const auto &windows = Table().windows;
-    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
-        if (!it->second.parent) list.push_back(it->second.handle);
-    }
-    return list;
-}
-
-// Each child, then its own descendants, then the next child.
-void AppendDescendants(HWND parent, std::vector<HWND> &list) {
-    for (const auto &entry : Table().windows) {
-        if (entry.second.parent != parent) continue;
-        list.push_back(entry.second.handle);
-        AppendDescendants(entry.second.handle, list);
-    }
-}
-
-// The list is taken before the first callback: windows created during the
-// enumeration are not visited, destroyed ones are skipped.
-BOOL Visit(const std::vector<HWND> &list, WNDENUMPROC proc, LPARAM param) {
-    for (HWND window : list) {
-        if (!LookUpWindow(window)) continue;
-        if (!proc(window, param)) return FALSE;
-    }
-    return TRUE;
-}
-
-}  // namespace
 
 WINSIM_API BOOL WINAPI EnumWindows(WNDENUMPROC proc, LPARAM param) {
     if (sim::ShouldFail("EnumWindows")) return FALSE;
@@ -506,191 +379,80 @@ WINSIM_API BOOL WINAPI EnumChildWindows(HWND parent, WNDENUMPROC proc, LPARAM pa
     return Visit(list, proc, param);
 }
 
-// Monitors: which screen holds a window, and each screen's work area (the
-// screen less a 40-pixel taskbar along its bottom edge).
-
-namespace {
-
-const LONG kTaskbarHeight = 40;
-
-// Odd values, so that a monitor handle never equals a window handle.
-HMONITOR MonitorHandle(size_t index) {
-    return reinterpret_cast<HMONITOR>(0x00010001u + 2u * index);
-}
-
-long long Overlap(const RECT &a, const RECT &b) {
-    long long width = static_cast<long long>(std::min(a.right, b.right)) - std::max(a.left, b.left);
-    long long height = static_cast<long long>(std::min(a.bottom, b.bottom)) - std::max(a.top, b.top);
-    return width > 0 && height > 0 ? width * height : 0;
-}
-
-long long Gap(LONG lowA, LONG highA, LONG lowB, LONG highB) {
-    if (highA <= lowB) return static_cast<long long>(lowB) - highA;
-    if (highB <= lowA) return static_cast<long long>(lowA) - highB;
-    return 0;
-}
-
-long long Distance(const RECT &a, const RECT &b) {
-    long long dx = Gap(a.left, a.right, b.left, b.right);
-    long long dy = Gap(a.top, a.bottom, b.top, b.bottom);
-    return dx * dx + dy * dy;
-}
-
-}  // namespace
-
-// ---- MonitorFromWindow ----
-// The monitor sharing most area with the window; a window on no monitor
-// gets null, the primary or the nearest one as the flags ask.
-WINSIM_API HMONITOR WINAPI MonitorFromWindow(HWND window, DWORD flags) {
-    if (sim::ShouldFail("MonitorFromWindow")) return nullptr;
-    const std::vector<RECT> &monitors = Table().monitors;
-    Window *found = LookUpWindow(window);
-    if (found) {
-        size_t best = monitors.size();
-        long long bestArea = 0;
-        for (size_t i = 0; i < monitors.size(); ++i) {
-            long long area = Overlap(found->rect, monitors[i]);
-            if (area > bestArea) {
-                best = i;
-                bestArea = area;
-            }
-        }
-        if (best < monitors.size()) return MonitorHandle(best);
-    }
-    if (monitors.empty() || flags == MONITOR_DEFAULTTONULL) return nullptr;
-    if (flags != MONITOR_DEFAULTTONEAREST || !found) return MonitorHandle(0);
-    size_t nearest = 0;
-    for (size_t i = 1; i < monitors.size(); ++i) {
-        if (Distance(found->rect, monitors[i]) < Distance(found->rect, monitors[nearest])) nearest = i;
-    }
-    return MonitorHandle(nearest);
-}
-
-WINSIM_API BOOL WINAPI GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info) {
-    if (sim::ShouldFail("GetMonitorInfoW")) return FALSE;
-    const std::vector<RECT> &monitors = Table().monitors;
-    size_t index = monitors.size();
-    for (size_t i = 0; i < monitors.size(); ++i) {
-        if (MonitorHandle(i) == monitor) index = i;
-    }
-    if (index == monitors.size()) {
-        SetLastError(ERROR_INVALID_MONITOR_HANDLE);
-        return FALSE;
-    }
-    // MONITORINFO, or MONITORINFOEXW with the device name after it.
-    if (!info || (info->cbSize != sizeof(MONITORINFO) && info->cbSize != sizeof(MONITORINFO) + 32 * sizeof(WCHAR))) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    info->rcMonitor = monitors[index];
-    info->rcWork = monitors[index];
-    info->rcWork.bottom -= kTaskbarHeight;
-    info->dwFlags = index == 0 ? MONITORINFOF_PRIMARY : 0;
-    return TRUE;
-}
-
-namespace sim {
-
-void SetMonitors(const std::vector<RECT> &screens) {
-    Table().monitors = screens;
-}
-
-}  // namespace sim
-
-namespace winsim {
-
-bool PrimaryMonitor(RECT *screen) {
-    const std::vector<RECT> &monitors = Table().monitors;
-    if (monitors.empty()) return false;
-    *screen = monitors[0];
-    return true;
-}
-
-bool PrimaryWorkArea(RECT *area) {
-    const std::vector<RECT> &monitors = Table().monitors;
-    if (monitors.empty()) return false;
-    *area = monitors[0];
-    area->bottom -= kTaskbarHeight;
-    return true;
-}
-
-}  // namespace winsim
-
-// Calls whose effect is only seen on the screen: the foreground window,
-// repaints and message boxes, recorded for tests.
-
+// The foreground window: the console's, unless a test chose another.
 WINSIM_API HWND WINAPI GetForegroundWindow(void) {
     if (sim::ShouldFail("GetForegroundWindow")) return nullptr;
     return Table().foregroundSet ? Table().foreground : ConsoleWindow();
 }
 
-WINSIM_API BOOL WINAPI RedrawWindow(HWND window, const RECT *update, void *region, UINT flags) {
-    (void)update;
-    (void)region;
-    if (sim::ShouldFail("RedrawWindow")) return FALSE;
-    if (window && !LookUpWindow(window)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
-    Table().redraws.push_back({window, flags});
-    return TRUE;
-}
-
-// ---- MessageBoxW ----
-// The user always answers with the first button.
-WINSIM_API int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
-    if (sim::ShouldFail("MessageBoxW")) return 0;
-    if (owner && !LookUpWindow(owner)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
-    // Windows captions a box without a caption "Error".
-    Table().messageBoxes.push_back({owner, Str(text), caption ? Str(caption) : std::u16string(u"Error"), type});
-    return IDOK;
-}
-
-// The keyboard as GetAsyncKeyState sees it: a set of keys a test holds down.
-
-// ---- GetAsyncKeyState ----
-// A held key has the top bit set. The low bit ("pressed since the last
-// call") is unreliable on Windows and never set here.
-WINSIM_API SHORT WINAPI GetAsyncKeyState(int virtualKey) {
-    if (sim::ShouldFail("GetAsyncKeyState")) return 0;
-    if (virtualKey < 0 || virtualKey > 255) return 0;
-    return Table().heldKeys[virtualKey] ? static_cast<SHORT>(0x8000) : 0;
-}
-
 namespace sim {
 
-void SetKeyHeld(int virtualKey, bool held) {
-    if (virtualKey >= 0 && virtualKey <= 255) Table().heldKeys[virtualKey] = held;
+HWND CreateSimWindow(const WindowSpec &spec) {
+    WindowTable &table = Table();
+    if (spec.parent && !LookUpWindow(spec.parent)) return nullptr;
+    // Window handles stay below 2^32: programs pass them around as 32-bit numbers.
+    uintptr_t value = 0x00010010u + 2u * table.windowsCreated++;
+    Window window;
+    window.handle = reinterpret_cast<HWND>(value);
+    window.className = spec.className;
+    window.title = spec.title;
+    window.parent = spec.parent;
+    // Windows gives an owned window WS_POPUP's answers (GetParent names the owner).
+    window.owner = spec.parent ? nullptr : spec.owner;
+    if (window.owner) window.style = WS_POPUP;
+    window.processId = spec.processId ? spec.processId : CurrentProcessId();
+    window.visible = spec.visible;
+    window.rect = spec.rect;
+    table.windows[value] = window;
+    return window.handle;
 }
 
-void ReleaseAllKeys() {
-    for (bool &held : Table().heldKeys) held = false;
+void DestroySimWindow(HWND window) {
+    WindowTable &table = Table();
+    if (!LookUpWindow(window)) return;
+    std::vector<HWND> doomed = {window};
+    for (size_t i = 0; i < doomed.size(); ++i) {
+        for (const auto &entry : table.windows) {
+            if (entry.second.parent == doomed[i]) doomed.push_back(entry.second.handle);
+        }
+    }
+    for (HWND handle : doomed) {
+        table.windows.erase(reinterpret_cast<uintptr_t>(handle));
+        if (ConsoleWindow() == handle) SetConsoleWindow(nullptr);
+        if (table.foreground == handle) table.foreground = nullptr;
+    }
 }
 
-}  // namespace sim
-
-// Sounds are recorded, never played.
-
-// ---- PlaySoundW ----
-// With SND_ALIAS_ID the "name" is a system sound's identifier.
-WINSIM_API BOOL WINAPI PlaySoundW(LPCWSTR sound, HMODULE module, DWORD flags) {
-    if (sim::ShouldFail("PlaySoundW")) return FALSE;
-    sim::SoundRecord record;
-    record.sound = reinterpret_cast<ULONG_PTR>(sound);
-    if (sound && (flags & SND_ALIAS_ID) != SND_ALIAS_ID) record.name = Str(sound);
-    record.module = module;
-    record.flags = flags;
-    Table().sounds.push_back(record);
-    return TRUE;
+void FollowConsoleTitle(HWND window, DWORD delayMs) {
+    Window *w = LookUpWindow(window);
+    if (!w) return;
+    w->title = WindowTitle(*w);
+    w->follows = true;
+    w->followDelay = delayMs;
+    w->followFrom = ConsoleTitleChangeCount();
 }
 
-namespace sim {
+void SetForegroundWindowForTest(HWND window) {
+    Table().foreground = window;
+    Table().foregroundSet = true;
+}
 
-std::vector<SoundRecord> Sounds() {
-    return Table().sounds;
+void SetConsoleWindowForTest(HWND window) {
+    // The window that stops being the console keeps the caption it showed.
+    if (Window *old = LookUpWindow(ConsoleWindow())) old->title = CurrentConsoleTitle();
+    SetConsoleWindow(window);
+}
+
+void SetClientInset(HWND window, RECT inset) {
+    if (Window *found = LookUpWindow(window)) found->clientInset = inset;
+}
+
+void SetScrollBar(HWND window, LONG bar, bool visible, int lineButton) {
+    Window *found = LookUpWindow(window);
+    int index = BarIndex(bar);
+    if (!found || index < 0) return;
+    found->scrollBarVisible[index] = visible;
+    found->scrollLineButton[index] = lineButton;
 }
 
 }  // namespace sim
