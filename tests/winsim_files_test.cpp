@@ -1,3 +1,7 @@
+// Linux-only: files made, linked and inspected from the Linux side, handle
+// and view counts, standard streams as the simulation redirects them, and
+// injected faults. Opening, sharing, deleting, moving, replacing and
+// searching are shared cases (win32/files_test.cpp, win32/find_test.cpp).
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>

@@ -1,3 +1,8 @@
+// Linux-only: the process tree, environment, system messages, code pages
+// and faults as the simulation sets them up, modules it names and loads from
+// Linux, and the clipboard as another program fills it. Module look-ups and
+// the clipboard's rules are shared cases (win32/modules_test.cpp,
+// win32/clipboard_test.cpp).
 #include <dlfcn.h>
 
 #include "winsim_fixture.h"

@@ -8,6 +8,9 @@ TRANSCRIPT_WORK=$(mktemp -d)
 trap 'rm -rf "$TRANSCRIPT_WORK"' EXIT
 . "$(cd "$2" && pwd)/wine.bash"
 
+# The window cases need windows: Wine's null display driver, for this run.
+null_display on
+trap 'null_display off; rm -rf "$TRANSCRIPT_WORK"' EXIT
 report=$TRANSCRIPT_WORK/win32.xml
 run_wine "$TRANSCRIPT_WORK/out" "$TRANSCRIPT_WORK/err" "$TRANSCRIPT_WORK/rc" \
   "$bin/win32_tests.exe" "--gtest_output=xml:Z:${report//\//\\}"
