@@ -294,7 +294,9 @@ TEST_F(HandleInformationTest, RenamingDeletingAndAttributesThroughAHandle) {
     CloseHandle(reader);
     HANDLE file = Open(TEXT("f.txt"), GENERIC_READ | GENERIC_WRITE | DELETE, OPEN_EXISTING, 0);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    EXPECT_TRUE(Refused(Open(TEXT("f.txt"), DELETE, OPEN_EXISTING, all)));  // nobody else may rename it meanwhile
+    EXPECT_TRUE(
+        Refused(FRESH(Open(TEXT("f.txt"), DELETE, OPEN_EXISTING, all))));  // nobody else may rename it meanwhile
+    EXPECT_ERROR(ERROR_SHARING_VIOLATION);
     // A record shorter than its structure is refused as the length
     // mismatch it is; Wine's SetFileInformationByHandle reads the name's
     // length from the record whatever size it was given (kernelbase's

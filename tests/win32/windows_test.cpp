@@ -114,7 +114,8 @@ TEST_F(WindowsTest, TimersAreSetAndKilledByTheirIds) {
     EXPECT_EQ(SetTimer(window, 2, 40, nullptr), 2u);
     EXPECT_EQ(SetTimer(window, 1, 50, nullptr), 1u);
     EXPECT_TRUE(KillTimer(window, 1));
-    EXPECT_FALSE(KillTimer(window, 1));
+    EXPECT_FALSE(FRESH(KillTimer(window, 1)));
+    EXPECT_ERROR(ERROR_INVALID_PARAMETER);
     EXPECT_TRUE(KillTimer(window, 2));
     UINT_PTR own = SetTimer(nullptr, 0, 100, nullptr);  // no window: the system picks the id
     EXPECT_NE(own, 0u);
