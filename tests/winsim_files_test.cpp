@@ -305,7 +305,8 @@ std::u16string Wide(const std::string &ascii) {
 TEST_F(FilesTest, LinksAndFinalNames) {
     std::ofstream(dir_ + "/target.txt") << "t";
     ASSERT_EQ(symlink((dir_ + "/target.txt").c_str(), (dir_ + "/link.txt").c_str()), 0);
-    EXPECT_EQ(GetFileAttributesW(Path("link.txt").c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT));
+    EXPECT_EQ(GetFileAttributesW(Path("link.txt").c_str()),
+              static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_ARCHIVE));
     EXPECT_EQ(Open("link.txt", GENERIC_READ, CREATE_NEW), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
     HANDLE file = Open("link.txt", GENERIC_READ, OPEN_EXISTING);

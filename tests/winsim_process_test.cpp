@@ -2,7 +2,8 @@
 // and faults as the simulation sets them up, modules it names and loads from
 // Linux, and the clipboard as another program fills it. Module look-ups and
 // the clipboard's rules are shared cases (win32/modules_test.cpp,
-// win32/clipboard_test.cpp).
+// win32/clipboard_test.cpp). The conversions between UTF-16 and UTF-8 here
+// follow Windows' rules but are not shared yet.
 #include <dlfcn.h>
 
 #include "winsim_fixture.h"

@@ -65,9 +65,7 @@ TEST_F(FilesTest, DispositionsCreateOpenAndRefuse) {
 
 TEST_F(FilesTest, AttributesTellFilesFromFoldersAndMissingFromUnreachable) {
     Make(TEXT("f.txt"), "x");
-    DWORD file = GetFileAttributesW(Path(TEXT("f.txt")).c_str());
-    EXPECT_NE(file, INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(file & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY), 0u);
+    EXPECT_EQ(GetFileAttributesW(Path(TEXT("f.txt")).c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE));
     EXPECT_EQ(GetFileAttributesW(Path(TEXT("")).c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
     EXPECT_EQ(FRESH(GetFileAttributesW(Path(TEXT("nope.txt")).c_str())), INVALID_FILE_ATTRIBUTES);
     EXPECT_ERROR(ERROR_FILE_NOT_FOUND);
@@ -155,7 +153,7 @@ TEST_F(FilesTest, ReadOnlyFilesAndReplaceFileW) {
     Make(TEXT("new.txt"), "new");
     WString ro = Path(TEXT("ro.txt")), fresh = Path(TEXT("new.txt"));
     ASSERT_TRUE(SetFileAttributesW(ro.c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_EQ(GetFileAttributesW(ro.c_str()) & ~FILE_ATTRIBUTE_ARCHIVE, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(GetFileAttributesW(ro.c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
     // Wine keeps read-only as the file's Unix write permission, which does
     // not stop root, whom these tests run as: opening for writing is
     // checked on winsim alone.
@@ -346,8 +344,8 @@ TEST_F(HandleInformationTest, RenamingDeletingAndAttributesThroughAHandle) {
         CloseHandle(reader);
     }
     ASSERT_TRUE(SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic));
-    EXPECT_EQ(GetFileAttributesW(Path(TEXT("h.txt")).c_str()) & ~FILE_ATTRIBUTE_ARCHIVE,
-              static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(GetFileAttributesW(Path(TEXT("h.txt")).c_str()),
+              static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
     BY_HANDLE_FILE_INFORMATION info = {};
     ASSERT_TRUE(GetFileInformationByHandle(file, &info));
     // Wine keeps no creation time a program sets (a Unix file system has no
