@@ -1,5 +1,5 @@
-// The registry's tree of keys with typed values, shared by the calls that
-// open and change keys and by the text file vhost keeps them in.
+// The registry's tree of keys with typed values, shared by the calls on
+// keys, the calls on values and the text file vhost keeps them in.
 #pragma once
 
 #include <windows.h>
@@ -38,5 +38,17 @@ std::u16string FoldName(const std::u16string &name);
 bool SplitKeyPath(const std::u16string &path, std::vector<std::u16string> *names);
 // Removes `key` from its parent and marks it and everything below deleted.
 void RemoveKey(RegKey *key);
+// The value `name` of `key`, names compared as the registry compares them.
+RegValue *FindValue(RegKey *key, const std::u16string &name);
+// The key at `path` below a predefined root, or null; CreatePath makes the
+// keys that are missing.
+RegKey *FindPath(HKEY root, const std::u16string &path);
+RegKey *CreatePath(HKEY root, const std::u16string &path);
+
+// registry.cpp: what the calls share
+// An injected failure of the named call: its error, or 0 for none.
+LSTATUS InjectedRegistryError(const char *function);
+// The key behind an open or predefined handle, if the handle carries `right`.
+LSTATUS KeyWithRight(HKEY handle, REGSAM right, RegKey **key);
 
 }  // namespace winsim

@@ -50,7 +50,7 @@ bool IsVisibleWithAncestors(const Window &window);
 // The top-level window a window lies in (itself when it is top-level).
 HWND RootWindow(HWND window);
 
-// windows.cpp: the primary screen and its work area; false without screens
+// windows_desktop.cpp: the primary screen and its work area; false without screens
 bool PrimaryMonitor(RECT *screen);
 bool PrimaryWorkArea(RECT *area);
 // windows.cpp: every window, in creation order
