@@ -1,3 +1,5 @@
+// Linux-only: a pseudo console's terminal as the simulation plays it (its
+// palette and profile, the VT log).
 #include "winsim_fixture.h"
 
 namespace {

@@ -1,3 +1,7 @@
+// Linux-only: the windows of other programs and console front ends as the
+// simulation stages them (sim::CreateSimWindow, sim::SetupFrontEnd), and the
+// recorded boxes and repaints. Windows the program makes itself are shared
+// cases (win32/windows_test.cpp).
 #include <cstdio>
 
 #include "winsim_fixture.h"

@@ -28,6 +28,10 @@ have_file /usr/include/rapidjson/document.h || need+=(rapidjson-dev)
 have_cmd dpkg-source || need+=(dpkg-dev)
 have_file /usr/share/keyrings/debian-archive-keyring.gpg || need+=(debian-archive-keyring)
 have_cmd x86_64-w64-mingw32-gcc || need+=(gcc-mingw-w64-x86-64)
+# The shared Win32 cases under Wine: GoogleTest's sources, built with
+# MinGW's posix thread model (tests/win32/CMakeLists.txt).
+have_file /usr/src/googletest/googletest/src/gtest-all.cc || need+=(googletest)
+have_cmd x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64-posix)
 
 if [ ${#need[@]} -eq 0 ]; then
   exit 0

@@ -236,6 +236,11 @@ DWORD KeptAttributes(const std::string &path) {
     return kept ? kept->attributes : 0;
 }
 
+void KeepAttributes(const std::string &path, DWORD attributes) {
+    FileKey key;
+    if (KeyOf(AT_FDCWD, path.c_str(), 0, &key)) State().files[key].attributes = attributes & kKeptAttributes;
+}
+
 }  // namespace winsim
 
 // ---- SetFileInformationByHandle ----

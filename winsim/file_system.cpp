@@ -213,6 +213,9 @@ WINSIM_API DWORD WINAPI GetFileAttributesW(LPCWSTR name) {
         if (stat(path.c_str(), &st) != 0) return attributes;
     }
     if (S_ISDIR(st.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
+    // A file is marked for archiving when written, as the handle and the
+    // directory search report it.
+    if (S_ISREG(st.st_mode)) attributes |= FILE_ATTRIBUTE_ARCHIVE;
     if (S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) attributes |= FILE_ATTRIBUTE_READONLY;
     attributes |= KeptAttributes(path);
     return attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;

@@ -10,6 +10,25 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 WINE=$(command -v wine64 || true)
 [ -n "$WINE" ] || WINE=/usr/lib/wine/wine64
 [ -x "$WINE" ] || WINE=$(command -v wine)
+WINESERVER=$(command -v wineserver || echo "${WINE%/*}/wineserver")
+
+# Wine's reg, quietly.
+wine_reg() {
+  script -qec "$(printf '%q ' "$WINE" reg "$@") >/dev/null 2>&1" /dev/null >/dev/null </dev/null || true
+}
+
+# Without a display Wine makes no window at all. `null_display on` puts the
+# prefix on Wine's null display driver (windows that are made but never
+# drawn) for the cases that need windows; `null_display off` gives it its
+# own driver back.
+null_display() {
+  if [ "$1" = on ]; then
+    wine_reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
+  else
+    wine_reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f
+  fi
+  "$WINESERVER" -k || true
+}
 
 # Once in a long while Wine starts a program without the console its
 # terminal should give it, and the plugin rightly refuses to load ("Can't

@@ -111,9 +111,6 @@ VHOST_RUNNER=run_wine_without_palette EXPECTED=$WINE_EXPECTED expect_run wine_wr
 # registry file of its own on Windows, so the cases run without --registry
 # and the prefix's keys are removed before and after, leaving the next run
 # (and other tests) nothing saved.
-wine_reg() {
-  script -qec "$(printf '%q ' "$WINE" reg "$@") >/dev/null 2>&1" /dev/null >/dev/null </dev/null || true
-}
 forget_saved_settings() {
   local root
   for root in "$@"; do
@@ -168,10 +165,8 @@ expect_run hotkey_survives "${quiet[@]}" -c "key 0x1002C alt" -c "wait 100" -c "
 # bringing the dark scheme back, which needs the console to read back as
 # light (see above). Saving and restoring run with a dark theme on the dark
 # console, so that nothing is applied before a screen that marks a scheme.
-WINESERVER=$(command -v wineserver || echo "${WINE%/*}/wineserver")
 theme_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize'
-wine_reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
-"$WINESERVER" -k || true
+null_display on
 VHOST_RUNNER=run_wine_in_schemes expect_run theme_follow_options "${quiet[@]}" -c "vivanta /F:theme.ini /Q" \
   -c "theme dark" -c "vivanta /T:Y /Q" -c "theme light" -c "options" -c "vivanta /T:N /Q" -c "theme dark" -c "options"
 VHOST_RUNNER=run_wine
@@ -180,6 +175,5 @@ expect_run theme_save "${quiet[@]}" -c "theme dark" -c "vivanta /T:Y /S"
 expect_run theme_restore "${quiet[@]}" -c "vivanta /R" -c "vivanta /D"
 forget_saved_settings HKCU
 wine_reg delete "$theme_key" /v AppsUseLightTheme /f
-wine_reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f
-"$WINESERVER" -k || true
+null_display off
 transcripts_done
