@@ -251,9 +251,9 @@ WINSIM_API BOOL WINAPI SetConsoleCtrlHandler(PHANDLER_ROUTINE handler, BOOL add)
 
 // ---- MsgWaitForMultipleObjects ----
 // Console input handles are signalled while a record waits. Otherwise the
-// thread's messages run in virtual time up to the next that falls due, and
-// the wait reports them (WAIT_OBJECT_0 + count) with their handlers already
-// run, so the PeekMessageW loop that follows finds the queue empty. A wait
+// wait lasts, in virtual time, until the thread's next message falls due
+// and reports it (WAIT_OBJECT_0 + count), left in the queue for the
+// PeekMessageW loop that follows to take and dispatch. A wait
 // with no end and nothing due within sim::kIdleInputLimitMs of the last
 // input reports the input handle signalled: nothing is coming, and the read
 // that follows fails.
@@ -279,12 +279,11 @@ WINSIM_API DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE *han
     ULONGLONG due = 0;
     bool messages = (wakeMask & (QS_POSTMESSAGE | QS_TIMER | QS_SENDMESSAGE | QS_ALLPOSTMESSAGE)) != 0;
     if (messages && NextMessageDue(&due) && due <= limit) {
-        ProcessMessagesUntil(due > Now() ? due : Now());
-        if (input < count && ConsoleInputWaiting()) return WAIT_OBJECT_0 + input;
+        AdvanceClockTo(due);
         return WAIT_OBJECT_0 + count;
     }
     if (ms != INFINITE) {
-        ProcessMessagesUntil(limit);
+        AdvanceClockTo(limit);
         return WAIT_TIMEOUT;
     }
     return WAIT_OBJECT_0 + (input < count ? input : count);

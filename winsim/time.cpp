@@ -55,6 +55,8 @@ struct TimeState {
     std::deque<PostedMessage> posted;
     std::vector<sim::MessageRecord> messageLog;  // SendMessageW and PostMessageW calls
     std::vector<int> quitCodes;
+    bool quitPending = false;  // WM_QUIT waits behind the posted messages
+    int quitCode = 0;
 
     std::vector<Timer> timers;
     ULONGLONG timerOrder = 0;
@@ -65,11 +67,9 @@ TimeState &State() {
     return AreaState<TimeState>();
 }
 
-Timer *NextDueTimer(ULONGLONG until);
-
 // Messages other threads sent go to their windows before anything posted,
-// as GetMessage and PeekMessage take them; a window gone meanwhile never
-// sees its message.
+// whatever the filter, as GetMessage and PeekMessage take them; a window
+// gone meanwhile never sees its message.
 void DispatchIncomingMessages() {
     std::deque<IncomingMessage> &incoming = State().incoming;
     while (!incoming.empty()) {
@@ -79,33 +79,43 @@ void DispatchIncomingMessages() {
     }
 }
 
-// Messages posted while dispatching are dispatched in the same pass.
-void DispatchPostedMessages() {
-    std::deque<PostedMessage> &posted = State().posted;
-    while (!posted.empty()) {
-        PostedMessage message = posted.front();
-        posted.pop_front();
-        // A message for the thread itself has no window procedure to go to.
-        if (message.window) CallProcedure(message.window, message.message, message.wParam, message.lParam);
+// What PeekMessageW's window and range ask for: no window, every message of
+// the thread; -1, those posted to the thread itself; a window, its own and
+// its children's. A range of 0 to 0 takes every message.
+struct Filter {
+    HWND window;
+    UINT first;
+    UINT last;
+};
+
+bool Matches(const Filter &filter, HWND window, UINT message) {
+    if ((filter.first || filter.last) && (message < filter.first || message > filter.last)) return false;
+    if (!filter.window) return true;
+    if (filter.window == reinterpret_cast<HWND>(-1)) return !window;
+    for (const Window *found = window ? LookUpWindow(window) : nullptr; found;
+         found = found->parent ? LookUpWindow(found->parent) : nullptr) {
+        if (found->handle == filter.window) return true;
     }
+    return false;
 }
 
-// Fires a timer that is due, re-arming it first so that the handler may
-// change or kill it.
-void FireTimer(Timer *timer) {
-    TimeState &state = State();
-    if (timer->due > state.now) state.now = timer->due;
-    timer->due = state.now + timer->elapse;
-    timer->order = ++state.timerOrder;
-    HWND window = timer->window;
-    UINT_PTR id = timer->id;
-    TIMERPROC proc = timer->proc;
-    DWORD tick = static_cast<DWORD>(state.now);
-    if (proc) {
-        proc(window, WM_TIMER, id, tick);
-    } else if (window) {
-        CallProcedure(window, WM_TIMER, id, 0);
+// The earliest timer due by `until` (and, given one, that the filter takes);
+// timers whose window has gone are dropped on the way.
+Timer *NextDueTimer(ULONGLONG until, const Filter *filter = nullptr) {
+    std::vector<Timer> &timers = State().timers;
+    Timer *next = nullptr;
+    for (size_t i = 0; i < timers.size();) {
+        if (timers[i].window && !LookUpWindow(timers[i].window)) {
+            timers.erase(timers.begin() + static_cast<long>(i));
+            next = nullptr;
+            i = 0;
+            continue;
+        }
+        Timer &timer = timers[i++];
+        if (timer.due > until || (filter && !Matches(*filter, timer.window, WM_TIMER))) continue;
+        if (!next || timer.due < next->due || (timer.due == next->due && timer.order < next->order)) next = &timer;
     }
+    return next;
 }
 
 // Runs the earliest action of another program due by `until` if it comes
@@ -128,6 +138,69 @@ bool RunLaterActionBefore(const Timer *timer, ULONGLONG until) {
     return true;
 }
 
+MSG MakeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    MSG made = {};
+    made.hwnd = window;
+    made.message = message;
+    made.wParam = wParam;
+    made.lParam = lParam;
+    made.time = static_cast<DWORD>(State().now);
+    return made;
+}
+
+// The next message the filter takes, in Windows' order: sent messages are
+// dispatched on the way, then posted ones come first, WM_QUIT once the
+// posted ones are gone, then a due timer's WM_TIMER (its procedure in
+// lParam). Taking a timer's message re-arms it, so that the handler may
+// change or kill it. What other programs do by now happens on the way.
+bool TakeMessage(MSG *taken, const Filter &filter, bool remove) {
+    TimeState &state = State();
+    for (;;) {
+        DispatchIncomingMessages();
+        for (auto it = state.posted.begin(); it != state.posted.end(); ++it) {
+            if (!Matches(filter, it->window, it->message)) continue;
+            *taken = MakeMessage(it->window, it->message, it->wParam, it->lParam);
+            if (remove) state.posted.erase(it);
+            return true;
+        }
+        if (state.quitPending && Matches(filter, nullptr, WM_QUIT)) {
+            *taken = MakeMessage(nullptr, WM_QUIT, static_cast<WPARAM>(state.quitCode), 0);
+            if (remove) state.quitPending = false;
+            return true;
+        }
+        if (RunLaterActionBefore(NextDueTimer(state.now), state.now)) continue;
+        Timer *timer = NextDueTimer(state.now, &filter);
+        if (!timer) return false;
+        *taken = MakeMessage(timer->window, WM_TIMER, timer->id, reinterpret_cast<LPARAM>(timer->proc));
+        if (remove) {
+            timer->due = state.now + timer->elapse;
+            timer->order = ++state.timerOrder;
+        }
+        return true;
+    }
+}
+
+// DispatchMessageW: a timer's message goes to the procedure it was set with,
+// but only to one a timer of this thread really has; anything else to the
+// window's procedure.
+LRESULT Dispatch(const MSG &message) {
+    if (message.message == WM_TIMER && message.lParam) {
+        TIMERPROC proc = reinterpret_cast<TIMERPROC>(message.lParam);
+        for (const Timer &timer : State().timers) {
+            if (timer.proc != proc) continue;
+            proc(message.hwnd, WM_TIMER, message.wParam, static_cast<DWORD>(State().now));
+            break;
+        }
+        return 0;
+    }
+    if (!message.hwnd) return 0;
+    if (!LookUpWindow(message.hwnd)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    return CallProcedure(message.hwnd, message.message, message.wParam, message.lParam);
+}
+
 // What a broadcast reaches: every top-level window, hidden ones included.
 std::vector<HWND> BroadcastTargets() {
     std::vector<HWND> targets;
@@ -144,25 +217,6 @@ Timer *FindTimer(HWND window, UINT_PTR id) {
     return nullptr;
 }
 
-// The earliest timer due by `until`; timers whose window has gone are
-// dropped on the way.
-Timer *NextDueTimer(ULONGLONG until) {
-    std::vector<Timer> &timers = State().timers;
-    Timer *next = nullptr;
-    for (size_t i = 0; i < timers.size();) {
-        if (timers[i].window && !LookUpWindow(timers[i].window)) {
-            timers.erase(timers.begin() + static_cast<long>(i));
-            next = nullptr;
-            i = 0;
-            continue;
-        }
-        Timer &timer = timers[i++];
-        if (timer.due > until) continue;
-        if (!next || timer.due < next->due || (timer.due == next->due && timer.order < next->order)) next = &timer;
-    }
-    return next;
-}
-
 }  // namespace
 
 // The virtual clock. Nothing waits on the real one: Sleep and RunFor move
@@ -177,7 +231,7 @@ ULONGLONG Now() {
 
 // Moves the clock without dispatching anything, as a thread that sleeps or
 // works without pumping messages; the timers that fell due meanwhile fire
-// (once each) at the next sim::RunFor, which lives with the message queue.
+// (once each) when messages are next taken.
 void AdvanceClock(ULONGLONG ms) {
     State().now += ms;
 }
@@ -196,7 +250,7 @@ void RunLater(DWORD ms, std::function<void()> action) {
 
 bool NextMessageDue(ULONGLONG *due) {
     TimeState &state = State();
-    if (!state.incoming.empty() || !state.posted.empty()) {
+    if (!state.incoming.empty() || !state.posted.empty() || state.quitPending) {
         *due = state.now;
         return true;
     }
@@ -214,16 +268,8 @@ bool NextMessageDue(ULONGLONG *due) {
     return found;
 }
 
-void ProcessMessagesUntil(ULONGLONG until) {
-    for (;;) {
-        DispatchIncomingMessages();
-        DispatchPostedMessages();
-        Timer *timer = NextDueTimer(until);
-        if (RunLaterActionBefore(timer, until)) continue;
-        if (!timer) break;
-        FireTimer(timer);
-    }
-    if (State().now < until) State().now = until;
+void AdvanceClockTo(ULONGLONG when) {
+    if (State().now < when) State().now = when;
 }
 
 void DropPostedMessages(HWND window) {
@@ -262,8 +308,8 @@ WINSIM_API ULONGLONG WINAPI GetTickCount64(void) {
 }
 
 // Messages: sent ones run the window procedure at once; posted ones wait in
-// the thread's queue until the message processing (sim::RunFor) dispatches
-// them, before the timers that fall due.
+// the thread's queue until the program's message loop (or sim::RunFor, the
+// host's) takes them, before the timers that fall due.
 
 WINSIM_API LRESULT WINAPI SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (sim::ShouldFail("SendMessageW")) return 0;
@@ -314,34 +360,25 @@ WINSIM_API BOOL WINAPI PostMessageW(HWND window, UINT message, WPARAM wParam, LP
 }
 
 // ---- PostQuitMessage ----
-// Would end the thread's message loop: recorded, since the loop is the
-// program's (or its host's) and winsim runs none of its own.
+// WM_QUIT comes once the posted messages are taken; the code is recorded
+// too, since the loop that would end is the program's (or its host's).
 WINSIM_API VOID WINAPI PostQuitMessage(int exitCode) {
     if (sim::ShouldFail("PostQuitMessage")) return;
     State().quitCodes.push_back(exitCode);
+    State().quitPending = true;
+    State().quitCode = exitCode;
 }
 
 // ---- PeekMessageW ----
-// What is due now is dispatched here, to window procedures and timer
-// procedures alike, so nothing is left to hand back: PM_REMOVE answers
-// FALSE once it has run. PM_NOREMOVE only tells whether something is due.
+// Nothing waits here: what is due on the clock now is handed back, and
+// the caller's DispatchMessageW runs it.
 WINSIM_API BOOL WINAPI PeekMessageW(LPMSG message, HWND window, UINT first, UINT last, UINT remove) {
-    (void)window;
-    (void)first;
-    (void)last;
     if (sim::ShouldFail("PeekMessageW")) return FALSE;
     if (!message) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    if (!(remove & PM_REMOVE)) {
-        ULONGLONG due = 0;
-        if (!NextMessageDue(&due) || due > State().now) return FALSE;
-        *message = MSG{};
-        return TRUE;
-    }
-    ProcessMessagesUntil(State().now);
-    return FALSE;
+    return TakeMessage(message, {window, first, last}, (remove & PM_REMOVE) != 0) ? TRUE : FALSE;
 }
 
 WINSIM_API BOOL WINAPI TranslateMessage(const MSG *message) {
@@ -350,8 +387,7 @@ WINSIM_API BOOL WINAPI TranslateMessage(const MSG *message) {
 }
 
 WINSIM_API LRESULT WINAPI DispatchMessageW(const MSG *message) {
-    if (!message || !message->hwnd) return 0;
-    return CallProcedure(message->hwnd, message->message, message->wParam, message->lParam);
+    return message ? Dispatch(*message) : 0;
 }
 
 // Timers on the virtual clock. A timer is due `elapse` ms after it was set
@@ -411,8 +447,20 @@ ULONGLONG Now() {
     return State().now;
 }
 
+// The host's message loop over virtual time: whatever is due is taken and
+// dispatched as PeekMessageW and DispatchMessageW would, then the clock
+// moves to the next thing due, until `ms` have passed.
 void RunFor(DWORD ms) {
-    ProcessMessagesUntil(State().now + ms);
+    ULONGLONG until = State().now + ms;
+    for (;;) {
+        MSG message;
+        while (TakeMessage(&message, {nullptr, 0, 0}, true)) Dispatch(message);
+        ULONGLONG due = 0;
+        // Nothing is left that is due now, so the clock only moves on.
+        if (!NextMessageDue(&due) || due > until || due <= State().now) break;
+        State().now = due;
+    }
+    AdvanceClockTo(until);
 }
 
 void BroadcastFromAnotherProgram(UINT message, WPARAM wParam, const std::u16string &text) {

@@ -20,10 +20,10 @@ void ForgetWindowTimers(HWND window);
 // time.cpp: a message to the window's procedure, or to
 // DefWindowProcW for a window that has none
 LRESULT CallProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// Dispatches posted messages and fires due timers until the clock reads `until`.
-void ProcessMessagesUntil(ULONGLONG until);
+// time.cpp: a wait that ends at `when` moves the clock there (never back)
+void AdvanceClockTo(ULONGLONG when);
 // time.cpp: what another program does by itself `ms` from now; it runs when
-// the message processing passes that time, in time order with the timers.
+// messages are taken past that time, in time order with the timers.
 void RunLater(DWORD ms, std::function<void()> action);
 
 }  // namespace winsim
