@@ -38,6 +38,27 @@ TEST_F(CodePagesTest, WideToUtf8FollowsWindowsRules) {
     EXPECT_FALSE(used);
 }
 
+// Without WC_NO_BEST_FIT_CHARS a letter 1252 lacks becomes its nearest,
+// which is no use of the default character.
+TEST_F(CodePagesTest, WideTo1252FitsLettersItLacksUnlessTold) {
+    char out[16];
+    BOOL used = TRUE;
+    EXPECT_EQ(WideCharToMultiByte(1252, 0, TEXT("\u0101\u0110\u0142"), 3, out, 16, nullptr, &used), 3);
+    EXPECT_EQ(std::string(out, 3), "a\xD0l");
+    EXPECT_FALSE(used);
+    EXPECT_EQ(WideCharToMultiByte(1252, 0, TEXT("\u0149"), 1, out, 16, nullptr, &used), 1);  // none fits
+    EXPECT_EQ(out[0], '?');
+    EXPECT_TRUE(used);
+    used = FALSE;
+    EXPECT_EQ(WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, TEXT("\u0101"), 1, out, 16, "*", &used), 1);
+    EXPECT_EQ(out[0], '*');
+    EXPECT_TRUE(used);
+    // Past Latin Extended-A winsim fits nothing, where Windows' table (and
+    // Wine's) goes on: each side's result is recorded.
+    EXPECT_EQ(WideCharToMultiByte(1252, 0, TEXT("\uFF21"), 1, out, 16, nullptr, nullptr), 1);
+    EXPECT_EQ(out[0], kOnWine ? 'A' : '?');
+}
+
 TEST_F(CodePagesTest, Utf8ToWideReplacesEachMaximalBadPart) {
     WCHAR out[16];
     int n = MultiByteToWideChar(CP_UTF8, 0,
