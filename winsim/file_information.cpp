@@ -236,6 +236,24 @@ DWORD KeptAttributes(const std::string &path) {
     return kept ? kept->attributes : 0;
 }
 
+void CarryCreationTime(const std::string &from, const std::string &to) {
+    FileKey source, target;
+    struct stat st;
+    if (!KeyOf(AT_FDCWD, from.c_str(), 0, &source) || !KeyOf(AT_FDCWD, to.c_str(), 0, &target) ||
+        stat(from.c_str(), &st) != 0) {
+        return;
+    }
+    const Kept *kept = Lookup(source);
+    LONGLONG created = kept ? kept->created : 0;
+    if (created == 0) {
+        // As GetFileInformationByHandle reports it: the older of the change
+        // and modification times.
+        const struct timespec &time = st.st_ctim.tv_sec < st.st_mtim.tv_sec ? st.st_ctim : st.st_mtim;
+        created = kEpochDifference + static_cast<LONGLONG>(time.tv_sec) * 10000000 + time.tv_nsec / 100;
+    }
+    State().files[target].created = created;
+}
+
 void KeepAttributes(const std::string &path, DWORD attributes) {
     FileKey key;
     if (KeyOf(AT_FDCWD, path.c_str(), 0, &key)) State().files[key].attributes = attributes & kKeptAttributes;

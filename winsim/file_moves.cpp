@@ -149,8 +149,9 @@ WINSIM_API BOOL WINAPI MoveFileW(LPCWSTR existing, LPCWSTR target) {
 }
 
 // ---- ReplaceFileW ----
-// The replacement takes the replaced file's name and keeps its own file ID,
-// after taking on the replaced file's attributes and permissions. Both
+// The replacement takes the replaced file's name, creation time,
+// permissions and owner, and keeps its own file ID and its other
+// attributes (the documentation lists what it takes). Both
 // names are opened as files: a link is followed, so a link as the
 // replacement moves the file it leads to. Backup files are not modelled.
 WINSIM_API BOOL WINAPI ReplaceFileW(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID exclude,
@@ -193,6 +194,7 @@ WINSIM_API BOOL WINAPI ReplaceFileW(LPCWSTR replaced, LPCWSTR replacement, LPCWS
     // Permissions and owner go with the name; an owner that cannot be
     // given is left, as Windows leaves what it may not merge.
     chmod(resolved, old.st_mode & 07777);
+    CarryCreationTime(target, resolved);
     if (chown(resolved, old.st_uid, old.st_gid) != 0) errno = 0;
     if (rename(resolved, target.c_str()) == 0) return TRUE;
     if (errno == EXDEV) {

@@ -200,6 +200,35 @@ TEST_F(FilesTest, ReadOnlyFilesAndReplaceFileW) {
     EXPECT_FALSE(Exists(TEXT("new.txt")));
 }
 
+// ReplaceFileW's documentation lists what the replacement takes of the
+// replaced file: its creation time among them, its hidden or system
+// attributes not.
+TEST_F(FilesTest, AReplacementTakesTheReplacedFilesCreationTimeButKeepsItsAttributes) {
+    Make(TEXT("old.txt"), "old");
+    Make(TEXT("new.txt"), "new");
+    WString old = Path(TEXT("old.txt")), fresh = Path(TEXT("new.txt"));
+    HANDLE file = Open(TEXT("old.txt"), FILE_WRITE_ATTRIBUTES, OPEN_EXISTING);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    FILE_BASIC_INFO basic = {};
+    basic.CreationTime.QuadPart = 130000000000000000ll;
+    basic.FileAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
+    EXPECT_TRUE(SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic));
+    CloseHandle(file);
+    ASSERT_TRUE(SetFileAttributesW(fresh.c_str(), FILE_ATTRIBUTE_SYSTEM));
+    ASSERT_TRUE(ReplaceFileW(old.c_str(), fresh.c_str(), nullptr, 0, nullptr, nullptr));
+    EXPECT_EQ(GetFileAttributesW(old.c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE));
+    // Wine keeps no creation time a program sets (a Unix file system has no
+    // place for it): checked on winsim alone.
+    if (!kOnWine) {
+        BY_HANDLE_FILE_INFORMATION info = {};
+        file = Open(TEXT("old.txt"), GENERIC_READ, OPEN_EXISTING);
+        ASSERT_TRUE(GetFileInformationByHandle(file, &info));
+        CloseHandle(file);
+        EXPECT_EQ(static_cast<LONGLONG>(info.ftCreationTime.dwHighDateTime) << 32 | info.ftCreationTime.dwLowDateTime,
+                  basic.CreationTime.QuadPart);
+    }
+}
+
 // Without "\\?\" a full name of MAX_PATH or more is refused; with it any
 // length is reached.
 TEST_F(FilesTest, LongNamesNeedThePrefix) {
