@@ -223,6 +223,14 @@ TEST_F(FileHandlesTest, FullPathNamesResolveDotsAndReportTheSizeNeeded) {
     DWORD current = GetCurrentDirectoryW(0, nullptr);
     EXPECT_GT(current, 1u);
     EXPECT_EQ(GetCurrentDirectoryW(MAX_PATH, buffer), current - 1);
+    // A relative name is taken in the current folder.
+    WString here(buffer);
+    if (here.back() != '\\' && here.back() != '/') here += TEXT("\\");
+    length = GetFullPathNameW(TEXT("sub\\..\\name.ini"), MAX_PATH, buffer, &file);
+    EXPECT_EQ(length, here.size() + 8);
+    EXPECT_EQ(backslashed(buffer), backslashed(here + TEXT("name.ini")));
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(WString(file), TEXT("name.ini"));
 }
 
 // Temporary names end in a separator and in ".TMP"; a unique number of
