@@ -309,8 +309,15 @@ WINSIM_API HMODULE WINAPI LoadLibraryW(LPCWSTR name) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
     }
-    // A module a test named beforehand keeps its handle and file name.
+    // A module a test named beforehand keeps its handle and file name; one
+    // already loaded under the name found (a bare name the second time) is
+    // only counted, its entry point told nothing more.
     Module *module = ModuleByPath(opened);
+    if (module && module->library) {
+        dlclose(library);
+        ++module->loads;
+        return module->handle;
+    }
     if (!module) module = &AddModule(opened, FromUtf8(opened));
     module->library = library;
     ++module->loads;

@@ -37,6 +37,21 @@ TEST_F(ModulesTest, ModuleFileNamesAreCutAndTerminatedWhenTheBufferIsShort) {
     }
 }
 
+// The loader calls a module's entry point once, at its first load; a
+// second load only counts.
+TEST_F(ModulesTest, LoadingAModuleCallsItsEntryPointOnce) {
+    HMODULE module = LoadLibraryW(TEXT("win32_entry_module.dll"));
+    ASSERT_NE(module, nullptr) << GetLastError();
+    using Count = LONG(WINAPI *)(void);
+    auto attaches = reinterpret_cast<Count>(reinterpret_cast<void *>(GetProcAddress(module, "EntryModuleAttaches")));
+    ASSERT_NE(attaches, nullptr);
+    EXPECT_EQ(attaches(), 1);
+    EXPECT_EQ(LoadLibraryW(TEXT("win32_entry_module.dll")), module);
+    EXPECT_EQ(attaches(), 1);
+    EXPECT_TRUE(FreeLibrary(module));
+    EXPECT_TRUE(FreeLibrary(module));
+}
+
 TEST_F(ModulesTest, LoadingAMissingModuleFails) {
     EXPECT_EQ(FRESH(LoadLibraryW(TEXT("\\no\\such\\module.dll"))), nullptr);
     EXPECT_ERROR(ERROR_MOD_NOT_FOUND);
