@@ -246,9 +246,7 @@ void CarryCreationTime(const std::string &from, const std::string &to) {
     const Kept *kept = Lookup(source);
     LONGLONG created = kept ? kept->created : 0;
     if (created == 0) {
-        // As GetFileInformationByHandle reports it: the older of the change
-        // and modification times.
-        const struct timespec &time = st.st_ctim.tv_sec < st.st_mtim.tv_sec ? st.st_ctim : st.st_mtim;
+        const struct timespec &time = StandInCreation(st);
         created = kEpochDifference + static_cast<LONGLONG>(time.tv_sec) * 10000000 + time.tv_nsec / 100;
     }
     State().files[target].created = created;

@@ -83,6 +83,12 @@ bool MovePointer(HANDLE handle, LONGLONG distance, DWORD method, LONGLONG *posit
 
 }  // namespace
 
+// Linux keeps no birth time in struct stat: the older of the change and
+// modification times stands in for it.
+const struct timespec &StandInCreation(const struct stat &st) {
+    return st.st_ctim.tv_sec < st.st_mtim.tv_sec ? st.st_ctim : st.st_mtim;
+}
+
 }  // namespace winsim
 
 WINSIM_API BOOL WINAPI GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION info) {
@@ -111,10 +117,7 @@ WINSIM_API BOOL WINAPI GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_
         }
         result.dwFileAttributes =
             (st.st_mode & S_IWUSR) ? FILE_ATTRIBUTE_ARCHIVE : FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY;
-        // Linux keeps no birth time in struct stat: the older of the change
-        // and modification times stands in for it.
-        const struct timespec &created = st.st_ctim.tv_sec < st.st_mtim.tv_sec ? st.st_ctim : st.st_mtim;
-        result.ftCreationTime = ToFileTime(created);
+        result.ftCreationTime = ToFileTime(StandInCreation(st));
         result.ftLastAccessTime = ToFileTime(st.st_atim);
         result.ftLastWriteTime = ToFileTime(st.st_mtim);
         result.dwVolumeSerialNumber = static_cast<DWORD>(st.st_dev);

@@ -91,6 +91,9 @@ constexpr char kVolumeGuidName[] = "Volume{2f5e0c1a-7d4b-4c3e-9a81-5b6d0e7f3c24}
 // open file `fd`, or to the attributes of the file at `path`.
 void AddKeptInformation(int fd, BY_HANDLE_FILE_INFORMATION *info);
 DWORD KeptAttributes(const std::string &path);
+// file_queries.cpp: the time a file without a creation time of its own
+// reports as created
+const struct timespec &StandInCreation(const struct stat &st);
 // file_information.cpp: the file at `to` takes the creation time of the
 // one at `from`, as a replacement takes the replaced file's.
 void CarryCreationTime(const std::string &from, const std::string &to);
