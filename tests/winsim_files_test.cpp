@@ -6,15 +6,12 @@
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 
+#include "win32/win32_test.h"
 #include "winsim_fixture.h"
 
 namespace {
@@ -197,15 +194,6 @@ TEST_F(FileMappingTest, StandardInputAndInjectedFailures) {
 namespace {
 
 using StreamsTest = WinsimTest;
-
-std::string ReadSome(HANDLE handle, DWORD size, BOOL *ok = nullptr) {
-    std::string bytes(size, '\0');
-    DWORD got = 0;
-    BOOL result = ReadFile(handle, &bytes[0], size, &got, nullptr);
-    if (ok) *ok = result;
-    bytes.resize(got);
-    return bytes;
-}
 
 TEST_F(StreamsTest, RedirectedStandardInput) {
     sim::SetStdInputPipe("piped");

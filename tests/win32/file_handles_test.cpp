@@ -11,15 +11,6 @@ using FileHandlesTest = Win32FolderTest;
 
 const DWORD kAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-std::string ReadSome(HANDLE handle, DWORD size, BOOL *ok = nullptr) {
-    std::string bytes(size, '\0');
-    DWORD got = 0;
-    BOOL result = ReadFile(handle, &bytes[0], size, &got, nullptr);
-    if (ok) *ok = result;
-    bytes.resize(got);
-    return bytes;
-}
-
 TEST_F(FileHandlesTest, InformationSizeAndPointer) {
     Make(TEXT("f.txt"), "0123456789");
     HANDLE file = Open(TEXT("f.txt"), GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING, FILE_SHARE_READ);

@@ -42,6 +42,17 @@ inline bool Refused(HANDLE handle) {
     return false;
 }
 
+// Up to `size` bytes read from a handle, as many as it gave; `ok` gets
+// what ReadFile answered.
+inline std::string ReadSome(HANDLE handle, DWORD size, BOOL *ok = nullptr) {
+    std::string bytes(size, '\0');
+    DWORD got = 0;
+    BOOL result = ReadFile(handle, &bytes[0], size, &got, nullptr);
+    if (ok) *ok = result;
+    bytes.resize(got);
+    return bytes;
+}
+
 // Every case starts from a fresh machine on winsim.
 class Win32Test : public ::testing::Test {
   protected:
