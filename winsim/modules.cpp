@@ -159,6 +159,20 @@ bool IsKernel32(LPCWSTR name) {
     return IsSystemModule(name, u"kernel32.dll");
 }
 
+// The module a name means, as the loader finds one already loaded: the
+// whole path when the name has one, else the file name, in any case.
+Module *ModuleNamed(LPCWSTR name) {
+    std::u16string wanted = ModuleName(name);
+    bool withPath = wanted.find(u'/') != std::u16string::npos;
+    for (Module &module : Modules().modules) {
+        std::u16string path = LowerAscii(FromUtf8(module.path));
+        size_t slash = path.find_last_of(u'/');
+        std::u16string base = slash == std::u16string::npos ? path : path.substr(slash + 1);
+        if ((withPath ? path : base) == wanted) return &module;
+    }
+    return nullptr;
+}
+
 // Always loaded in a process that has windows, as the host's has.
 bool IsUser32(LPCWSTR name) {
     return IsSystemModule(name, u"user32.dll");
@@ -229,14 +243,7 @@ WINSIM_API HMODULE WINAPI GetModuleHandleW(LPCWSTR name) {
     if (!name) return kExecutable;
     if (IsKernel32(name)) return kKernel32;
     if (IsUser32(name)) return kUser32;
-    std::u16string wanted = ModuleName(name);
-    bool withPath = wanted.find(u'/') != std::u16string::npos;
-    for (const Module &module : Modules().modules) {
-        std::u16string path = LowerAscii(FromUtf8(module.path));
-        size_t slash = path.find_last_of(u'/');
-        std::u16string base = slash == std::u16string::npos ? path : path.substr(slash + 1);
-        if ((withPath ? path : base) == wanted) return module.handle;
-    }
+    if (Module *module = ModuleNamed(name)) return module->handle;
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
 }
@@ -298,7 +305,8 @@ WINSIM_API HMODULE WINAPI LoadLibraryW(LPCWSTR name) {
     if (IsKernel32(name)) return kKernel32;
     if (IsUser32(name)) return kUser32;
     std::string path = LinuxPath(name);
-    Module *known = ModuleByPath(path);
+    Module *known = ModuleNamed(name);
+    if (!known || !known->library) known = ModuleByPath(path);
     if (known && known->library) {
         ++known->loads;
         return known->handle;

@@ -38,7 +38,8 @@ TEST_F(ModulesTest, ModuleFileNamesAreCutAndTerminatedWhenTheBufferIsShort) {
 }
 
 // The loader calls a module's entry point once, at its first load; a
-// second load only counts.
+// second load, by the loaded module's name in any case and without its
+// extension, only counts.
 TEST_F(ModulesTest, LoadingAModuleCallsItsEntryPointOnce) {
     HMODULE module = LoadLibraryW(TEXT("win32_entry_module.dll"));
     ASSERT_NE(module, nullptr) << GetLastError();
@@ -47,7 +48,9 @@ TEST_F(ModulesTest, LoadingAModuleCallsItsEntryPointOnce) {
     ASSERT_NE(attaches, nullptr);
     EXPECT_EQ(attaches(), 1);
     EXPECT_EQ(LoadLibraryW(TEXT("win32_entry_module.dll")), module);
+    EXPECT_EQ(LoadLibraryW(TEXT("WIN32_ENTRY_MODULE")), module);
     EXPECT_EQ(attaches(), 1);
+    EXPECT_TRUE(FreeLibrary(module));
     EXPECT_TRUE(FreeLibrary(module));
     EXPECT_TRUE(FreeLibrary(module));
 }
