@@ -10,12 +10,6 @@
 
 namespace {
 
-// An argument the writer refuses: the prefix and `format` with `text`
-// (which may be null when the format takes nothing).
-void ReportRefusal(LPCWSTR format, LPCWSTR text) {
-    PrintError(format, text);
-}
-
 // The argument without its double quotes, into `file` (WRITE_PATH_SIZE),
 // split at the first "::"; the name part (cut to WRITE_NAME_SIZE - 1, on a
 // character boundary) goes to `name`, empty when there is none.
@@ -78,21 +72,21 @@ bool ResolveFile(LPCWSTR argument, LPWSTR file) {
     if (!toStandardOutput) QueryTrueName(file, file);
     file[WRITE_PATH_SIZE - 1] = 0;
     if (file[0] == 0) {
-        ReportRefusal(TEXT("Bad filename: \"%s\"\r\n"), argument);
+        PrintError(TEXT("Bad filename: \"%s\"\r\n"), argument);
         return false;
     }
     // The "?" of a "\\?\" name is no wildcard.
     if (HasAnyOf(DisplayName(file), TEXT("*?"))) {
-        ReportRefusal(TEXT("Wildcards not allowed: \"%s\"\r\n"), file);
+        PrintError(TEXT("Wildcards not allowed: \"%s\"\r\n"), file);
         return false;
     }
     if (!toStandardOutput && HasStreamColon(file)) {
-        ReportRefusal(TEXT("Colon not allowed in file name (a scheme name follows \"::\"): \"%s\"\r\n"), file);
+        PrintError(TEXT("Colon not allowed in file name (a scheme name follows \"::\"): \"%s\"\r\n"), file);
         return false;
     }
     // A directory stands for the default scheme file in it.
     if (!toStandardOutput && QueryIsDirectory(file) && !AppendDefaultSchemeFile(file, WRITE_PATH_SIZE)) {
-        ReportRefusal(TEXT("Bad filename: \"%s\"\r\n"), argument);
+        PrintError(TEXT("Bad filename: \"%s\"\r\n"), argument);
         return false;
     }
     return true;
@@ -106,7 +100,7 @@ SchemeWriteResult WriteCurrentScheme(LPCWSTR argument, bool quiet, CurrentScheme
                                      OtherFormatChooser chooseFormat) {
     if (!argument) return SCHEME_WRITE_MISSING_ARGUMENT;
     if (argument[0] == 0 || StrCompareN(argument, TEXT("::"), 2) == 0) {
-        ReportRefusal(TEXT("Missing filename\r\n"), nullptr);
+        PrintError(TEXT("Missing filename\r\n"));
         return SCHEME_WRITE_REFUSED;
     }
     WCHAR file[WRITE_PATH_SIZE];
@@ -116,13 +110,13 @@ SchemeWriteResult WriteCurrentScheme(LPCWSTR argument, bool quiet, CurrentScheme
     if (name[0] == 0) {
         const ColorScheme *current = findCurrent ? findCurrent() : nullptr;
         if (!current) {
-            ReportRefusal(TEXT("Missing scheme name\r\n"), nullptr);
+            PrintError(TEXT("Missing scheme name\r\n"));
             return SCHEME_WRITE_REFUSED;
         }
         StrCopy(name, WRITE_NAME_SIZE, current->name);
     }
     if (LPCWSTR refusal = NameRefusal(name)) {
-        ReportRefusal(refusal, name);
+        PrintError(refusal, name);
         return SCHEME_WRITE_REFUSED;
     }
     bool toStandardOutput = StrCompare(file, STANDARD_OUTPUT_NAME) == 0;
@@ -191,7 +185,7 @@ int DropUnreadableNames(Selection *selection) {
     for (int i = 0; i < selection->count; ++i) {
         const ColorScheme *scheme = selection->schemes[i];
         if (LPCWSTR refusal = NameRefusal(scheme->name)) {
-            ReportRefusal(refusal, scheme->name);
+            PrintError(refusal, scheme->name);
         } else {
             selection->schemes[kept++] = scheme;
         }
@@ -206,7 +200,7 @@ int DropUnreadableNames(Selection *selection) {
 bool ExportFile(LPCWSTR argument, LPWSTR file) {
     if (file[0] != 0) return ResolveFile(argument, file);
     if (DefaultSchemeFilePath(file)) return true;
-    ReportRefusal(TEXT("Missing filename\r\n"), nullptr);
+    PrintError(TEXT("Missing filename\r\n"));
     return false;
 }
 
@@ -235,7 +229,7 @@ SchemeWriteResult ExportSchemes(LPCWSTR argument, bool quiet, OtherFormatChooser
     }
     SchemeWriteResult result = SCHEME_WRITE_FAILED;
     if (selection.count == 0) {
-        ReportRefusal(TEXT("Color scheme not found: \"%s\"\r\n"), pattern);
+        PrintError(TEXT("Color scheme not found: \"%s\"\r\n"), pattern);
     } else {
         DropRepeatedNames(&selection);
         // Other formats hold any name; ours only what its reader finds.
