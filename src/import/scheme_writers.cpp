@@ -3,6 +3,8 @@
 // terminals take the console's sixteen colours in ANSI order, the
 // background and text from StdColors and the selection from
 // SelectedColors; the cursor follows the text.
+#include <string.h>
+
 #include <initializer_list>
 
 #include "../base/base.h"
@@ -158,16 +160,46 @@ constexpr SchemeListFormat TERMINAL_ARRAY_FORMAT = {TEXT("an array of Windows Te
 
 // ---- iTerm2 ----
 
-// One colour's dictionary, components as reals: six decimals give every
-// byte back when multiplied by 255 and rounded.
+// A colour component, byte / 255 as a double, written as the exporter
+// writes reals (printf's %.17g, which gives that double back exactly), but
+// in the C locale whatever the host's is: the double's exact binary value,
+// scaled to 17 significant digits with integer arithmetic.
+void ComponentText(unsigned byte, LPWSTR text) {
+    if (byte == 0 || byte >= 255) {
+        StrCopyWhole(text, 24, byte == 0 ? TEXT("0") : TEXT("1"));
+        return;
+    }
+    double value = byte / 255.0;
+    unsigned long long bits;
+    memcpy(&bits, &value, sizeof bits);
+    // value = mantissa / 2^shift, with shift between 52 and 61 here.
+    unsigned long long mantissa = (bits & ((1ull << 52) - 1)) | (1ull << 52);
+    int shift = 1075 - static_cast<int>((bits >> 52) & 0x7FF);
+    // Zeros after the point before the first significant digit (0 to 2).
+    int zeros = value < 0.01 ? 2 : value < 0.1 ? 1 : 0;
+    unsigned __int128 scaled = mantissa;
+    for (int i = 0; i < 17 + zeros; ++i) scaled *= 10;
+    unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
+    unsigned long long digits = static_cast<unsigned long long>((scaled + half) >> shift);
+    if (digits >= 100000000000000000ull) {  // rounding carried into a new digit
+        digits /= 10;
+        --zeros;
+    }
+    WCHAR all[24];
+    Format(all, 24, TEXT("%llu"), digits);
+    size_t length = StrLen(all);
+    while (length > 1 && all[length - 1] == TEXT('0')) all[--length] = 0;
+    Format(text, 24, TEXT("0.%s%s"), zeros == 2 ? TEXT("00") : zeros == 1 ? TEXT("0") : TEXT(""), all);
+}
+
+// One colour's dictionary, its keys sorted as the exporter sorts them.
 LONG WritePlistColor(OutputFile *output, LPCWSTR key, DWORD color) {
-    LONG error = WriteAll(output, {TEXT("\t<key>"), key, TEXT("</key>\n\t<dict>\n")});
+    LONG error = WriteAll(
+        output, {TEXT("\t<key>"), key, TEXT("</key>\n\t<dict>\n\t\t<key>Alpha Component</key>\n\t\t<real>1</real>\n")});
     constexpr LPCWSTR COMPONENTS[3] = {TEXT("Blue"), TEXT("Green"), TEXT("Red")};
     for (int i = 0; i < 3 && error == 0; ++i) {
-        unsigned byte = (color >> (8 * i)) & 0xFF;
-        unsigned millionths = (byte * 1000000u + 127u) / 255u;
         WCHAR value[24];
-        Format(value, 24, TEXT("%u.%06u"), millionths / 1000000u, millionths % 1000000u);
+        ComponentText((color >> (8 * i)) & 0xFF, value);
         error = WriteAll(
             output, {TEXT("\t\t<key>"), COMPONENTS[i], TEXT(" Component</key>\n\t\t<real>"), value, TEXT("</real>\n")});
         if (i == 0 && error == 0) {
@@ -184,10 +216,13 @@ LONG WriteItermScheme(OutputFile *output, const EffectColors *colors, LPCWSTR) {
                                        TEXT("<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" ")
                                            TEXT("\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n")
                                                TEXT("<plist version=\"1.0\">\n<dict>\n"));
+    // The keys in the order of their text: "Ansi 10 Color" comes before
+    // "Ansi 2 Color".
+    constexpr int ANSI_IN_KEY_ORDER[16] = {0, 1, 10, 11, 12, 13, 14, 15, 2, 3, 4, 5, 6, 7, 8, 9};
     WCHAR key[24];
-    for (int i = 0; i < 16 && error == 0; ++i) {
+    for (int i : ANSI_IN_KEY_ORDER) {
         Format(key, 24, TEXT("Ansi %d Color"), i);
-        error = WritePlistColor(output, key, written.ansi[i]);
+        if (error == 0) error = WritePlistColor(output, key, written.ansi[i]);
     }
     const struct {
         LPCWSTR key;
