@@ -187,7 +187,8 @@ TEST_F(CommandExportTest, EachSectionIsReplacedWhereItStandsInOnePass) {
 }
 
 // One name twice in the list (a built-in scheme beside a file's of its
-// name) is written once, as the reader would give it back; a name the
+// name) is written once, as the reader would give it back, and counted
+// twice; a name the
 // reader would not find is left out with /W's message, the rest written;
 // a pattern that matches nothing writes nothing.
 TEST_F(CommandExportTest, RepeatedAndUnreadableNamesAndNothingMatching) {
@@ -196,7 +197,7 @@ TEST_F(CommandExportTest, RepeatedAndUnreadableNamesAndNothingMatching) {
     ASSERT_TRUE(AddScheme(&scheme, u"Ice [Blue]", u"", &g_schemes));
     EXPECT_EQ(Run(u"/E:" + Q(Path("out.ini")) + u"::ice*"), 2);
     EXPECT_EQ(Narrow(Err()), "Vivanta plugin: Bad characters in scheme name: \"Ice [Blue]\"\r\n");
-    EXPECT_EQ(Narrow(Out()), "Wrote 1 scheme to \"" + dir_ + "/out.ini\".\r\n");
+    EXPECT_EQ(Narrow(Out()), "Wrote 2 schemes to \"" + dir_ + "/out.ini\".\r\n");
     EXPECT_EQ(Run(u"/Q /F:" + Q(Path("out.ini"))), 0);
     EXPECT_EQ(ListedNames(), u"Ice Palace");
     EXPECT_EQ(g_schemes->palette[15], Loaded()[0].palette[15]);

@@ -161,7 +161,8 @@ bool SelectSchemes(LPCWSTR pattern, Selection *selection) {
 // Keeps the first scheme of each name, as the reader would give it back;
 // the list may hold a name twice (a built-in scheme beside a file's of its
 // name). Every scheme of a name is selected with it, so a look-up that
-// walks the list for want of memory finds the same first one.
+// walks the list for want of memory finds the same first one. The ones
+// left out still count as written: the file holds their name.
 void DropRepeatedNames(Selection *selection) {
     if (selection->count < 2) return;
     SchemeNameIndex names;
@@ -231,15 +232,16 @@ SchemeWriteResult ExportSchemes(LPCWSTR argument, bool quiet, OtherFormatChooser
     if (selection.count == 0) {
         PrintError(TEXT("Color scheme not found: \"%s\"\r\n"), pattern);
     } else {
-        DropRepeatedNames(&selection);
         // Other formats hold any name; ours only what its reader finds.
         int dropped = listFormat ? 0 : DropUnreadableNames(&selection);
+        int written = selection.count;
+        DropRepeatedNames(&selection);
         if (selection.count > 0) result = WriteSchemeList(file, selection.schemes, selection.count, listFormat);
         if (result == SCHEME_WRITE_DONE && !quiet) {
-            if (selection.count == 1) {
+            if (written == 1) {
                 Printf(TEXT("Wrote 1 scheme to \"%s\".\r\n"), file);
             } else {
-                Printf(TEXT("Wrote %d schemes to \"%s\".\r\n"), selection.count, file);
+                Printf(TEXT("Wrote %d schemes to \"%s\".\r\n"), written, file);
             }
         }
         if (dropped > 0) result = SCHEME_WRITE_FAILED;
