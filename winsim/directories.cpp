@@ -9,18 +9,30 @@
 
 using namespace winsim;
 
+namespace {
+
+// The Linux path a name stands for, or false with the error set; no name,
+// or one that comes to nothing, is ERROR_PATH_NOT_FOUND.
+bool PathOfName(LPCWSTR name, std::string *path) {
+    if (name && !OpenablePath(name, path)) return false;
+    if (!name || path->empty()) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 WINSIM_API BOOL WINAPI CreateDirectoryW(LPCWSTR name, LPSECURITY_ATTRIBUTES sa) {
     (void)sa;
     if (sim::ShouldFail("CreateDirectoryW")) return FALSE;
     std::string path;
-    if (!name || !OpenablePath(name, &path)) {
-        if (!name) SetLastError(ERROR_PATH_NOT_FOUND);
-        return FALSE;
-    }
-    if (path.empty() || mkdir(path.c_str(), 0777) != 0) {
+    if (!PathOfName(name, &path)) return FALSE;
+    if (mkdir(path.c_str(), 0777) != 0) {
         // An existing name of any kind is ERROR_ALREADY_EXISTS, not the
         // ERROR_FILE_EXISTS a file's creation gets.
-        DWORD error = path.empty() ? ERROR_PATH_NOT_FOUND : FileErrorFromErrno(errno, path);
+        DWORD error = FileErrorFromErrno(errno, path);
         SetLastError(error == ERROR_FILE_EXISTS ? ERROR_ALREADY_EXISTS : error);
         return FALSE;
     }
@@ -30,13 +42,10 @@ WINSIM_API BOOL WINAPI CreateDirectoryW(LPCWSTR name, LPSECURITY_ATTRIBUTES sa) 
 WINSIM_API BOOL WINAPI RemoveDirectoryW(LPCWSTR name) {
     if (sim::ShouldFail("RemoveDirectoryW")) return FALSE;
     std::string path;
-    if (!name || !OpenablePath(name, &path)) {
-        if (!name) SetLastError(ERROR_PATH_NOT_FOUND);
-        return FALSE;
-    }
+    if (!PathOfName(name, &path)) return FALSE;
     struct stat st;
-    if (path.empty() || lstat(path.c_str(), &st) != 0) {
-        SetLastError(path.empty() ? ERROR_PATH_NOT_FOUND : FileErrorFromErrno(errno, path));
+    if (lstat(path.c_str(), &st) != 0) {
+        SetLastError(FileErrorFromErrno(errno, path));
         return FALSE;
     }
     if (!S_ISDIR(st.st_mode)) {
@@ -56,13 +65,10 @@ WINSIM_API BOOL WINAPI RemoveDirectoryW(LPCWSTR name) {
 WINSIM_API BOOL WINAPI SetFileAttributesW(LPCWSTR name, DWORD attributes) {
     if (sim::ShouldFail("SetFileAttributesW")) return FALSE;
     std::string path;
-    if (!name || !OpenablePath(name, &path)) {
-        if (!name) SetLastError(ERROR_PATH_NOT_FOUND);
-        return FALSE;
-    }
+    if (!PathOfName(name, &path)) return FALSE;
     struct stat st;
-    if (path.empty() || stat(path.c_str(), &st) != 0) {
-        SetLastError(path.empty() ? ERROR_PATH_NOT_FOUND : FileErrorFromErrno(errno, path));
+    if (stat(path.c_str(), &st) != 0) {
+        SetLastError(FileErrorFromErrno(errno, path));
         return FALSE;
     }
     if (S_ISREG(st.st_mode)) {
